@@ -1,0 +1,41 @@
+# The README's commands. Each installs what is missing, configures, builds and runs.
+BUILD_DIR        ?= build
+SANITIZE_DIR     ?= build-sanitize
+BENCH_DIR        ?= build-bench
+JOBS             ?= $(shell nproc)
+# CI turns warnings into errors.
+WERROR           := $(if $(filter true 1,$(CI)),ON,OFF)
+CMAKE_FLAGS      := -DMIREFELL_WERROR=$(WERROR)
+CTEST_FLAGS      := --output-on-failure --no-tests=error -j $(JOBS)
+
+.PHONY: all deps build run test test-sanitize bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	./$(BUILD_DIR)/mirefell
+
+test: build
+	ctest --test-dir $(BUILD_DIR) $(CTEST_FLAGS)
+
+test-sanitize: deps
+	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIREFELL_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	ctest --test-dir $(SANITIZE_DIR) $(CTEST_FLAGS)
+
+bench: deps
+	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DMIREFELL_BENCH=ON $(CMAKE_FLAGS)
+	cmake --build $(BENCH_DIR) -j $(JOBS)
+	@for b in $(BENCH_DIR)/bench/*_bench; do echo "== $$b"; $$b || exit 1; done
+
+clean:
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR)
