@@ -1,0 +1,35 @@
+#include "toolkit/common/allocation.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(AllocationTest, RefusesEveryAllocationAfterTheCountUntilReset) {
+  testing_hooks::FailAllocationAfter(2);
+  void* first = AllocateBytes(8);
+  void* second = AllocateBytes(8);
+  void* third = AllocateBytes(8);
+  void* fourth = AllocateBytes(8);
+  testing_hooks::FailAllocationAfter(-1);
+  void* afterReset = AllocateBytes(8);
+  EXPECT_NE(nullptr, first);
+  EXPECT_NE(nullptr, second);
+  EXPECT_EQ(nullptr, third);
+  EXPECT_EQ(nullptr, fourth);
+  EXPECT_NE(nullptr, afterReset);
+  FreeBytes(first);
+  FreeBytes(second);
+  FreeBytes(afterReset);
+}
+
+TEST(AllocationTest, ZeroBytesGiveDistinctBlocks) {
+  void* a = AllocateBytes(0);
+  void* b = AllocateBytes(0);
+  EXPECT_NE(nullptr, a);
+  EXPECT_NE(a, b);
+  FreeBytes(a);
+  FreeBytes(b);
+  FreeBytes(nullptr);
+}
+
+}  // namespace

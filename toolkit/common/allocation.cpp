@@ -1,0 +1,30 @@
+#include "toolkit/common/allocation.h"
+
+#include <cstdlib>
+
+namespace {
+
+// Allocations still allowed before refusals start; negative: never refuse.
+int allocationsBeforeFailure = -1;
+
+bool RefuseAllocation() {
+  if (allocationsBeforeFailure < 0) return false;
+  if (allocationsBeforeFailure == 0) return true;
+  --allocationsBeforeFailure;
+  return false;
+}
+
+}  // namespace
+
+void* AllocateBytes(std::size_t size) {
+  if (RefuseAllocation()) return nullptr;
+  return std::malloc(size == 0 ? 1 : size);
+}
+
+void FreeBytes(void* block) { std::free(block); }
+
+namespace testing_hooks {
+
+void FailAllocationAfter(int count) { allocationsBeforeFailure = count; }
+
+}  // namespace testing_hooks

@@ -1,0 +1,22 @@
+// The toolkit's one way to allocate memory, so that tests can refuse allocations anywhere.
+//
+// Every heap block the toolkit owns comes from AllocateBytes and goes back through FreeBytes.
+// A refused allocation returns null, and the caller reports E_OUTOFMEMORY. Blocks are aligned
+// for any fundamental type.
+#pragma once
+
+#include <cstddef>
+
+// A block of at least `size` bytes (a zero size gives a distinct block too), or null.
+void* AllocateBytes(std::size_t size);
+// Accepts null.
+void FreeBytes(void* block);
+
+namespace testing_hooks {
+
+// Lets the next `count` allocations succeed and refuses every one after them, until called
+// again. A negative count (the state at start) refuses none. Not thread-safe, like the
+// toolkit's objects.
+void FailAllocationAfter(int count);
+
+}  // namespace testing_hooks
