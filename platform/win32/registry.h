@@ -36,9 +36,13 @@ void SetRegistryValue(HKEY root, const std::string& keyPath, const std::string& 
                       DWORD type, const std::vector<BYTE>& data);
 void SetRegistryDword(HKEY root, const std::string& keyPath, const std::string& valueName,
                       DWORD value);
-// Empties the store, as at start.
+// A REG_SZ value, stored with its terminating null as programs write them.
+void SetRegistryString(HKEY root, const std::string& keyPath, const std::string& valueName,
+                       const std::string& value);
+// Empties the store, as at start. Keys still open answer ERROR_KEY_DELETED until closed.
 void ClearRegistry();
-// How many RegQueryValueExA calls have been made (for tests of read-once callers).
+// How many RegQueryValueExA calls the process has made, failed ones included (for tests of
+// read-once callers). ClearRegistry does not reset it.
 int RegistryQueryCount();
 
 }  // namespace win32

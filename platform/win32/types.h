@@ -96,17 +96,25 @@ constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
 // Windows error codes, as returned by the registry calls and GetLastError.
 constexpr LONG ERROR_SUCCESS = 0;
 constexpr LONG ERROR_FILE_NOT_FOUND = 2;
+constexpr LONG ERROR_ACCESS_DENIED = 5;
 constexpr LONG ERROR_INVALID_HANDLE = 6;
 constexpr LONG ERROR_NOT_ENOUGH_MEMORY = 8;
+constexpr LONG ERROR_NOT_SUPPORTED = 50;
 constexpr LONG ERROR_INVALID_PARAMETER = 87;
 constexpr LONG ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr LONG ERROR_MOD_NOT_FOUND = 126;
 constexpr LONG ERROR_PROC_NOT_FOUND = 127;
 constexpr LONG ERROR_MORE_DATA = 234;
+constexpr LONG ERROR_INVALID_FLAGS = 1004;
+constexpr LONG ERROR_KEY_DELETED = 1018;
 constexpr LONG ERROR_NO_UNICODE_TRANSLATION = 1113;
 constexpr LONG ERROR_INVALID_WINDOW_HANDLE = 1400;
+constexpr LONG ERROR_CANNOT_FIND_WND_CLASS = 1407;
 constexpr LONG ERROR_CLASS_ALREADY_EXISTS = 1410;
 constexpr LONG ERROR_CLASS_DOES_NOT_EXIST = 1411;
+constexpr LONG ERROR_CLASS_HAS_WINDOWS = 1412;
+constexpr LONG ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
+constexpr LONG ERROR_NOT_ENOUGH_QUOTA = 1816;
 
 // The calling thread's last error, set by the functions that document it.
 DWORD GetLastError();

@@ -27,6 +27,22 @@ struct WNDCLASSEXA {
   HICON hIconSm;
 };
 
+// What CreateWindowExA was asked for, passed to WM_CREATE as its lParam.
+struct CREATESTRUCTA {
+  LPVOID lpCreateParams;
+  HINSTANCE hInstance;
+  HMENU hMenu;
+  HWND hwndParent;
+  int cy;
+  int cx;
+  int y;
+  int x;
+  LONG style;
+  LPCSTR lpszName;
+  LPCSTR lpszClass;
+  DWORD dwExStyle;
+};
+
 struct MSG {
   HWND hwnd;
   UINT message;
@@ -46,11 +62,14 @@ constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_CHAR = 0x0102;
+// The first message number free for a program's own use.
+constexpr UINT WM_USER = 0x0400;
 
 // Class and window styles, show commands, PeekMessage options.
 constexpr UINT CS_CLASSDC = 0x0040;
 constexpr DWORD WS_POPUP = 0x80000000u;
 constexpr DWORD WS_EX_APPWINDOW = 0x00040000u;
+constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000u);
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
 constexpr int SW_SHOW = 5;
@@ -58,8 +77,11 @@ constexpr int SW_SHOWDEFAULT = 10;
 constexpr UINT PM_NOREMOVE = 0x0000;
 constexpr UINT PM_REMOVE = 0x0001;
 
-// A resource named by number rather than by string.
-inline LPCSTR MAKEINTRESOURCEA(WORD id) { return reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(id)); }
+// A resource or class named by number rather than by string (values below 0x10000).
+inline LPCSTR MAKEINTRESOURCEA(WORD id) {
+  return reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(id));
+}
+inline LPCSTR MAKEINTATOM(ATOM atom) { return MAKEINTRESOURCEA(atom); }
 inline const LPCSTR IDC_ARROW = MAKEINTRESOURCEA(32512);
 
 // Virtual-key codes.
@@ -77,9 +99,12 @@ constexpr int VK_RIGHT = 0x27;
 constexpr int VK_DOWN = 0x28;
 constexpr int VK_F1 = 0x70;
 
+// Class names compare without regard to ASCII case; a class may also be named by its atom.
 ATOM RegisterClassExA(const WNDCLASSEXA* windowClass);
+// Fails with ERROR_CLASS_HAS_WINDOWS while windows of the class exist.
 BOOL UnregisterClassA(LPCSTR className, HINSTANCE instance);
-// Returns null when the class is unknown or no display can be opened.
+// Returns null when the class is unknown, no display can be opened (ERROR_NOT_SUPPORTED) or
+// the window procedure answers WM_CREATE with -1. The window starts hidden.
 HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID parameter);
@@ -100,7 +125,6 @@ void PostQuitMessage(int exitCode);
 BOOL ValidateRect(HWND window, const RECT* rect);
 BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase);
 
-
 struct SDL_Window;
 
 namespace win32 {
@@ -112,8 +136,12 @@ const char* WindowSystemError();
 SDL_Window* SdlWindowOf(HWND window);
 
 // Test seams: system events as the display would deliver them, read at the next PeekMessageA.
-void SimulateKeyPress(HWND window, int virtualKey);
-void SimulateCloseRequest(HWND window);
-void SimulateExpose(HWND window);
+// Each returns false when nothing could be sent (invalid window, key without a scancode).
+// A key press is the key going down; its release is a separate event.
+bool SimulateKeyPress(HWND window, int virtualKey);
+bool SimulateKeyRelease(HWND window, int virtualKey);
+// For a window, the close button; for null, the system's request to quit the program.
+bool SimulateCloseRequest(HWND window);
+bool SimulateExpose(HWND window);
 
 }  // namespace win32

@@ -1,0 +1,11 @@
+#include "platform/win32/types.h"
+
+namespace {
+
+thread_local DWORD lastError = 0;
+
+}  // namespace
+
+DWORD GetLastError() { return lastError; }
+
+void SetLastError(DWORD error) { lastError = error; }

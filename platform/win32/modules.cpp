@@ -1,0 +1,163 @@
+// The module table. A module is loaded while the process holds it (registered as loaded) or
+// while LoadLibraryA references to it are outstanding; only loaded modules have valid handles.
+#include "platform/win32/modules.h"
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+
+namespace {
+
+const HMODULE kProgramModule = reinterpret_cast<HMODULE>(static_cast<ULONG_PTR>(0x00400000));
+constexpr ULONG_PTR kFirstModuleHandle = 0x10000000;
+constexpr ULONG_PTR kModuleHandleStep = 0x10000;
+
+struct Module {
+  std::string name;  // canonical: lower case, with its extension
+  win32::ModuleExports exports;
+  bool loadedByProcess = false;
+  int references = 0;
+  HMODULE handle = nullptr;
+};
+
+struct ModuleTable {
+  std::vector<Module> modules;
+  std::set<std::string> hidden;
+  ULONG_PTR nextHandle = kFirstModuleHandle;
+};
+
+// Function-local so that other libraries can register their modules from start-up code.
+ModuleTable& Table() {
+  static ModuleTable table;
+  return table;
+}
+
+// "C:\\dir\\D3D9" -> "d3d9.dll"; a trailing dot means "no extension".
+std::string CanonicalName(const std::string& name) {
+  std::string base = name.substr(name.find_last_of("\\/") + 1);
+  std::transform(base.begin(), base.end(), base.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (!base.empty() && base.back() == '.') {
+    base.pop_back();
+  } else if (base.find('.') == std::string::npos) {
+    base += ".dll";
+  }
+  return base;
+}
+
+bool IsName(LPCSTR name) { return reinterpret_cast<ULONG_PTR>(name) >= 0x10000; }
+
+bool IsLoaded(const Module& module) { return module.loadedByProcess || module.references > 0; }
+
+bool IsHidden(const Module& module) { return Table().hidden.count(module.name) != 0; }
+
+Module* ByName(LPCSTR name) {
+  if (!IsName(name)) return nullptr;
+  const std::string canonical = CanonicalName(name);
+  for (Module& module : Table().modules) {
+    if (module.name == canonical) return IsHidden(module) ? nullptr : &module;
+  }
+  return nullptr;
+}
+
+// Only handles of loaded, visible modules are valid.
+Module* ByHandle(HMODULE handle) {
+  for (Module& module : Table().modules) {
+    if (module.handle == handle) {
+      return IsLoaded(module) && !IsHidden(module) ? &module : nullptr;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+HMODULE GetModuleHandleA(LPCSTR moduleName) {
+  if (moduleName == nullptr) return kProgramModule;
+  const Module* module = ByName(moduleName);
+  if (module == nullptr || !IsLoaded(*module)) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  return module->handle;
+}
+
+HMODULE LoadLibraryA(LPCSTR moduleName) {
+  if (moduleName == nullptr || moduleName[0] == '\0') {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  Module* module = ByName(moduleName);
+  if (module == nullptr) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  ++module->references;
+  return module->handle;
+}
+
+// Exports are found by exact name; ordinals are not supported.
+FARPROC GetProcAddress(HMODULE handle, LPCSTR procName) {
+  if (handle == kProgramModule) {
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return nullptr;
+  }
+  const Module* module = ByHandle(handle);
+  if (module == nullptr) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
+  if (procName != nullptr && IsName(procName)) {
+    for (const auto& [name, procedure] : module->exports) {
+      if (name == procName) return procedure;
+    }
+  }
+  SetLastError(ERROR_PROC_NOT_FOUND);
+  return nullptr;
+}
+
+// A module that the process loaded itself stays; releasing a reference never held fails.
+BOOL FreeLibrary(HMODULE handle) {
+  if (handle == kProgramModule) return TRUE;
+  Module* module = ByHandle(handle);
+  if (module == nullptr || (module->references == 0 && !module->loadedByProcess)) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (module->references > 0) --module->references;
+  return TRUE;
+}
+
+namespace win32 {
+
+// Replacing a module keeps its handle and its references, so that holders stay valid.
+void RegisterModule(const std::string& name, ModuleExports exports, bool loaded) {
+  ModuleTable& table = Table();
+  const std::string canonical = CanonicalName(name);
+  for (Module& module : table.modules) {
+    if (module.name != canonical) continue;
+    module.exports = std::move(exports);
+    module.loadedByProcess = loaded;
+    return;
+  }
+  Module module{canonical, std::move(exports), loaded, 0,
+                reinterpret_cast<HMODULE>(table.nextHandle)};
+  table.nextHandle += kModuleHandleStep;
+  table.modules.push_back(std::move(module));
+}
+
+void UnregisterModule(const std::string& name) {
+  const std::string canonical = CanonicalName(name);
+  std::erase_if(Table().modules, [&](const Module& m) { return m.name == canonical; });
+}
+
+void HideModule(const std::string& name, bool hidden) {
+  const std::string canonical = CanonicalName(name);
+  if (hidden) {
+    Table().hidden.insert(canonical);
+  } else {
+    Table().hidden.erase(canonical);
+  }
+}
+
+}  // namespace win32
