@@ -19,7 +19,8 @@ function(mirefell_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
-# Tests run from the repository root (so res/ is found) with SDL's display-less video driver.
+# Tests run from the repository root (so res/ is found) with SDL's display-less video driver;
+# a test that hangs fails after five minutes.
 function(mirefell_test name)
   cmake_parse_arguments(ARG "OWN_MAIN" "" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
@@ -37,7 +38,7 @@ function(mirefell_test name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
-    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
+    PROPERTIES TIMEOUT 300 ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
 endfunction()
 
 function(mirefell_bench name)

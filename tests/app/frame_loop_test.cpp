@@ -124,11 +124,12 @@ TEST_F(FrameLoopTest, OtherKeysDoNotEndTheLoop) {
 }
 
 TEST(FramePacing, WaitsUntilFortyMillisecondsAfterTheTickAcrossTheWrap) {
-  win32::FakeClock clock(0xFFFFFFF0u, 0);
+  win32::FakeClock clock(0xFFFFFFF0u, 1);
   win32::InjectClock(&clock);
   WaitForNextFrame(0xFFFFFFF0u);
   win32::InjectClock(nullptr);
-  EXPECT_EQ(clock.Peek() - 0xFFFFFFF0u, 40u);
+  // The last read saw 40 ms passed, then the clock moved on by its read step.
+  EXPECT_EQ(clock.Peek() - 0xFFFFFFF0u, 41u);
 }
 
 }  // namespace
