@@ -58,13 +58,20 @@ TEST_F(AnimationTest, NoStepBeforeTheDelayHasPassed) {
   EXPECT_EQ(o.frame, 1);
 }
 
-TEST_F(AnimationTest, TheClockComparisonIsUnsigned) {
+TEST_F(AnimationTest, TheClockComparisonIsUnsignedWithAWrappingSum) {
   PlayStrip(5, 30);
+  // lastFrameTime + delay wraps to 9: a clock at 5 is before it, one at 0xFFFFFFF8 past it.
   objects[5].lastFrameTime = 0xFFFFFFF0u;
-  frameTime = 0xFFFFFFF8u;  // 8 ms later: not yet
+  frameTime = 5;
   StepAnimation(5);
   EXPECT_EQ(o.frame, 0);
-  frameTime = 0x00000010u;  // the sum wraps past zero: the step is due
+  objects[5].lastFrameTime = 0xFFFFFFF0u;
+  frameTime = 0xFFFFFFF8u;
+  StepAnimation(5);
+  EXPECT_EQ(o.frame, 1);
+  // A clock that wrapped while the sum did not stays below it: no step.
+  objects[5].lastFrameTime = 0xFFFFFFC0u;
+  frameTime = 0x10u;
   StepAnimation(5);
   EXPECT_EQ(o.frame, 1);
 }
