@@ -18,17 +18,20 @@ constexpr KeyBinding kBindings[] = {
 
 // The clock moves only when the driver advances it, so every frame starts exactly 40 ms
 // after the previous one.
-GameDriver::GameDriver(uint32_t startTime) : clock_(startTime, 0) {
-  win32::InjectClock(&clock_);
-  win32::InjectKeyState(&keys_);
-}
+GameDriver::GameDriver(uint32_t startTime) : clock_(startTime, 0) { Inject(); }
 
 GameDriver::~GameDriver() {
   win32::InjectClock(nullptr);
   win32::InjectKeyState(nullptr);
 }
 
+void GameDriver::Inject() {
+  win32::InjectClock(&clock_);
+  win32::InjectKeyState(&keys_);
+}
+
 void GameDriver::Frame(KeySet keys) {
+  Inject();  // again each frame, in case a test fixture reset the seams meanwhile
   for (const KeyBinding& binding : kBindings) keys_.Set(binding.virtualKey, (keys & binding.bit) != 0);
   frameTime = GetTickCount();
   RunFrame();

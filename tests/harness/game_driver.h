@@ -16,8 +16,8 @@ constexpr KeySet kKeyDown = 1 << 3;
 constexpr KeySet kKeySpace = 1 << 4;
 constexpr KeySet kKeyEnter = 1 << 5;
 
-// Injects its clock and keys for its lifetime and restores the real ones afterwards; one
-// driver at a time.
+// Injects its clock and keys for its lifetime (again at every frame) and restores the real
+// ones afterwards; one driver at a time.
 class GameDriver {
  public:
   explicit GameDriver(uint32_t startTime = 1000);
@@ -33,6 +33,8 @@ class GameDriver {
   int64_t frameCount() const { return frameCount_; }
 
  private:
+  void Inject();
+
   win32::FakeClock clock_;
   win32::FakeKeys keys_;
   int64_t frameCount_ = 0;
