@@ -61,7 +61,8 @@ TEST_F(MapDesignTest, EveryFileHoldsAllItsNumbersAndFloorsEveryGroundCell) {
     for (int y = 0; y < 32; ++y)
       for (int x = 0; x < 32; ++x) {
         ASSERT_GT(ground[y][x], 0) << level.file << " ground (" << x << ", " << y << ")";
-        ASSERT_GE(occupancy[y][x], 0) << level.file << " holds a marker at (" << x << ", " << y << ")";
+        ASSERT_GE(occupancy[y][x], 0)
+            << level.file << " holds a marker at (" << x << ", " << y << ")";
         ASSERT_NE(occupancy[y][x], 0x7F7F7F7F) << level.file << " ends early";
       }
   }

@@ -47,7 +47,9 @@ std::string Check() {
   for (int i : {1, 20, 21, 22, 23, 24}) {
     const GameObject& o = objects[i];
     if (!IsFinite(o)) fault << "record " << i << " not finite; ";
-    if (o.sheet != -1 && !IsSheetIndex(o.sheet)) fault << "record " << i << " sheet " << o.sheet << "; ";
+    if (o.sheet != -1 && !IsSheetIndex(o.sheet)) {
+      fault << "record " << i << " sheet " << o.sheet << "; ";
+    }
     if (o.frameCount > 0 && (o.frame < 0 || o.frame >= o.frameCount))
       fault << "record " << i << " frame " << o.frame << "; ";
     // Actors stay near the grid: knock-backs carry them at most a cell or two past its edge.
@@ -60,7 +62,9 @@ std::string Check() {
       if (v >= 0) continue;
       // The map files hold no markers: every marker was written by an actor of the game.
       const int32_t i = MarkedObject(v);
-      if (i != heroIndex && (i < 20 || i > 24)) fault << "marker " << v << " at " << x << "," << y << "; ";
+      if (i != heroIndex && (i < 20 || i > 24)) {
+        fault << "marker " << v << " at (" << x << ", " << y << "); ";
+      }
     }
   return fault.str();
 }

@@ -32,7 +32,9 @@ void GameDriver::Inject() {
 
 void GameDriver::Frame(KeySet keys) {
   Inject();  // again each frame, in case a test fixture reset the seams meanwhile
-  for (const KeyBinding& binding : kBindings) keys_.Set(binding.virtualKey, (keys & binding.bit) != 0);
+  for (const KeyBinding& binding : kBindings) {
+    keys_.Set(binding.virtualKey, (keys & binding.bit) != 0);
+  }
   frameTime = GetTickCount();
   RunFrame();
   clock_.Advance(kFrameMillis);

@@ -28,7 +28,9 @@ bool CellOf(const GameObject& o, GridCell* cell) {
 
 // The enemy records that fight on this map: on the boss map only the boss; 21 to 24 still hold
 // the previous map's enemies there, neither driven nor real.
-int32_t LastFighter() { return currentMap == kBossMap ? kFirstEnemy : kFirstEnemy + kEnemySlots - 1; }
+int32_t LastFighter() {
+  return currentMap == kBossMap ? kFirstEnemy : kFirstEnemy + kEnemySlots - 1;
+}
 
 bool IsFighter(int32_t i) { return i >= kFirstEnemy && i <= LastFighter() && objects[i].alive; }
 
@@ -161,7 +163,8 @@ KeySet PlaythroughBot::Walk() const {
   const auto avoid = [level, target](int32_t x, int32_t y) {
     for (int32_t k = 0; k < level->exitCount; ++k) {
       const MapExit& exit = level->exits[k];
-      if (&exit != target && CellMeetsExit(exit, x, y) && !CellMeetsExit(*target, x, y)) return true;
+      if (&exit == target || CellMeetsExit(*target, x, y)) continue;
+      if (CellMeetsExit(exit, x, y)) return true;
     }
     return false;
   };
