@@ -1,8 +1,9 @@
 // The injected clock and key state reaching GetTickCount, Sleep and GetAsyncKeyState.
+#include "platform/win32/input.h"
+
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include "platform/win32/input.h"
 #include "platform/win32/window.h"
 
 namespace {

@@ -27,9 +27,9 @@ TEST_F(Registry, StartsEmpty) {
 
 TEST_F(Registry, KeyPathsIgnoreCaseAndOuterSeparators) {
   win32::SetRegistryDword(HKEY_LOCAL_MACHINE, kKey, "Level", 3);
-  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\mirefell\\settings\\", 0, KEY_READ,
-                          &key),
-            ERROR_SUCCESS);
+  EXPECT_EQ(
+      RegOpenKeyExA(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\mirefell\\settings\\", 0, KEY_READ, &key),
+      ERROR_SUCCESS);
   EXPECT_NE(key, nullptr);
   HKEY other = nullptr;
   EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &other), ERROR_FILE_NOT_FOUND);
@@ -43,8 +43,7 @@ TEST_F(Registry, DwordValueReadsBackWithTypeAndSize) {
   DWORD type = REG_NONE;
   DWORD value = 0;
   DWORD size = sizeof(value);
-  ASSERT_EQ(RegQueryValueExA(key, "LEVEL", nullptr, &type, reinterpret_cast<LPBYTE>(&value),
-                             &size),
+  ASSERT_EQ(RegQueryValueExA(key, "LEVEL", nullptr, &type, reinterpret_cast<LPBYTE>(&value), &size),
             ERROR_SUCCESS);
   EXPECT_EQ(type, REG_DWORD);
   EXPECT_EQ(size, 4u);
@@ -85,8 +84,7 @@ TEST_F(Registry, MissingValueIsNotFound) {
   DWORD type = 77;
   DWORD size = 4;
   DWORD value = 0;
-  EXPECT_EQ(RegQueryValueExA(key, "Other", nullptr, &type, reinterpret_cast<LPBYTE>(&value),
-                             &size),
+  EXPECT_EQ(RegQueryValueExA(key, "Other", nullptr, &type, reinterpret_cast<LPBYTE>(&value), &size),
             ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(type, 77u);
 }
@@ -98,11 +96,10 @@ TEST_F(Registry, BadArgumentsAreRefused) {
   DWORD value = 0;
   EXPECT_EQ(RegQueryValueExA(key, "Level", &reserved, nullptr, nullptr, nullptr),
             ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(RegQueryValueExA(key, "Level", nullptr, nullptr, reinterpret_cast<LPBYTE>(&value),
-                             nullptr),
-            ERROR_INVALID_PARAMETER);
-  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, nullptr),
-            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(
+      RegQueryValueExA(key, "Level", nullptr, nullptr, reinterpret_cast<LPBYTE>(&value), nullptr),
+      ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, nullptr), ERROR_INVALID_PARAMETER);
   HKEY unknown = reinterpret_cast<HKEY>(0x12345);
   EXPECT_EQ(RegQueryValueExA(unknown, "Level", nullptr, nullptr, nullptr, nullptr),
             ERROR_INVALID_HANDLE);
@@ -141,8 +138,7 @@ TEST_F(Registry, SubkeysOpenRelativeToAnOpenKey) {
   ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software", 0, KEY_READ, &key), ERROR_SUCCESS);
   HKEY settings = nullptr;
   ASSERT_EQ(RegOpenKeyExA(key, "Mirefell\\Settings", 0, KEY_READ, &settings), ERROR_SUCCESS);
-  EXPECT_EQ(RegQueryValueExA(settings, "Level", nullptr, nullptr, nullptr, nullptr),
-            ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExA(settings, "Level", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
   RegCloseKey(settings);
 }
 
@@ -150,8 +146,7 @@ TEST_F(Registry, ClearingDeletesKeysThatAreStillOpen) {
   win32::SetRegistryDword(HKEY_LOCAL_MACHINE, kKey, "Level", 1);
   ASSERT_EQ(Open(), ERROR_SUCCESS);
   win32::ClearRegistry();
-  EXPECT_EQ(RegQueryValueExA(key, "Level", nullptr, nullptr, nullptr, nullptr),
-            ERROR_KEY_DELETED);
+  EXPECT_EQ(RegQueryValueExA(key, "Level", nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
   EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
   key = nullptr;
   EXPECT_EQ(Open(), ERROR_FILE_NOT_FOUND);

@@ -25,9 +25,9 @@ void PushKey(HWND window, SDL_Scancode scancode, Uint32 type, bool repeat) {
 
 TEST_F(WindowTest, KeyPressIsKeyDownWithItsVirtualKey) {
   HWND window = MakeWindow();
-  const int keys[] = {VK_LEFT, VK_UP,    VK_RIGHT, VK_DOWN, VK_SPACE,  VK_RETURN, VK_ESCAPE,
-                      VK_TAB,  VK_BACK,  VK_SHIFT, VK_CONTROL, VK_MENU, 'A', 'Z', '0', '9',
-                      VK_F1,   VK_F1 + 11};
+  const int keys[] = {VK_LEFT,   VK_UP,  VK_RIGHT, VK_DOWN,  VK_SPACE,   VK_RETURN,
+                      VK_ESCAPE, VK_TAB, VK_BACK,  VK_SHIFT, VK_CONTROL, VK_MENU,
+                      'A',       'Z',    '0',      '9',      VK_F1,      VK_F1 + 11};
   for (int key : keys) {
     ASSERT_TRUE(win32::SimulateKeyPress(window, key)) << key;
     const MSG message = Take();

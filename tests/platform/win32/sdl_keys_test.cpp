@@ -10,8 +10,8 @@
 namespace {
 
 TEST(KeyTable, EveryKeyTheGameNeedsHasAScancodeAndBack) {
-  std::vector<int> keys = {VK_LEFT, VK_UP,  VK_RIGHT, VK_DOWN,    VK_SPACE, VK_RETURN,
-                           VK_ESCAPE, VK_TAB, VK_BACK, VK_SHIFT, VK_CONTROL, VK_MENU};
+  std::vector<int> keys = {VK_LEFT,   VK_UP,  VK_RIGHT, VK_DOWN,  VK_SPACE,   VK_RETURN,
+                           VK_ESCAPE, VK_TAB, VK_BACK,  VK_SHIFT, VK_CONTROL, VK_MENU};
   for (int c = 'A'; c <= 'Z'; ++c) keys.push_back(c);
   for (int c = '0'; c <= '9'; ++c) keys.push_back(c);
   for (int n = 0; n < 12; ++n) keys.push_back(VK_F1 + n);

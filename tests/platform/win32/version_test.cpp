@@ -16,7 +16,8 @@ TEST(GetVersionExA, ReportsAnNtPlatform) {
 }
 
 TEST(GetVersionExA, RefusesAWrongStructureSize) {
-  for (DWORD size : {DWORD{0}, DWORD{sizeof(OSVERSIONINFOA) - 1}, DWORD{sizeof(OSVERSIONINFOA) + 8}}) {
+  constexpr DWORD kRight = sizeof(OSVERSIONINFOA);
+  for (DWORD size : {DWORD{0}, kRight - 1, kRight + 8}) {
     OSVERSIONINFOA info = {};
     info.dwOSVersionInfoSize = size;
     info.dwPlatformId = 99;

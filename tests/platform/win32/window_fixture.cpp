@@ -31,8 +31,8 @@ void WindowTest::TearDown() {
 }
 
 HWND WindowTest::MakeWindow() {
-  HWND window = CreateWindowExA(0, kClassName, "test", WS_POPUP, 0, 0, 320, 200, nullptr,
-                                nullptr, nullptr, nullptr);
+  HWND window = CreateWindowExA(0, kClassName, "test", WS_POPUP, 0, 0, 320, 200, nullptr, nullptr,
+                                nullptr, nullptr);
   EXPECT_NE(window, nullptr) << win32::WindowSystemError();
   made_.push_back(window);
   return window;

@@ -1,10 +1,11 @@
+#include "platform/win32/window.h"
+
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
-#include "platform/win32/window.h"
 #include "tests/platform/win32/window_fixture.h"
 
 namespace {
@@ -53,8 +54,8 @@ TEST_F(WindowTest, RefusalOfWmCreateDestroysTheWindow) {
   reply = [](HWND, UINT message, WPARAM, LPARAM) -> LRESULT {
     return message == WM_CREATE ? -1 : 0;
   };
-  EXPECT_EQ(CreateWindowExA(0, kClassName, "x", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
-                            nullptr, nullptr),
+  EXPECT_EQ(CreateWindowExA(0, kClassName, "x", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr,
+                            nullptr),
             nullptr);
   EXPECT_EQ(ReceivedMessages(), (std::vector<UINT>{WM_CREATE, WM_DESTROY}));
   RECT client;
@@ -139,9 +140,9 @@ TEST_F(WindowTest, DesktopIsAValidParentThatCannotBeChanged) {
 
   HWND stale = MakeWindow();
   DestroyWindow(stale);
-  EXPECT_EQ(CreateWindowExA(0, kClassName, "x", WS_POPUP, 0, 0, 8, 8, stale, nullptr, nullptr,
-                            nullptr),
-            nullptr);
+  EXPECT_EQ(
+      CreateWindowExA(0, kClassName, "x", WS_POPUP, 0, 0, 8, 8, stale, nullptr, nullptr, nullptr),
+      nullptr);
   EXPECT_EQ(GetLastError(), DWORD{ERROR_INVALID_WINDOW_HANDLE});
 }
 

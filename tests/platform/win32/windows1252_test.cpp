@@ -23,8 +23,7 @@ TEST(Windows1252, HighControlsAreTheCodePagesOwn) {
   const char bytes[] = "\x80\x8A\x9F\xA9\x81\x8D\x8F\x90\x9D";
   WCHAR wide[9];
   ASSERT_EQ(MultiByteToWideChar(CP_ACP, 0, bytes, 9, wide, 9), 9);
-  const WCHAR expected[] = {0x20AC, 0x0160, 0x0178, 0x00A9, 0x0081,
-                            0x008D, 0x008F, 0x0090, 0x009D};
+  const WCHAR expected[] = {0x20AC, 0x0160, 0x0178, 0x00A9, 0x0081, 0x008D, 0x008F, 0x0090, 0x009D};
   for (int i = 0; i < 9; ++i) EXPECT_EQ(wide[i], expected[i]) << i;
   const WCHAR euro[] = {0x20AC};
   char byte = 0;
@@ -83,9 +82,9 @@ TEST(CodePage, BadArgumentsAreRefused) {
               "null destination");
   expectError(MultiByteToWideChar(CP_ACP, 0, "a", 1, wide, -1), ERROR_INVALID_PARAMETER,
               "negative size");
-  expectError(WideCharToMultiByte(CP_ACP, WC_ERR_INVALID_CHARS, source, 1, narrow, 4, nullptr,
-                                  nullptr),
-              ERROR_INVALID_FLAGS, "strict ANSI");
+  expectError(
+      WideCharToMultiByte(CP_ACP, WC_ERR_INVALID_CHARS, source, 1, narrow, 4, nullptr, nullptr),
+      ERROR_INVALID_FLAGS, "strict ANSI");
   expectError(WideCharToMultiByte(CP_UTF8, 0, source, 1, narrow, 4, "?", nullptr),
               ERROR_INVALID_PARAMETER, "UTF-8 default char");
   BOOL used = FALSE;
