@@ -1,0 +1,32 @@
+// Puts presented frames on the SDL window behind an HWND: the whole window, the frame scaled
+// by the largest whole factor that fits (at least 1), centred on black, nearest neighbour.
+// Without a window (or a display) it does nothing.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win32/types.h"
+
+namespace d3d9 {
+
+class Presenter {
+ public:
+  // A full-screen device makes its window cover the desktop.
+  Presenter(HWND window, bool fullScreen);
+
+  void Show(HWND window, const std::uint32_t* pixels, UINT width, UINT height, UINT pitch);
+  HWND Window() const { return window; }
+
+ private:
+  HWND window;
+};
+
+// The placement of a width x height frame in a target of targetWidth x targetHeight.
+struct Placement {
+  int scale;
+  int x;
+  int y;
+};
+Placement PlaceFrame(int width, int height, int targetWidth, int targetHeight);
+
+}  // namespace d3d9

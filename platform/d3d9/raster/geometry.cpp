@@ -1,0 +1,285 @@
+#include "platform/d3d9/raster/geometry.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace d3d9 {
+namespace {
+
+// Screen coordinates stay within this many pixels, so that snapped arithmetic cannot overflow.
+constexpr double guardBand = 16384.0;
+constexpr double smallestW = 1e-7;
+
+enum Plane : unsigned {
+  left = 1,
+  right = 2,
+  bottom = 4,
+  top = 8,
+  nearZ = 16,
+  farZ = 32,
+  behind = 64,
+  planeCount = 7
+};
+
+void MultiplyInto(const D3DMATRIX& a, const D3DMATRIX& b, double out[4][4]) {
+  for (int r = 0; r < 4; ++r) {
+    for (int c = 0; c < 4; ++c) {
+      double sum = 0.0;
+      for (int k = 0; k < 4; ++k) sum += double(a.m[r][k]) * double(b.m[k][c]);
+      out[r][c] = sum;
+    }
+  }
+}
+
+struct ClipVertex {
+  double clip[4];
+  double attributes[attributeCount];
+};
+
+double Distance(const ClipVertex& v, unsigned plane, double gx, double gy) {
+  const double x = v.clip[0], y = v.clip[1], z = v.clip[2], w = v.clip[3];
+  switch (plane) {
+    case left: return x + gx * w;
+    case right: return gx * w - x;
+    case bottom: return y + gy * w;
+    case top: return gy * w - y;
+    case nearZ: return z;
+    case farZ: return w - z;
+    default: return w - smallestW;
+  }
+}
+
+ClipVertex Between(const ClipVertex& a, const ClipVertex& b, double t) {
+  ClipVertex out;
+  for (int i = 0; i < 4; ++i) out.clip[i] = a.clip[i] + (b.clip[i] - a.clip[i]) * t;
+  for (int i = 0; i < attributeCount; ++i) {
+    out.attributes[i] = a.attributes[i] + (b.attributes[i] - a.attributes[i]) * t;
+  }
+  return out;
+}
+
+// One pass of polygon clipping against a plane.
+std::vector<ClipVertex> ClipAgainst(const std::vector<ClipVertex>& polygon, unsigned plane,
+                                    double gx, double gy) {
+  std::vector<ClipVertex> out;
+  for (std::size_t i = 0; i < polygon.size(); ++i) {
+    const ClipVertex& a = polygon[i];
+    const ClipVertex& b = polygon[(i + 1) % polygon.size()];
+    const double da = Distance(a, plane, gx, gy);
+    const double db = Distance(b, plane, gx, gy);
+    if (da >= 0) out.push_back(a);
+    if ((da >= 0) != (db >= 0)) out.push_back(Between(a, b, da / (da - db)));
+  }
+  return out;
+}
+
+std::uint32_t ToByte(double value) {
+  return std::uint32_t(std::lround(std::clamp(std::isnan(value) ? 0.0 : value, 0.0, 1.0) * 255.0));
+}
+
+}  // namespace
+
+void PrepareTransforms(const DeviceState& state, GeometrySetup* setup) {
+  double worldView[4][4];
+  MultiplyInto(state.transforms[D3DTS_WORLD], state.transforms[D3DTS_VIEW], worldView);
+  // The product of the three matrices is kept in double throughout.
+  for (int r = 0; r < 4; ++r) {
+    for (int c = 0; c < 4; ++c) {
+      double sum = 0.0;
+      for (int k = 0; k < 4; ++k) sum += worldView[r][k] * double(state.transforms[D3DTS_PROJECTION].m[k][c]);
+      setup->transform[r][c] = sum;
+    }
+  }
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) setup->normalTransform[r][c] = worldView[r][c];
+  }
+  setup->viewport = state.viewport;
+  setup->clipping = state.renderStates[D3DRS_CLIPPING] != FALSE;
+  setup->lighting = state.renderStates[D3DRS_LIGHTING] != FALSE;
+  setup->lastPixel = state.renderStates[D3DRS_LASTPIXEL] != FALSE;
+  setup->state = &state;
+}
+
+std::uint32_t GeometryDrawer::Light(const InputVertex& input) const {
+  const DeviceState& state = *setup.state;
+  const auto& rs = state.renderStates;
+  const D3DMATERIAL9& material = state.material;
+  const bool colourVertex = rs[D3DRS_COLORVERTEX] != FALSE;
+  const auto source = [&](DWORD which, const D3DCOLORVALUE& fallback) {
+    if (!colourVertex || rs[which] != D3DMCS_COLOR1) return fallback;
+    const std::uint32_t c = input.diffuse;
+    return D3DCOLORVALUE{float((c >> 16) & 0xFF) / 255.0f, float((c >> 8) & 0xFF) / 255.0f,
+                         float(c & 0xFF) / 255.0f, float(c >> 24) / 255.0f};
+  };
+  const D3DCOLORVALUE diffuse = source(D3DRS_DIFFUSEMATERIALSOURCE, material.Diffuse);
+  const D3DCOLORVALUE ambient = source(D3DRS_AMBIENTMATERIALSOURCE, material.Ambient);
+  const D3DCOLORVALUE emissive = source(D3DRS_EMISSIVEMATERIALSOURCE, material.Emissive);
+  const std::uint32_t global = rs[D3DRS_AMBIENT];
+  double colour[3] = {
+      emissive.r + ambient.r * double((global >> 16) & 0xFF) / 255.0,
+      emissive.g + ambient.g * double((global >> 8) & 0xFF) / 255.0,
+      emissive.b + ambient.b * double(global & 0xFF) / 255.0};
+  // Directional lights on the vertex normal, turned into view space.
+  double normal[3] = {};
+  for (int c = 0; c < 3; ++c) {
+    for (int k = 0; k < 3; ++k) normal[c] += double(input.normal[k]) * setup.normalTransform[k][c];
+  }
+  const double length = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
+  for (const auto& [index, slot] : state.lights) {
+    if (!slot.enabled || slot.light.Type != D3DLIGHT_DIRECTIONAL || length == 0.0) continue;
+    const D3DVECTOR& d = slot.light.Direction;
+    double towards[3] = {};
+    const double dir[3] = {-d.x, -d.y, -d.z};
+    for (int c = 0; c < 3; ++c) {
+      for (int k = 0; k < 3; ++k) towards[c] += dir[k] * double(state.transforms[D3DTS_VIEW].m[k][c]);
+    }
+    const double tl = std::sqrt(towards[0] * towards[0] + towards[1] * towards[1] + towards[2] * towards[2]);
+    if (tl == 0.0) continue;
+    const double dot = std::max(0.0, (normal[0] * towards[0] + normal[1] * towards[1] +
+                                      normal[2] * towards[2]) / (length * tl));
+    colour[0] += diffuse.r * slot.light.Diffuse.r * dot;
+    colour[1] += diffuse.g * slot.light.Diffuse.g * dot;
+    colour[2] += diffuse.b * slot.light.Diffuse.b * dot;
+  }
+  return (ToByte(diffuse.a) << 24) | (ToByte(colour[0]) << 16) | (ToByte(colour[1]) << 8) |
+         ToByte(colour[2]);
+}
+
+RasterVertex GeometryDrawer::Project(const double clip[4],
+                                     const double attributes[attributeCount]) const {
+  const D3DVIEWPORT9& vp = setup.viewport;
+  const double w = clip[3];
+  RasterVertex v;
+  v.x = double(vp.X) + (1.0 + clip[0] / w) * double(vp.Width) * 0.5;
+  v.y = double(vp.Y) + (1.0 - clip[1] / w) * double(vp.Height) * 0.5;
+  v.z = double(vp.MinZ) + clip[2] / w * double(vp.MaxZ - vp.MinZ);
+  v.q = 1.0 / w;
+  std::copy(attributes, attributes + attributeCount, v.attributes);
+  return v;
+}
+
+void GeometryDrawer::Process(const VertexLayout& layout, const StreamView* streams,
+                             std::int64_t firstVertex, std::int64_t count) {
+  first = firstVertex;
+  vertices.resize(std::size_t(count));
+  const double gx = guardBand / std::max(1.0, double(setup.viewport.Width));
+  const double gy = guardBand / std::max(1.0, double(setup.viewport.Height));
+  const bool light = setup.lighting && !layout.pretransformed;
+  for (std::int64_t i = 0; i < count; ++i) {
+    const InputVertex input = ReadVertex(layout, streams, firstVertex + i);
+    Processed& out = vertices[std::size_t(i)];
+    const std::uint32_t colour = light ? Light(input) : input.diffuse;
+    double attributes[attributeCount] = {
+        double(colour & 0xFF), double((colour >> 8) & 0xFF), double((colour >> 16) & 0xFF),
+        double(colour >> 24), double(input.u) * setup.textureWidth,
+        double(input.v) * setup.textureHeight};
+    if (layout.pretransformed) {
+      RasterVertex& s = out.screen;
+      s.x = input.position[0];
+      s.y = input.position[1];
+      s.z = input.position[2];
+      s.q = input.position[3];
+      std::copy(attributes, attributes + attributeCount, s.attributes);
+      const bool inside = std::fabs(s.x) <= guardBand && std::fabs(s.y) <= guardBand;
+      out.outside = inside ? 0 : (left | right);
+      for (int k = 0; k < 4; ++k) out.clip[k] = input.position[k];
+      continue;
+    }
+    const double position[4] = {input.position[0], input.position[1], input.position[2],
+                                input.position[3]};
+    for (int c = 0; c < 4; ++c) {
+      double sum = 0.0;
+      for (int k = 0; k < 4; ++k) sum += position[k] * setup.transform[k][c];
+      out.clip[c] = sum;
+    }
+    ClipVertex v;
+    std::copy(out.clip, out.clip + 4, v.clip);
+    unsigned outside = 0;
+    for (unsigned plane = 1; plane < (1u << planeCount); plane <<= 1) {
+      if (!setup.clipping && (plane == nearZ || plane == farZ)) continue;
+      if (!(Distance(v, plane, gx, gy) >= 0)) outside |= plane;
+    }
+    out.outside = outside;
+    std::copy(attributes, attributes + attributeCount, out.screen.attributes);
+    if (outside == 0) out.screen = Project(out.clip, attributes);
+  }
+}
+
+void GeometryDrawer::Triangle(const Processed& a, const Processed& b, const Processed& c) {
+  if ((a.outside & b.outside & c.outside) != 0) return;
+  if ((a.outside | b.outside | c.outside) == 0) {
+    RasterizeTriangle(setup.context, a.screen, b.screen, c.screen);
+    return;
+  }
+  const Processed* corners[3] = {&a, &b, &c};
+  ClipAndDraw(corners);
+}
+
+void GeometryDrawer::TrianglePair(const Processed* a[3], const Processed* b[3]) {
+  const unsigned outside = a[0]->outside | a[1]->outside | a[2]->outside | b[0]->outside |
+                           b[1]->outside | b[2]->outside;
+  if (outside == 0) {
+    const RasterVertex* first[3] = {&a[0]->screen, &a[1]->screen, &a[2]->screen};
+    const RasterVertex* second[3] = {&b[0]->screen, &b[1]->screen, &b[2]->screen};
+    if (DrawRectangle(setup.context, first, second)) return;
+  }
+  Triangle(*a[0], *a[1], *a[2]);
+  Triangle(*b[0], *b[1], *b[2]);
+}
+
+void GeometryDrawer::ClipAndDraw(const Processed* corners[3]) {
+  const bool screenSpace = setup.pretransformed;
+  bool perspective = false;
+  if (screenSpace) {
+    const double q0 = corners[0]->screen.q;
+    perspective = !(q0 == corners[1]->screen.q && q0 == corners[2]->screen.q);
+  }
+  std::vector<ClipVertex> polygon(3);
+  for (int i = 0; i < 3; ++i) {
+    const RasterVertex& s = corners[i]->screen;
+    ClipVertex& v = polygon[std::size_t(i)];
+    std::copy(corners[i]->clip, corners[i]->clip + 4, v.clip);
+    std::copy(s.attributes, s.attributes + attributeCount, v.attributes);
+    if (screenSpace) {
+      // Pre-transformed vertices are clipped to the guard band on screen, with w = 1 and q
+      // carried in the z slot (depth is not used); perspective attributes travel over q.
+      v.clip[0] = s.x;
+      v.clip[1] = s.y;
+      v.clip[2] = s.q;
+      v.clip[3] = 1.0;
+      if (perspective) {
+        for (double& attribute : v.attributes) attribute *= s.q;
+      }
+    }
+  }
+  const double gx = screenSpace ? guardBand : guardBand / std::max(1.0, double(setup.viewport.Width));
+  const double gy = screenSpace ? guardBand : guardBand / std::max(1.0, double(setup.viewport.Height));
+  for (unsigned plane = 1; plane < (1u << planeCount) && polygon.size() >= 3; plane <<= 1) {
+    const bool side = plane == left || plane == right || plane == bottom || plane == top;
+    if (screenSpace && !side) continue;
+    if (!screenSpace && !setup.clipping && (plane == nearZ || plane == farZ)) continue;
+    polygon = ClipAgainst(polygon, plane, gx, gy);
+  }
+  if (polygon.size() < 3) return;
+  std::vector<RasterVertex> screen(polygon.size());
+  for (std::size_t i = 0; i < polygon.size(); ++i) {
+    if (!screenSpace) {
+      screen[i] = Project(polygon[i].clip, polygon[i].attributes);
+      continue;
+    }
+    RasterVertex& s = screen[i];
+    s.x = polygon[i].clip[0];
+    s.y = polygon[i].clip[1];
+    s.z = 0.0;
+    s.q = polygon[i].clip[2];
+    for (int a = 0; a < attributeCount; ++a) {
+      s.attributes[a] = perspective && s.q != 0.0 ? polygon[i].attributes[a] / s.q
+                                                  : polygon[i].attributes[a];
+    }
+  }
+  for (std::size_t i = 1; i + 1 < screen.size(); ++i) {
+    RasterizeTriangle(setup.context, screen[0], screen[i], screen[i + 1]);
+  }
+}
+
+}  // namespace d3d9

@@ -1,0 +1,115 @@
+// From vertices to primitives on screen: transformation (world × view × projection and the
+// viewport) with lighting for untransformed vertices, clipping in clip space (near and far
+// planes while D3DRS_CLIPPING is on, a guard band always), pre-transformed vertices taken as
+// screen pixels, and the assembly of lists, strips and fans.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/d3d9/device_state.h"
+#include "platform/d3d9/raster/raster.h"
+#include "platform/d3d9/raster/vertex_input.h"
+
+namespace d3d9 {
+
+struct GeometrySetup {
+  RasterContext context;
+  bool pretransformed = false;
+  double transform[4][4] = {};  // world × view × projection
+  double normalTransform[3][3] = {};  // world × view, for lighting
+  D3DVIEWPORT9 viewport{};
+  bool clipping = true;
+  bool lighting = false;
+  bool lastPixel = true;
+  double textureWidth = 0.0;  // level 0, to scale texture coordinates into texels
+  double textureHeight = 0.0;
+  const DeviceState* state = nullptr;
+};
+
+// Computes the transform and lighting parts of a setup from the device state.
+void PrepareTransforms(const DeviceState& state, GeometrySetup* setup);
+
+class GeometryDrawer {
+ public:
+  explicit GeometryDrawer(const GeometrySetup& setup) : setup(setup) {}
+
+  // Processes the vertices first .. first + count - 1 (the caller has checked them readable).
+  void Process(const VertexLayout& layout, const StreamView* streams, std::int64_t first,
+               std::int64_t count);
+  // Draws primitives over processed vertices; `vertexOf(i)` gives the vertex of the i-th
+  // index (already offset), within the processed range.
+  template <class VertexOf>
+  void Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, VertexOf vertexOf);
+
+ private:
+  struct Processed {
+    double clip[4];
+    unsigned outside;  // planes the vertex is outside of
+    RasterVertex screen;
+  };
+
+  const Processed& At(std::int64_t vertex) const { return vertices[std::size_t(vertex - first)]; }
+  void Triangle(const Processed& a, const Processed& b, const Processed& c);
+  void TrianglePair(const Processed* first[3], const Processed* second[3]);
+  void ClipAndDraw(const Processed* corners[3]);
+  RasterVertex Project(const double clip[4], const double attributes[attributeCount]) const;
+  std::uint32_t Light(const InputVertex& input) const;
+
+  const GeometrySetup& setup;
+  std::vector<Processed> vertices;
+  std::int64_t first = 0;
+};
+
+template <class VertexOf>
+void GeometryDrawer::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, VertexOf vertexOf) {
+  const RasterContext& context = setup.context;
+  switch (type) {
+    case D3DPT_POINTLIST:
+      for (UINT i = 0; i < primitiveCount; ++i) {
+        const Processed& p = At(vertexOf(i));
+        if (p.outside == 0) DrawPoint(context, p.screen);
+      }
+      return;
+    case D3DPT_LINELIST:
+    case D3DPT_LINESTRIP:
+      for (UINT i = 0; i < primitiveCount; ++i) {
+        const UINT start = type == D3DPT_LINELIST ? 2 * i : i;
+        const Processed& a = At(vertexOf(start));
+        const Processed& b = At(vertexOf(start + 1));
+        if (a.outside == 0 && b.outside == 0) DrawLine(context, a.screen, b.screen, setup.lastPixel);
+      }
+      return;
+    default:
+      break;
+  }
+  const auto corners = [&](UINT i, const Processed* out[3]) {
+    if (type == D3DPT_TRIANGLELIST) {
+      for (UINT k = 0; k < 3; ++k) out[k] = &At(vertexOf(3 * i + k));
+    } else if (type == D3DPT_TRIANGLESTRIP) {
+      // Every other triangle of a strip is turned back to the strip's winding.
+      out[0] = &At(vertexOf(i + (i & 1)));
+      out[1] = &At(vertexOf(i + 1 - (i & 1)));
+      out[2] = &At(vertexOf(i + 2));
+    } else {
+      out[0] = &At(vertexOf(0));
+      out[1] = &At(vertexOf(i + 1));
+      out[2] = &At(vertexOf(i + 2));
+    }
+  };
+  UINT i = 0;
+  for (; i + 1 < primitiveCount; i += 2) {
+    const Processed* a[3];
+    const Processed* b[3];
+    corners(i, a);
+    corners(i + 1, b);
+    TrianglePair(a, b);
+  }
+  if (i < primitiveCount) {
+    const Processed* a[3];
+    corners(i, a);
+    Triangle(*a[0], *a[1], *a[2]);
+  }
+}
+
+}  // namespace d3d9

@@ -1,0 +1,71 @@
+// The per-pixel part of drawing: texture stage 0 (colour and alpha operations on the texel,
+// the diffuse colour and the texture factor), the alpha test, alpha blending and the colour
+// write mask, all in 8-bit integer arithmetic. Products are rounded to the nearest of 255
+// steps, so modulating by 255 leaves a value unchanged and blending is within one unit of the
+// exact result.
+//
+// Colours are 0xAARRGGBB.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/d3d9/device_state.h"
+
+namespace d3d9 {
+
+// x * y / 255, rounded to nearest, for x and y in 0..255.
+inline std::uint32_t Mul255(std::uint32_t x, std::uint32_t y) {
+  const std::uint32_t t = x * y + 128;
+  return (t + (t >> 8)) >> 8;
+}
+
+// What an alpha value does at the target, once the stage has made it.
+enum class AlphaEffect {
+  Discard,  // the pixel is not written (alpha test, or a blend that keeps the target)
+  Replace,  // the stage's colour is written as it is
+  Other     // anything else: the general blend
+};
+
+class PixelPipeline {
+ public:
+  // `textured` tells whether a readable texture is bound on stage 0; `targetAlpha` whether
+  // the render target keeps alpha.
+  PixelPipeline(const DeviceState& state, bool textured, bool targetAlpha);
+
+  // Stage 0: combines the texel (ignored when the stage reads no texture) with the diffuse.
+  std::uint32_t Combine(std::uint32_t texel, std::uint32_t diffuse) const;
+  // Alpha test, blend and write mask onto one target pixel.
+  void Write(std::uint32_t* target, std::uint32_t colour) const;
+
+  bool ReadsTexture() const { return readsTexture; }
+  // Whether Combine(texel, diffuse) == texel for every texel.
+  bool PassesTexelThrough(std::uint32_t diffuse) const;
+  // The alpha that Combine gives a texel of alpha `texelAlpha`, or -1 when it depends on more.
+  int CombinedAlpha(std::uint32_t texelAlpha, std::uint32_t diffuse) const;
+  AlphaEffect EffectOf(std::uint32_t alpha) const;
+
+ private:
+  std::uint32_t Argument(DWORD argument, std::uint32_t texel, std::uint32_t diffuse) const;
+  static std::uint32_t Operate(DWORD op, std::uint32_t a, std::uint32_t b, std::uint32_t texel,
+                               std::uint32_t diffuse, std::uint32_t factor);
+  bool PassesAlphaTest(std::uint32_t alpha) const;
+  std::uint32_t Blend(std::uint32_t source, std::uint32_t target) const;
+
+  DWORD colorOp, colorArg1, colorArg2;
+  DWORD alphaOp, alphaArg1, alphaArg2;
+  std::uint32_t textureFactor;
+  std::uint32_t constant;
+  bool readsTexture;
+  bool textured;
+  bool alphaTest;
+  DWORD alphaFunc;
+  std::uint32_t alphaRef;
+  bool blend;
+  DWORD sourceBlend, destBlend, blendOp;
+  DWORD sourceBlendAlpha, destBlendAlpha, blendOpAlpha;
+  std::uint32_t blendFactor;
+  std::uint32_t writeMask;   // bits of the target pixel that are written
+  std::uint32_t opaqueBits;  // 0xFF000000 for targets without alpha
+};
+
+}  // namespace d3d9

@@ -1,0 +1,62 @@
+// Rasterisation of screen-space primitives into a 32-bit render target.
+//
+// Conventions of Direct3D 9: pixel (i, j) has its centre at (i, j); a pixel is covered when
+// its centre is inside the triangle, and a centre exactly on an edge belongs to the triangle
+// only for a top edge (horizontal, interior below) or a left edge, so triangles sharing an
+// edge cover each pixel once. Positions are snapped to 1/256 of a pixel first. Colours and
+// texture coordinates are interpolated linearly in screen space, or perspective-correctly
+// when the vertices' reciprocal w differ.
+//
+// Glossary: a span is the run of covered pixels of one row; the rectangle path draws two
+// triangles that form an axis-aligned rectangle in one go, and copies texels straight when
+// the rectangle maps one texel to one pixel (a blit), with results identical to the triangle
+// path.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/d3d9/raster/pixel_pipeline.h"
+#include "platform/d3d9/raster/sampler.h"
+
+namespace d3d9 {
+
+// Attribute slots: colour channels in 0..255, texture coordinates in level-0 texels.
+enum AttributeSlot { attrBlue, attrGreen, attrRed, attrAlpha, attrU, attrV, attributeCount };
+
+struct RasterVertex {
+  double x;
+  double y;
+  double z;
+  double q;  // reciprocal of w (rhw)
+  double attributes[attributeCount];
+};
+
+struct RasterContext {
+  std::uint32_t* pixels;  // the render target, row after row
+  std::ptrdiff_t pitch;   // pixels from one row to the next
+  RECT clip;              // viewport, scissor and target, right and bottom exclusive
+  const PixelPipeline* pipeline;
+  const Sampler* sampler;  // null when no readable texture is bound
+  DWORD cullMode;
+  bool flatShading;
+};
+
+// Draws a triangle (culling by its winding on screen).
+void RasterizeTriangle(const RasterContext& context, const RasterVertex& a, const RasterVertex& b,
+                       const RasterVertex& c);
+
+// Draws two triangles that form an axis-aligned rectangle; false (and nothing drawn) when they
+// do not, or when some part of the rectangle path does not apply.
+bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
+                   const RasterVertex* second[3]);
+
+void DrawPoint(const RasterContext& context, const RasterVertex& point);
+void DrawLine(const RasterContext& context, const RasterVertex& from, const RasterVertex& to,
+              bool lastPixel);
+
+// Shared by the paths: snapping, and the colour of interpolated channels.
+std::int64_t Snap(double coordinate);
+std::uint32_t PackColour(const double attributes[attributeCount]);
+bool IsCulled(DWORD cullMode, std::int64_t signedArea);
+
+}  // namespace d3d9

@@ -1,0 +1,193 @@
+// The rectangle path: two triangles sharing a diagonal of an axis-aligned rectangle, with one
+// colour, drawn untextured or as a one-texel-per-pixel blit. It only takes cases whose every
+// pixel it can compute exactly as the triangle path would; everything else is declined.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/d3d9/raster/raster.h"
+#include "platform/d3d9/raster/texel_cache.h"
+#include "platform/d3d9/texture.h"
+
+namespace d3d9 {
+namespace {
+
+constexpr double exactness = 1e-6;
+
+std::int64_t CeilDiv256(std::int64_t value) { return -((-value) >> 8); }
+
+bool NearInteger(double value, std::int64_t* integer) {
+  const double rounded = std::round(value);
+  if (std::fabs(value - rounded) > exactness) return false;
+  *integer = std::int64_t(rounded);
+  return true;
+}
+
+struct Corners {
+  std::int64_t left, right, top, bottom;  // snapped, left < right, top < bottom
+  const RasterVertex* at[2][2];           // [row][column]: top-left, top-right, ...
+};
+
+// Finds the rectangle that the two triangles cover, if they do.
+bool FindCorners(const RasterVertex* first[3], const RasterVertex* second[3], Corners* out) {
+  const RasterVertex* all[6] = {first[0], first[1], first[2], second[0], second[1], second[2]};
+  std::int64_t xs[6], ys[6];
+  for (int i = 0; i < 6; ++i) {
+    if (!std::isfinite(all[i]->x) || !std::isfinite(all[i]->y)) return false;
+    xs[i] = Snap(all[i]->x);
+    ys[i] = Snap(all[i]->y);
+  }
+  const std::int64_t left = *std::min_element(xs, xs + 6);
+  const std::int64_t right = *std::max_element(xs, xs + 6);
+  const std::int64_t top = *std::min_element(ys, ys + 6);
+  const std::int64_t bottom = *std::max_element(ys, ys + 6);
+  if (left == right || top == bottom) return false;
+  Corners corners{left, right, top, bottom, {{nullptr, nullptr}, {nullptr, nullptr}}};
+  int seen[2][2] = {{0, 0}, {0, 0}};
+  for (int i = 0; i < 6; ++i) {
+    if ((xs[i] != left && xs[i] != right) || (ys[i] != top && ys[i] != bottom)) return false;
+    const int row = ys[i] == bottom;
+    const int column = xs[i] == right;
+    if (seen[row][column]++ == 0) corners.at[row][column] = all[i];
+  }
+  // The triangles share a diagonal: two opposite corners twice, the other two once.
+  const bool mainDiagonal = seen[0][0] == 2 && seen[1][1] == 2 && seen[0][1] == 1 && seen[1][0] == 1;
+  const bool otherDiagonal = seen[0][1] == 2 && seen[1][0] == 2 && seen[0][0] == 1 && seen[1][1] == 1;
+  if (!mainDiagonal && !otherDiagonal) return false;
+  *out = corners;
+  return true;
+}
+
+std::int64_t SignedArea(const RasterVertex* v[3]) {
+  const std::int64_t x0 = Snap(v[0]->x), y0 = Snap(v[0]->y);
+  return (Snap(v[1]->x) - x0) * (Snap(v[2]->y) - y0) - (Snap(v[2]->x) - x0) * (Snap(v[1]->y) - y0);
+}
+
+bool SameColour(const RasterVertex& a, const RasterVertex& b) {
+  for (int i = 0; i <= attrAlpha; ++i) {
+    if (a.attributes[i] != b.attributes[i]) return false;
+  }
+  return true;
+}
+
+// The texel of the rectangle's first pixel, when it maps one texel to one pixel exactly.
+bool FindBlitOrigin(const RasterContext& context, const Corners& c, std::int64_t firstColumn,
+                    std::int64_t firstRow, std::int64_t columns, std::int64_t rows,
+                    std::int64_t* texelX, std::int64_t* texelY) {
+  const Sampler& sampler = *context.sampler;
+  const RasterVertex& tl = *c.at[0][0];
+  const RasterVertex& tr = *c.at[0][1];
+  const RasterVertex& bl = *c.at[1][0];
+  const RasterVertex& br = *c.at[1][1];
+  // u follows x only and v follows y only.
+  if (tl.attributes[attrU] != bl.attributes[attrU] || tr.attributes[attrU] != br.attributes[attrU] ||
+      tl.attributes[attrV] != tr.attributes[attrV] || bl.attributes[attrV] != br.attributes[attrV]) {
+    return false;
+  }
+  const double left = double(c.left) / 256.0, right = double(c.right) / 256.0;
+  const double top = double(c.top) / 256.0, bottom = double(c.bottom) / 256.0;
+  const double dudx = (tr.attributes[attrU] - tl.attributes[attrU]) / (right - left);
+  const double dvdy = (bl.attributes[attrV] - tl.attributes[attrV]) / (bottom - top);
+  if (std::fabs(dudx - 1.0) > 1e-9 || std::fabs(dvdy - 1.0) > 1e-9) return false;
+  if (sampler.BaseLevel() != 0 || sampler.LevelOfDetail(dudx, 0.0, 0.0, dvdy) > 0.0f) {
+    return false;
+  }
+  const double s = tl.attributes[attrU] + (double(firstColumn) - left) * dudx - 0.5;
+  const double t = tl.attributes[attrV] + (double(firstRow) - top) * dvdy - 0.5;
+  if (!NearInteger(s, texelX) || !NearInteger(t, texelY)) return false;
+  return *texelX >= 0 && *texelY >= 0 && *texelX + columns <= sampler.Width() &&
+         *texelY + rows <= sampler.Height();
+}
+
+void BlitRow(const RasterContext& context, const RunIndex* runs, const std::uint32_t* texels,
+             std::int64_t texelY, std::int64_t texelX, std::uint32_t* target, std::int64_t count,
+             std::uint32_t diffuse) {
+  const PixelPipeline& pipeline = *context.pipeline;
+  const std::uint32_t* source = texels + texelX;
+  const auto perPixel = [&](std::int64_t from, std::int64_t to) {
+    for (std::int64_t i = from; i < to; ++i) {
+      pipeline.Write(target + i, pipeline.Combine(source[i], diffuse));
+    }
+  };
+  if (runs == nullptr) {
+    perPixel(0, count);
+    return;
+  }
+  const int transparentAlpha = pipeline.CombinedAlpha(0, diffuse);
+  const bool skipTransparent =
+      transparentAlpha >= 0 && pipeline.EffectOf(std::uint32_t(transparentAlpha)) == AlphaEffect::Discard;
+  const bool copyOpaque = pipeline.PassesTexelThrough(diffuse) &&
+                          pipeline.EffectOf(255) == AlphaEffect::Replace;
+  const std::uint32_t first = runs->rowStart[std::size_t(texelY)];
+  const std::uint32_t last = runs->rowStart[std::size_t(texelY) + 1];
+  const std::uint32_t begin = std::uint32_t(texelX);
+  const std::uint32_t end = std::uint32_t(texelX + count);
+  // The first run that reaches past the rectangle's first texel.
+  const TexelRun* run = std::upper_bound(runs->runs.data() + first, runs->runs.data() + last, begin,
+                                         [](std::uint32_t x, const TexelRun& r) { return x < r.end; });
+  for (; run != runs->runs.data() + last && run->start < end; ++run) {
+    const std::int64_t from = std::int64_t(std::max(run->start, begin)) - texelX;
+    const std::int64_t to = std::int64_t(std::min(run->end, end)) - texelX;
+    if (run->kind == RunKind::Transparent && skipTransparent) continue;
+    if (run->kind == RunKind::Opaque && copyOpaque) {
+      std::memcpy(target + from, source + from, std::size_t(to - from) * 4);
+      continue;
+    }
+    perPixel(from, to);
+  }
+}
+
+}  // namespace
+
+bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
+                   const RasterVertex* second[3]) {
+  Corners c;
+  if (!FindCorners(first, second, &c)) return false;
+  const std::int64_t areaFirst = SignedArea(first);
+  const std::int64_t areaSecond = SignedArea(second);
+  if ((areaFirst > 0) != (areaSecond > 0) || areaFirst == 0 || areaSecond == 0) return false;
+  if (IsCulled(context.cullMode, areaFirst)) return true;
+  const RasterVertex& origin = *c.at[0][0];
+  for (const RasterVertex* v : {c.at[0][1], c.at[1][0], c.at[1][1]}) {
+    if (v->q != origin.q) return false;
+  }
+  if (context.flatShading ? !SameColour(*first[0], *second[0])
+                          : !(SameColour(origin, *c.at[0][1]) && SameColour(origin, *c.at[1][0]) &&
+                              SameColour(origin, *c.at[1][1]))) {
+    return false;
+  }
+  const std::uint32_t diffuse = PackColour(context.flatShading ? first[0]->attributes : origin.attributes);
+  // Left and top edges include their pixel centres, right and bottom edges do not.
+  const std::int64_t columnBegin = std::max<std::int64_t>(CeilDiv256(c.left), context.clip.left);
+  const std::int64_t columnEnd = std::min<std::int64_t>(CeilDiv256(c.right), context.clip.right);
+  const std::int64_t rowBegin = std::max<std::int64_t>(CeilDiv256(c.top), context.clip.top);
+  const std::int64_t rowEnd = std::min<std::int64_t>(CeilDiv256(c.bottom), context.clip.bottom);
+  if (columnBegin >= columnEnd || rowBegin >= rowEnd) return true;
+  const std::int64_t columns = columnEnd - columnBegin;
+  const std::int64_t rows = rowEnd - rowBegin;
+  const PixelPipeline& pipeline = *context.pipeline;
+  if (!pipeline.ReadsTexture() || context.sampler == nullptr) {
+    const std::uint32_t colour = pipeline.Combine(0, diffuse);
+    for (std::int64_t y = rowBegin; y < rowEnd; ++y) {
+      std::uint32_t* row = context.pixels + std::ptrdiff_t(y) * context.pitch;
+      for (std::int64_t x = columnBegin; x < columnEnd; ++x) pipeline.Write(row + x, colour);
+    }
+    return true;
+  }
+  std::int64_t texelX, texelY;
+  if (!FindBlitOrigin(context, c, columnBegin, rowBegin, columns, rows, &texelX, &texelY)) {
+    return false;
+  }
+  const SamplerLevel& level = context.sampler->Level(0);
+  const Image* image = context.sampler->Texture()->ImageAt(0, 0);
+  const RunIndex* runs = &TexelRuns(*image);
+  for (std::int64_t y = 0; y < rows; ++y) {
+    std::uint32_t* row = context.pixels + std::ptrdiff_t(rowBegin + y) * context.pitch + columnBegin;
+    const std::int64_t ty = texelY + y;
+    const std::uint32_t* texels = level.texels + std::ptrdiff_t(ty) * level.width;
+    BlitRow(context, runs, texels, ty, texelX, row, columns, diffuse);
+  }
+  return true;
+}
+
+}  // namespace d3d9

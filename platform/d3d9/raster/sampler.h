@@ -1,0 +1,60 @@
+// Texture sampling for stage 0: level selection from the level of detail, point and linear
+// filtering, and the addressing modes, on 0xAARRGGBB texels.
+//
+// Texture coordinates come in level-0 texel units (u × width of level 0). Sample positions
+// are quantised to 1/256 of a texel and filter weights to 8 bits, so a pixel whose centre
+// lies on a texel centre reads that texel exactly, also with linear filtering.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "platform/d3d9/device_state.h"
+
+namespace d3d9 {
+
+class TextureBase;
+
+struct SamplerLevel {
+  const std::uint32_t* texels = nullptr;
+  int width = 0;
+  int height = 0;
+};
+
+class Sampler {
+ public:
+  // False when the texture cannot be sampled (not a flat texture, or a format the sampler
+  // cannot read).
+  bool Prepare(const DeviceState& state, const TextureBase& texture);
+
+  // Level of detail of a footprint: derivatives of the coordinates, in level-0 texels, along
+  // x and along y. Quantised to 1/256 and biased.
+  float LevelOfDetail(double dudx, double dvdx, double dudy, double dvdy) const;
+  std::uint32_t Sample(double u, double v, float lod) const;
+
+  // The level that a level of detail of at most 0 reads (magnification), and its filter.
+  int BaseLevel() const { return baseLevel; }
+  bool MagnifiesLinearly() const { return magLinear; }
+  const SamplerLevel& Level(int index) const { return levels[std::size_t(index)]; }
+  int Width() const { return levels[0].width; }
+  int Height() const { return levels[0].height; }
+  const TextureBase* Texture() const { return texture; }
+
+ private:
+  std::uint32_t SampleLevel(int level, bool linear, double u, double v) const;
+  int Address(int coordinate, int size, DWORD mode) const;
+
+  std::array<SamplerLevel, 16> levels{};
+  const TextureBase* texture = nullptr;
+  int levelCount = 0;
+  int baseLevel = 0;
+  DWORD addressU = D3DTADDRESS_WRAP;
+  DWORD addressV = D3DTADDRESS_WRAP;
+  bool magLinear = false;
+  bool minLinear = false;
+  DWORD mipFilter = D3DTEXF_NONE;
+  float lodBias = 0.0f;
+  std::uint32_t border = 0;
+};
+
+}  // namespace d3d9

@@ -1,0 +1,58 @@
+#include "platform/d3d9/raster/texel_cache.h"
+
+#include "platform/d3d9/raster/texel_decode.h"
+
+namespace d3d9 {
+namespace {
+
+RunKind KindOf(std::uint32_t texel) {
+  const std::uint32_t alpha = texel >> 24;
+  if (alpha == 0) return RunKind::Transparent;
+  if (alpha == 0xFF) return RunKind::Opaque;
+  return RunKind::Mixed;
+}
+
+void BuildRuns(const std::uint32_t* texels, UINT width, UINT height, RunIndex& index) {
+  index.rowStart.assign(height + 1, 0);
+  index.runs.clear();
+  for (UINT y = 0; y < height; ++y) {
+    index.rowStart[y] = std::uint32_t(index.runs.size());
+    const std::uint32_t* row = texels + std::size_t(y) * width;
+    UINT x = 0;
+    while (x < width) {
+      const RunKind kind = KindOf(row[x]);
+      UINT end = x + 1;
+      while (end < width && KindOf(row[end]) == kind) ++end;
+      index.runs.push_back({x, end, kind});
+      x = end;
+    }
+  }
+  index.rowStart[height] = std::uint32_t(index.runs.size());
+}
+
+}  // namespace
+
+const std::uint32_t* ArgbTexels(const Image& image) {
+  if (image.Format() == D3DFMT_A8R8G8B8) {
+    return reinterpret_cast<const std::uint32_t*>(image.Bits());
+  }
+  TexelCache& cache = image.Cache();
+  if (cache.texelGeneration != image.Generation()) {
+    cache.argb.resize(std::size_t(image.Width()) * image.Height());
+    cache.decodable = DecodeToArgb(image, cache.argb.data());
+    cache.texelGeneration = image.Generation();
+  }
+  return cache.decodable ? cache.argb.data() : nullptr;
+}
+
+const RunIndex& TexelRuns(const Image& image) {
+  TexelCache& cache = image.Cache();
+  if (cache.runGeneration != image.Generation()) {
+    const std::uint32_t* texels = ArgbTexels(image);
+    if (texels != nullptr) BuildRuns(texels, image.Width(), image.Height(), cache.runIndex);
+    cache.runGeneration = image.Generation();
+  }
+  return cache.runIndex;
+}
+
+}  // namespace d3d9

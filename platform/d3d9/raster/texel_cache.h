@@ -1,0 +1,42 @@
+// What the sampler derives from a level's texels, rebuilt when the level's generation moves:
+// the texels as 32-bit 0xAARRGGBB values (the level's own memory for D3DFMT_A8R8G8B8), and a
+// run index that splits each row into runs of fully transparent, fully opaque and other
+// texels, so that drawing can skip transparent runs and copy opaque ones.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/d3d9/image.h"
+
+namespace d3d9 {
+
+enum class RunKind : std::uint8_t { Transparent, Opaque, Mixed };
+
+struct TexelRun {
+  std::uint32_t start;
+  std::uint32_t end;  // exclusive
+  RunKind kind;
+};
+
+struct RunIndex {
+  std::vector<std::uint32_t> rowStart;  // first run of each row; one more entry at the end
+  std::vector<TexelRun> runs;
+};
+
+struct TexelCache {
+  std::uint64_t texelGeneration = ~std::uint64_t(0);
+  std::uint64_t runGeneration = ~std::uint64_t(0);
+  std::vector<std::uint32_t> argb;  // empty when the level is itself A8R8G8B8
+  RunIndex runIndex;
+  bool decodable = false;
+};
+
+// The first slice of `image` as 0xAARRGGBB texels, width per row; null for formats that the
+// sampler cannot read.
+const std::uint32_t* ArgbTexels(const Image& image);
+
+// The run index of the first slice; only valid where ArgbTexels is not null.
+const RunIndex& TexelRuns(const Image& image);
+
+}  // namespace d3d9

@@ -1,0 +1,94 @@
+// Seams of the runtime for tests and tools.
+//
+// TestSetup describes a configurable adapter: its capabilities, the formats CheckDeviceFormat
+// accepts, the display mode and the back-buffer format. It also injects faults (the n-th call
+// of a named operation fails with a given result) and keeps a log of the calls made through
+// the runtime, with their arguments. Device operations are named as published
+// ("DrawIndexedPrimitive"); operations of other interfaces carry the interface name
+// ("IDirect3DVertexBuffer9::Lock", "IDirect3DStateBlock9::Apply"). Pointer arguments are
+// logged as their addresses.
+//
+// LastPresentedFrame reads what a device's last Present showed, with or without a display.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/d3d9/d3d9.h"
+
+namespace d3d9 {
+
+struct CallRecord {
+  std::string operation;
+  std::vector<std::int64_t> arguments;
+};
+
+inline std::int64_t Arg(const void* pointer) {
+  return static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(pointer));
+}
+
+// The adapter of Direct3DCreate9, as a test can change it.
+struct AdapterProfile {
+  D3DCAPS9 caps;
+  std::vector<D3DFORMAT> textureFormats;       // textures, cube and volume textures, surfaces
+  std::vector<D3DFORMAT> renderTargetFormats;  // D3DUSAGE_RENDERTARGET and back buffers
+  std::vector<D3DFORMAT> depthStencilFormats;  // D3DUSAGE_DEPTHSTENCIL
+  bool postPixelShaderBlending = true;         // render targets can blend
+  D3DDISPLAYMODE displayMode;                  // GetAdapterDisplayMode
+  D3DFORMAT backBufferFormat = D3DFMT_UNKNOWN;  // UNKNOWN: the format asked for
+
+  // The standard adapter; the display mode is the desktop's (640 x 480 without a display).
+  static AdapterProfile Standard();
+};
+
+class TestSetup {
+ public:
+  TestSetup() : profile(AdapterProfile::Standard()) {}
+
+  AdapterProfile profile;
+
+  // The `nth` call (counted from 1, over the setup's whole life) of `operation` fails with
+  // `result` and does nothing else.
+  void FailCall(const std::string& operation, unsigned nth, HRESULT result);
+  unsigned CallCount(const std::string& operation) const;
+
+  const std::vector<CallRecord>& Log() const { return log; }
+  std::vector<CallRecord> CallsNamed(const std::string& operation) const;
+  void ClearLog() { log.clear(); }
+
+  // Counts and logs one call; answers the injected failure, or S_OK.
+  HRESULT Enter(const char* operation, std::initializer_list<std::int64_t> arguments);
+
+ private:
+  struct Fault {
+    unsigned nth;
+    HRESULT result;
+  };
+  std::multimap<std::string, Fault> faults;
+  std::map<std::string, unsigned> counts;
+  std::vector<CallRecord> log;
+};
+
+// An IDirect3D9 over a test setup; its devices share the setup.
+IDirect3D9* CreateTestDirect3D(std::shared_ptr<TestSetup> setup);
+
+// A device of width x height on a test setup, windowed, with no window: Direct3D object and
+// device in one call. The device holds the Direct3D object.
+HRESULT CreateTestDevice(std::shared_ptr<TestSetup> setup, UINT width, UINT height,
+                         IDirect3DDevice9** device);
+
+struct PresentedFrame {
+  UINT width = 0;
+  UINT height = 0;
+  std::vector<std::uint32_t> pixels;  // 0xAARRGGBB, row after row
+};
+
+// The last frame presented by a device of this runtime; null before the first Present or for
+// a device of another runtime.
+const PresentedFrame* LastPresentedFrame(IDirect3DDevice9* device);
+
+}  // namespace d3d9
