@@ -90,10 +90,15 @@ PixelPipeline::PixelPipeline(const DeviceState& state, bool textured, bool targe
   if (colorOp == D3DTOP_DISABLE) alphaOp = D3DTOP_DISABLE;
   textureFactor = rs[D3DRS_TEXTUREFACTOR];
   constant = stage[D3DTSS_CONSTANT];
-  readsTexture = textured && ((OpReadsArg1(colorOp) && UsesTexture(colorArg1)) ||
-                              (OpReadsArg2(colorOp) && UsesTexture(colorArg2)) ||
-                              (OpReadsArg1(alphaOp) && UsesTexture(alphaArg1)) ||
-                              (OpReadsArg2(alphaOp) && UsesTexture(alphaArg2)));
+  const bool colourReadsTexture = (OpReadsArg1(colorOp) && UsesTexture(colorArg1)) ||
+                                  (OpReadsArg2(colorOp) && UsesTexture(colorArg2));
+  const bool alphaReadsTexture = (OpReadsArg1(alphaOp) && UsesTexture(alphaArg1)) ||
+                                 (OpReadsArg2(alphaOp) && UsesTexture(alphaArg2));
+  readsTexture = textured && (colourReadsTexture || alphaReadsTexture);
+  // An operation on a texture that is not there passes the diffuse colour on, so untextured
+  // geometry shows its vertex colours and alpha under the default stage states.
+  colourWithoutTexture = !textured && colourReadsTexture;
+  alphaWithoutTexture = !textured && alphaReadsTexture;
   alphaTest = rs[D3DRS_ALPHATESTENABLE] != FALSE;
   alphaFunc = rs[D3DRS_ALPHAFUNC];
   alphaRef = rs[D3DRS_ALPHAREF] & 0xFF;
@@ -121,8 +126,7 @@ std::uint32_t PixelPipeline::Argument(DWORD argument, std::uint32_t texel,
                                       std::uint32_t diffuse) const {
   std::uint32_t value;
   switch (argument & D3DTA_SELECTMASK) {
-    // Without a texture the stage reads opaque white, so untextured geometry shows its colour.
-    case D3DTA_TEXTURE: value = textured ? texel : white; break;
+    case D3DTA_TEXTURE: value = texel; break;
     case D3DTA_TFACTOR: value = textureFactor; break;
     case D3DTA_CONSTANT: value = constant; break;
     case D3DTA_SPECULAR:
@@ -170,10 +174,12 @@ std::uint32_t PixelPipeline::Operate(DWORD op, std::uint32_t a, std::uint32_t b,
 std::uint32_t PixelPipeline::Combine(std::uint32_t texel, std::uint32_t diffuse) const {
   if (colorOp == D3DTOP_DISABLE) return diffuse;
   const std::uint32_t colour =
-      Operate(colorOp, Argument(colorArg1, texel, diffuse), Argument(colorArg2, texel, diffuse),
-              texel, diffuse, textureFactor);
+      colourWithoutTexture
+          ? diffuse
+          : Operate(colorOp, Argument(colorArg1, texel, diffuse),
+                    Argument(colorArg2, texel, diffuse), texel, diffuse, textureFactor);
   std::uint32_t alpha;
-  if (alphaOp == D3DTOP_DISABLE) {
+  if (alphaOp == D3DTOP_DISABLE || alphaWithoutTexture) {
     alpha = diffuse >> 24;
   } else {
     const std::uint32_t a1 = Argument(alphaArg1 & ~D3DTA_ALPHAREPLICATE, texel, diffuse);
@@ -201,7 +207,9 @@ int PixelPipeline::CombinedAlpha(std::uint32_t texelAlpha, std::uint32_t diffuse
   const auto isTexture = [](DWORD a) { return a == D3DTA_TEXTURE; };
   const auto isDiffuse = [](DWORD a) { return a == D3DTA_DIFFUSE || a == D3DTA_CURRENT; };
   const std::uint32_t da = diffuse >> 24;
-  if (colorOp == D3DTOP_DISABLE || alphaOp == D3DTOP_DISABLE) return int(da);
+  if (colorOp == D3DTOP_DISABLE || alphaOp == D3DTOP_DISABLE || alphaWithoutTexture) {
+    return int(da);
+  }
   if (alphaOp == D3DTOP_SELECTARG1 && isTexture(a1)) return int(texelAlpha);
   if (alphaOp == D3DTOP_SELECTARG2 && isTexture(a2)) return int(texelAlpha);
   if (alphaOp == D3DTOP_MODULATE &&

@@ -57,6 +57,8 @@ class PixelPipeline {
   std::uint32_t constant;
   bool readsTexture;
   bool textured;
+  bool colourWithoutTexture;
+  bool alphaWithoutTexture;
   bool alphaTest;
   DWORD alphaFunc;
   std::uint32_t alphaRef;
