@@ -1,0 +1,99 @@
+// Vertex and index buffers: shapes, lock ranges and flags.
+#include <cstring>
+
+#include "tests/platform/d3d9/device_fixture.h"
+
+namespace d3d9_test {
+namespace {
+
+using BuffersTest = DeviceTest;
+
+TEST_F(BuffersTest, ANoOverwriteLockLeavesEarlierContentsIntact) {
+  IDirect3DVertexBuffer9* buffer = nullptr;
+  ASSERT_EQ(S_OK, device->CreateVertexBuffer(96, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, 0,
+                                             D3DPOOL_DEFAULT, &buffer, nullptr));
+  void* data = nullptr;
+  ASSERT_EQ(S_OK, buffer->Lock(0, 0, &data, D3DLOCK_DISCARD));
+  std::memset(data, 0xAB, 48);
+  ASSERT_EQ(S_OK, buffer->Unlock());
+  ASSERT_EQ(S_OK, buffer->Lock(0, 0, &data, D3DLOCK_NOOVERWRITE));
+  std::memset(static_cast<BYTE*>(data) + 48, 0xCD, 48);
+  EXPECT_EQ(0xAB, static_cast<BYTE*>(data)[47]);
+  ASSERT_EQ(S_OK, buffer->Unlock());
+  ASSERT_EQ(S_OK, buffer->Lock(0, 0, &data, D3DLOCK_READONLY));
+  EXPECT_EQ(0xAB, static_cast<BYTE*>(data)[0]);
+  EXPECT_EQ(0xCD, static_cast<BYTE*>(data)[95]);
+  ASSERT_EQ(S_OK, buffer->Unlock());
+  buffer->Release();
+}
+
+TEST_F(BuffersTest, LocksStayWithinTheBuffer) {
+  IDirect3DIndexBuffer9* buffer = nullptr;
+  ASSERT_EQ(S_OK, device->CreateIndexBuffer(64, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &buffer,
+                                            nullptr));
+  void* whole = nullptr;
+  void* part = nullptr;
+  ASSERT_EQ(S_OK, buffer->Lock(0, 0, &whole, 0));
+  // Locks nest; each is undone by one Unlock.
+  ASSERT_EQ(S_OK, buffer->Lock(16, 8, &part, 0));
+  EXPECT_EQ(static_cast<BYTE*>(whole) + 16, part);
+  EXPECT_EQ(S_OK, buffer->Unlock());
+  EXPECT_EQ(S_OK, buffer->Unlock());
+  EXPECT_EQ(D3DERR_INVALIDCALL, buffer->Unlock());
+  EXPECT_EQ(D3DERR_INVALIDCALL, buffer->Lock(60, 8, &part, 0));
+  EXPECT_EQ(D3DERR_INVALIDCALL, buffer->Lock(65, 0, &part, 0));
+  D3DINDEXBUFFER_DESC desc;
+  ASSERT_EQ(S_OK, buffer->GetDesc(&desc));
+  EXPECT_EQ(D3DFMT_INDEX16, desc.Format);
+  EXPECT_EQ(64u, desc.Size);
+  EXPECT_EQ(D3DPOOL_MANAGED, desc.Pool);
+  buffer->Release();
+}
+
+TEST_F(BuffersTest, BuffersAreRefusedForBadShapes) {
+  IDirect3DVertexBuffer9* vertices = nullptr;
+  IDirect3DIndexBuffer9* indices = nullptr;
+  EXPECT_EQ(D3DERR_INVALIDCALL, device->CreateVertexBuffer(0, 0, 0, D3DPOOL_MANAGED, &vertices, nullptr));
+  EXPECT_EQ(D3DERR_INVALIDCALL, device->CreateVertexBuffer(64, D3DUSAGE_DYNAMIC, 0,
+                                                           D3DPOOL_MANAGED, &vertices, nullptr));
+  EXPECT_EQ(D3DERR_INVALIDCALL, device->CreateIndexBuffer(64, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                                          &indices, nullptr));
+}
+
+TEST_F(BuffersTest, IndexedDrawsReadTheirVerticesAndRefuseIndicesBeyondThem) {
+  IDirect3DVertexBuffer9* vertices = nullptr;
+  IDirect3DIndexBuffer9* indices = nullptr;
+  ASSERT_EQ(S_OK, device->CreateVertexBuffer(4 * sizeof(ScreenVertex), 0, 0, D3DPOOL_MANAGED,
+                                             &vertices, nullptr));
+  ASSERT_EQ(S_OK, device->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices, nullptr));
+  const ScreenVertex quad[4] = {{2, 2, 0, 1, 0xFFFF0000, 0, 0}, {10, 2, 0, 1, 0xFFFF0000, 0, 0},
+                                {10, 10, 0, 1, 0xFFFF0000, 0, 0}, {2, 10, 0, 1, 0xFFFF0000, 0, 0}};
+  const WORD order[6] = {0, 1, 2, 0, 2, 7};
+  void* data = nullptr;
+  vertices->Lock(0, 0, &data, 0);
+  std::memcpy(data, quad, sizeof(quad));
+  vertices->Unlock();
+  indices->Lock(0, 0, &data, 0);
+  std::memcpy(data, order, sizeof(order));
+  indices->Unlock();
+  device->SetFVF(screenVertexFvf);
+  device->SetStreamSource(0, vertices, 0, sizeof(ScreenVertex));
+  device->SetIndices(indices);
+  ClearTo(0xFF000000);
+  ASSERT_EQ(S_OK, device->BeginScene());
+  EXPECT_EQ(S_OK, device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 3, 0, 1));
+  // The second triangle names vertex 7 of a four-vertex buffer.
+  EXPECT_EQ(D3DERR_INVALIDCALL, device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 3, 1));
+  // Two triangles from index 3 would read past the index buffer.
+  EXPECT_EQ(D3DERR_INVALIDCALL, device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 3, 2));
+  ASSERT_EQ(S_OK, device->EndScene());
+  EXPECT_EQ(0xFF0000u, PixelAt(8, 3));
+  EXPECT_EQ(0u, PixelAt(3, 8));
+  device->SetStreamSource(0, nullptr, 0, 0);
+  device->SetIndices(nullptr);
+  vertices->Release();
+  indices->Release();
+}
+
+}  // namespace
+}  // namespace d3d9_test

@@ -1,0 +1,125 @@
+// The rectangle path (one-texel-per-pixel blits, skipped transparent runs, copied opaque runs)
+// must draw exactly what the triangle path draws. The same quads are drawn once as a
+// two-triangle fan, which the rectangle path takes, and once as two separate triangles, which
+// it cannot.
+#include "tests/platform/d3d9/sprite_like.h"
+
+namespace d3d9_test {
+namespace {
+
+// Runs of transparent, opaque and partly transparent texels, as colour-keyed pictures have.
+std::vector<std::uint32_t> KeyedPicture(UINT w, UINT h) {
+  std::vector<std::uint32_t> texels(std::size_t(w) * h);
+  std::uint32_t seed = 99;
+  for (std::size_t i = 0; i < texels.size(); ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    const std::uint32_t colour = seed >> 8;
+    const std::size_t x = i % w;
+    const std::uint32_t alpha = x % 11 < 4 ? 0 : (x % 11 == 7 ? (seed >> 24) : 0xFF);
+    texels[i] = (alpha << 24) | colour;
+  }
+  return texels;
+}
+
+class RectanglePathTest : public DeviceTest {
+ protected:
+  void DrawBoth(float left, float top, float right, float bottom, D3DCOLOR colour, float u0,
+                float v0, float u1, float v1, std::vector<std::uint32_t>* asQuad,
+                std::vector<std::uint32_t>* asTriangles) {
+    const ScreenVertex quad[4] = {{left, top, 0, 1, colour, u0, v0},
+                                  {right, top, 0, 1, colour, u1, v0},
+                                  {right, bottom, 0, 1, colour, u1, v1},
+                                  {left, bottom, 0, 1, colour, u0, v1}};
+    device->SetFVF(screenVertexFvf);
+    ClearTo(0xFF405060);
+    ASSERT_EQ(S_OK, device->BeginScene());
+    ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex)));
+    ASSERT_EQ(S_OK, device->EndScene());
+    *asQuad = ReadBack();
+    const ScreenVertex first[3] = {quad[0], quad[1], quad[2]};
+    const ScreenVertex second[3] = {quad[0], quad[2], quad[3]};
+    ClearTo(0xFF405060);
+    ASSERT_EQ(S_OK, device->BeginScene());
+    ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, first, sizeof(ScreenVertex)));
+    ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, second, sizeof(ScreenVertex)));
+    ASSERT_EQ(S_OK, device->EndScene());
+    *asTriangles = ReadBack();
+  }
+};
+
+TEST_F(RectanglePathTest, MatchesTheTrianglePathUnderTheSpritesStatesAndOthers) {
+  const UINT size = 32;
+  IDirect3DTexture9* texture = MakeTexture(size, size, KeyedPicture(size, size));
+  SpriteLikeDrawer sprite(device);
+  sprite.SetStates();
+  device->SetFVF(screenVertexFvf);
+  device->SetTexture(0, texture);
+  const struct {
+    const char* name;
+    DWORD alphaTest, blend, filter;
+    D3DCOLOR colour;
+  } variants[] = {{"sprite", TRUE, TRUE, D3DTEXF_LINEAR, 0xFFFFFFFF},
+                  {"tinted", TRUE, TRUE, D3DTEXF_LINEAR, 0x80FF8040},
+                  {"blend only", FALSE, TRUE, D3DTEXF_POINT, 0xFFFFFFFF},
+                  {"opaque", FALSE, FALSE, D3DTEXF_LINEAR, 0xFFFFFFFF},
+                  {"test only", TRUE, FALSE, D3DTEXF_POINT, 0xC0FFFFFF}};
+  // One texel per pixel at whole positions (also partly off the target), and shapes the
+  // blit cannot take: a half-pixel offset, a magnification, and a part of the texture.
+  const struct {
+    float left, top, right, bottom, u0, v0, u1, v1;
+  } placements[] = {{-0.5f, -0.5f, 31.5f, 31.5f, 0, 0, 1, 1},
+                    {20 - 0.5f, 40 - 0.5f, 52 - 0.5f, 72 - 0.5f, 0, 0, 1, 1},
+                    {-10.5f, 5.5f, 21.5f, 37.5f, 0, 0, 1, 1},
+                    {3.5f, 3.5f, 11.5f, 19.5f, 0.25f, 0.125f, 0.5f, 0.625f},
+                    {3, 3, 35, 35, 0, 0, 1, 1},
+                    {0, 0, 64, 64, 0, 0, 1, 1}};
+  for (const auto& v : variants) {
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, v.alphaTest);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, v.blend);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, v.filter);
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, v.filter);
+    for (const auto& p : placements) {
+      std::vector<std::uint32_t> quad, triangles;
+      DrawBoth(p.left, p.top, p.right, p.bottom, v.colour, p.u0, p.v0, p.u1, p.v1, &quad,
+               &triangles);
+      for (std::size_t i = 0; i < quad.size(); ++i) {
+        ASSERT_EQ(triangles[i], quad[i]) << v.name << " at " << p.left << "," << p.top
+                                         << " pixel " << i % width << "," << i / width;
+      }
+    }
+  }
+  device->SetTexture(0, nullptr);
+  texture->Release();
+}
+
+TEST_F(RectanglePathTest, ABlitSeesTexelsWrittenSinceTheLastDraw) {
+  std::vector<std::uint32_t> texels(16, 0x00000000);
+  IDirect3DTexture9* texture = MakeTexture(4, 4, texels);
+  SpriteLikeDrawer sprite(device);
+  sprite.SetStates();
+  ClearTo(0xFF000000);
+  ASSERT_EQ(S_OK, device->BeginScene());
+  sprite.Draw(texture, 4, 4, {0, 0, 4, 4}, 0, 0);
+  ASSERT_EQ(S_OK, device->EndScene());
+  EXPECT_EQ(0u, PixelAt(1, 1));
+  FillLevel(texture, 0, std::vector<std::uint32_t>(16, 0xFF00FF00));
+  ASSERT_EQ(S_OK, device->BeginScene());
+  sprite.Draw(texture, 4, 4, {0, 0, 4, 4}, 0, 0);
+  ASSERT_EQ(S_OK, device->EndScene());
+  EXPECT_EQ(0x00FF00u, PixelAt(1, 1));
+  texture->Release();
+}
+
+TEST_F(RectanglePathTest, UntexturedRectanglesAreFilledWithTheFillRule) {
+  std::vector<std::uint32_t> quad, triangles;
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  DrawBoth(2.25f, 3.75f, 40.5f, 9.5f, 0x80FF0000, 0, 0, 0, 0, &quad, &triangles);
+  EXPECT_EQ(triangles, quad);
+  EXPECT_NE(0x405060u, quad[std::size_t(4) * width + 3]);
+  EXPECT_EQ(0x405060u, quad[std::size_t(4) * width + 2]);
+}
+
+}  // namespace
+}  // namespace d3d9_test
