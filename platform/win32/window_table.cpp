@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+#include <cstring>
+
 #include <map>
 
 namespace win32 {
@@ -125,10 +127,31 @@ std::vector<HWND> WindowsInOrder() {
   return handles;
 }
 
+namespace {
+
+// SDL falls back to a driver without a screen when no display can be opened; a window there
+// would run unseen, so such a driver counts only when asked for by name (as tests do).
+bool IsDisplaylessFallback() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr) return true;
+  const bool displayless = strcasecmp(driver, "offscreen") == 0 || strcasecmp(driver, "dummy") == 0;
+  if (!displayless) return false;
+  const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+  if (asked == nullptr) asked = SDL_getenv("SDL_VIDEODRIVER");
+  return asked == nullptr || strcasestr(asked, driver) == nullptr;
+}
+
+}  // namespace
+
 bool StartVideo() {
   WindowState& state = State();
   if (state.videoStarted) return true;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  if (IsDisplaylessFallback()) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_SetError("no display is available (DISPLAY or WAYLAND_DISPLAY unset or unreachable)");
+    return false;
+  }
   state.videoStarted = true;
   return true;
 }

@@ -22,7 +22,10 @@ TEST(WinMain, RunsUntilQuitAndReturnsZero) {
 
   EXPECT_EQ(gameState, Cover) << "one frame of the cover without Enter";
   EXPECT_NE(window, nullptr);
-  DestroyWindow(window);
+  DestroyWindow(window);  // its WM_DESTROY posts another quit: take it
+  MSG m;
+  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+  }
   UnregisterClassA(gameTitle, GetModuleHandleA(nullptr));
 }
 
@@ -35,6 +38,19 @@ TEST(WinMain, WithoutADisplayFailsWithOneLine) {
   EXPECT_EQ(status, 1);
   EXPECT_EQ(printed.rfind("mirefell: cannot open the game window", 0), 0u) << printed;
   EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << printed;
+}
+
+TEST(WinMain, WithNoDisplayAtAllFailsInsteadOfRunningUnseen) {
+  // SDL would fall back to a screenless driver; the game must not run blind on it.
+  unsetenv("SDL_VIDEODRIVER");
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
+  testing::internal::CaptureStderr();
+  const int status = WinMain(nullptr, nullptr, nullptr, SW_SHOWDEFAULT);
+  const std::string printed = testing::internal::GetCapturedStderr();
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(printed.find("no display"), std::string::npos) << printed;
 }
 
 }  // namespace
