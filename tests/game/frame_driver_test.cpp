@@ -1,44 +1,19 @@
 // The screen state machine, the spawn, the random generator and the world update.
-#include <cstring>
-
 #include <gtest/gtest.h>
 
 #include "game/sheet_table.h"
 #include "game/world.h"
 #include "platform/win32/input.h"
 #include "platform/win32/window.h"
+#include "tests/harness/world_reset.h"
 
 namespace {
-
-// Start-up state of the world, and the sheet data the game would have loaded.
-void ResetToStartUp() {
-  std::memset(objects, 0, sizeof objects);
-  std::memset(sheets, 0, sizeof sheets);
-  std::memset(tileMap, 0, sizeof tileMap);
-  currentMap = 11;
-  entryX = entryY = 28;
-  entryHealth = 20;
-  cameraLeft = cameraTop = 0;
-  gameState = Cover;
-  mapLoaded = false;
-  frameTime = 0;
-  randomState = 1;
-  for (const SheetRow& row : kSheetTable) {
-    SpriteSheet& s = sheets[row.index];
-    s.imageWidth = row.frameWidth * (row.frameCount > 1 ? 8 : 1);
-    s.frameWidth = row.frameWidth;
-    s.frameHeight = row.frameHeight;
-    s.frameCount = row.frameCount;
-    s.frameDelay = row.frameDelay;
-    s.anchorX = row.anchorX;
-    s.anchorY = row.anchorY;
-  }
-}
 
 class FrameDriverTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetToStartUp();
+    ResetWorld();
+    LoadSheetMetrics();
     win32::InjectKeyState(&keys);
   }
   void TearDown() override { win32::InjectKeyState(nullptr); }
