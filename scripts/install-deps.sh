@@ -8,6 +8,7 @@ packages=(
   libsdl2-dev
   libpng-dev zlib1g-dev libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libpixman-1-dev  # benchmark only: a peer of the software Direct3D 9 device
 )
 
 missing=()

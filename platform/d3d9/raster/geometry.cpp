@@ -49,6 +49,20 @@ double Distance(const ClipVertex& v, unsigned plane, double gx, double gy) {
   }
 }
 
+// The planes a clip-space position lies outside of; NaN lies outside of all.
+unsigned Outside(const double clip[4], double gx, double gy, bool clipping) {
+  const double x = clip[0], y = clip[1], z = clip[2], w = clip[3];
+  unsigned outside = 0;
+  if (!(x + gx * w >= 0)) outside |= left;
+  if (!(gx * w - x >= 0)) outside |= right;
+  if (!(y + gy * w >= 0)) outside |= bottom;
+  if (!(gy * w - y >= 0)) outside |= top;
+  if (clipping && !(z >= 0)) outside |= nearZ;
+  if (clipping && !(w - z >= 0)) outside |= farZ;
+  if (!(w - smallestW >= 0)) outside |= behind;
+  return outside;
+}
+
 ClipVertex Between(const ClipVertex& a, const ClipVertex& b, double t) {
   ClipVertex out;
   for (int i = 0; i < 4; ++i) out.clip[i] = a.clip[i] + (b.clip[i] - a.clip[i]) * t;
@@ -192,16 +206,9 @@ void GeometryDrawer::Process(const VertexLayout& layout, const StreamView* strea
       for (int k = 0; k < 4; ++k) sum += position[k] * setup.transform[k][c];
       out.clip[c] = sum;
     }
-    ClipVertex v;
-    std::copy(out.clip, out.clip + 4, v.clip);
-    unsigned outside = 0;
-    for (unsigned plane = 1; plane < (1u << planeCount); plane <<= 1) {
-      if (!setup.clipping && (plane == nearZ || plane == farZ)) continue;
-      if (!(Distance(v, plane, gx, gy) >= 0)) outside |= plane;
-    }
-    out.outside = outside;
+    out.outside = Outside(out.clip, gx, gy, setup.clipping);
     std::copy(attributes, attributes + attributeCount, out.screen.attributes);
-    if (outside == 0) out.screen = Project(out.clip, attributes);
+    if (out.outside == 0) out.screen = Project(out.clip, attributes);
   }
 }
 

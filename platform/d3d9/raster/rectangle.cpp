@@ -99,41 +99,39 @@ bool FindBlitOrigin(const RasterContext& context, const Corners& c, std::int64_t
          *texelY + rows <= sampler.Height();
 }
 
-void BlitRow(const RasterContext& context, const RunIndex* runs, const std::uint32_t* texels,
-             std::int64_t texelY, std::int64_t texelX, std::uint32_t* target, std::int64_t count,
-             std::uint32_t diffuse) {
-  const PixelPipeline& pipeline = *context.pipeline;
-  const std::uint32_t* source = texels + texelX;
-  const auto perPixel = [&](std::int64_t from, std::int64_t to) {
-    for (std::int64_t i = from; i < to; ++i) {
-      pipeline.Write(target + i, pipeline.Combine(source[i], diffuse));
-    }
-  };
-  if (runs == nullptr) {
-    perPixel(0, count);
-    return;
-  }
+// What a blit does with whole runs of transparent and opaque texels, decided once per
+// rectangle: skip them (the target keeps its pixels) or copy them (the texel is the result).
+struct RunActions {
+  bool skipTransparent;
+  bool copyOpaque;
+};
+
+RunActions ActionsFor(const PixelPipeline& pipeline, std::uint32_t diffuse) {
   const int transparentAlpha = pipeline.CombinedAlpha(0, diffuse);
-  const bool skipTransparent =
-      transparentAlpha >= 0 && pipeline.EffectOf(std::uint32_t(transparentAlpha)) == AlphaEffect::Discard;
-  const bool copyOpaque = pipeline.PassesTexelThrough(diffuse) &&
-                          pipeline.EffectOf(255) == AlphaEffect::Replace;
-  const std::uint32_t first = runs->rowStart[std::size_t(texelY)];
-  const std::uint32_t last = runs->rowStart[std::size_t(texelY) + 1];
+  return {transparentAlpha >= 0 &&
+              pipeline.EffectOf(std::uint32_t(transparentAlpha)) == AlphaEffect::Discard,
+          pipeline.PassesTexelThrough(diffuse) && pipeline.EffectOf(255) == AlphaEffect::Replace};
+}
+
+void BlitRow(const PixelPipeline& pipeline, RunActions actions, const RunIndex& runs,
+             const std::uint32_t* texels, std::int64_t texelY, std::int64_t texelX,
+             std::uint32_t* target, std::int64_t count, std::uint32_t diffuse) {
+  const std::uint32_t* source = texels + texelX;
   const std::uint32_t begin = std::uint32_t(texelX);
   const std::uint32_t end = std::uint32_t(texelX + count);
-  // The first run that reaches past the rectangle's first texel.
-  const TexelRun* run = std::upper_bound(runs->runs.data() + first, runs->runs.data() + last, begin,
-                                         [](std::uint32_t x, const TexelRun& r) { return x < r.end; });
-  for (; run != runs->runs.data() + last && run->start < end; ++run) {
-    const std::int64_t from = std::int64_t(std::max(run->start, begin)) - texelX;
-    const std::int64_t to = std::int64_t(std::min(run->end, end)) - texelX;
-    if (run->kind == RunKind::Transparent && skipTransparent) continue;
-    if (run->kind == RunKind::Opaque && copyOpaque) {
+  const TexelRun* last = runs.RowEnd(std::uint32_t(texelY));
+  for (const TexelRun* run = runs.RunAt(std::uint32_t(texelY), begin); run != last && run->start < end;
+       ++run) {
+    const std::uint32_t from = (run->start > begin ? run->start : begin) - begin;
+    const std::uint32_t to = (run->end < end ? run->end : end) - begin;
+    if (run->kind == RunKind::Transparent && actions.skipTransparent) continue;
+    if (run->kind == RunKind::Opaque && actions.copyOpaque) {
       std::memcpy(target + from, source + from, std::size_t(to - from) * 4);
       continue;
     }
-    perPixel(from, to);
+    for (std::uint32_t i = from; i < to; ++i) {
+      pipeline.Write(target + i, pipeline.Combine(source[i], diffuse));
+    }
   }
 }
 
@@ -180,12 +178,13 @@ bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
   }
   const SamplerLevel& level = context.sampler->Level(0);
   const Image* image = context.sampler->Texture()->ImageAt(0, 0);
-  const RunIndex* runs = &TexelRuns(*image);
+  const RunIndex& runs = TexelRuns(*image);
+  const RunActions actions = ActionsFor(pipeline, diffuse);
   for (std::int64_t y = 0; y < rows; ++y) {
     std::uint32_t* row = context.pixels + std::ptrdiff_t(rowBegin + y) * context.pitch + columnBegin;
     const std::int64_t ty = texelY + y;
     const std::uint32_t* texels = level.texels + std::ptrdiff_t(ty) * level.width;
-    BlitRow(context, runs, texels, ty, texelX, row, columns, diffuse);
+    BlitRow(pipeline, actions, runs, texels, ty, texelX, row, columns, diffuse);
   }
   return true;
 }

@@ -28,6 +28,16 @@ void BuildRuns(const std::uint32_t* texels, UINT width, UINT height, RunIndex& i
     }
   }
   index.rowStart[height] = std::uint32_t(index.runs.size());
+  index.blocksPerRow = (width + (1u << RunIndex::blockShift) - 1) >> RunIndex::blockShift;
+  index.blockStart.assign(std::size_t(height) * index.blocksPerRow, 0);
+  for (UINT y = 0; y < height; ++y) {
+    std::uint32_t run = index.rowStart[y];
+    for (std::uint32_t block = 0; block < index.blocksPerRow; ++block) {
+      const std::uint32_t first = block << RunIndex::blockShift;
+      while (index.runs[run].end <= first) ++run;
+      index.blockStart[std::size_t(y) * index.blocksPerRow + block] = run;
+    }
+  }
 }
 
 }  // namespace

@@ -19,9 +19,22 @@ struct TexelRun {
   RunKind kind;
 };
 
+// Runs of each row, and for each block of 32 texels of a row the first run that reaches into
+// it, so that a row's runs from any texel on are found without a search.
 struct RunIndex {
+  static constexpr int blockShift = 5;
   std::vector<std::uint32_t> rowStart;  // first run of each row; one more entry at the end
   std::vector<TexelRun> runs;
+  std::vector<std::uint32_t> blockStart;  // per row, per block: index into runs
+  std::uint32_t blocksPerRow = 0;
+
+  // The first run of row `y` that ends after texel x.
+  const TexelRun* RunAt(std::uint32_t y, std::uint32_t x) const {
+    const TexelRun* run = runs.data() + blockStart[std::size_t(y) * blocksPerRow + (x >> blockShift)];
+    while (run->end <= x) ++run;
+    return run;
+  }
+  const TexelRun* RowEnd(std::uint32_t y) const { return runs.data() + rowStart[std::size_t(y) + 1]; }
 };
 
 struct TexelCache {

@@ -145,7 +145,13 @@ void ShadeSpan(const RasterContext& context, const Setup& s, std::int64_t py, st
 
 }  // namespace
 
-std::int64_t Snap(double coordinate) { return std::llround(coordinate * double(subPixel)); }
+// Rounds half away from zero, as llround does, without the library call.
+std::int64_t Snap(double coordinate) {
+  const double scaled = coordinate * double(subPixel);
+  const std::int64_t whole = std::int64_t(scaled);
+  const double rest = scaled - double(whole);
+  return rest >= 0.5 ? whole + 1 : (rest <= -0.5 ? whole - 1 : whole);
+}
 
 std::uint32_t PackColour(const double attributes[attributeCount]) {
   return (std::uint32_t(ClampChannel(attributes[attrAlpha])) << 24) |
