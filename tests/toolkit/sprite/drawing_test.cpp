@@ -7,11 +7,20 @@ namespace {
 
 constexpr std::uint32_t background = 0x123456;
 
-// A w x h texture whose every texel differs: 0xFF, then row, then column.
+// The colour of texel (x, y): unlike its neighbours in every channel, so that any sampling
+// between texels shows.
+std::uint32_t TexelColour(int x, int y) {
+  std::uint32_t h = std::uint32_t(x) * 0x9E3779B1u ^ std::uint32_t(y) * 0x85EBCA77u;
+  h ^= h >> 15;
+  h *= 0x2C1B3C6Du;
+  h ^= h >> 12;
+  return h & 0xFFFFFF;
+}
+
 std::vector<std::uint32_t> NumberedTexels(UINT w, UINT h) {
   std::vector<std::uint32_t> texels;
   for (UINT y = 0; y < h; ++y) {
-    for (UINT x = 0; x < w; ++x) texels.push_back(0xFF000000u | (y << 8) | x);
+    for (UINT x = 0; x < w; ++x) texels.push_back(0xFF000000u | TexelColour(int(x), int(y)));
   }
   return texels;
 }
@@ -19,14 +28,14 @@ std::vector<std::uint32_t> NumberedTexels(UINT w, UINT h) {
 class SpriteDrawing : public SpriteTest {
  protected:
   // Checks that exactly the w x h pixels from (left, top) changed, each showing texel
-  // (sourceX + i, sourceY + j) of a numbered texture.
+  // (sourceX + i, sourceY + j).
   void ExpectPlaced(int left, int top, int w, int h, int sourceX, int sourceY) {
     const std::vector<std::uint32_t> pixels = ReadBack();
     for (int y = 0; y < int(height); ++y) {
       for (int x = 0; x < int(width); ++x) {
         const bool inside = x >= left && x < left + w && y >= top && y < top + h;
         const std::uint32_t expected =
-            inside ? std::uint32_t((sourceY + y - top) << 8 | (sourceX + x - left)) : background;
+            inside ? TexelColour(sourceX + x - left, sourceY + y - top) : background;
         ASSERT_EQ(expected, pixels[std::size_t(y) * width + x]) << "at " << x << ", " << y;
       }
     }
