@@ -1,9 +1,18 @@
 // Begin and End: calling order, flags, the states saved, set and restored, device buffers and
 // state blocks, device loss.
+#include "platform/win32/modules.h"
 #include "tests/toolkit/sprite/sprite_fixture.h"
+#include "toolkit/common/debug_mute.h"
 
 namespace sprite_test {
 namespace {
+
+// A debug layer whose mute calls go into the test device's call log.
+d3d9::TestSetup* mutedSetup = nullptr;
+BOOL LoggedDebugSetMute(BOOL mute) {
+  mutedSetup->Enter("DebugSetMute", {mute});
+  return FALSE;
+}
 
 using SpriteBeginEnd = SpriteTest;
 
@@ -352,6 +361,37 @@ TEST_F(SpriteBeginEnd, AlphaBlendDiscardsZeroAlphaAndBlendsTheRest) {
   EXPECT_EQ(0xFFFFFFu, PixelAt(3, 0));
   EXPECT_EQ(0x00FF00u, PixelAt(0, 1));
   EXPECT_EQ(0x0000FFu, PixelAt(0, 2));
+}
+
+// Begin and End do their state-block work with the debug layer muted.
+TEST_F(SpriteBeginEnd, StateBlockWorkIsMutedForTheDebugLayer) {
+  testing_hooks::ResetDebugMute();
+  mutedSetup = setup.get();
+  win32::RegisterModule("d3d9d.dll",
+                        {{"DebugSetMute", reinterpret_cast<FARPROC>(&LoggedDebugSetMute)}}, true);
+  DrawBatch(D3DXSPRITE_ALPHABLEND, Texture(2, 2), 1);
+  win32::UnregisterModule("d3d9d.dll");
+  testing_hooks::ResetDebugMute();
+  std::vector<std::string> sequence;
+  for (const d3d9::CallRecord& call : setup->Log()) {
+    std::string name = call.operation;
+    if (name == "DebugSetMute") name += call.arguments[0] ? "(TRUE)" : "(FALSE)";
+    if (name.find("StateBlock") == std::string::npos && name.find("DebugSetMute") != 0 &&
+        name != "DrawIndexedPrimitive") {
+      continue;
+    }
+    if (sequence.empty() || sequence.back() != name) sequence.push_back(name);
+  }
+  const std::string capture = "IDirect3DStateBlock9::Capture";
+  const std::string apply = "IDirect3DStateBlock9::Apply";
+  EXPECT_EQ((std::vector<std::string>{"DebugSetMute(TRUE)", "BeginStateBlock", "EndStateBlock",
+                                      "BeginStateBlock", "EndStateBlock", "BeginStateBlock",
+                                      "EndStateBlock", "BeginStateBlock", "EndStateBlock",
+                                      "BeginStateBlock", "EndStateBlock", "BeginStateBlock",
+                                      "EndStateBlock", capture, apply, capture, apply, capture,
+                                      apply, "DebugSetMute(FALSE)", "DrawIndexedPrimitive",
+                                      "DebugSetMute(TRUE)", apply, "DebugSetMute(FALSE)"}),
+            sequence);
 }
 
 }  // namespace
