@@ -88,6 +88,8 @@ class SpriteBatcher final : public ID3DXSprite {
   HRESULT Initialise(IDirect3DDevice9* device);
   void ReadCapabilities();
   HRESULT SetWorldView(const D3DXMATRIX* world, const D3DXMATRIX* view, float directionSign);
+  // The buffers, state blocks and saved index buffer: what a lost device takes.
+  void ReleaseDeviceResources();
 
   // --- Begin and End (sprite_begin_end.cpp) ---
   HRESULT MakeDeviceBuffers();

@@ -90,15 +90,7 @@ void SpriteBatcher::ReadCapabilities() {
 
 // Queued sprites are dropped undrawn and no device state is restored.
 SpriteBatcher::~SpriteBatcher() {
-  SafeRelease(savedStates);
-  SafeRelease(spriteStates);
-  SafeRelease(savedBlendStates);
-  SafeRelease(blendStates);
-  SafeRelease(savedTransformStates);
-  SafeRelease(transformStates);
-  SafeRelease(savedIndices);
-  SafeRelease(indexBuffer);
-  SafeRelease(vertexBuffer);
+  ReleaseDeviceResources();
   SafeRelease(vertexDecl);
   SafeRelease(device);
   SafeRelease(d3d);
@@ -182,8 +174,14 @@ HRESULT SpriteBatcher::SetWorldView(const D3DXMATRIX* world, const D3DXMATRIX* v
 
 // --- Device loss ---------------------------------------------------------------------------------
 
+// The declaration, the matrices and the queue arrays survive; the next Begin makes the rest.
 HRESULT SpriteBatcher::OnLostDevice() {
   inBegin = FALSE;
+  ReleaseDeviceResources();
+  return S_OK;
+}
+
+void SpriteBatcher::ReleaseDeviceResources() {
   SafeRelease(indexBuffer);
   SafeRelease(vertexBuffer);
   SafeRelease(savedIndices);
@@ -193,7 +191,6 @@ HRESULT SpriteBatcher::OnLostDevice() {
   SafeRelease(blendStates);
   SafeRelease(savedTransformStates);
   SafeRelease(transformStates);
-  return S_OK;
 }
 
 // Whether the render target can blend decides the blend pair recorded at the next Begin.

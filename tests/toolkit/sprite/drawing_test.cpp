@@ -27,6 +27,17 @@ std::vector<std::uint32_t> NumberedTexels(UINT w, UINT h) {
 
 class SpriteDrawing : public SpriteTest {
  protected:
+  // Clears the target, then draws `source` of a texW x texH texture of distinct texels in one
+  // batch.
+  void DrawDistinct(UINT texW, UINT texH, const RECT* source, const D3DXVECTOR3* center,
+                    const D3DXVECTOR3* position, DWORD flags = D3DXSPRITE_ALPHABLEND) {
+    ClearTo(background);
+    IDirect3DTexture9* texture = Texture(texW, texH, NumberedTexels(texW, texH));
+    ASSERT_EQ(S_OK, sprite->Begin(flags));
+    ASSERT_EQ(S_OK, sprite->Draw(texture, source, center, position, 0xFFFFFFFF));
+    ASSERT_EQ(S_OK, sprite->End());
+  }
+
   // Checks that exactly the w x h pixels from (left, top) changed, each showing texel
   // (sourceX + i, sourceY + j).
   void ExpectPlaced(int left, int top, int w, int h, int sourceX, int sourceY) {
@@ -43,13 +54,9 @@ class SpriteDrawing : public SpriteTest {
 };
 
 TEST_F(SpriteDrawing, SourceRectangleCoversExactlyItsPixels) {
-  ClearTo(background);
-  IDirect3DTexture9* texture = Texture(64, 64, NumberedTexels(64, 64));
   const RECT source = {0, 0, 32, 32};
   const D3DXVECTOR3 position(10, 20, 0);
-  ASSERT_EQ(S_OK, sprite->Begin(D3DXSPRITE_ALPHABLEND));
-  ASSERT_EQ(S_OK, sprite->Draw(texture, &source, nullptr, &position, 0xFFFFFFFF));
-  ASSERT_EQ(S_OK, sprite->End());
+  DrawDistinct(64, 64, &source, nullptr, &position);
   ExpectPlaced(10, 20, 32, 32, 0, 0);
 }
 
@@ -57,21 +64,14 @@ TEST_F(SpriteDrawing, PositionsAreRenderTargetPixelsWhateverTheViewport) {
   ClearTo(background);
   const D3DVIEWPORT9 viewport = {5, 3, 50, 55, 0.0f, 1.0f};
   ASSERT_EQ(S_OK, device->SetViewport(&viewport));
-  IDirect3DTexture9* texture = Texture(64, 64, NumberedTexels(64, 64));
   const RECT source = {7, 9, 39, 41};
   const D3DXVECTOR3 position(10, 20, 0);
-  ASSERT_EQ(S_OK, sprite->Begin(0));
-  ASSERT_EQ(S_OK, sprite->Draw(texture, &source, nullptr, &position, 0xFFFFFFFF));
-  ASSERT_EQ(S_OK, sprite->End());
+  DrawDistinct(64, 64, &source, nullptr, &position, 0);
   ExpectPlaced(10, 20, 32, 32, 7, 9);
 }
 
 TEST_F(SpriteDrawing, NullSourceTakesTheWholeLevelAndNullPositionTheOrigin) {
-  ClearTo(background);
-  ASSERT_EQ(S_OK, sprite->Begin(0));
-  ASSERT_EQ(S_OK, sprite->Draw(Texture(8, 4, NumberedTexels(8, 4)), nullptr, nullptr, nullptr,
-                               0xFFFFFFFF));
-  ASSERT_EQ(S_OK, sprite->End());
+  DrawDistinct(8, 4, nullptr, nullptr, nullptr);
   ExpectPlaced(0, 0, 8, 4, 0, 0);
   const std::vector<SpriteVertex> v = DrawnVertices();
   ASSERT_EQ(4u, v.size());
@@ -84,25 +84,17 @@ TEST_F(SpriteDrawing, NullSourceTakesTheWholeLevelAndNullPositionTheOrigin) {
 }
 
 TEST_F(SpriteDrawing, CenterLandsOnThePosition) {
-  ClearTo(background);
-  IDirect3DTexture9* texture = Texture(16, 16, NumberedTexels(16, 16));
   const RECT source = {2, 3, 10, 9};
   const D3DXVECTOR3 center(4, 2, 0);
   const D3DXVECTOR3 position(20, 20, 0);
-  ASSERT_EQ(S_OK, sprite->Begin(D3DXSPRITE_ALPHABLEND));
-  ASSERT_EQ(S_OK, sprite->Draw(texture, &source, &center, &position, 0xFFFFFFFF));
-  ASSERT_EQ(S_OK, sprite->End());
+  DrawDistinct(16, 16, &source, &center, &position);
   ExpectPlaced(16, 18, 8, 6, 2, 3);
 }
 
 TEST_F(SpriteDrawing, ImageInALargerTextureGetsFractionalCoordinates) {
-  ClearTo(background);
-  IDirect3DTexture9* texture = Texture(32, 16, NumberedTexels(32, 16));
   const RECT source = {0, 0, 20, 10};
   const D3DXVECTOR3 position(30, 40, 0);
-  ASSERT_EQ(S_OK, sprite->Begin(D3DXSPRITE_ALPHABLEND));
-  ASSERT_EQ(S_OK, sprite->Draw(texture, &source, nullptr, &position, 0xFFFFFFFF));
-  ASSERT_EQ(S_OK, sprite->End());
+  DrawDistinct(32, 16, &source, nullptr, &position);
   ExpectPlaced(30, 40, 20, 10, 0, 0);
   const std::vector<SpriteVertex> v = DrawnVertices();
   ASSERT_EQ(4u, v.size());
@@ -112,13 +104,9 @@ TEST_F(SpriteDrawing, ImageInALargerTextureGetsFractionalCoordinates) {
 
 // right < left: the quad extends to the left of the position and is still drawn (no culling).
 TEST_F(SpriteDrawing, NegativeWidthExtendsLeftOfThePosition) {
-  ClearTo(background);
-  IDirect3DTexture9* texture = Texture(8, 4, NumberedTexels(8, 4));
   const RECT reversed = {8, 0, 0, 4};
   const D3DXVECTOR3 position(20, 10, 0);
-  ASSERT_EQ(S_OK, sprite->Begin(D3DXSPRITE_ALPHABLEND));
-  ASSERT_EQ(S_OK, sprite->Draw(texture, &reversed, nullptr, &position, 0xFFFFFFFF));
-  ASSERT_EQ(S_OK, sprite->End());
+  DrawDistinct(8, 4, &reversed, nullptr, &position);
   ExpectPlaced(12, 10, 8, 4, 0, 0);
   const std::vector<SpriteVertex> v = DrawnVertices();
   ASSERT_EQ(4u, v.size());
