@@ -52,9 +52,10 @@ HRESULT Blitter::RunStrategies() {
   // An empty source has nothing to resample: every destination pixel is outside the overlap.
   if (IsEmpty(sourceRegion.box)) return CopyOverlap(*this);
 
-  HRESULT (*const strategies[])(Blitter&) = {
-      CopyDirectly,   ConvertSameSize, CopyUnscaled,   SamplePoints,     BoxFilter2D,
-      BoxFilter3D,    LinearFilter2D,  LinearFilter3D, TriangleFilter2D, TriangleFilter3D,
+  HRESULT (*const strategies[])
+  (Blitter&) = {
+      CopyDirectly, ConvertSameSize, CopyUnscaled,   SamplePoints,     BoxFilter2D,
+      BoxFilter3D,  LinearFilter2D,  LinearFilter3D, TriangleFilter2D, TriangleFilter3D,
   };
   for (auto strategy : strategies) {
     // What a declining strategy left behind (diffused error, held blocks) must not leak into

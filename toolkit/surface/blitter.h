@@ -55,8 +55,8 @@ class Blitter {
 // the whole destination box, and a failure when it declines.
 HRESULT CopyDirectly(Blitter& blitter);
 HRESULT ConvertSameSize(Blitter& blitter);
-HRESULT CopyUnscaled(Blitter& blitter);      // D3DX_FILTER_NONE
-HRESULT SamplePoints(Blitter& blitter);      // D3DX_FILTER_POINT
+HRESULT CopyUnscaled(Blitter& blitter);  // D3DX_FILTER_NONE
+HRESULT SamplePoints(Blitter& blitter);  // D3DX_FILTER_POINT
 HRESULT BoxFilter2D(Blitter& blitter);
 HRESULT BoxFilter3D(Blitter& blitter);
 HRESULT LinearFilter2D(Blitter& blitter);

@@ -2,6 +2,7 @@
 // source pixels below it. An odd size above 1 drops its last column, row or slice; a size of
 // 1 stays 1 and its one pixel counts twice.
 #include "toolkit/surface/box_filter.h"
+
 #include "toolkit/surface/float_row.h"
 
 namespace {
@@ -65,8 +66,8 @@ HRESULT HalveOnFloats(Blitter& blitter) {
   const bool oneRow = source.Height() == 1;
   BoxRows box;
   if (!box.Allocate(oneRow ? 1 : 2, source.Width(), dest.Width())) return E_OUTOFMEMORY;
-  const FloatPixel* rows[2] = {box.rows[0].Data(), oneRow ? box.rows[0].Data()
-                                                          : box.rows[1].Data()};
+  const FloatPixel* rows[2] = {box.rows[0].Data(),
+                               oneRow ? box.rows[0].Data() : box.rows[1].Data()};
   for (UINT y = 0; y < dest.Height(); ++y) {
     source.DecodeRow(oneRow ? 0 : 2 * y, 0, box.rows[0].Data());
     if (!oneRow) source.DecodeRow(2 * y + 1, 0, box.rows[1].Data());

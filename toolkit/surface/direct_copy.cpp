@@ -33,8 +33,8 @@ void CopyBlockRows(const PixelRegion& dest, const PixelRegion& source) {
     for (UINT y = 0; y < dest.box.Height() / 4; ++y) {
       const BYTE* from = RowStart(source, source.box.left / 4, source.box.top / 4 + y,
                                   source.box.front + z, blockBytes);
-      BYTE* to = RowStart(dest, dest.box.left / 4, dest.box.top / 4 + y, dest.box.front + z,
-                          blockBytes);
+      BYTE* to =
+          RowStart(dest, dest.box.left / 4, dest.box.top / 4 + y, dest.box.front + z, blockBytes);
       std::memcpy(to, from, rowBytes);
     }
   }

@@ -167,8 +167,8 @@ class DxtConverter final : public RowConverter {
   bool CoversStrip(UINT blockRow) const {
     const UINT stripRight = std::min((firstBlockColumn + blockColumns) * 4, surfaceRight);
     const UINT stripBottom = std::min(blockRow * 4 + 4, surfaceBottom);
-    return box.left == firstBlockColumn * 4 && box.right >= stripRight &&
-           box.top <= blockRow * 4 && box.bottom >= stripBottom;
+    return box.left == firstBlockColumn * 4 && box.right >= stripRight && box.top <= blockRow * 4 &&
+           box.bottom >= stripBottom;
   }
 
   // Whether the strip comes before the last one started: rows written out of order (the

@@ -17,13 +17,17 @@ bool IsOrderedRect(const RECT& rect) {
 }
 
 PixelBox BoxOf(const RECT& rect) {
-  return {static_cast<UINT>(rect.left), static_cast<UINT>(rect.top),
-          static_cast<UINT>(rect.right), static_cast<UINT>(rect.bottom), 0, 1};
+  return {static_cast<UINT>(rect.left),
+          static_cast<UINT>(rect.top),
+          static_cast<UINT>(rect.right),
+          static_cast<UINT>(rect.bottom),
+          0,
+          1};
 }
 
 RECT RectOf(const PixelBox& box) {
-  return {static_cast<LONG>(box.left), static_cast<LONG>(box.top),
-          static_cast<LONG>(box.right), static_cast<LONG>(box.bottom)};
+  return {static_cast<LONG>(box.left), static_cast<LONG>(box.top), static_cast<LONG>(box.right),
+          static_cast<LONG>(box.bottom)};
 }
 
 RECT WholeRect(const D3DSURFACE_DESC& desc) {
@@ -37,9 +41,9 @@ bool SamePalettes(const PALETTEENTRY* a, const PALETTEENTRY* b) {
 
 // A device copy between pools, for loads that need neither conversion nor filtering beyond
 // what the device offers. E_FAIL when the pools do not allow one.
-HRESULT CopyOnDevice(IDirect3DSurface9* dest, const D3DSURFACE_DESC& destDesc,
-                     const RECT* destRect, IDirect3DSurface9* source,
-                     const D3DSURFACE_DESC& sourceDesc, const RECT* srcRect) {
+HRESULT CopyOnDevice(IDirect3DSurface9* dest, const D3DSURFACE_DESC& destDesc, const RECT* destRect,
+                     IDirect3DSurface9* source, const D3DSURFACE_DESC& sourceDesc,
+                     const RECT* srcRect) {
   if (destDesc.Pool != D3DPOOL_DEFAULT) return E_FAIL;
   if (sourceDesc.Pool != D3DPOOL_DEFAULT && sourceDesc.Pool != D3DPOOL_SYSTEMMEM) return E_FAIL;
   IDirect3DDevice9* device = nullptr;
@@ -68,11 +72,10 @@ bool MayCopyOnDevice(const D3DSURFACE_DESC& destDesc, const RECT* destRect,
 
 }  // namespace
 
-HRESULT D3DXLoadSurfaceFromMemory(IDirect3DSurface9* destSurface,
-                                  const PALETTEENTRY* destPalette, const RECT* destRect,
-                                  LPCVOID srcMemory, D3DFORMAT srcFormat, UINT srcPitch,
-                                  const PALETTEENTRY* srcPalette, const RECT* srcRect,
-                                  DWORD filter, D3DCOLOR colorKey) {
+HRESULT D3DXLoadSurfaceFromMemory(IDirect3DSurface9* destSurface, const PALETTEENTRY* destPalette,
+                                  const RECT* destRect, LPCVOID srcMemory, D3DFORMAT srcFormat,
+                                  UINT srcPitch, const PALETTEENTRY* srcPalette,
+                                  const RECT* srcRect, DWORD filter, D3DCOLOR colorKey) {
   if (destSurface == nullptr || srcMemory == nullptr || srcRect == nullptr) {
     return D3DERR_INVALIDCALL;
   }
@@ -101,10 +104,10 @@ HRESULT D3DXLoadSurfaceFromMemory(IDirect3DSurface9* destSurface,
   return lock.Unlock();
 }
 
-HRESULT D3DXLoadSurfaceFromSurface(IDirect3DSurface9* destSurface,
-                                   const PALETTEENTRY* destPalette, const RECT* destRect,
-                                   IDirect3DSurface9* srcSurface, const PALETTEENTRY* srcPalette,
-                                   const RECT* srcRect, DWORD filter, D3DCOLOR colorKey) {
+HRESULT D3DXLoadSurfaceFromSurface(IDirect3DSurface9* destSurface, const PALETTEENTRY* destPalette,
+                                   const RECT* destRect, IDirect3DSurface9* srcSurface,
+                                   const PALETTEENTRY* srcPalette, const RECT* srcRect,
+                                   DWORD filter, D3DCOLOR colorKey) {
   if (destSurface == nullptr || srcSurface == nullptr) return D3DERR_INVALIDCALL;
   if (filter == D3DX_DEFAULT) filter = defaultLoadFilter;
   if (!IsValidFilter(filter)) return D3DERR_INVALIDCALL;
@@ -127,9 +130,8 @@ HRESULT D3DXLoadSurfaceFromSurface(IDirect3DSurface9* destSurface,
   if (FAILED(hr)) return hr;
   const PixelRegion& source = lock.Region();
   const RECT box = RectOf(source.box);
-  hr = D3DXLoadSurfaceFromMemory(destSurface, destPalette, destRect, source.pixels,
-                                 source.format, source.rowPitch, srcPalette, &box, filter,
-                                 colorKey);
+  hr = D3DXLoadSurfaceFromMemory(destSurface, destPalette, destRect, source.pixels, source.format,
+                                 source.rowPitch, srcPalette, &box, filter, colorKey);
   lock.Unlock();
   if (FAILED(hr)) return hr;
 

@@ -18,8 +18,8 @@ bool IsOrderedBox(const D3DBOX& box) {
 HRESULT D3DXLoadVolumeFromMemory(IDirect3DVolume9* destVolume, const PALETTEENTRY* destPalette,
                                  const D3DBOX* destBox, LPCVOID srcMemory, D3DFORMAT srcFormat,
                                  UINT srcRowPitch, UINT srcSlicePitch,
-                                 const PALETTEENTRY* srcPalette, const D3DBOX* srcBox,
-                                 DWORD filter, D3DCOLOR colorKey) {
+                                 const PALETTEENTRY* srcPalette, const D3DBOX* srcBox, DWORD filter,
+                                 D3DCOLOR colorKey) {
   if (destVolume == nullptr || srcMemory == nullptr || srcBox == nullptr) {
     return D3DERR_INVALIDCALL;
   }
@@ -35,7 +35,7 @@ HRESULT D3DXLoadVolumeFromMemory(IDirect3DVolume9* destVolume, const PALETTEENTR
   source.format = srcFormat;
   source.rowPitch = srcRowPitch;
   source.slicePitch = srcSlicePitch;
-  source.fullBox = {srcBox->Left, srcBox->Top, srcBox->Right,
+  source.fullBox = {srcBox->Left,   srcBox->Top,   srcBox->Right,
                     srcBox->Bottom, srcBox->Front, srcBox->Back};
   source.box = source.fullBox;
   source.colorKey = colorKey;
@@ -48,8 +48,8 @@ HRESULT D3DXLoadVolumeFromMemory(IDirect3DVolume9* destVolume, const PALETTEENTR
 
 HRESULT D3DXLoadVolumeFromVolume(IDirect3DVolume9* destVolume, const PALETTEENTRY* destPalette,
                                  const D3DBOX* destBox, IDirect3DVolume9* srcVolume,
-                                 const PALETTEENTRY* srcPalette, const D3DBOX* srcBox,
-                                 DWORD filter, D3DCOLOR colorKey) {
+                                 const PALETTEENTRY* srcPalette, const D3DBOX* srcBox, DWORD filter,
+                                 D3DCOLOR colorKey) {
   // A volume has no temporary to read itself from while it is being written.
   if (destVolume == nullptr || srcVolume == nullptr || destVolume == srcVolume) {
     return D3DERR_INVALIDCALL;

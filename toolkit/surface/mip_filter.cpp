@@ -20,10 +20,9 @@ HRESULT DefaultFilter(IDirect3DBaseTexture9* texture, D3DRESOURCETYPE type, DWOR
     powers = IsPowerOfTwo(desc.Width) && IsPowerOfTwo(desc.Height) && IsPowerOfTwo(desc.Depth);
   } else {
     D3DSURFACE_DESC desc;
-    const HRESULT hr =
-        type == D3DRTYPE_TEXTURE
-            ? static_cast<IDirect3DTexture9*>(texture)->GetLevelDesc(0, &desc)
-            : static_cast<IDirect3DCubeTexture9*>(texture)->GetLevelDesc(0, &desc);
+    const HRESULT hr = type == D3DRTYPE_TEXTURE
+                           ? static_cast<IDirect3DTexture9*>(texture)->GetLevelDesc(0, &desc)
+                           : static_cast<IDirect3DCubeTexture9*>(texture)->GetLevelDesc(0, &desc);
     if (FAILED(hr)) return hr;
     powers = IsPowerOfTwo(desc.Width) && IsPowerOfTwo(desc.Height);
   }
@@ -69,8 +68,7 @@ HRESULT D3DXFilterTexture(IDirect3DBaseTexture9* baseTexture, const PALETTEENTRY
                           UINT srcLevel, DWORD filter) {
   if (baseTexture == nullptr) return D3DERR_INVALIDCALL;
   const D3DRESOURCETYPE type = baseTexture->GetType();
-  if (type != D3DRTYPE_TEXTURE && type != D3DRTYPE_VOLUMETEXTURE &&
-      type != D3DRTYPE_CUBETEXTURE) {
+  if (type != D3DRTYPE_TEXTURE && type != D3DRTYPE_VOLUMETEXTURE && type != D3DRTYPE_CUBETEXTURE) {
     return D3DERR_INVALIDCALL;
   }
   if (filter == D3DX_DEFAULT) {
@@ -89,14 +87,13 @@ HRESULT D3DXFilterTexture(IDirect3DBaseTexture9* baseTexture, const PALETTEENTRY
     return FillLevels<IDirect3DVolume9>(
         [&](UINT level, IDirect3DVolume9** out) { return volumes->GetVolumeLevel(level, out); },
         [&](IDirect3DVolume9* level, IDirect3DVolume9* source) {
-          return D3DXLoadVolumeFromVolume(level, palette, nullptr, source, palette, nullptr,
-                                          filter, 0);
+          return D3DXLoadVolumeFromVolume(level, palette, nullptr, source, palette, nullptr, filter,
+                                          0);
         },
         srcLevel, levels, chain);
   }
   const auto load = [&](IDirect3DSurface9* level, IDirect3DSurface9* source) {
-    return D3DXLoadSurfaceFromSurface(level, palette, nullptr, source, palette, nullptr, filter,
-                                      0);
+    return D3DXLoadSurfaceFromSurface(level, palette, nullptr, source, palette, nullptr, filter, 0);
   };
   if (type == D3DRTYPE_TEXTURE) {
     auto* texture = static_cast<IDirect3DTexture9*>(baseTexture);

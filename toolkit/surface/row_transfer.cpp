@@ -20,8 +20,8 @@ void ConvertArgbRow(const std::uint32_t* in, std::uint32_t* out, UINT count, UIN
   for (UINT x = 0; x < count; ++x) out[x] = in[x] | fillAlpha;
 }
 
-void ConvertKeyedArgbRow(const std::uint32_t* in, std::uint32_t* out, UINT count,
-                         UINT fillAlpha, UINT key) {
+void ConvertKeyedArgbRow(const std::uint32_t* in, std::uint32_t* out, UINT count, UINT fillAlpha,
+                         UINT key) {
   for (UINT x = 0; x < count; ++x) {
     const std::uint32_t p = in[x] | fillAlpha;
     out[x] = p == key ? 0u : p;
@@ -45,8 +45,7 @@ bool RowTransfer::TakesPackedPath(RowConverter& dest, RowConverter& source) {
     return reinterpret_cast<std::uintptr_t>(c.Pixels()) | c.RowPitch() | c.SlicePitch();
   };
   if (((address(dest) | address(source)) & 3) != 0) return false;
-  const bool argbSource =
-      source.Format() == D3DFMT_A8R8G8B8 || source.Format() == D3DFMT_X8R8G8B8;
+  const bool argbSource = source.Format() == D3DFMT_A8R8G8B8 || source.Format() == D3DFMT_X8R8G8B8;
   return argbSource && dest.Format() == D3DFMT_A8R8G8B8 && !source.Srgb() && !dest.Srgb() &&
          !dest.Dithers() && !dest.Diffuses() && dest.ConversionFrom() == NumericClass::None;
 }
@@ -62,9 +61,9 @@ void RowTransfer::TransferPacked(UINT row, UINT slice) {
   const auto* in = reinterpret_cast<const std::uint32_t*>(
       source.Pixels() + static_cast<std::size_t>(row) * source.RowPitch() +
       static_cast<std::size_t>(slice) * source.SlicePitch());
-  auto* out = reinterpret_cast<std::uint32_t*>(
-      dest.Pixels() + static_cast<std::size_t>(row) * dest.RowPitch() +
-      static_cast<std::size_t>(slice) * dest.SlicePitch());
+  auto* out = reinterpret_cast<std::uint32_t*>(dest.Pixels() +
+                                               static_cast<std::size_t>(row) * dest.RowPitch() +
+                                               static_cast<std::size_t>(slice) * dest.SlicePitch());
   if (keyed) {
     ConvertKeyedArgbRow(in, out, count, fillAlpha, keyPixel);
   } else {

@@ -69,8 +69,7 @@ HRESULT CopyContents(IDirect3DSurface9* source, IDirect3DSurface9* destination) 
   const auto bytes = static_cast<std::size_t>(std::min(in.Pitch, out.Pitch));
   for (UINT y = 0; y < rows; ++y) {
     std::memcpy(static_cast<BYTE*>(out.pBits) + static_cast<std::size_t>(y) * out.Pitch,
-                static_cast<const BYTE*>(in.pBits) + static_cast<std::size_t>(y) * in.Pitch,
-                bytes);
+                static_cast<const BYTE*>(in.pBits) + static_cast<std::size_t>(y) * in.Pitch, bytes);
   }
   const HRESULT unlockedOut = destination->UnlockRect();
   const HRESULT unlockedIn = source->UnlockRect();
@@ -111,8 +110,8 @@ bool SurfaceLock::MayDiscard(const D3DSURFACE_DESC& desc, bool whole) const {
 
 HRESULT SurfaceLock::CopyThroughRenderTarget(const D3DSURFACE_DESC& desc) {
   IDirect3DSurface9* target = nullptr;
-  HRESULT hr = device->CreateRenderTarget(desc.Width, desc.Height, desc.Format,
-                                          D3DMULTISAMPLE_NONE, 0, TRUE, &target, nullptr);
+  HRESULT hr = device->CreateRenderTarget(desc.Width, desc.Height, desc.Format, D3DMULTISAMPLE_NONE,
+                                          0, TRUE, &target, nullptr);
   if (FAILED(hr)) return hr;
   hr = device->StretchRect(surface, nullptr, target, nullptr, D3DTEXF_NONE);
   if (SUCCEEDED(hr)) hr = CopySurfaceContents(target, temporary);
@@ -132,8 +131,8 @@ HRESULT SurfaceLock::MakeTemporary(const D3DSURFACE_DESC& desc, bool keepContent
     }
   }
   const D3DPOOL pool = desc.Pool == D3DPOOL_SCRATCH ? D3DPOOL_SCRATCH : D3DPOOL_SYSTEMMEM;
-  hr = device->CreateTexture(desc.Width << shift, desc.Height << shift, shift + 1, 0,
-                             desc.Format, pool, &temporaryTexture, nullptr);
+  hr = device->CreateTexture(desc.Width << shift, desc.Height << shift, shift + 1, 0, desc.Format,
+                             pool, &temporaryTexture, nullptr);
   if (SUCCEEDED(hr)) hr = temporaryTexture->GetSurfaceLevel(shift, &temporary);
   if (FAILED(hr) || !keepContents) return hr;
   hr = CopySurfaceContents(surface, temporary);
@@ -151,8 +150,8 @@ HRESULT SurfaceLock::LockSurface(IDirect3DSurface9* target, const RECT* area, DW
   return S_OK;
 }
 
-HRESULT SurfaceLock::Lock(IDirect3DSurface9* target, const PALETTEENTRY* palette,
-                          const RECT* rect, D3DCOLOR colorKey, DWORD lockFlags) {
+HRESULT SurfaceLock::Lock(IDirect3DSurface9* target, const PALETTEENTRY* palette, const RECT* rect,
+                          D3DCOLOR colorKey, DWORD lockFlags) {
   Unlock();
   if (target == nullptr) return D3DERR_INVALIDCALL;
   D3DSURFACE_DESC desc;
@@ -191,12 +190,15 @@ HRESULT SurfaceLock::Lock(IDirect3DSurface9* target, const PALETTEENTRY* palette
 
   region.format = desc.Format;
   region.slicePitch = 0;
-  region.fullBox = {0, 0, static_cast<UINT>(area.right - area.left),
-                    static_cast<UINT>(area.bottom - area.top), 0, 1};
+  region.fullBox = {
+      0, 0, static_cast<UINT>(area.right - area.left), static_cast<UINT>(area.bottom - area.top),
+      0, 1};
   region.box = {static_cast<UINT>(requested.left - area.left),
                 static_cast<UINT>(requested.top - area.top),
                 static_cast<UINT>(requested.right - area.left),
-                static_cast<UINT>(requested.bottom - area.top), 0, 1};
+                static_cast<UINT>(requested.bottom - area.top),
+                0,
+                1};
   region.colorKey = colorKey;
   region.palette = palette;
   return S_OK;

@@ -163,8 +163,8 @@ HRESULT TriangleFilter2D(Blitter& blitter) {
   Accumulators rows;
   if (SUCCEEDED(hr)) hr = rows.Prepare(dest.Height(), dest.Width(), uses);
   FloatRow sourceRow, zeroes;
-  if (SUCCEEDED(hr) && (!sourceRow.Allocate(source.Width()) ||
-                        !zeroes.AllocateZeroed(dest.Width()))) {
+  if (SUCCEEDED(hr) &&
+      (!sourceRow.Allocate(source.Width()) || !zeroes.AllocateZeroed(dest.Width()))) {
     hr = E_OUTOFMEMORY;
   }
   if (FAILED(hr)) return hr;
@@ -200,8 +200,8 @@ HRESULT TriangleFilter3D(Blitter& blitter) {
   Accumulators planes;
   if (SUCCEEDED(hr)) hr = planes.Prepare(dest.Depth(), planeSize, uses);
   FloatRow sourceRow, zeroes;
-  if (SUCCEEDED(hr) && (!sourceRow.Allocate(source.Width()) ||
-                        !zeroes.AllocateZeroed(dest.Width()))) {
+  if (SUCCEEDED(hr) &&
+      (!sourceRow.Allocate(source.Width()) || !zeroes.AllocateZeroed(dest.Width()))) {
     hr = E_OUTOFMEMORY;
   }
   if (FAILED(hr)) return hr;

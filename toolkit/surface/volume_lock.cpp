@@ -36,8 +36,8 @@ D3DBOX LockArea(const D3DBOX& box, const D3DVOLUME_DESC& desc) {
 
 }  // namespace
 
-HRESULT VolumeLock::Lock(IDirect3DVolume9* target, const PALETTEENTRY* palette,
-                         const D3DBOX* box, D3DCOLOR colorKey, bool readOnly) {
+HRESULT VolumeLock::Lock(IDirect3DVolume9* target, const PALETTEENTRY* palette, const D3DBOX* box,
+                         D3DCOLOR colorKey, bool readOnly) {
   Unlock();
   if (target == nullptr) return D3DERR_INVALIDCALL;
   D3DVOLUME_DESC desc;
@@ -58,11 +58,11 @@ HRESULT VolumeLock::Lock(IDirect3DVolume9* target, const PALETTEENTRY* palette,
   region.format = desc.Format;
   region.rowPitch = static_cast<UINT>(bits.RowPitch);
   region.slicePitch = static_cast<UINT>(bits.SlicePitch);
-  region.fullBox = {0, 0, area.Right - area.Left, area.Bottom - area.Top, 0,
-                    area.Back - area.Front};
-  region.box = {requested.Left - area.Left,     requested.Top - area.Top,
-                requested.Right - area.Left,    requested.Bottom - area.Top,
-                requested.Front - area.Front,   requested.Back - area.Front};
+  region.fullBox = {
+      0, 0, area.Right - area.Left, area.Bottom - area.Top, 0, area.Back - area.Front};
+  region.box = {requested.Left - area.Left,   requested.Top - area.Top,
+                requested.Right - area.Left,  requested.Bottom - area.Top,
+                requested.Front - area.Front, requested.Back - area.Front};
   region.colorKey = colorKey;
   region.palette = palette;
   return S_OK;

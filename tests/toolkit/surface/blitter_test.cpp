@@ -24,8 +24,8 @@ TEST(BlitterStrategy, KeyTurnsTheSameSizeCopyIntoAConversion) {
   Image32 source = NoiseImage(6, 4, 2), dest(6, 4);
   source.At(1, 1) = key;
   source.At(2, 3) = 0xFE6A4C30;  // same colour, other alpha: kept
-  ASSERT_EQ(S_OK, BlitImages(dest, D3DFMT_A8R8G8B8, source, D3DFMT_A8R8G8B8,
-                             D3DX_FILTER_NONE, key));
+  ASSERT_EQ(S_OK,
+            BlitImages(dest, D3DFMT_A8R8G8B8, source, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE, key));
   for (UINT y = 0; y < 4; ++y) {
     for (UINT x = 0; x < 6; ++x) {
       const std::uint32_t expected = (x == 1 && y == 1) ? 0u : source.At(x, y);
@@ -91,8 +91,8 @@ TEST(BlitterNone, SlicesBeyondTheSourceAreCleared) {
   PixelRegion to = RegionOver(dest.data(), D3DFMT_A8R8G8B8, 12, 3, 1, 3, 12);
   PixelRegion from = RegionOver(source.data(), D3DFMT_A8R8G8B8, 8, 2, 1, 2, 8);
   ASSERT_EQ(S_OK, Blitter(to, from, D3DX_FILTER_NONE).Run());
-  const std::vector<std::uint32_t> expected = {0xFF000001, 0xFF000002, 0, 0xFF000003,
-                                               0xFF000004, 0,          0, 0, 0};
+  const std::vector<std::uint32_t> expected = {0xFF000001, 0xFF000002, 0, 0xFF000003, 0xFF000004,
+                                               0,          0,          0, 0};
   EXPECT_EQ(dest, expected);
 }
 

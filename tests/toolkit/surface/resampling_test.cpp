@@ -54,8 +54,7 @@ TEST(BoxFilter, OneColumnAveragesVerticalPairs) {
 TEST(BoxFilter, FloatPathMatchesTheIntegerPathExceptOnExactHalves) {
   Image32 source = NoiseImage(64, 64, 13);
   Image32 floats(32, 32);
-  ASSERT_EQ(S_OK, BlitImages(floats, D3DFMT_A8B8G8R8, source, D3DFMT_A8R8G8B8,
-                             D3DX_FILTER_BOX));
+  ASSERT_EQ(S_OK, BlitImages(floats, D3DFMT_A8B8G8R8, source, D3DFMT_A8R8G8B8, D3DX_FILTER_BOX));
   int halves = 0;
   for (UINT y = 0; y < 32; ++y) {
     for (UINT x = 0; x < 32; ++x) {
@@ -63,7 +62,8 @@ TEST(BoxFilter, FloatPathMatchesTheIntegerPathExceptOnExactHalves) {
       const std::uint32_t swapped = (p & 0xFF00FF00u) | ((p & 0xFF) << 16) | ((p >> 16) & 0xFF);
       for (int shift = 0; shift < 32; shift += 8) {
         UINT sum = 0;
-        for (UINT k = 0; k < 4; ++k) sum += (source.At(2 * x + k % 2, 2 * y + k / 2) >> shift) & 0xFF;
+        for (UINT k = 0; k < 4; ++k)
+          sum += (source.At(2 * x + k % 2, 2 * y + k / 2) >> shift) & 0xFF;
         const UINT got = (swapped >> shift) & 0xFF;
         if (sum % 4 == 2 && got == sum / 4) {
           ++halves;
@@ -102,8 +102,8 @@ TEST(BoxFilter, KeyedPixelsEnterTheAverageAsTransparentBlack) {
 TEST(BoxFilter, WithoutExactHalvingTheTriangleFilterServes) {
   Image32 source = NoiseImage(6, 6, 14), box(2, 2), triangle(2, 2);
   ASSERT_EQ(S_OK, BlitImages(box, D3DFMT_A8R8G8B8, source, D3DFMT_A8R8G8B8, D3DX_FILTER_BOX));
-  ASSERT_EQ(S_OK, BlitImages(triangle, D3DFMT_A8R8G8B8, source, D3DFMT_A8R8G8B8,
-                             D3DX_FILTER_TRIANGLE));
+  ASSERT_EQ(S_OK,
+            BlitImages(triangle, D3DFMT_A8R8G8B8, source, D3DFMT_A8R8G8B8, D3DX_FILTER_TRIANGLE));
   EXPECT_EQ(box.pixels, triangle.pixels);
 }
 
