@@ -20,7 +20,9 @@ using PixelBytes = std::function<Bytes(const int* samples)>;
 BYTE Low(int value) { return static_cast<BYTE>(value & 0xFF); }
 BYTE High(int value) { return static_cast<BYTE>(value >> 8); }
 // A grey sample of 1, 2 or 4 bits spread over 0 ... 255.
-BYTE Widen(int value, int bitDepth) { return static_cast<BYTE>(value * 255 / ((1 << bitDepth) - 1)); }
+BYTE Widen(int value, int bitDepth) {
+  return static_cast<BYTE>(value * 255 / ((1 << bitDepth) - 1));
+}
 
 class PngDecoding : public testing::Test {
  protected:
@@ -240,8 +242,11 @@ TEST_F(PngDecoding, PixelsOfALinearFileAreCorrectedForTheDisplay) {
 
 TEST_F(PngDecoding, InterlacedFilesEqualTheirPlainTwins) {
   const PngPicture pictures[] = {
-      RampPicture(PNG_COLOR_TYPE_RGB_ALPHA, 8, 13, 11), RampPicture(PNG_COLOR_TYPE_PALETTE, 2, 13, 11),
-      RampPicture(PNG_COLOR_TYPE_GRAY, 16, 9, 7), RampPicture(PNG_COLOR_TYPE_GRAY, 1, 17, 5)};
+      RampPicture(PNG_COLOR_TYPE_RGB_ALPHA, 8, 13, 11),
+      RampPicture(PNG_COLOR_TYPE_PALETTE, 2, 13, 11),
+      RampPicture(PNG_COLOR_TYPE_GRAY, 16, 9, 7),
+      RampPicture(PNG_COLOR_TYPE_GRAY, 1, 17, 5),
+  };
   for (PngPicture picture : pictures) {
     SCOPED_TRACE(picture.colorType * 100 + picture.bitDepth);
     DecodedImage plain;
