@@ -47,3 +47,17 @@ std::vector<PictureFile> DrawAllPictures() {
   files.push_back({"gamewin.png", kActorKey, DrawVictory()});
   return files;
 }
+
+Canvas Scale(const Canvas& picture, int factor) {
+  Canvas big(picture.width() * factor, picture.height() * factor);
+  for (int y = 0; y < big.height(); ++y) {
+    for (int x = 0; x < big.width(); ++x) big.Set(x, y, picture.Get(x / factor, y / factor));
+  }
+  return big;
+}
+
+Canvas StripFrame(const Canvas& strip, int index) {
+  const int columns = strip.width() / kFrameSize;
+  return Crop(strip, (index % columns) * kFrameSize, (index / columns) * kFrameSize, kFrameSize,
+              kFrameSize);
+}

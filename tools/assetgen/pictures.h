@@ -55,3 +55,8 @@ struct PictureFile {
 
 // All 21, in the game's loading order.
 std::vector<PictureFile> DrawAllPictures();
+
+// Every pixel repeated `factor` times in each direction.
+Canvas Scale(const Canvas& picture, int factor);
+// Frame `index` of an actor strip.
+Canvas StripFrame(const Canvas& strip, int index);
