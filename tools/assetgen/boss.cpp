@@ -111,11 +111,11 @@ void AddLeg(PartList& parts, const Limb& leg) {
 
 // The blow's shock: a dust ring on the ground and stones thrown out of it.
 void DrawShock(Canvas& frame, float t) {
-  const float cx = kCreatureFeetX, cy = kCreatureFeetY + 10;
+  const float cx = kCreatureFeetX, cy = kCreatureFeetY + 6;
   const float r = 14 + 34 * t;
   Canvas ring(kFrameSize, kFrameSize);
-  DitherEllipse(ring, cx, cy, r, r * 0.4f, Hex(0xA89C84));
-  DitherEllipse(ring, cx, cy, r - 4, r * 0.4f - 2, kClear);
+  DitherEllipse(ring, cx, cy, r, r * 0.32f, Hex(0xA89C84));
+  DitherEllipse(ring, cx, cy, r - 4, r * 0.32f - 2, kClear);
   frame.Stamp(ring, 0, 0);
   Canvas stones(kFrameSize, kFrameSize);
   for (int k = 0; k < 5; ++k) {
