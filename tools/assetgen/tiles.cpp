@@ -196,7 +196,11 @@ void MossPaving(Canvas& f) {
   });
 }
 
-void ArenaStone(Canvas& f) { Slabs(f, kWarmStone, 1, 0.04f, 101); }
+// Big flagstones with soft joints, so the arena reads as one floor rather than a grid.
+void ArenaStone(Canvas& f) {
+  const Ramp soft{kWarmStone.shade, kWarmStone.shade, kWarmStone.base, Hex(0xA49482)};
+  Slabs(f, soft, 1, 0.04f, 101);
+}
 
 // Arena stone with a glowing ring and a rune in it; a block of them reads as one seal.
 void ArenaRune(Canvas& f) {
