@@ -40,10 +40,10 @@ struct BlobPose {
 
 constexpr float kBlobWidth = 36, kBlobHeight = 27;
 
-void DrawEyes(Canvas& c, float cx, float cy, float spread, const BlobLook& look, bool angry) {
+void DrawEyes(Canvas& c, float cx, float cy, float spread, Rgba pupil, bool angry) {
   for (int side : {-1, 1}) {
     const int ex = int(cx + float(side) * spread), ey = int(cy);
-    FillRect(c, ex - 1, ey - 2, ex + 2, ey + 3, look.eye);
+    FillRect(c, ex - 1, ey - 2, ex + 2, ey + 3, pupil);
     c.Set(ex - 1, ey - 2, kWhite);
     if (angry) {
       // A brow sloping down toward the middle.
@@ -92,7 +92,7 @@ void DrawBlob(Canvas& frame, const BlobLook& look, const BlobPose& pose) {
     FillEllipse(body, cx - w * 0.22f, cy - h * 0.24f, 2.6f, 1.6f, kWhite);
     body.Set(int(cx - w * 0.3f), int(cy - h * 0.06f), look.ramp.light);
   }
-  DrawEyes(body, cx, cy - h * 0.04f, w * 0.17f, look, pose.angry);
+  DrawEyes(body, cx, cy - h * 0.04f, w * 0.17f, look.eye, pose.angry);
   const float my = cy + h * 0.2f;
   if (pose.mouth > 0.05f) {
     const float mw = w * 0.14f + w * 0.1f * pose.mouth, mh = 1 + h * 0.16f * pose.mouth;
@@ -227,8 +227,7 @@ void DrawFlowerFrame(Canvas& frame, const FlowerPose& pose) {
   }
   const float face = 7.5f * scale;
   Ball(plant, head, face, face * 0.92f, kGold);
-  DrawEyes(plant, head.x, head.y - face * 0.35f, face * 0.42f,
-           BlobLook{kGold, kEye, false, false}, pose.mouth > 0.3f);
+  DrawEyes(plant, head.x, head.y - face * 0.35f, face * 0.42f, kEye, pose.mouth > 0.3f);
   const float mw = 2 + 3.5f * pose.mouth * scale, mh = 1 + 4 * pose.mouth * scale;
   const Vec2 m{head.x, head.y + face * 0.35f};
   FillEllipse(plant, m.x, m.y, mw + 1, mh + 1, kInk);

@@ -24,6 +24,7 @@ constexpr float kShoulderRise = 13, kShoulderSide = 7.5f;
 constexpr float kUpperArm = 7.5f, kForearm = 7;
 constexpr float kHeadRise = 23, kHeadRadius = 8;
 constexpr float kBlade = 21, kGrip = 3;
+constexpr float kBehindEverything = 1000;  // a depth farther than any part
 
 // A point in the body's own terms: ahead, to the right, up.
 struct Local {
@@ -97,22 +98,21 @@ void AddSword(PartList& parts, Vec3 hand, Vec3 dir, const Facing& f) {
   });
 }
 
-// The swept ribbon behind a cutting blade, between the paths of its tip and its middle.
+// The swept ribbon behind a cutting blade, between the paths of its tip and of a point two
+// thirds along it. It is an after-image, so it lies behind the whole figure.
 void AddTrail(PartList& parts, const HeroPose& pose, const Facing& upper, Vec3 pelvisGround) {
   std::vector<Vec2> ribbon;
   std::vector<Vec2> inner;
-  float depth = 0;
   for (int i = 0; i < 4; ++i) {
     const Vec3 hand = pelvisGround + Along(upper, pose.trailHand[i]);
     const Vec3 dir = Normalize(Along(upper, pose.trailDir[i]));
     const Vec3 tip = hand + dir * (kBlade + 2.5f);
-    const Vec3 mid = hand + dir * 11.0f;
+    const Vec3 mid = hand + dir * 16.0f;
     ribbon.push_back(Project(tip, kHeroFeetX, kHeroFeetY));
     inner.push_back(Project(mid, kHeroFeetX, kHeroFeetY));
-    depth += tip.y / 4;
   }
   for (int i = 3; i >= 0; --i) ribbon.push_back(inner[size_t(i)]);
-  parts.Add(depth, [ribbon](Canvas& c) {
+  parts.Add(kBehindEverything, [ribbon](Canvas& c) {
     Canvas swoosh(c.width(), c.height());
     FillPolygon(swoosh, ribbon, Hex(0xF6F2DA));
     InnerRim(swoosh, Hex(0x9CCAF0));
@@ -138,12 +138,6 @@ void DrawHead(Canvas& c, Vec3 centre, const Facing& f) {
       const bool hair = d2 > 1 || up > 0.32f || ahead < -0.05f || (ahead < 0.45f && up > -0.2f);
       const int tone = ToneIndex(dx, dy, d2 > 1 ? 0.2f : toViewer);
       c.Set(x, y, Tone(hair ? kHair : kSkin, tone));
-    }
-  }
-  // A rim so the head stands off the body.
-  for (int y = int(s.y - r - 4); y <= int(s.y + r + 3); ++y) {
-    for (int x = int(s.x - r - 4); x <= int(s.x + r + 4); ++x) {
-      if (c.Get(x, y) == kClear) continue;
     }
   }
   for (float side : {-0.36f, 0.36f}) {
@@ -286,7 +280,7 @@ HeroPose StrikePose(int frame) {
   pose.trail = t > 0.42f && t < 0.8f;
   for (int i = 0; i < 4; ++i) {
     float ignored;
-    StrikeAt(std::max(0.0f, t - 0.2f + 0.2f * float(i) / 3), &pose.trailHand[i],
+    StrikeAt(std::max(0.0f, t - 0.15f + 0.15f * float(i) / 3), &pose.trailHand[i],
              &pose.trailDir[i], &ignored);
   }
   return pose;

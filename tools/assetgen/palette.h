@@ -1,5 +1,6 @@
-// The one palette of every picture: a few ramps of four tones and some single colours. Nothing
-// here comes near the actor pictures' key 0x6A4C30 or the tile picture's black key.
+// The one palette of every picture: a few ramps of four tones and some single colours. Apart
+// from the two keys themselves, nothing here comes near the actor pictures' key 0x6A4C30 or
+// the tile picture's black.
 #pragma once
 
 #include "tools/assetgen/canvas.h"
