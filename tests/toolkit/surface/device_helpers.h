@@ -25,14 +25,15 @@ class SurfaceDeviceTest : public testing::Test {
   }
 
   IDirect3DTexture9* MakeTexture(UINT w, UINT h, UINT levels = 1,
-                                 D3DFORMAT format = D3DFMT_A8R8G8B8,
-                                 D3DPOOL pool = D3DPOOL_MANAGED, DWORD usage = 0) {
+                                 D3DFORMAT format = D3DFMT_A8R8G8B8, D3DPOOL pool = D3DPOOL_MANAGED,
+                                 DWORD usage = 0) {
     IDirect3DTexture9* texture = nullptr;
     EXPECT_EQ(S_OK, device->CreateTexture(w, h, levels, usage, format, pool, &texture, nullptr));
     return texture;
   }
 
   // Level `level` of `texture`; the caller releases it.
+ public:
   static IDirect3DSurface9* Level(IDirect3DTexture9* texture, UINT level = 0) {
     IDirect3DSurface9* surface = nullptr;
     EXPECT_EQ(S_OK, texture->GetSurfaceLevel(level, &surface));
@@ -65,13 +66,13 @@ class SurfaceDeviceTest : public testing::Test {
     return image;
   }
 
+ protected:
   // Writes and reads a 32-bit surface of D3DPOOL_DEFAULT that the CPU cannot lock, through
   // system memory and a lockable render target.
   void FillDefault(IDirect3DSurface9* surface, const Image32& image) {
     IDirect3DSurface9* staging = nullptr;
-    ASSERT_EQ(S_OK, device->CreateOffscreenPlainSurface(image.width, image.height,
-                                                        D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM,
-                                                        &staging, nullptr));
+    ASSERT_EQ(S_OK, device->CreateOffscreenPlainSurface(image.width, image.height, D3DFMT_A8R8G8B8,
+                                                        D3DPOOL_SYSTEMMEM, &staging, nullptr));
     Fill(staging, image);
     EXPECT_EQ(S_OK, device->UpdateSurface(staging, nullptr, surface, nullptr));
     staging->Release();

@@ -63,9 +63,8 @@ TEST_F(LoadSurface, RectanglesLimitTheWrittenPixels) {
   // The source rectangle is located in memory by the pitch: (2, 3) ... (6, 7) of the picture.
   const RECT from = {2, 3, 6, 7};
   const RECT to = {8, 4, 12, 8};
-  ASSERT_EQ(S_OK, D3DXLoadSurfaceFromMemory(surface, nullptr, &to, picture.Data(),
-                                            D3DFMT_A8R8G8B8, 40, nullptr, &from,
-                                            D3DX_FILTER_NONE, 0));
+  ASSERT_EQ(S_OK, D3DXLoadSurfaceFromMemory(surface, nullptr, &to, picture.Data(), D3DFMT_A8R8G8B8,
+                                            40, nullptr, &from, D3DX_FILTER_NONE, 0));
   const Image32 level = Read(surface);
   for (UINT y = 0; y < 16; ++y) {
     for (UINT x = 0; x < 16; ++x) {
@@ -90,11 +89,11 @@ TEST_F(LoadSurface, ResultCodesOfBadArguments) {
   };
   EXPECT_EQ(D3DERR_INVALIDCALL, load(nullptr, nullptr, D3DX_FILTER_NONE));
   EXPECT_EQ(D3DERR_INVALIDCALL,
-            D3DXLoadSurfaceFromMemory(nullptr, nullptr, nullptr, picture.Data(),
-                                      D3DFMT_A8R8G8B8, 16, nullptr, &whole, 1, 0));
-  EXPECT_EQ(D3DERR_INVALIDCALL, D3DXLoadSurfaceFromMemory(surface, nullptr, nullptr, nullptr,
-                                                          D3DFMT_A8R8G8B8, 16, nullptr, &whole,
-                                                          1, 0));
+            D3DXLoadSurfaceFromMemory(nullptr, nullptr, nullptr, picture.Data(), D3DFMT_A8R8G8B8,
+                                      16, nullptr, &whole, 1, 0));
+  EXPECT_EQ(D3DERR_INVALIDCALL,
+            D3DXLoadSurfaceFromMemory(surface, nullptr, nullptr, nullptr, D3DFMT_A8R8G8B8, 16,
+                                      nullptr, &whole, 1, 0));
   EXPECT_EQ(D3DERR_INVALIDCALL, load(nullptr, &whole, 6));
   EXPECT_EQ(D3DERR_INVALIDCALL, load(nullptr, &whole, D3DX_FILTER_NONE | (1u << 23)));
   const RECT outside = {4, 4, 9, 8}, inverted = {4, 4, 2, 8}, negative = {-1, 0, 2, 2};
@@ -233,13 +232,13 @@ TEST_F(LoadSurface, WholeLoadsOfSingleLevelDynamicTexturesDiscard) {
 
 TEST_F(LoadSurface, DeviceCopiesBetweenPools) {
   IDirect3DSurface9* target = nullptr;
-  ASSERT_EQ(S_OK, device->CreateRenderTarget(4, 4, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0,
-                                             TRUE, &target, nullptr));
+  ASSERT_EQ(S_OK, device->CreateRenderTarget(4, 4, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, TRUE,
+                                             &target, nullptr));
   IDirect3DSurface9* system = nullptr;
   ASSERT_EQ(S_OK, device->CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM,
                                                       &system, nullptr));
-  IDirect3DTexture9* texture = MakeTexture(4, 4, 1, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
-                                           D3DUSAGE_RENDERTARGET);
+  IDirect3DTexture9* texture =
+      MakeTexture(4, 4, 1, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, D3DUSAGE_RENDERTARGET);
   IDirect3DSurface9* other = Level(texture);
   const Image32 picture = NoiseImage(4, 4, 26);
   Fill(system, picture);
@@ -290,8 +289,8 @@ TEST_F(LoadSurface, SurfaceLoadedIntoItselfReadsACopy) {
 
 TEST_F(LoadSurface, LostDeviceIsReportedAfterReadingADefaultSurface) {
   IDirect3DSurface9* target = nullptr;
-  ASSERT_EQ(S_OK, device->CreateRenderTarget(4, 4, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0,
-                                             TRUE, &target, nullptr));
+  ASSERT_EQ(S_OK, device->CreateRenderTarget(4, 4, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, TRUE,
+                                             &target, nullptr));
   IDirect3DTexture9* texture = MakeTexture(4, 4);
   IDirect3DSurface9* surface = Level(texture);
   setup->FailCall("TestCooperativeLevel", setup->CallCount("TestCooperativeLevel") + 1,
@@ -300,8 +299,8 @@ TEST_F(LoadSurface, LostDeviceIsReportedAfterReadingADefaultSurface) {
                                                           nullptr, nullptr, D3DX_FILTER_NONE, 0));
   EXPECT_EQ(S_OK, D3DXLoadSurfaceFromSurface(surface, nullptr, nullptr, target, nullptr, nullptr,
                                              D3DX_FILTER_NONE, 0));
-  EXPECT_EQ(D3DERR_INVALIDCALL, D3DXLoadSurfaceFromSurface(surface, nullptr, nullptr, nullptr,
-                                                           nullptr, nullptr, 1, 0));
+  EXPECT_EQ(D3DERR_INVALIDCALL,
+            D3DXLoadSurfaceFromSurface(surface, nullptr, nullptr, nullptr, nullptr, nullptr, 1, 0));
   surface->Release();
   texture->Release();
   target->Release();
