@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "device_helpers.h"
+#include "toolkit/common/allocation.h"
 #include "toolkit/common/defaults.h"
 #include "toolkit/surface/d3dx_surface.h"
 
@@ -226,6 +227,55 @@ TEST_F(LoadSurface, WholeLoadsOfSingleLevelDynamicTexturesDiscard) {
   EXPECT_EQ(lockFlags(1, nullptr), D3DLOCK_NOSYSLOCK | D3DLOCK_DISCARD);
   EXPECT_EQ(lockFlags(2, nullptr), D3DLOCK_NOSYSLOCK);
   EXPECT_EQ(lockFlags(1, &part), D3DLOCK_NOSYSLOCK);
+}
+
+TEST_F(LoadSurface, BlockFormatRectanglesLockWholeBlocksAndKeepTheirOtherPixels) {
+  // An 8 x 8 DXT1 texture of blue; red goes into (5, 5) ... (7, 7), inside the last block.
+  IDirect3DTexture9* texture = MakeTexture(8, 8, 1, D3DFMT_DXT1);
+  IDirect3DSurface9* surface = Level(texture);
+  Image32 blue(8, 8, 0xFF0000FF), red(2, 2, 0xFFFF0000);
+  ASSERT_EQ(S_OK, LoadImage(surface, nullptr, blue, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE));
+  const RECT to = {5, 5, 7, 7};
+  setup->ClearLog();
+  ASSERT_EQ(S_OK, LoadImage(surface, &to, red, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE));
+  const auto locks = setup->CallsNamed("IDirect3DSurface9::LockRect");
+  ASSERT_FALSE(locks.empty());
+  EXPECT_NE(locks[0].arguments[1], 0) << "a partial lock";
+
+  // Read back through a conversion into A8R8G8B8.
+  IDirect3DTexture9* check = MakeTexture(8, 8);
+  IDirect3DSurface9* decoded = Level(check);
+  ASSERT_EQ(S_OK, D3DXLoadSurfaceFromSurface(decoded, nullptr, nullptr, surface, nullptr,
+                                             nullptr, D3DX_FILTER_NONE, 0));
+  const Image32 image = Read(decoded);
+  for (UINT y = 0; y < 8; ++y) {
+    for (UINT x = 0; x < 8; ++x) {
+      const bool inside = x >= 5 && x < 7 && y >= 5 && y < 7;
+      ASSERT_EQ(image.At(x, y), inside ? 0xFFFF0000u : 0xFF0000FFu) << x << ", " << y;
+    }
+  }
+  decoded->Release();
+  check->Release();
+  surface->Release();
+  texture->Release();
+}
+
+TEST_F(LoadSurface, RefusedMemoryFailsCleanly) {
+  IDirect3DTexture9* texture = MakeTexture(8, 8, 1, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+  IDirect3DSurface9* surface = Level(texture);
+  Image32 picture = NoiseImage(13, 11, 27);
+  const RECT part = {1, 1, 7, 6};
+  HRESULT hr = E_FAIL;
+  for (int allowed = 0; allowed < 40 && hr != S_OK; ++allowed) {
+    testing_hooks::FailAllocationAfter(allowed);
+    hr = LoadImage(surface, &part, picture, D3DFMT_A8R8G8B8,
+                   D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER_DIFFUSION, 0xFF6A4C30);
+    testing_hooks::FailAllocationAfter(-1);
+    EXPECT_TRUE(hr == S_OK || hr == E_FAIL || hr == E_OUTOFMEMORY) << std::hex << hr;
+  }
+  EXPECT_EQ(S_OK, hr);
+  surface->Release();
+  texture->Release();
 }
 
 // --- From a surface -------------------------------------------------------------------------
