@@ -73,12 +73,8 @@ void Load(benchmark::State& state, UINT destSide, D3DFORMAT format, DWORD filter
   state.SetItemsProcessed(state.iterations() * std::int64_t(destSide) * destSide);
 }
 
-void RoadArgbKeyed(benchmark::State& s) {
-  Load(s, side, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE, key);
-}
-void RoadXrgbKeyed(benchmark::State& s) {
-  Load(s, side, D3DFMT_X8R8G8B8, D3DX_FILTER_NONE, key);
-}
+void RoadArgbKeyed(benchmark::State& s) { Load(s, side, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE, key); }
+void RoadXrgbKeyed(benchmark::State& s) { Load(s, side, D3DFMT_X8R8G8B8, D3DX_FILTER_NONE, key); }
 void DirectCopy(benchmark::State& s) { Load(s, side, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE, 0); }
 
 void MemcpyOfTheSameBytes(benchmark::State& state) {
@@ -113,8 +109,8 @@ constexpr std::int64_t chainPixels = (std::int64_t(side) * side - 1) / 3;
 void BoxMipChain(benchmark::State& state) {
   Target target(side, side, 0);
   const RECT whole = {0, 0, side, side};
-  D3DXLoadSurfaceFromMemory(target.surface, nullptr, nullptr, Picture().data(),
-                            D3DFMT_A8R8G8B8, side * 4, nullptr, &whole, D3DX_FILTER_NONE, 0);
+  D3DXLoadSurfaceFromMemory(target.surface, nullptr, nullptr, Picture().data(), D3DFMT_A8R8G8B8,
+                            side * 4, nullptr, &whole, D3DX_FILTER_NONE, 0);
   for (auto _ : state) {
     if (FAILED(D3DXFilterTexture(target.texture, nullptr, 0, D3DX_FILTER_BOX))) {
       state.SkipWithError("filter failed");

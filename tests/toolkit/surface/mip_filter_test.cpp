@@ -10,16 +10,6 @@ namespace {
 
 using FilterTexture = SurfaceDeviceTest;
 
-std::uint32_t ByteAverage(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) {
-  std::uint32_t out = 0;
-  for (int shift = 0; shift < 32; shift += 8) {
-    const std::uint32_t sum = ((a >> shift) & 0xFF) + ((b >> shift) & 0xFF) +
-                              ((c >> shift) & 0xFF) + ((d >> shift) & 0xFF) + 2;
-    out |= (sum >> 2) << shift;
-  }
-  return out;
-}
-
 Image32 ReadLevel(IDirect3DTexture9* texture, UINT level) {
   IDirect3DSurface9* surface = SurfaceDeviceTest::Level(texture, level);
   Image32 image = SurfaceDeviceTest::Read(surface);

@@ -19,6 +19,18 @@ HRESULT LoadImage(IDirect3DSurface9* surface, const RECT* destRect, Image32& ima
                                    image.width * 4, nullptr, &whole, filter, key);
 }
 
+// Every pixel of `image` inside `rect` is `inside`, every other one `outside`.
+void ExpectRectFilled(const Image32& image, const RECT& rect, std::uint32_t inside,
+                      std::uint32_t outside) {
+  for (UINT y = 0; y < image.height; ++y) {
+    for (UINT x = 0; x < image.width; ++x) {
+      const bool in = LONG(x) >= rect.left && LONG(x) < rect.right && LONG(y) >= rect.top &&
+                      LONG(y) < rect.bottom;
+      ASSERT_EQ(image.At(x, y), in ? inside : outside) << x << ", " << y;
+    }
+  }
+}
+
 TEST_F(LoadSurface, GamePictureLandsTopLeftWithTransparentMargins) {
   IDirect3DTexture9* texture = MakeTexture(32, 16);
   IDirect3DSurface9* surface = Level(texture);
@@ -139,13 +151,7 @@ TEST_F(LoadSurface, PartialLoadIntoTheDefaultPoolKeepsTheRestThroughARenderTarge
   ASSERT_EQ(S_OK, LoadImage(surface, &to, picture, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE));
   EXPECT_EQ(setup->CallsNamed("CreateRenderTarget").size(), 1u);
   EXPECT_EQ(setup->CallsNamed("StretchRect").size(), 1u);
-  const Image32 level = ReadDefault(surface);
-  for (UINT y = 0; y < 8; ++y) {
-    for (UINT x = 0; x < 8; ++x) {
-      const bool inside = x >= 3 && x < 5 && y >= 3 && y < 5;
-      ASSERT_EQ(level.At(x, y), inside ? 0xFFABCDEFu : 0xFF102030u) << x << ", " << y;
-    }
-  }
+  ExpectRectFilled(ReadDefault(surface), to, 0xFFABCDEF, 0xFF102030);
   surface->Release();
   texture->Release();
 }
@@ -245,15 +251,9 @@ TEST_F(LoadSurface, BlockFormatRectanglesLockWholeBlocksAndKeepTheirOtherPixels)
   // Read back through a conversion into A8R8G8B8.
   IDirect3DTexture9* check = MakeTexture(8, 8);
   IDirect3DSurface9* decoded = Level(check);
-  ASSERT_EQ(S_OK, D3DXLoadSurfaceFromSurface(decoded, nullptr, nullptr, surface, nullptr,
-                                             nullptr, D3DX_FILTER_NONE, 0));
-  const Image32 image = Read(decoded);
-  for (UINT y = 0; y < 8; ++y) {
-    for (UINT x = 0; x < 8; ++x) {
-      const bool inside = x >= 5 && x < 7 && y >= 5 && y < 7;
-      ASSERT_EQ(image.At(x, y), inside ? 0xFFFF0000u : 0xFF0000FFu) << x << ", " << y;
-    }
-  }
+  ASSERT_EQ(S_OK, D3DXLoadSurfaceFromSurface(decoded, nullptr, nullptr, surface, nullptr, nullptr,
+                                             D3DX_FILTER_NONE, 0));
+  ExpectRectFilled(Read(decoded), to, 0xFFFF0000, 0xFF0000FF);
   decoded->Release();
   check->Release();
   surface->Release();

@@ -84,8 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
         WideCase{D3DFMT_A2R10G10B10, 4, {{0, 10}, {10, 10}, {20, 10}, {30, 2}}, "A2R10G10B10"},
         WideCase{D3DFMT_A2B10G10R10, 4, {{0, 10}, {10, 10}, {20, 10}, {30, 2}}, "A2B10G10R10"},
         WideCase{D3DFMT_G16R16, 4, {{0, 16}, {16, 16}}, "G16R16"},
-        WideCase{D3DFMT_A16B16G16R16, 8, {{0, 16}, {16, 16}, {32, 16}, {48, 16}},
-                 "A16B16G16R16"},
+        WideCase{D3DFMT_A16B16G16R16, 8, {{0, 16}, {16, 16}, {32, 16}, {48, 16}}, "A16B16G16R16"},
         WideCase{FMT_R16G16B16, 6, {{0, 16}, {16, 16}, {32, 16}}, "R16G16B16"}),
     [](const testing::TestParamInfo<WideCase>& info) { return info.param.name; });
 
