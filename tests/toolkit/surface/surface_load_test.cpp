@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "device_helpers.h"
+#include "platform/win32/modules.h"
 #include "toolkit/common/allocation.h"
+#include "toolkit/common/debug_mute.h"
 #include "toolkit/common/defaults.h"
 #include "toolkit/surface/d3dx_surface.h"
 
@@ -276,6 +278,34 @@ TEST_F(LoadSurface, RefusedMemoryFailsCleanly) {
   EXPECT_EQ(S_OK, hr);
   surface->Release();
   texture->Release();
+}
+
+std::vector<BOOL> muteCalls;
+BOOL RecordMute(BOOL mute) {
+  muteCalls.push_back(mute);
+  return FALSE;
+}
+
+TEST_F(LoadSurface, DebugLayerIsMutedAroundTheWriteBackOnly) {
+  testing_hooks::ResetDebugMute();
+  win32::RegisterModule("d3d9d.dll", {{"DebugSetMute", reinterpret_cast<FARPROC>(RecordMute)}},
+                        true);
+  muteCalls.clear();
+  IDirect3DTexture9* managed = MakeTexture(4, 4);
+  IDirect3DTexture9* unlockable = MakeTexture(4, 4, 1, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+  IDirect3DSurface9* plain = Level(managed);
+  IDirect3DSurface9* surface = Level(unlockable);
+  Image32 picture(4, 4, 0xFF00FF00);
+  ASSERT_EQ(S_OK, LoadImage(plain, nullptr, picture, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE));
+  EXPECT_TRUE(muteCalls.empty());
+  ASSERT_EQ(S_OK, LoadImage(surface, nullptr, picture, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE));
+  EXPECT_EQ(muteCalls, (std::vector<BOOL>{TRUE, FALSE}));
+  surface->Release();
+  plain->Release();
+  unlockable->Release();
+  managed->Release();
+  win32::UnregisterModule("d3d9d.dll");
+  testing_hooks::ResetDebugMute();
 }
 
 // --- From a surface -------------------------------------------------------------------------
