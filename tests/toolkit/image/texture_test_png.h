@@ -1,5 +1,5 @@
-// Small PNG files for the texture loader tests, written with libpng, and temporary files to
-// hold them.
+// ARGB pictures and palettised pictures as small PNG files (through the shared test writer),
+// and temporary files to hold them.
 #pragma once
 
 #include <cstdint>
