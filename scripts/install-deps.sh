@@ -9,6 +9,7 @@ packages=(
   libpng-dev zlib1g-dev libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libpixman-1-dev  # benchmark only: a peer of the software Direct3D 9 device
+  clang libclang-rt-dev  # fuzzing only: clang with libFuzzer and the sanitizer run-times
 )
 
 missing=()
