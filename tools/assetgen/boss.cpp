@@ -124,8 +124,7 @@ void DrawShock(Canvas& frame, float t) {
     const float y = cy - 4 - 26 * t * (1 - t) * 2 - float(k % 3) * 2;
     ShadeEllipse(stones, x, y, 2.5f, 2, kStone);
   }
-  Outline(stones, kInk);
-  frame.Stamp(stones, 0, 0);
+  StampOutlined(frame, stones, kInk);
 }
 
 void DrawBossFrame(Canvas& frame, const BossPose& pose) {
@@ -160,8 +159,7 @@ void DrawBossFrame(Canvas& frame, const BossPose& pose) {
   }
   Canvas figure(kFrameSize, kFrameSize);
   parts.DrawAll(figure);
-  Outline(figure, kInk);
-  frame.Stamp(figure, 0, 0);
+  StampOutlined(frame, figure, kInk);
 }
 
 BossPose Stride(int i) {
@@ -205,11 +203,7 @@ BossPose Smash(int i) {
 }  // namespace
 
 Canvas DrawBoss(bool attacking) {
-  std::vector<Canvas> frames;
-  for (int i = 0; i < kActionFrames; ++i) {
-    Canvas frame(kFrameSize, kFrameSize);
+  return DrawStrip(kActionFrames, [attacking](Canvas& frame, int i) {
     DrawBossFrame(frame, attacking ? Smash(i) : Stride(i));
-    frames.push_back(frame);
-  }
-  return AssembleStrip(frames);
+  });
 }
