@@ -97,7 +97,13 @@ void AddArm(PartList& parts, const Limb& arm) {
     FillEllipse(c, P(arm.root).x, P(arm.root).y - 6, 6, 2.5f, kMoss.base);
     Rod(c, P(arm.root), P(arm.joint), 7.5f, kGolem);
     Rod(c, P(arm.joint), P(arm.end), 8.5f, kGolem);
-    Ball(c, P(arm.end), 9.5f, 9, kGolem);
+    const Vec2 fist = P(arm.end);
+    Ball(c, fist, 9.5f, 9, kGolem);
+    // Knuckles: three seams across the front of the fist.
+    for (int k = -1; k <= 1; ++k) {
+      const int x = int(fist.x) + 3 * k;
+      Line(c, x, int(fist.y) + 2, x, int(fist.y) + 5, kGolem.dark);
+    }
   });
 }
 
