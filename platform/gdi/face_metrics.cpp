@@ -40,15 +40,31 @@ WinExtent WinExtentOf(FT_Face face) {
 
 LONG Round(double value) { return static_cast<LONG>(std::lround(value)); }
 
-// The advance of 'x' stands in for a missing average width.
+// The weights of the lower-case letters a to z and the space in the average character width
+// as the OS/2 table defined it before its version 3.
+constexpr int kLetterWeights[27] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3,  6,  35, 20, 56,
+                                    56, 17, 4,  49, 56, 71,  31, 10, 18, 3,  18, 2,  166};
+
+double WeightedLetterWidth(FT_Face face) {
+  double sum = 0;
+  for (int i = 0; i < 27; ++i) {
+    const FT_ULong character = i < 26 ? 'a' + i : ' ';
+    const FT_UInt glyph = FT_Get_Char_Index(face, character);
+    FT_Fixed advance = 0;
+    if (glyph == 0 || FT_Get_Advance(face, glyph, FT_LOAD_NO_SCALE, &advance) != 0) return 0;
+    sum += static_cast<double>(advance) * kLetterWeights[i];
+  }
+  return std::floor(sum / 1000);
+}
+
+// The average width in font units. Faces with the Latin lower case use the letter-weighted
+// average, whatever their OS/2 version, so that metric-compatible faces report the averages
+// of the faces they stand in for; others take xAvgCharWidth, or else half the widest advance.
 double AverageWidthUnits(FT_Face face) {
+  const double letters = WeightedLetterWidth(face);
+  if (letters > 0) return letters;
   const TT_OS2* os2 = Os2Of(face);
   if (os2 != nullptr && os2->xAvgCharWidth > 0) return os2->xAvgCharWidth;
-  const FT_UInt glyph = FT_Get_Char_Index(face, 'x');
-  FT_Fixed advance = 0;
-  if (glyph != 0 && FT_Get_Advance(face, glyph, FT_LOAD_NO_SCALE, &advance) == 0) {
-    return static_cast<double>(advance);
-  }
   return face->max_advance_width / 2.0;
 }
 
