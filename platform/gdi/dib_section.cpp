@@ -1,6 +1,6 @@
 // DIB sections (32-bit, uncompressed) and GetObject on fonts and bitmaps.
-#include <climits>
 #include <cstring>
+#include <limits>
 #include <new>
 
 #include "platform/gdi/gdi.h"
@@ -8,16 +8,19 @@
 
 namespace {
 
+constexpr LONG kLongMin = std::numeric_limits<LONG>::min();
+constexpr LONG kLongMax = std::numeric_limits<LONG>::max();
+
 // Pixel memory is limited to what a LONG can address, as bmWidthBytes x rows must be.
 bool IsSupported(const BITMAPINFOHEADER& header) {
   if (header.biSize < sizeof(BITMAPINFOHEADER)) return false;
-  if (header.biWidth <= 0 || header.biHeight == 0 || header.biHeight == LONG_MIN) return false;
+  if (header.biWidth <= 0 || header.biHeight == 0 || header.biHeight == kLongMin) return false;
   if (header.biPlanes != 1 || header.biBitCount != 32 || header.biCompression != BI_RGB) {
     return false;
   }
   const long long rows = header.biHeight < 0 ? -static_cast<long long>(header.biHeight)
                                              : header.biHeight;
-  return static_cast<long long>(header.biWidth) * 4 * rows <= LONG_MAX;
+  return static_cast<long long>(header.biWidth) * 4 * rows <= kLongMax;
 }
 
 BITMAP BitmapRecord(const gdi::BitmapObject& bitmap) {
