@@ -239,3 +239,28 @@ TEST(TextOut, BadArgumentsFail) {
 }
 
 }  // namespace
+
+namespace {
+
+// As the glyph cache uses them: each glyph drawn at the surface's origin on a surface of
+// tmMaxCharWidth x tmHeight, and A + B columns copied. Every lit pixel lies in that copy.
+TEST(TextOut, InkOfPrintableGlyphsLiesWithinAPlusB) {
+  for (const char16_t* face : {u"Times New Roman Italic", u"Arial"}) {
+    SCOPED_TRACE(face[0] == u'T' ? "Times New Roman Italic" : "Arial");
+    TextDc probe(face, 24, 8, 8);
+    const TEXTMETRICW tm = probe.Metrics();
+    TextDc text(face, 24, tm.tmMaxCharWidth, tm.tmHeight);
+    for (WCHAR character = 0x21; character < 0x7F; ++character) {
+      const WORD glyph = text.GlyphOf(character);
+      ABC abc{};
+      ASSERT_TRUE(GetCharABCWidthsI(text.dc(), glyph, 1, nullptr, &abc));
+      text.FillAll(0);
+      ASSERT_TRUE(DrawGlyph(text, 0, 0, glyph));
+      const RECT ink = InkBox(text);
+      EXPECT_GT(ink.right, ink.left) << char(character);
+      EXPECT_LE(ink.right, abc.abcA + static_cast<LONG>(abc.abcB)) << char(character);
+    }
+  }
+}
+
+}  // namespace
