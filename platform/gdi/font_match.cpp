@@ -186,12 +186,15 @@ bool ReadStyle(const std::vector<std::string>& words, std::size_t first, Style* 
 std::optional<FaceChoice> ChooseFace(const LOGFONTW& logFont) {
   if (!FcInit()) return std::nullopt;
   const std::vector<std::string> words = Words(FaceNameUtf8(logFont));
+  // The fallback keeps the style of the reading with the most style words.
+  Style fallbackStyle;
   for (std::size_t familyWords = words.size(); familyWords >= 1; --familyWords) {
     Style style;
     if (!ReadStyle(words, familyWords, &style)) continue;
     if (auto choice = Match(Join(words, familyWords), logFont, style, true)) return choice;
+    fallbackStyle = style;
   }
-  return Match(GenericFamily(logFont.lfPitchAndFamily), logFont, Style{}, false);
+  return Match(GenericFamily(logFont.lfPitchAndFamily), logFont, fallbackStyle, false);
 }
 
 }  // namespace gdi

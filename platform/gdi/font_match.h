@@ -19,8 +19,8 @@ struct FaceChoice {
 // ("Times New Roman Italic", "Arial Bold"), whose style joins the LOGFONT's. A family counts
 // when fontconfig has it or names it as a strong alias ("Arial" -> Liberation Sans). When no
 // reading of the name is offered, or the name is empty, fontconfig's choice for the generic
-// family of lfPitchAndFamily (sans-serif by default) is taken. Empty only when fontconfig
-// offers no face at all.
+// family of lfPitchAndFamily (sans-serif by default) is taken, in the style of the name's
+// style words ("Unknown Bold" is a bold sans-serif). Empty only when fontconfig offers no face.
 std::optional<FaceChoice> ChooseFace(const LOGFONTW& logFont);
 
 }  // namespace gdi

@@ -8,6 +8,10 @@
 // A *DIB section* (HBITMAP) is a bitmap whose pixels the caller reads and writes directly.
 // Only the text mapping mode MM_TEXT exists: logical units are pixels, y grows downwards.
 //
+// Not done: rotated text (lfEscapement, lfOrientation), underline and strike-out (kept in the
+// LOGFONT, not drawn), and emboldening of families without a bold face. Italic is slanted
+// when the family has no italic or oblique face.
+//
 // Handles are numbers that are never reused, so a handle kept after its deletion fails
 // cleanly instead of reaching another object. An object selected into a DC cannot be deleted
 // until it is deselected; deleting a DC deselects what it held.

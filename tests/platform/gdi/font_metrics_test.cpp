@@ -146,6 +146,8 @@ TEST(FaceNames, WeightAndItalicOfTheLogFont) {
 TEST(FaceNames, UnknownOrEmptyNamesFallBackToAFace) {
   TextDc unknown(u"No Such Face Anywhere", 18, 8, 8);
   EXPECT_EQ(unknown.Metrics().tmHeight, 18);
+  TextDc unknownBold(u"No Such Face Bold", 18, 8, 8);
+  EXPECT_EQ(unknownBold.Metrics().tmWeight, FW_BOLD);
   TextDc empty(u"", 18, 8, 8);
   EXPECT_EQ(empty.Metrics().tmHeight, 18);
   // A serif family asked for by pitch and family alone.

@@ -163,6 +163,20 @@ TEST(CharacterPlacement, MaxExtentCountsTheCharactersThatFit) {
   EXPECT_EQ(extent & 0xFFFF, static_cast<DWORD>(3 * advance));
 }
 
+// Arial's pair A, V is kerned: asked for, the A's advance shrinks by the pair's kerning.
+TEST(CharacterPlacement, KerningWhenAskedFor) {
+  TextDc text(u"Arial", 40);
+  EXPECT_EQ(GetFontLanguageInfo(text.dc()) & GCP_USEKERNING, GCP_USEKERNING);
+  Placement plain(2);
+  Placement kerned(2);
+  const DWORD plainExtent = plain.Run(text.dc(), u"AV", 0);
+  const DWORD kernedExtent = kerned.Run(text.dc(), u"AV", GCP_USEKERNING);
+  EXPECT_LT(kerned.dx[0], plain.dx[0]);
+  EXPECT_EQ(kerned.dx[1], plain.dx[1]);
+  EXPECT_EQ((plainExtent & 0xFFFF) - (kernedExtent & 0xFFFF),
+            static_cast<DWORD>(plain.dx[0] - kerned.dx[0]));
+}
+
 TEST(CharacterPlacement, AnsiFormMatchesTheWideForm) {
   TextDc text(u"Arial", 18);
   char output[3] = {};
