@@ -28,6 +28,17 @@ HGDIOBJ SelectBitmap(HDC dc, gdi::DcObject& context, HGDIOBJ handle, gdi::Bitmap
   return previous;
 }
 
+// Sets one field of the DC's state and answers its previous value, or `failure` for a bad DC
+// or a value that is not valid.
+template <typename Value>
+Value Exchange(HDC dc, Value gdi::DcObject::*field, Value value, bool valid, Value failure) {
+  gdi::DcObject* context = gdi::LookUpDc(dc);
+  if (context == nullptr || !valid) return failure;
+  const Value previous = context->*field;
+  context->*field = value;
+  return previous;
+}
+
 }  // namespace
 
 HDC CreateCompatibleDC(HDC dc) {
@@ -68,44 +79,26 @@ BOOL DeleteObject(HGDIOBJ object) {
 }
 
 int SetMapMode(HDC dc, int mode) {
-  gdi::DcObject* context = gdi::LookUpDc(dc);
-  if (context == nullptr || mode != MM_TEXT) return 0;
-  const int previous = context->mapMode;
-  context->mapMode = mode;
-  return previous;
+  return Exchange(dc, &gdi::DcObject::mapMode, mode, mode == MM_TEXT, 0);
 }
 
 UINT SetTextAlign(HDC dc, UINT align) {
-  gdi::DcObject* context = gdi::LookUpDc(dc);
-  if (context == nullptr || (align & ~TA_MASK) != 0) return GDI_ERROR;
-  const UINT previous = context->textAlign;
-  context->textAlign = align;
-  return previous;
+  return Exchange(dc, &gdi::DcObject::textAlign, align, (align & ~TA_MASK) == 0, GDI_ERROR);
 }
 
 int SetBkMode(HDC dc, int mode) {
-  gdi::DcObject* context = gdi::LookUpDc(dc);
-  if (context == nullptr || (mode != TRANSPARENT && mode != OPAQUE)) return 0;
-  const int previous = context->backgroundMode;
-  context->backgroundMode = mode;
-  return previous;
+  return Exchange(dc, &gdi::DcObject::backgroundMode, mode,
+                  mode == TRANSPARENT || mode == OPAQUE, 0);
 }
 
 // Only plain RGB colours: palette-relative and palette-index values are refused.
 COLORREF SetBkColor(HDC dc, COLORREF colour) {
-  gdi::DcObject* context = gdi::LookUpDc(dc);
-  if (context == nullptr || (colour >> 24) != 0) return CLR_INVALID;
-  const COLORREF previous = context->backgroundColour;
-  context->backgroundColour = colour;
-  return previous;
+  return Exchange(dc, &gdi::DcObject::backgroundColour, colour, (colour >> 24) == 0,
+                  CLR_INVALID);
 }
 
 COLORREF SetTextColor(HDC dc, COLORREF colour) {
-  gdi::DcObject* context = gdi::LookUpDc(dc);
-  if (context == nullptr || (colour >> 24) != 0) return CLR_INVALID;
-  const COLORREF previous = context->textColour;
-  context->textColour = colour;
-  return previous;
+  return Exchange(dc, &gdi::DcObject::textColour, colour, (colour >> 24) == 0, CLR_INVALID);
 }
 
 BOOL MoveToEx(HDC dc, int x, int y, POINT* previous) {
