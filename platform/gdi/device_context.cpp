@@ -5,7 +5,7 @@
 namespace {
 
 // gdi32.dll comes with the program, as on Windows: it is in the module table before main.
-const bool gdiModuleRegistered = (gdi::RegisterGdiModule(), true);
+[[maybe_unused]] const bool gdiModuleRegistered = (gdi::RegisterGdiModule(), true);
 
 // Selection bookkeeping: a font may be in many DCs, a bitmap in one.
 HGDIOBJ SelectFont(gdi::DcObject& context, HGDIOBJ handle, gdi::FontObject& font) {

@@ -22,7 +22,9 @@
 
 // --- Fonts -----------------------------------------------------------------------------------
 
-// Null when the LOGFONT is missing or no face at all can be opened.
+// NONANTIALIASED_QUALITY draws glyphs in two levels, every other quality (ClearType's
+// included) in 256 grey levels. Null when the LOGFONT is missing, its height or width is
+// beyond ±16384, or no face at all can be opened.
 HFONT CreateFontIndirectA(const LOGFONTA* logFont);
 HFONT CreateFontIndirectW(const LOGFONTW* logFont);
 // Metrics of the DC's font; FALSE for a bad DC or a null record.
