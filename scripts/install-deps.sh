@@ -7,7 +7,8 @@ packages=(
   build-essential cmake pkg-config
   libsdl2-dev
   libpng-dev zlib1g-dev libjpeg-dev
-  libfreetype-dev fonts-dejavu-core  # the picture generator's lettering
+  libfreetype-dev libfontconfig-dev libfribidi-dev  # text services, the pictures' lettering
+  fonts-liberation2 fonts-dejavu-core  # faces for Arial and Times New Roman, and the fallback
   libgtest-dev libgmock-dev libbenchmark-dev
   libpixman-1-dev  # benchmark only: a peer of the software Direct3D 9 device
   clang libclang-rt-dev  # fuzzing only: clang with libFuzzer and the sanitizer run-times

@@ -1,0 +1,102 @@
+// Bidirectional classes and reordering through FriBidi.
+#include "platform/gdi/bidi.h"
+
+#include <fribidi.h>
+
+#include <numeric>
+
+#include "platform/gdi/records.h"
+
+namespace gdi {
+namespace {
+
+FriBidiCharType TypeOfClass(BYTE gcpClass, FriBidiCharType own) {
+  switch (gcpClass) {
+    case GCPCLASS_LATIN:
+      return FRIBIDI_TYPE_LTR;
+    case GCPCLASS_HEBREW:
+      return FRIBIDI_TYPE_RTL;
+    case GCPCLASS_NEUTRAL:
+      return FRIBIDI_TYPE_ON;
+    case GCPCLASS_LOCALNUMBER:
+      return FRIBIDI_TYPE_AN;
+    case GCPCLASS_LATINNUMBER:
+      return FRIBIDI_TYPE_EN;
+    case GCPCLASS_LATINNUMERICTERMINATOR:
+      return FRIBIDI_TYPE_ET;
+    case GCPCLASS_LATINNUMERICSEPARATOR:
+      return FRIBIDI_TYPE_ES;
+    case GCPCLASS_NUMERICSEPARATOR:
+      return FRIBIDI_TYPE_CS;
+    default:
+      return own;
+  }
+}
+
+}  // namespace
+
+BYTE ClassOfCharacter(UINT character) {
+  switch (fribidi_get_bidi_type(character)) {
+    case FRIBIDI_TYPE_LTR:
+      return GCPCLASS_LATIN;
+    case FRIBIDI_TYPE_RTL:
+    case FRIBIDI_TYPE_AL:
+      return GCPCLASS_HEBREW;
+    case FRIBIDI_TYPE_EN:
+      return GCPCLASS_LATINNUMBER;
+    case FRIBIDI_TYPE_AN:
+      return GCPCLASS_LOCALNUMBER;
+    case FRIBIDI_TYPE_ET:
+      return GCPCLASS_LATINNUMERICTERMINATOR;
+    case FRIBIDI_TYPE_ES:
+      return GCPCLASS_LATINNUMERICSEPARATOR;
+    case FRIBIDI_TYPE_CS:
+      return GCPCLASS_NUMERICSEPARATOR;
+    default:
+      return GCPCLASS_NEUTRAL;
+  }
+}
+
+BidiOrder ReorderParagraph(const WCHAR* text, UINT count, const std::vector<BYTE>& classes,
+                           bool rightToLeftParagraph) {
+  BidiOrder order;
+  order.visual.resize(count);
+  std::iota(order.visual.begin(), order.visual.end(), 0u);
+  order.rightToLeft.assign(count, rightToLeftParagraph);
+  if (count == 0) return order;
+  std::vector<FriBidiChar> characters(text, text + count);
+  std::vector<FriBidiCharType> types(count);
+  std::vector<FriBidiBracketType> brackets(count);
+  fribidi_get_bidi_types(characters.data(), static_cast<FriBidiStrIndex>(count), types.data());
+  for (UINT i = 0; i < count && i < classes.size(); ++i) {
+    types[i] = TypeOfClass(classes[i], types[i]);
+  }
+  fribidi_get_bracket_types(characters.data(), static_cast<FriBidiStrIndex>(count), types.data(),
+                            brackets.data());
+  std::vector<FriBidiLevel> levels(count);
+  FriBidiParType direction = rightToLeftParagraph ? FRIBIDI_PAR_RTL : FRIBIDI_PAR_LTR;
+  if (fribidi_get_par_embedding_levels_ex(types.data(), brackets.data(),
+                                          static_cast<FriBidiStrIndex>(count), &direction,
+                                          levels.data()) == 0) {
+    return order;
+  }
+  for (UINT i = 0; i < count; ++i) order.rightToLeft[i] = (levels[i] & 1) != 0;
+  std::vector<FriBidiStrIndex> map(count);
+  std::iota(map.begin(), map.end(), 0);
+  if (fribidi_reorder_line(0, types.data(), static_cast<FriBidiStrIndex>(count), 0, direction,
+                           levels.data(), nullptr, map.data()) == 0) {
+    return order;
+  }
+  for (UINT k = 0; k < count; ++k) order.visual[k] = static_cast<UINT>(map[k]);
+  return order;
+}
+
+WCHAR MirroredCharacter(WCHAR character) {
+  FriBidiChar mirrored = character;
+  if (fribidi_get_mirror_char(character, &mirrored) && mirrored <= 0xFFFF) {
+    return static_cast<WCHAR>(mirrored);
+  }
+  return character;
+}
+
+}  // namespace gdi

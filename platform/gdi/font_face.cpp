@@ -1,0 +1,141 @@
+// FreeType faces: opening, sizing, glyph lookup and rendering.
+#include "platform/gdi/font_face.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/gdi/face_metrics.h"
+#include "platform/gdi/font_match.h"
+
+namespace gdi {
+namespace {
+
+// One library for the process, kept to the end (faces may outlive any other owner).
+FT_Library Library() {
+  static FT_Library library = [] {
+    FT_Library made = nullptr;
+    return FT_Init_FreeType(&made) == 0 ? made : nullptr;
+  }();
+  return library;
+}
+
+// The slant given to upright faces of fonts asked to be italic: about 12 degrees.
+constexpr FT_Matrix kSlant = {0x10000, 0x0366A, 0, 0x10000};
+
+FT_F26Dot6 To26Dot6(double pixels) { return static_cast<FT_F26Dot6>(std::lround(pixels * 64)); }
+
+}  // namespace
+
+struct FontFace::Impl {
+  FT_Face face = nullptr;
+  bool monochrome = false;
+  bool slanted = false;
+
+  ~Impl() {
+    if (face != nullptr) FT_Done_Face(face);
+  }
+
+  FT_Int32 LoadFlags() const {
+    return FT_LOAD_NO_BITMAP | (monochrome ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL);
+  }
+};
+
+namespace {
+
+void CopyCoverage(const FT_Bitmap& bitmap, GlyphImage* image) {
+  image->width = static_cast<int>(bitmap.width);
+  image->rows = static_cast<int>(bitmap.rows);
+  image->coverage.assign(static_cast<std::size_t>(image->width) * image->rows, 0);
+  const int pitch = std::abs(bitmap.pitch);
+  for (int row = 0; row < image->rows; ++row) {
+    // A negative pitch stores the rows bottom first.
+    const int stored = bitmap.pitch >= 0 ? row : image->rows - 1 - row;
+    const unsigned char* source = bitmap.buffer + static_cast<std::size_t>(stored) * pitch;
+    BYTE* target = image->coverage.data() + static_cast<std::size_t>(row) * image->width;
+    for (int column = 0; column < image->width; ++column) {
+      if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO) {
+        const bool set = (source[column >> 3] & (0x80 >> (column & 7))) != 0;
+        target[column] = set ? 255 : 0;
+      } else {
+        target[column] = source[column];
+      }
+    }
+  }
+}
+
+}  // namespace
+
+FontFace::FontFace(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+FontFace::~FontFace() = default;
+
+std::unique_ptr<FontFace> FontFace::Open(const LOGFONTW& logFont) {
+  FT_Library library = Library();
+  const std::optional<FaceChoice> choice = ChooseFace(logFont);
+  if (library == nullptr || !choice) return nullptr;
+  auto impl = std::make_unique<Impl>();
+  if (FT_New_Face(library, choice->file.c_str(), choice->index, &impl->face) != 0) {
+    impl->face = nullptr;
+    return nullptr;
+  }
+  FT_Select_Charmap(impl->face, FT_ENCODING_UNICODE);
+  const std::optional<FaceSize> size = SizeFor(impl->face, logFont);
+  if (!size ||
+      FT_Set_Char_Size(impl->face, To26Dot6(size->emX), To26Dot6(size->emY), 72, 72) != 0) {
+    return nullptr;
+  }
+  impl->monochrome = logFont.lfQuality == NONANTIALIASED_QUALITY;
+  impl->slanted = choice->slantMissing;
+  std::unique_ptr<FontFace> font(new FontFace(std::move(impl)));
+  font->ranges_ = MappedRanges(font->impl_->face);
+  font->metrics_ =
+      MeasureFace(font->impl_->face, logFont, *size, font->impl_->slanted, font->ranges_);
+  return font;
+}
+
+WORD FontFace::GlyphOfCharacter(UINT character) const {
+  const FT_UInt glyph = FT_Get_Char_Index(impl_->face, character);
+  return glyph <= 0xFFFF ? static_cast<WORD>(glyph) : 0;
+}
+
+const GlyphImage& FontFace::Glyph(UINT glyph) {
+  if (glyph >= static_cast<UINT>(impl_->face->num_glyphs)) glyph = 0;
+  auto found = glyphs_.find(glyph);
+  if (found != glyphs_.end()) return found->second;
+  GlyphImage& image = glyphs_[glyph];
+  FT_GlyphSlot slot = impl_->face->glyph;
+  if (FT_Load_Glyph(impl_->face, glyph, impl_->LoadFlags()) != 0) return image;
+  if (impl_->slanted && slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+    FT_Outline_Transform(&slot->outline, &kSlant);
+  }
+  image.advance = static_cast<int>((slot->advance.x + 32) >> 6);
+  const FT_Render_Mode mode = impl_->monochrome ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL;
+  if (FT_Render_Glyph(slot, mode) != 0) return image;
+  image.left = slot->bitmap_left;
+  image.top = slot->bitmap_top;
+  CopyCoverage(slot->bitmap, &image);
+  return image;
+}
+
+ABC FontFace::AbcWidths(UINT glyph) {
+  const GlyphImage& image = Glyph(glyph);
+  bool inked = false;
+  for (BYTE value : image.coverage) inked = inked || value != 0;
+  if (!inked) return {0, 1, image.advance - 1};
+  return {image.left, static_cast<UINT>(image.width), image.advance - image.left - image.width};
+}
+
+bool FontFace::HasKerning() const { return FT_HAS_KERNING(impl_->face); }
+
+int FontFace::Kerning(WORD left, WORD right) const {
+  if (!HasKerning()) return 0;
+  FT_Vector delta{0, 0};
+  if (FT_Get_Kerning(impl_->face, left, right, FT_KERNING_DEFAULT, &delta) != 0) return 0;
+  return static_cast<int>(delta.x >> 6);
+}
+
+}  // namespace gdi

@@ -1,0 +1,64 @@
+// A FreeType face opened and sized for one logical font, with GDI's metrics and a cache of
+// rendered glyphs (not part of the program's interface).
+//
+// Sizes: a positive lfHeight is the cell height, the sum of the face's Windows ascent and
+// descent (the OS/2 usWinAscent and usWinDescent); a negative one is the em height; 0 asks
+// for an em of kDefaultEmHeight pixels. A non-zero lfWidth stretches the face so that its
+// average character width becomes |lfWidth|. Pixels are logical units (MM_TEXT).
+#pragma once
+
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/gdi/records.h"
+
+namespace gdi {
+
+// An em of 12 pixels: a 9-point font on a 96-dpi screen.
+constexpr double kDefaultEmHeight = 12.0;
+// Larger heights or widths make no font.
+constexpr LONG kLargestSize = 16384;
+
+// A glyph as drawn: its coverage bitmap relative to the pen on the baseline.
+struct GlyphImage {
+  int advance = 0;  // pixels to the next pen position
+  int left = 0;     // from the pen to the bitmap's left column
+  int top = 0;      // from the baseline up to the bitmap's top row
+  int width = 0;
+  int rows = 0;
+  std::vector<BYTE> coverage;  // rows x width, 0 (none) to 255 (full); 0 or 255 only when mono
+};
+
+class FontFace {
+ public:
+  // Null when no face can be chosen, opened or sized.
+  static std::unique_ptr<FontFace> Open(const LOGFONTW& logFont);
+  ~FontFace();
+  FontFace(const FontFace&) = delete;
+  FontFace& operator=(const FontFace&) = delete;
+
+  const TEXTMETRICW& Metrics() const { return metrics_; }
+  // Glyph 0 (the missing-glyph box) for characters the face does not map.
+  WORD GlyphOfCharacter(UINT character) const;
+  // Glyph indices the face does not have are drawn and measured as glyph 0.
+  const GlyphImage& Glyph(UINT glyph);
+  // An inkless glyph has GDI's 1 x 1 black box at the pen: A 0, B 1, C advance - 1.
+  ABC AbcWidths(UINT glyph);
+  bool HasKerning() const;
+  // Pixels to add to the advance of `left` when `right` follows it.
+  int Kerning(WORD left, WORD right) const;
+  // The mapped characters of the Basic Multilingual Plane, ascending, as ranges.
+  const std::vector<WCRANGE>& UnicodeRanges() const { return ranges_; }
+
+ private:
+  struct Impl;
+  explicit FontFace(std::unique_ptr<Impl> impl);
+
+  std::unique_ptr<Impl> impl_;
+  TEXTMETRICW metrics_{};
+  std::vector<WCRANGE> ranges_;
+  std::unordered_map<UINT, GlyphImage> glyphs_;
+};
+
+}  // namespace gdi
