@@ -1,9 +1,14 @@
 // Graphics set-up at start-up and release at exit.
 #pragma once
 
-// Direct3D, the full-screen device, the sprite and the health-bar states. Until the device
-// exists, `device` stays null and every frame runs the game without drawing.
+struct IDirect3D9;
+
+// Direct3D, the full-screen device, the sprite and the health-bar states. When a step cannot
+// be made, `device` stays null and every frame runs the game without drawing.
 void SetUpDevice();
+// SetUpDevice over a Direct3D object that the caller made (a test adapter, say); the object
+// becomes `d3d` and is released with it. Null leaves everything null.
+void SetUpDeviceOn(IDirect3D9* direct3d);
 // The 21 pictures of the sheet table into `sheets`.
 void LoadSheets();
 // Releases the device, then Direct3D; either may be null.
