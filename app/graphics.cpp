@@ -59,3 +59,11 @@ void ReleaseDevice() {
   if (d3d != nullptr) d3d->Release();
   d3d = nullptr;
 }
+
+void ReleaseAllGraphics() {
+  for (SpriteSheet& sheet : sheets) {
+    if (sheet.texture != nullptr) sheet.texture->Release();
+    sheet = SpriteSheet{};
+  }
+  ReleaseDevice();
+}

@@ -13,3 +13,7 @@ void SetUpDeviceOn(IDirect3D9* direct3d);
 void LoadSheets();
 // Releases the device, then Direct3D; either may be null.
 void ReleaseDevice();
+// Everything ReleaseDevice releases, and before it the sheet textures (their records zeroed),
+// which the game itself keeps until the process ends: for tools and tests that set up more
+// than once in one process.
+void ReleaseAllGraphics();

@@ -1,0 +1,105 @@
+#include "tools/replay/replay.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/graphics.h"
+#include "game/world.h"
+#include "platform/d3d9/test_device.h"
+#include "tests/harness/game_driver.h"
+#include "tests/harness/playthrough_bot.h"
+#include "tests/harness/world_reset.h"
+#include "tools/replay/png_writer.h"
+
+namespace {
+
+constexpr char kProgram[] = "mirefell-replay: ";
+
+// What the screen shows after the frame: the last presented picture, black before any.
+d3d9::PresentedFrame ScreenAfterFrame() {
+  const d3d9::PresentedFrame* presented = d3d9::LastPresentedFrame(device);
+  if (presented != nullptr) return *presented;
+  d3d9::PresentedFrame black;
+  black.width = static_cast<UINT>(screenWidth);
+  black.height = static_cast<UINT>(screenHeight);
+  black.pixels.assign(size_t{black.width} * black.height, 0xFF000000u);
+  return black;
+}
+
+bool MakeOutputFolder(const std::string& folder, std::ostream& errors) {
+  if (folder.empty()) return true;
+  std::error_code failure;
+  std::filesystem::create_directories(folder, failure);
+  if (failure) {
+    errors << kProgram << "cannot make " << folder << ": " << failure.message() << "\n";
+    return false;
+  }
+  return true;
+}
+
+bool ReadKeyScript(const std::string& path, KeyScript* script, std::ostream& errors) {
+  if (path.empty()) return true;
+  std::ifstream in(path);
+  if (!in) {
+    errors << kProgram << "cannot read the key script " << path << "\n";
+    return false;
+  }
+  std::string error;
+  if (!ParseKeyScript(in, script, &error)) {
+    errors << kProgram << path << ": " << error << "\n";
+    return false;
+  }
+  return true;
+}
+
+int RunFrames(const ReplayOptions& options, const KeyScript& script, std::ostream& errors) {
+  GameDriver driver;
+  const PlaythroughBot bot;
+  for (int64_t frame = 0; frame < options.frames; ++frame) {
+    driver.Frame(options.bot ? bot.NextKeys() : script.KeysAt(frame));
+    if (!IsFrameSelected(options, frame)) continue;
+    const std::filesystem::path file =
+        std::filesystem::path(options.outDir) / FrameFileName(frame);
+    std::string error;
+    if (!WriteRgbPng(file.string(), ScreenAfterFrame(), &error)) {
+      errors << kProgram << error << "\n";
+      return 1;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+int RunReplay(const ReplayOptions& options, const KeyScript& script, std::ostream& errors) {
+  if (!MakeOutputFolder(options.outDir, errors)) return 1;
+  ResetWorld();
+  window = nullptr;  // headless: the device keeps its frames instead of showing them
+  SetUpDevice();
+  LoadSheets();
+  int status = 1;
+  if (device == nullptr) {
+    errors << kProgram << "no Direct3D 9 device could be made\n";
+  } else {
+    status = RunFrames(options, script, errors);
+  }
+  ReleaseAllGraphics();
+  return status;
+}
+
+int ReplayMain(const std::vector<std::string>& arguments, std::ostream& out,
+               std::ostream& errors) {
+  ReplayOptions options;
+  std::string error;
+  if (!ParseReplayArguments(arguments, &options, &error)) {
+    errors << kProgram << error << " (see --help)\n";
+    return 2;
+  }
+  if (options.help) {
+    out << kReplayUsage;
+    return 0;
+  }
+  KeyScript script;
+  if (!ReadKeyScript(options.keysFile, &script, errors)) return 2;
+  return RunReplay(options, script, errors);
+}
