@@ -52,16 +52,15 @@ bool ReadKeyScript(const std::string& path, KeyScript* script, std::ostream& err
   return true;
 }
 
-int RunFrames(const ReplayOptions& options, const KeyScript& script, std::ostream& errors) {
+int RunFrames(const ReplayOptions& options, const KeyScript& script, const FrameSink& sink,
+              std::ostream& errors) {
   GameDriver driver;
   const PlaythroughBot bot;
   for (int64_t frame = 0; frame < options.frames; ++frame) {
     driver.Frame(options.bot ? bot.NextKeys() : script.KeysAt(frame));
     if (!IsFrameSelected(options, frame)) continue;
-    const std::filesystem::path file =
-        std::filesystem::path(options.outDir) / FrameFileName(frame);
     std::string error;
-    if (!WriteRgbPng(file.string(), ScreenAfterFrame(), &error)) {
+    if (!sink(frame, ScreenAfterFrame(), &error)) {
       errors << kProgram << error << "\n";
       return 1;
     }
@@ -71,8 +70,8 @@ int RunFrames(const ReplayOptions& options, const KeyScript& script, std::ostrea
 
 }  // namespace
 
-int RunReplay(const ReplayOptions& options, const KeyScript& script, std::ostream& errors) {
-  if (!MakeOutputFolder(options.outDir, errors)) return 1;
+int RunGame(const ReplayOptions& options, const KeyScript& script, const FrameSink& sink,
+            std::ostream& errors) {
   ResetWorld();
   window = nullptr;  // headless: the device keeps its frames instead of showing them
   SetUpDevice();
@@ -81,10 +80,21 @@ int RunReplay(const ReplayOptions& options, const KeyScript& script, std::ostrea
   if (device == nullptr) {
     errors << kProgram << "no Direct3D 9 device could be made\n";
   } else {
-    status = RunFrames(options, script, errors);
+    status = RunFrames(options, script, sink, errors);
   }
   ReleaseAllGraphics();
   return status;
+}
+
+int RunReplay(const ReplayOptions& options, const KeyScript& script, std::ostream& errors) {
+  if (!MakeOutputFolder(options.outDir, errors)) return 1;
+  const FrameSink writer = [&](int64_t frame, const d3d9::PresentedFrame& screen,
+                               std::string* error) {
+    const std::filesystem::path file =
+        std::filesystem::path(options.outDir) / FrameFileName(frame);
+    return WriteRgbPng(file.string(), screen, error);
+  };
+  return RunGame(options, script, writer, errors);
 }
 
 int ReplayMain(const std::vector<std::string>& arguments, std::ostream& out,
