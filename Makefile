@@ -8,7 +8,7 @@ WERROR           := $(if $(filter true 1,$(CI)),ON,OFF)
 CMAKE_FLAGS      := -DMIREFELL_WERROR=$(WERROR)
 CTEST_FLAGS      := --output-on-failure --no-tests=error -j $(JOBS)
 
-.PHONY: all deps build run test test-sanitize bench clean
+.PHONY: all deps build run test test-sanitize bench assets clean
 
 all: build
 
@@ -36,6 +36,12 @@ bench: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DMIREFELL_BENCH=ON $(CMAKE_FLAGS)
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	@for b in $(BENCH_DIR)/bench/*_bench; do echo "== $$b"; $$b || exit 1; done
+
+# Draws the 21 pictures into res/ again; commit them with the change to tools/assetgen.
+assets: deps
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target mirefell-assetgen
+	./$(BUILD_DIR)/mirefell-assetgen res
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR)
