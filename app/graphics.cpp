@@ -2,6 +2,7 @@
 
 #include "game/world.h"
 #include "platform/d3d9/d3d9.h"
+#include "toolkit/sprite/d3dx_sprite.h"
 
 namespace {
 
@@ -44,8 +45,7 @@ void SetUpDeviceOn(IDirect3D9* direct3d) {
                     D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device);
   if (device == nullptr) return;  // the frames then skip drawing
 
-  // The sprite object comes here, before the bar states.
-
+  D3DXCreateSprite(device, &sprite);
   SetHealthBarStates();
 
   // The two fonts of the boss map's text overlay are made last, direction font first.
@@ -65,5 +65,7 @@ void ReleaseAllGraphics() {
     if (sheet.texture != nullptr) sheet.texture->Release();
     sheet = SpriteSheet{};
   }
+  if (sprite != nullptr) sprite->Release();
+  sprite = nullptr;
   ReleaseDevice();
 }

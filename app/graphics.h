@@ -1,6 +1,10 @@
 // Graphics set-up at start-up and release at exit.
 #pragma once
 
+#include <cstdint>
+
+#include "platform/win32/types.h"
+
 struct IDirect3D9;
 
 // Direct3D, the full-screen device, the sprite and the health-bar states. When a step cannot
@@ -9,11 +13,11 @@ void SetUpDevice();
 // SetUpDevice over a Direct3D object that the caller made (a test adapter, say); the object
 // becomes `d3d` and is released with it. Null leaves everything null.
 void SetUpDeviceOn(IDirect3D9* direct3d);
-// The 21 pictures of the sheet table into `sheets`.
+// The 21 pictures of the sheet table into `sheets`, in index order.
 void LoadSheets();
 // Releases the device, then Direct3D; either may be null.
 void ReleaseDevice();
-// Everything ReleaseDevice releases, and before it the sheet textures (their records zeroed),
-// which the game itself keeps until the process ends: for tools and tests that set up more
-// than once in one process.
+// Everything ReleaseDevice releases, and before it the sheet textures (their records zeroed)
+// and the sprite, which the game itself keeps until the process ends: for tools and tests that
+// set up more than once in one process.
 void ReleaseAllGraphics();

@@ -7,6 +7,7 @@
 #include "game/sheet_table.h"
 #include "game/world.h"
 #include "platform/d3d9/d3d9.h"
+#include "toolkit/sprite/d3dx_sprite.h"
 
 namespace {
 
@@ -43,19 +44,25 @@ void DrawCell(int32_t value, int32_t column, int32_t row, int32_t columns) {
   DrawSprite(at.x, at.y, tiles.anchorX, tiles.anchorY, tiles.texture, &source, kOpaqueWhite);
 }
 
-// The map between sprite Begin and End.
+// The map in one sprite batch. End restores the device states that Begin changed, so the
+// bars that follow find the start-up states in force again.
 void DrawMapBatch() {
   if (sprite == nullptr) return;
-  // sprite Begin(D3DXSPRITE_ALPHABLEND), DrawMap and sprite End come with the sprite object.
+  sprite->Begin(D3DXSPRITE_ALPHABLEND);
+  DrawMap();
+  sprite->End();
 }
 
 }  // namespace
 
-void DrawSprite(float, float, int32_t, int32_t, IDirect3DTexture9* texture, const RECT*,
-                DWORD) {
+void DrawSprite(float x, float y, int32_t centreX, int32_t centreY, IDirect3DTexture9* texture,
+                const RECT* source, DWORD colour) {
   // A picture that did not load has no texture and draws nothing.
   if (sprite == nullptr || texture == nullptr) return;
-  // The sprite's Draw comes with the sprite object.
+  // The sprite's transform is never set: the identity puts the centre on the position.
+  const D3DXVECTOR3 centre(static_cast<float>(centreX), static_cast<float>(centreY), 0.0f);
+  const D3DXVECTOR3 position(x, y, 0.0f);
+  sprite->Draw(texture, source, &centre, &position, colour);
 }
 
 void DrawActor(int32_t i) {
@@ -92,8 +99,13 @@ void DrawHealthBar(int32_t i, float k) {
 void DrawScreenPicture(int32_t sheet) {
   if (device == nullptr) return;
   BeginFrame();
-  // sprite Begin, the picture at (0, 0) and sprite End come with the sprite object.
-  (void)sheet;
+  if (sprite != nullptr) {
+    sprite->Begin(D3DXSPRITE_ALPHABLEND);
+    const RECT screen = {0, 0, screenWidth, screenHeight};
+    DrawSprite(0, 0, 0, 0, IsSheetIndex(sheet) ? sheets[sheet].texture : nullptr, &screen,
+               kOpaqueWhite);
+    sprite->End();
+  }
   EndFrame();
 }
 

@@ -1,6 +1,8 @@
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -25,7 +27,7 @@ class GraphicsSetUpTest : public ::testing::Test {
     setup = std::make_shared<d3d9::TestSetup>();
   }
   void TearDown() override {
-    ReleaseDevice();
+    ReleaseAllGraphics();
     DestroyWindow(window);
     MSG m;
     while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
@@ -34,9 +36,14 @@ class GraphicsSetUpTest : public ::testing::Test {
     window = nullptr;
   }
 
-  std::vector<std::string> Operations() const {
+  // The logged calls with one of these names, in order.
+  std::vector<std::string> Operations(const std::vector<std::string>& wanted) const {
     std::vector<std::string> names;
-    for (const d3d9::CallRecord& call : setup->Log()) names.push_back(call.operation);
+    for (const d3d9::CallRecord& call : setup->Log()) {
+      if (std::find(wanted.begin(), wanted.end(), call.operation) != wanted.end()) {
+        names.push_back(call.operation);
+      }
+    }
     return names;
   }
 
@@ -53,10 +60,15 @@ TEST_F(GraphicsSetUpTest, MakesTheFullScreenDeviceThenTheBarStates) {
                                               D3DCREATE_HARDWARE_VERTEXPROCESSING};
   EXPECT_EQ(creations[0].arguments, expected);
 
+  // The sprite object (its vertex declaration) is made between the device and the states.
   const std::vector<std::string> order = {"IDirect3D9::GetAdapterDisplayMode",
-                                          "IDirect3D9::CreateDevice", "SetFVF",
-                                          "SetRenderState", "SetRenderState", "SetRenderState"};
-  EXPECT_EQ(Operations(), order);
+                                          "IDirect3D9::CreateDevice", "CreateVertexDeclaration",
+                                          "SetFVF", "SetRenderState", "SetRenderState",
+                                          "SetRenderState"};
+  EXPECT_EQ(Operations({"IDirect3D9::GetAdapterDisplayMode", "IDirect3D9::CreateDevice",
+                        "CreateVertexDeclaration", "SetFVF", "SetRenderState"}),
+            order);
+  EXPECT_NE(sprite, nullptr);
 
   DWORD fvf = 0;
   device->GetFVF(&fvf);
@@ -94,6 +106,7 @@ TEST_F(GraphicsSetUpTest, WithoutADeviceStopsAndLeavesTheFramesUndrawn) {
   EXPECT_EQ(device, nullptr);
   EXPECT_NE(d3d, nullptr) << "kept for the release at exit";
   EXPECT_EQ(setup->CallCount("SetFVF"), 0u);
+  EXPECT_EQ(sprite, nullptr);
   ReleaseDevice();
   EXPECT_EQ(d3d, nullptr);
 
