@@ -1,7 +1,10 @@
 #include "app/graphics.h"
 
+#include "game/sheet_table.h"
 #include "game/world.h"
 #include "platform/d3d9/d3d9.h"
+#include "toolkit/image/d3dx_image.h"
+#include "toolkit/surface/d3dx_surface.h"
 #include "toolkit/sprite/d3dx_sprite.h"
 
 namespace {
@@ -51,7 +54,36 @@ void SetUpDeviceOn(IDirect3D9* direct3d) {
   // The two fonts of the boss map's text overlay are made last, direction font first.
 }
 
-void LoadSheets() {}
+void LoadSheet(int32_t index, const char* file, DWORD colourKey, int32_t frameWidth,
+               int32_t frameHeight, int32_t frameCount, int32_t anchorX, int32_t anchorY,
+               int32_t frameDelay) {
+  if (!IsSheetIndex(index)) return;
+  // The picture unscaled at the texture's top-left, texel for pixel, the key made
+  // transparent black; the file's own size comes back in `info`.
+  D3DXIMAGE_INFO info = {};
+  IDirect3DTexture9* texture = nullptr;
+  D3DXCreateTextureFromFileExA(device, file, 0, 0, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                               D3DX_FILTER_NONE, D3DX_FILTER_NONE, colourKey, &info, nullptr,
+                               &texture);
+  SpriteSheet& sheet = sheets[index];
+  if (sheet.texture != nullptr) sheet.texture->Release();  // loaded again
+  sheet.texture = texture;
+  sheet.imageWidth = static_cast<int32_t>(info.Width);
+  sheet.imageHeight = static_cast<int32_t>(info.Height);
+  sheet.frameWidth = frameWidth;
+  sheet.frameHeight = frameHeight;
+  sheet.frameCount = frameCount;
+  sheet.frameDelay = frameDelay;
+  sheet.anchorX = anchorX;
+  sheet.anchorY = anchorY;
+}
+
+void LoadSheets() {
+  for (const SheetRow& row : kSheetTable) {
+    LoadSheet(row.index, row.file, row.colorKey, row.frameWidth, row.frameHeight,
+              row.frameCount, row.anchorX, row.anchorY, row.frameDelay);
+  }
+}
 
 void ReleaseDevice() {
   if (device != nullptr) device->Release();

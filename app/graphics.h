@@ -15,6 +15,11 @@ void SetUpDevice();
 void SetUpDeviceOn(IDirect3D9* direct3d);
 // The 21 pictures of the sheet table into `sheets`, in index order.
 void LoadSheets();
+// One picture into sheet `index` with its frame layout. A picture that does not load leaves a
+// null texture and, unless its size could be read, a zero size: the sheet then draws nothing.
+void LoadSheet(int32_t index, const char* file, DWORD colourKey, int32_t frameWidth,
+               int32_t frameHeight, int32_t frameCount, int32_t anchorX, int32_t anchorY,
+               int32_t frameDelay);
 // Releases the device, then Direct3D; either may be null.
 void ReleaseDevice();
 // Everything ReleaseDevice releases, and before it the sheet textures (their records zeroed)
