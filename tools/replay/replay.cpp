@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "app/graphics.h"
+#include "game/sheet_table.h"
 #include "game/world.h"
 #include "platform/d3d9/test_device.h"
 #include "tests/harness/game_driver.h"
@@ -24,6 +25,21 @@ d3d9::PresentedFrame ScreenAfterFrame() {
   black.height = static_cast<UINT>(screenHeight);
   black.pixels.assign(size_t{black.width} * black.height, 0xFF000000u);
   return black;
+}
+
+// The game draws nothing for a picture that did not load; say so once, since the usual cause
+// is a working folder without res/.
+void WarnOfMissingPictures(std::ostream& errors) {
+  int missing = 0;
+  const char* first = nullptr;
+  for (const SheetRow& row : kSheetTable) {
+    if (sheets[row.index].texture != nullptr) continue;
+    if (missing++ == 0) first = row.file;
+  }
+  if (missing == 0) return;
+  errors << kProgram << "warning: " << missing << " of " << kSheetRowCount
+         << " pictures did not load (first " << first
+         << "); run from the repository root so that res/ is found\n";
 }
 
 bool MakeOutputFolder(const std::string& folder, std::ostream& errors) {
@@ -76,6 +92,7 @@ int RunGame(const ReplayOptions& options, const KeyScript& script, const FrameSi
   window = nullptr;  // headless: the device keeps its frames instead of showing them
   SetUpDevice();
   LoadSheets();
+  WarnOfMissingPictures(errors);
   int status = 1;
   if (device == nullptr) {
     errors << kProgram << "no Direct3D 9 device could be made\n";

@@ -20,8 +20,9 @@ using FrameSink = std::function<bool(int64_t frame, const d3d9::PresentedFrame& 
 
 // Sets the graphics up, runs options.frames frames from a fresh world and hands the chosen
 // frames to `sink`; before the first Present the screen counts as black. Leaves the world as
-// the run ended and releases every graphics object. Returns 0, or 1 with a line on `errors`
-// when the device cannot be made or the sink fails.
+// the run ended and releases every graphics object. Pictures that do not load are drawn as
+// nothing, with a warning on `errors`. Returns 0, or 1 with a line on `errors` when the
+// device cannot be made or the sink fails.
 int RunGame(const ReplayOptions& options, const KeyScript& script, const FrameSink& sink,
             std::ostream& errors);
 

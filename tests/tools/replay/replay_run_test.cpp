@@ -101,6 +101,18 @@ TEST_F(ReplayRunTest, BadArgumentsAndScriptsEndWithStatusTwo) {
   EXPECT_TRUE(out.str().empty());
 }
 
+TEST_F(ReplayRunTest, OutsideTheRepositoryTheMissingPicturesAreNamed) {
+  const fs::path repository = fs::current_path();
+  fs::create_directories(folder);
+  fs::current_path(folder);
+  const int status = Main({"--frames", "1"});
+  fs::current_path(repository);
+  EXPECT_EQ(status, 0) << "the game runs on, drawing nothing for them";
+  EXPECT_EQ(errors.str(),
+            "mirefell-replay: warning: 21 of 21 pictures did not load (first "
+            "res/tileimage.png); run from the repository root so that res/ is found\n");
+}
+
 TEST_F(ReplayRunTest, HelpPrintsTheUsage) {
   EXPECT_EQ(Main({"--help"}), 0);
   EXPECT_EQ(out.str().rfind("usage: mirefell-replay --frames N", 0), 0u) << out.str();
