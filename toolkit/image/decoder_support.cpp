@@ -25,11 +25,10 @@ bool CheckedProduct(std::uint64_t rowPitch, std::uint64_t rows, std::size_t& pro
 
 HRESULT AllocateOwnedPixels(DecodedImage& image, std::uint64_t rowPitch, std::uint64_t rows) {
   std::size_t bytes = 0;
-  if (!CheckedProduct(rowPitch, rows, bytes)) return E_OUTOFMEMORY;
-  image.pixels = static_cast<BYTE*>(AllocateBytes(bytes));
+  if (!CheckedProduct(rowPitch, rows, bytes) || bytes > maxOwnedPixelBytes) return E_OUTOFMEMORY;
+  image.pixels = static_cast<BYTE*>(AllocateZeroedBytes(bytes));
   if (image.pixels == nullptr) return E_OUTOFMEMORY;
   image.ownsPixels = TRUE;
-  std::memset(image.pixels, 0, bytes);
   return S_OK;
 }
 

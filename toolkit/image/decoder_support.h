@@ -71,8 +71,14 @@ class ByteCursor {
 // rowPitch x rows as a byte count, or false when it does not fit in memory sizes.
 bool CheckedProduct(std::uint64_t rowPitch, std::uint64_t rows, std::size_t& product);
 
+// The largest pixel block a decoder allocates. Run-length codes and compressed formats let a
+// few bytes of file declare pictures of many gigabytes; larger blocks are refused as an
+// allocator of the 32-bit address space the toolkit's interfaces were made for would refuse
+// them, before anything is touched.
+constexpr std::uint64_t maxOwnedPixelBytes = 1ull << 30;
+
 // An owned, zero-filled pixel block of rowPitch x rows bytes for `image`: S_OK, or
-// E_OUTOFMEMORY when refused or too large to address.
+// E_OUTOFMEMORY when refused or larger than maxOwnedPixelBytes.
 HRESULT AllocateOwnedPixels(DecodedImage& image, std::uint64_t rowPitch, std::uint64_t rows);
 
 // An owned 256-entry palette, every entry opaque white: S_OK or E_OUTOFMEMORY.
