@@ -15,7 +15,8 @@ HRESULT FileSource::Open(const char* name) {
   Close();
   if (name == nullptr) return D3DERR_INVALIDCALL;
 
-  file = ::open(name, O_RDONLY | O_CLOEXEC);
+  // Not blocking: opening a named pipe would otherwise wait for a writer before the type check.
+  file = ::open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (file < 0) return D3DXERR_INVALIDDATA;
   struct stat status {};
   if (::fstat(file, &status) != 0 || !S_ISREG(status.st_mode)) return D3DXERR_INVALIDDATA;

@@ -37,12 +37,6 @@ void ReadFromBlock(png_structp png, png_bytep destination, std::size_t length) {
 
 void IgnoreWarning(png_structp /*png*/, png_const_charp /*message*/) {}
 
-png_voidp AllocateForPng(png_structp /*png*/, png_alloc_size_t size) {
-  return AllocateBytes(size);
-}
-
-void FreeForPng(png_structp /*png*/, png_voidp block) { FreeBytes(block); }
-
 // What one decoding call holds of libpng, released on every path out of it.
 struct PngSession {
   png_structp png = nullptr;
@@ -61,8 +55,7 @@ struct PngSession {
   }
 
   bool Create() {
-    png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, JumpToRecovery, IgnoreWarning,
-                                   nullptr, AllocateForPng, FreeForPng);
+    png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpToRecovery, IgnoreWarning);
     if (png == nullptr) return false;
     info = png_create_info_struct(png);
     return info != nullptr;
@@ -211,6 +204,7 @@ static HRESULT DecodePngWithRecovery(DecodedImage& image, PngSession& session,
   if (png_get_channels(session.png, session.info) != ChannelsOf(format)) return E_FAIL;
 
   std::size_t rowBytes = png_get_rowbytes(session.png, session.info);
+  // Pitches and sizes are 32-bit wherever the pixels go next; a larger block would wrap there.
   if (rowBytes > UINT32_MAX) return E_FAIL;
   image.format = format;
   image.width = width;
@@ -220,7 +214,7 @@ static HRESULT DecodePngWithRecovery(DecodedImage& image, PngSession& session,
   image.slicePitch = 0;
   if (!image.loadPixels) return S_OK;
 
-  if (height == 0 || rowBytes > SIZE_MAX / height) return E_OUTOFMEMORY;
+  if (rowBytes * height > UINT32_MAX) return E_OUTOFMEMORY;
   image.pixels = static_cast<BYTE*>(AllocateBytes(rowBytes * height));
   if (image.pixels == nullptr) return E_OUTOFMEMORY;
   image.ownsPixels = TRUE;

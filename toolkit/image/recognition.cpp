@@ -30,6 +30,8 @@ HRESULT DecodedImage::LoadFromMemory(const void* bytes, UINT size, D3DXIMAGE_INF
   if (bytes == nullptr || size == 0) return D3DERR_INVALIDCALL;
   if (info == nullptr && !wantPixels) return S_OK;
 
+  // A record that still holds an earlier result would lose it to the first decoder's writes.
+  Empty();
   const BYTE* block = static_cast<const BYTE*>(bytes);
   bool accepted = false;
   {

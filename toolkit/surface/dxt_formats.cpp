@@ -91,6 +91,7 @@ class DxtConverter final : public RowConverter {
   void Restart() override {
     RowConverter::Restart();
     encodeRow = noStrip;
+    lastStartedRow = noStrip;
     decodeRow = noStrip;
   }
 
@@ -166,15 +167,24 @@ class DxtConverter final : public RowConverter {
   bool CoversStrip(UINT blockRow) const {
     const UINT stripRight = std::min((firstBlockColumn + blockColumns) * 4, surfaceRight);
     const UINT stripBottom = std::min(blockRow * 4 + 4, surfaceBottom);
-    return box.left == firstBlockColumn * 4 && box.right >= stripRight &&
-           box.top <= blockRow * 4 && box.bottom >= stripBottom;
+    return box.left == firstBlockColumn * 4 && box.right >= stripRight && box.top <= blockRow * 4 &&
+           box.bottom >= stripBottom;
+  }
+
+  // Whether the strip comes before the last one started: rows written out of order (the
+  // triangle filter completes a wrapped first row last) return to a strip already stored.
+  bool Revisits(UINT blockRow, UINT slice) const {
+    if (lastStartedRow == noStrip) return false;
+    return slice < lastStartedSlice || (slice == lastStartedSlice && blockRow <= lastStartedRow);
   }
 
   void StartStrip(UINT blockRow, UINT slice) {
     Flush();
-    if (!CoversStrip(blockRow)) ReadStrip(blockRow, slice, encodeStrip);
-    encodeRow = blockRow;
-    encodeSlice = slice;
+    if (!CoversStrip(blockRow) || Revisits(blockRow, slice)) {
+      ReadStrip(blockRow, slice, encodeStrip);
+    }
+    encodeRow = lastStartedRow = blockRow;
+    encodeSlice = lastStartedSlice = slice;
     rowsWritten = 0;
     // The decode strip may show this block row's old contents.
     if (decodeRow == blockRow && decodeSlice == slice) decodeRow = noStrip;
@@ -211,6 +221,8 @@ class DxtConverter final : public RowConverter {
   UINT encodeRow = noStrip;
   UINT encodeSlice = 0;
   UINT rowsWritten = 0;
+  UINT lastStartedRow = noStrip;
+  UINT lastStartedSlice = 0;
 };
 
 }  // namespace
