@@ -54,6 +54,17 @@ void StoreFloatPixel(BYTE* at, float red, float green, float blue, float alpha) 
   std::memcpy(at, channels, sizeof(channels));
 }
 
+bool ReadDecimal(const BYTE* text, UINT length, UINT& at, std::uint64_t& value) {
+  constexpr std::uint64_t ceiling = 1ull << 40;
+  UINT start = at;
+  value = 0;
+  for (; at < length && text[at] >= '0' && text[at] <= '9'; ++at) {
+    value = value * 10 + static_cast<std::uint64_t>(text[at] - '0');
+    if (value > ceiling) value = ceiling;
+  }
+  return at > start;
+}
+
 bool ParseFloatText(const BYTE* text, UINT length, double& value) {
   char buffer[257];
   if (length >= sizeof(buffer)) return false;

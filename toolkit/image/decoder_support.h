@@ -90,6 +90,10 @@ void SetFlatSize(DecodedImage& image, D3DFORMAT format, UINT width, UINT height,
 // One D3DFMT_A32B32G32R32F pixel (memory order red, green, blue, alpha).
 void StoreFloatPixel(BYTE* at, float red, float green, float blue, float alpha);
 
+// The decimal digits at text[at] onwards (at least one), as a number that saturates far above
+// 32 bits instead of overflowing; `at` ends after the digits.
+bool ReadDecimal(const BYTE* text, UINT length, UINT& at, std::uint64_t& value);
+
 // Parses `length` bytes as one floating-point number in the C locale, allowing white space
 // around it and nothing else.
 bool ParseFloatText(const BYTE* text, UINT length, double& value);

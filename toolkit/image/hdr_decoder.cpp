@@ -89,11 +89,9 @@ bool ReadAxis(const BYTE* line, UINT length, UINT& at, AxisSize& axis) {
   if (at == length || !IsBlank(line[at])) return false;
   while (at < length && IsBlank(line[at])) ++at;
   std::uint64_t value = 0;
-  UINT digits = 0;
-  for (; at < length && line[at] >= '0' && line[at] <= '9' && digits < 11; ++at, ++digits) {
-    value = value * 10 + static_cast<std::uint64_t>(line[at] - '0');
+  if (!ReadDecimal(line, length, at, value) || value == 0 || value > UINT32_MAX / 16) {
+    return false;
   }
-  if (digits == 0 || value == 0 || value > UINT32_MAX / 16) return false;
   axis.size = static_cast<UINT>(value);
   return true;
 }

@@ -15,18 +15,10 @@ constexpr UINT maxLineLength = 256;
 
 bool IsBlank(BYTE c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-bool IsDigit(BYTE c) { return c >= '0' && c <= '9'; }
-
-// An unsigned decimal number after optional blanks; saturates far above 32 bits.
+// An unsigned decimal number after optional blanks.
 bool ReadUnsigned(const BYTE* line, UINT length, UINT& at, std::uint64_t& value) {
   while (at < length && IsBlank(line[at])) ++at;
-  if (at == length || !IsDigit(line[at])) return false;
-  value = 0;
-  while (at < length && IsDigit(line[at])) {
-    value = value * 10 + static_cast<std::uint64_t>(line[at++] - '0');
-    if (value > (1ull << 40)) value = 1ull << 40;
-  }
-  return true;
+  return ReadDecimal(line, length, at, value);
 }
 
 // Exactly two numbers, width and height, and nothing else on the line.
