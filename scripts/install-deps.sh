@@ -7,8 +7,10 @@ packages=(
   build-essential cmake pkg-config
   libsdl2-dev
   libpng-dev zlib1g-dev libjpeg-dev
+  libfreetype-dev fonts-dejavu-core  # the picture generator's lettering
   libgtest-dev libgmock-dev libbenchmark-dev
   libpixman-1-dev  # benchmark only: a peer of the software Direct3D 9 device
+  clang libclang-rt-dev  # fuzzing only: clang with libFuzzer and the sanitizer run-times
 )
 
 missing=()

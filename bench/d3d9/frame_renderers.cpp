@@ -61,18 +61,60 @@ void SpriteStateCalls(IDirect3DDevice9* device) {
 
 }  // namespace
 
-// --- The device, driven as the sprite object drives it ----------------------------------------
-
-DeviceRenderer::DeviceRenderer(const Workload& workload) : workload(workload) {
-  direct3d = Direct3DCreate9(D3D_SDK_VERSION);
+IDirect3DDevice9* MakeScreenDevice(IDirect3D9* direct3d) {
   D3DPRESENT_PARAMETERS parameters{};
   parameters.BackBufferWidth = screenWidth;
   parameters.BackBufferHeight = screenHeight;
   parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
   parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
   parameters.Windowed = TRUE;
+  IDirect3DDevice9* device = nullptr;
   direct3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
                          &parameters, &device);
+  return device;
+}
+
+IDirect3DTexture9* MakePictureTexture(IDirect3DDevice9* device, const Picture& picture) {
+  IDirect3DTexture9* texture = nullptr;
+  device->CreateTexture(UINT(picture.width), UINT(picture.height), 1, 0, D3DFMT_A8R8G8B8,
+                        D3DPOOL_MANAGED, &texture, nullptr);
+  D3DLOCKED_RECT locked;
+  texture->LockRect(0, &locked, nullptr, 0);
+  for (int y = 0; y < picture.height; ++y) {
+    std::memcpy(static_cast<BYTE*>(locked.pBits) + std::size_t(y) * locked.Pitch,
+                picture.texels.data() + std::size_t(y) * picture.width,
+                std::size_t(picture.width) * 4);
+  }
+  texture->UnlockRect(0);
+  return texture;
+}
+
+std::vector<std::uint32_t> ReadRenderTarget(IDirect3DDevice9* device) {
+  IDirect3DSurface9* target = nullptr;
+  IDirect3DSurface9* copy = nullptr;
+  device->GetRenderTarget(0, &target);
+  device->CreateOffscreenPlainSurface(screenWidth, screenHeight, D3DFMT_X8R8G8B8,
+                                      D3DPOOL_SYSTEMMEM, &copy, nullptr);
+  device->GetRenderTargetData(target, copy);
+  D3DLOCKED_RECT locked;
+  copy->LockRect(&locked, nullptr, D3DLOCK_READONLY);
+  std::vector<std::uint32_t> pixels(std::size_t(screenWidth) * screenHeight);
+  for (int y = 0; y < screenHeight; ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const BYTE*>(locked.pBits) +
+                                                             std::size_t(y) * locked.Pitch);
+    for (int x = 0; x < screenWidth; ++x) pixels[std::size_t(y) * screenWidth + x] = row[x] & 0xFFFFFF;
+  }
+  copy->UnlockRect();
+  copy->Release();
+  target->Release();
+  return pixels;
+}
+
+// --- The device, driven as the sprite object drives it ----------------------------------------
+
+DeviceRenderer::DeviceRenderer(const Workload& workload) : workload(workload) {
+  direct3d = Direct3DCreate9(D3D_SDK_VERSION);
+  device = MakeScreenDevice(direct3d);
   const D3DVERTEXELEMENT9 elements[] = {
       {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
       {0, 12, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
@@ -94,18 +136,7 @@ DeviceRenderer::DeviceRenderer(const Workload& workload) : workload(workload) {
   }
   indices->Unlock();
   for (const Picture& picture : workload.pictures) {
-    IDirect3DTexture9* texture = nullptr;
-    device->CreateTexture(UINT(picture.width), UINT(picture.height), 1, 0, D3DFMT_A8R8G8B8,
-                          D3DPOOL_MANAGED, &texture, nullptr);
-    D3DLOCKED_RECT locked;
-    texture->LockRect(0, &locked, nullptr, 0);
-    for (int y = 0; y < picture.height; ++y) {
-      std::memcpy(static_cast<BYTE*>(locked.pBits) + std::size_t(y) * locked.Pitch,
-                  picture.texels.data() + std::size_t(y) * picture.width,
-                  std::size_t(picture.width) * 4);
-    }
-    texture->UnlockRect(0);
-    textures.push_back(texture);
+    textures.push_back(MakePictureTexture(device, picture));
   }
   RecordStates();
 }
@@ -187,26 +218,7 @@ void DeviceRenderer::DrawFrame(const std::vector<Draw>& draws) {
   device->EndScene();
 }
 
-std::vector<std::uint32_t> DeviceRenderer::Pixels() {
-  IDirect3DSurface9* target = nullptr;
-  IDirect3DSurface9* copy = nullptr;
-  device->GetRenderTarget(0, &target);
-  device->CreateOffscreenPlainSurface(screenWidth, screenHeight, D3DFMT_X8R8G8B8,
-                                      D3DPOOL_SYSTEMMEM, &copy, nullptr);
-  device->GetRenderTargetData(target, copy);
-  D3DLOCKED_RECT locked;
-  copy->LockRect(&locked, nullptr, D3DLOCK_READONLY);
-  std::vector<std::uint32_t> pixels(std::size_t(screenWidth) * screenHeight);
-  for (int y = 0; y < screenHeight; ++y) {
-    const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const BYTE*>(locked.pBits) +
-                                                             std::size_t(y) * locked.Pitch);
-    for (int x = 0; x < screenWidth; ++x) pixels[std::size_t(y) * screenWidth + x] = row[x] & 0xFFFFFF;
-  }
-  copy->UnlockRect();
-  copy->Release();
-  target->Release();
-  return pixels;
-}
+std::vector<std::uint32_t> DeviceRenderer::Pixels() { return ReadRenderTarget(device); }
 
 // --- pixman ----------------------------------------------------------------------------------
 

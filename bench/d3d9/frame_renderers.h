@@ -18,6 +18,12 @@ struct SDL_Texture;
 
 namespace map_workload {
 
+// Shared by the renderers on the software device: a windowed 640 x 480 X8R8G8B8 device, a
+// managed A8R8G8B8 texture holding a picture, and the render target read back as 0x00RRGGBB.
+IDirect3DDevice9* MakeScreenDevice(IDirect3D9* direct3d);
+IDirect3DTexture9* MakePictureTexture(IDirect3DDevice9* device, const Picture& picture);
+std::vector<std::uint32_t> ReadRenderTarget(IDirect3DDevice9* device);
+
 class DeviceRenderer {
  public:
   explicit DeviceRenderer(const Workload& workload);

@@ -52,7 +52,7 @@ HRESULT Blitter::RunStrategies() {
   // An empty source has nothing to resample: every destination pixel is outside the overlap.
   if (IsEmpty(sourceRegion.box)) return CopyOverlap(*this);
 
-  HRESULT (*const strategies[])
+  HRESULT(*const strategies[])
   (Blitter&) = {
       CopyDirectly, ConvertSameSize, CopyUnscaled,   SamplePoints,     BoxFilter2D,
       BoxFilter3D,  LinearFilter2D,  LinearFilter3D, TriangleFilter2D, TriangleFilter3D,

@@ -13,6 +13,9 @@
 #include "toolkit/surface/pixel_region.h"
 #include "toolkit/surface/row_converter.h"
 
+// What the loaders use for a filter of D3DX_DEFAULT.
+constexpr DWORD defaultLoadFilter = D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER;
+
 // The filter type in the low 16 bits must be 1 ... 5, and no bit from 0x800000 up may be set.
 bool IsValidFilter(DWORD filter);
 

@@ -42,13 +42,21 @@ void CopyBlockRows(const PixelRegion& dest, const PixelRegion& source) {
 
 void CopyPixelRows(RowConverter& dest, const RowConverter& source) {
   const std::size_t rowBytes = dest.BytesPerRow();
+  // Rows that follow each other without a gap on both sides are one block.
+  const bool contiguous = dest.RowPitch() == rowBytes && source.RowPitch() == rowBytes;
+  for (UINT z = 0; z < dest.Depth() && contiguous; ++z) {
+    std::memcpy(dest.Pixels() + static_cast<std::size_t>(z) * dest.SlicePitch(),
+                source.Pixels() + static_cast<std::size_t>(z) * source.SlicePitch(),
+                rowBytes * dest.Height());
+  }
+  if (contiguous) return;
   for (UINT z = 0; z < dest.Depth(); ++z) {
     for (UINT y = 0; y < dest.Height(); ++y) {
       const BYTE* from = source.Pixels() + static_cast<std::size_t>(y) * source.RowPitch() +
                          static_cast<std::size_t>(z) * source.SlicePitch();
       BYTE* to = dest.Pixels() + static_cast<std::size_t>(y) * dest.RowPitch() +
                  static_cast<std::size_t>(z) * dest.SlicePitch();
-      std::memmove(to, from, rowBytes);
+      std::memcpy(to, from, rowBytes);
     }
   }
 }

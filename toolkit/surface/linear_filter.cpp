@@ -104,6 +104,19 @@ void BlendRowInto(const FloatPixel* row, const LinearTap* columns, UINT width, f
   }
 }
 
+// w0 (u0 A[j0] + u1 A[j1]) + w1 (u0 B[j0] + u1 B[j1]) for each destination column.
+void BlendTwoRows(const FloatPixel* a, const FloatPixel* b, const LinearTap* columns, UINT width,
+                  float w0, float w1, FloatPixel* out) {
+  for (UINT x = 0; x < width; ++x) {
+    const LinearTap& c = columns[x];
+    const FloatPixel &a0 = a[c.i0], &a1 = a[c.i1], &b0 = b[c.i0], &b1 = b[c.i1];
+    out[x] = {w0 * (c.w0 * a0.r + c.w1 * a1.r) + w1 * (c.w0 * b0.r + c.w1 * b1.r),
+              w0 * (c.w0 * a0.g + c.w1 * a1.g) + w1 * (c.w0 * b0.g + c.w1 * b1.g),
+              w0 * (c.w0 * a0.b + c.w1 * a1.b) + w1 * (c.w0 * b0.b + c.w1 * b1.b),
+              w0 * (c.w0 * a0.a + c.w1 * a1.a) + w1 * (c.w0 * b0.a + c.w1 * b1.a)};
+  }
+}
+
 struct LinearTables {
   GrowableArray<LinearTap> storage[3];
   const LinearTap* x = nullptr;
@@ -145,6 +158,11 @@ HRESULT Resample(Blitter& blitter, bool withDepth) {
           {t.i0, depthTap.i0}, {t.i1, depthTap.i0}, {t.i0, depthTap.i1}, {t.i1, depthTap.i1}};
       const FloatPixel* rows[4];
       cache.Fetch(wanted, rows);
+      if (!withDepth) {
+        BlendTwoRows(rows[0], rows[1], tables.x, dest.Width(), t.w0, t.w1, out.Data());
+        dest.EncodeRow(y, z, out.Data());
+        continue;
+      }
       out.Clear();
       for (int plane = 0; plane < planes; ++plane) {
         const float wz = plane == 0 ? depthTap.w0 : depthTap.w1;

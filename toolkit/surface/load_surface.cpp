@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr DWORD defaultLoadFilter = D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER;
-
 // The source rectangle locates pixels in the caller's memory: it must not start before the
 // memory's first pixel nor be inverted.
 bool IsOrderedRect(const RECT& rect) {

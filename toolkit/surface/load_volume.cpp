@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr DWORD defaultLoadFilter = D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER;
-
 bool IsOrderedBox(const D3DBOX& box) {
   return box.Left <= box.Right && box.Top <= box.Bottom && box.Front <= box.Back;
 }

@@ -53,3 +53,15 @@ inline Image32 NoiseImage(UINT w, UINT h, std::uint32_t seed) {
   }
   return image;
 }
+
+// (a + b + c + d + 2) >> 2 in each byte lane: the box filter's 8-bit result.
+inline std::uint32_t ByteAverage(std::uint32_t a, std::uint32_t b, std::uint32_t c,
+                                 std::uint32_t d) {
+  std::uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    const std::uint32_t sum = ((a >> shift) & 0xFF) + ((b >> shift) & 0xFF) +
+                              ((c >> shift) & 0xFF) + ((d >> shift) & 0xFF) + 2;
+    out |= (sum >> 2) << shift;
+  }
+  return out;
+}

@@ -86,7 +86,7 @@ std::vector<FloatPixel> DecodeBlockRows(D3DFORMAT format, const BYTE* block, UIN
 TEST(DxtFormats, Dxt2ColoursArePremultipliedByAlpha) {
   // Alpha 0x8 of 15 everywhere; colour 0x8410 is (16/31, 32/63, 16/31).
   const BYTE block[16] = {0x88, 0x88, 0x88, 0x88, 0x88, 0x88, 0x88, 0x88,
-                          0x10, 0x84, 0x10, 0x84, 0, 0, 0, 0};
+                          0x10, 0x84, 0x10, 0x84, 0,    0,    0,    0};
   const std::vector<FloatPixel> dxt2 = DecodeBlockRows(D3DFMT_DXT2, block, 16);
   const std::vector<FloatPixel> dxt3 = DecodeBlockRows(D3DFMT_DXT3, block, 16);
   ASSERT_EQ(dxt2.size(), 16u);
@@ -158,8 +158,8 @@ double BruteForceBlockError(const FloatPixel* block) {
   double best = 1e9;
   for (int i = 0; i < 16; ++i) {
     for (int j = i; j < 16; ++j) {
-      best = std::min(best, BestErrorWithEndPoints(block, Quantise565(block[i]),
-                                                   Quantise565(block[j])));
+      best = std::min(best,
+                      BestErrorWithEndPoints(block, Quantise565(block[i]), Quantise565(block[j])));
     }
   }
   return best;
@@ -191,8 +191,8 @@ TEST(DxtColourFit, Dxt1IsWithinHalfADecibelOfTheBestPairOfBlockColours) {
   const int samples = 64 * 64 * 3;
   const double encoderPsnr = Psnr(encoderError, samples);
   const double brutePsnr = Psnr(bruteError, samples);
-  EXPECT_GT(encoderPsnr, brutePsnr - 0.5) << "encoder " << encoderPsnr << " dB, search "
-                                          << brutePsnr << " dB";
+  EXPECT_GT(encoderPsnr, brutePsnr - 0.5)
+      << "encoder " << encoderPsnr << " dB, search " << brutePsnr << " dB";
   EXPECT_GT(encoderPsnr, 30.0);
 }
 

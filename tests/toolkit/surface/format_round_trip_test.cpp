@@ -67,8 +67,7 @@ TEST_P(LosslessFormat, EveryPatternSurvivesDecodeAndEncode) {
 INSTANTIATE_TEST_SUITE_P(
     EightAndSixteenBit, LosslessFormat,
     testing::Values(LosslessCase{D3DFMT_R3G3B2, 1, 0xFF, "R3G3B2"},
-                    LosslessCase{D3DFMT_A8, 1, 0xFF, "A8"},
-                    LosslessCase{D3DFMT_L8, 1, 0xFF, "L8"},
+                    LosslessCase{D3DFMT_A8, 1, 0xFF, "A8"}, LosslessCase{D3DFMT_L8, 1, 0xFF, "L8"},
                     LosslessCase{D3DFMT_A4L4, 1, 0xFF, "A4L4"},
                     LosslessCase{D3DFMT_R5G6B5, 2, 0xFFFF, "R5G6B5"},
                     LosslessCase{D3DFMT_X1R5G5B5, 2, 0x7FFF, "X1R5G5B5"},
@@ -96,8 +95,8 @@ TEST(SignedRoundTrip, V8U8KeepsPositivesAndMovesNegativesOneTowardZero) {
   const std::vector<BYTE> result = RoundTrip(D3DFMT_V8U8, 2, patterns);
   ASSERT_EQ(result.size(), patterns.size());
   for (unsigned i = 0; i < 65536; i += 1) {
-    const unsigned expected =
-        SignedAfterRoundTrip(i & 0xFF, 8) | SignedAfterRoundTrip(i >> 8, 8) << 8;
+    const unsigned expected = SignedAfterRoundTrip(i & 0xFF, 8) | SignedAfterRoundTrip(i >> 8, 8)
+                                                                      << 8;
     const unsigned actual = result[2 * i] | result[2 * i + 1] << 8;
     ASSERT_EQ(actual, expected) << "pattern " << i;
   }
@@ -118,8 +117,7 @@ TEST(SignedRoundTrip, L6V5U5KeepsItsUnsignedLuminance) {
 TEST(PaletteRoundTrip, P8AndA8P8KeepIndicesOfADistinctPalette) {
   PALETTEENTRY palette[256];
   for (int i = 0; i < 256; ++i) {
-    palette[i] = {static_cast<BYTE>(i), static_cast<BYTE>(255 - i), static_cast<BYTE>(i * 7),
-                  255};
+    palette[i] = {static_cast<BYTE>(i), static_cast<BYTE>(255 - i), static_cast<BYTE>(i * 7), 255};
   }
   const std::vector<BYTE> indices = AllPatterns(1);
   EXPECT_EQ(RoundTrip(D3DFMT_P8, 1, indices, palette), indices);

@@ -20,8 +20,8 @@ inline PixelRegion RegionOver(void* pixels, D3DFORMAT format, UINT pitch, UINT w
 }
 
 // Decodes a pixel given as its first `size` bytes (an integer, little-endian) as `format`.
-inline FloatPixel DecodeOne(D3DFORMAT format, unsigned long long bits, UINT size,
-                            D3DCOLOR key = 0, const PALETTEENTRY* palette = nullptr) {
+inline FloatPixel DecodeOne(D3DFORMAT format, unsigned long long bits, UINT size, D3DCOLOR key = 0,
+                            const PALETTEENTRY* palette = nullptr) {
   BYTE buffer[16] = {};
   std::memcpy(buffer, &bits, size);
   PixelRegion region = RegionOver(buffer, format, 16, 1);

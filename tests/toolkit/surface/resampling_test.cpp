@@ -17,16 +17,6 @@ std::vector<FloatPixel> Ramp(std::initializer_list<float> values) {
 
 // --- Box ------------------------------------------------------------------------------------
 
-std::uint32_t ByteAverage(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) {
-  std::uint32_t out = 0;
-  for (int shift = 0; shift < 32; shift += 8) {
-    const std::uint32_t sum = ((a >> shift) & 0xFF) + ((b >> shift) & 0xFF) +
-                              ((c >> shift) & 0xFF) + ((d >> shift) & 0xFF) + 2;
-    out |= (sum >> 2) << shift;
-  }
-  return out;
-}
-
 TEST(BoxFilter, FiveByFiveHalvesToTwoByTwoIgnoringTheLastRowAndColumn) {
   Image32 source = NoiseImage(5, 5, 11), dest(2, 2);
   ASSERT_EQ(S_OK, BlitImages(dest, D3DFMT_A8R8G8B8, source, D3DFMT_A8R8G8B8, D3DX_FILTER_BOX));

@@ -47,8 +47,7 @@ TEST(RowEncoding, LuminanceWeighsTheChannels) {
 }
 
 TEST(RowEncoding, SignedFieldsTruncateTowardZeroAndClamp) {
-  EXPECT_EQ(EncodeOne(D3DFMT_V8U8, {-0.3f, 0.0f, 0.0f, 0.0f}, 2) & 0xFF,
-            static_cast<BYTE>(-37));
+  EXPECT_EQ(EncodeOne(D3DFMT_V8U8, {-0.3f, 0.0f, 0.0f, 0.0f}, 2) & 0xFF, static_cast<BYTE>(-37));
   EXPECT_EQ(EncodeOne(D3DFMT_V8U8, {-1.5f, 1.5f, 0.0f, 0.0f}, 2), 0x7F81u);
   EXPECT_EQ(EncodeOne(D3DFMT_V8U8, {0.3f, 0.0f, 0.0f, 0.0f}, 2) & 0xFF, 38u);
 }
@@ -232,8 +231,7 @@ TEST(RowEncoding, GammaCompressionIsAPowerCurve) {
 
 TEST(RowEncoding, HalfFloatsStoreValuesUnquantised) {
   WORD halves[4] = {};
-  RowConverterPtr converter =
-      MakeRowConverter(RegionOver(halves, D3DFMT_A16B16G16R16F, 8, 1));
+  RowConverterPtr converter = MakeRowConverter(RegionOver(halves, D3DFMT_A16B16G16R16F, 8, 1));
   ASSERT_TRUE(converter);
   const FloatPixel in{1.0f, -2.0f, 0.5f, 65504.0f};
   converter->EncodeRow(0, 0, &in);
