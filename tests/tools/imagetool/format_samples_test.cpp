@@ -1,4 +1,5 @@
-// imagetool info over the sample file of every format besides PNG (tests/data/formats).
+// imagetool info and load over the sample file of every format besides PNG
+// (tests/data/formats).
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -46,6 +47,30 @@ TEST(ImageToolInfo, DescribesASampleOfEveryOtherFormat) {
     EXPECT_EQ(kExitDone, RunImageTool({"info", path}, out, err)) << sample.name;
     EXPECT_EQ(path + ": " + sample.facts + "\n", out.str());
     EXPECT_EQ("", err.str());
+  }
+}
+
+TEST(ImageToolLoad, MakesATextureOfASampleOfEveryOtherFormat) {
+  const struct {
+    const char* name;
+    const char* texture;
+  } samples[] = {
+      {"sample.bmp", "Width=4 Height=2 Levels=3 Format=D3DFMT_X8R8G8B8"},
+      {"sample.dib", "Width=4 Height=2 Levels=3 Format=D3DFMT_X8R8G8B8"},
+      {"sample.tga", "Width=4 Height=2 Levels=3 Format=D3DFMT_A8R8G8B8"},
+      {"sample.ppm", "Width=4 Height=2 Levels=3 Format=D3DFMT_X8R8G8B8"},
+      {"sample.jpg", "Width=16 Height=8 Levels=5 Format=D3DFMT_X8R8G8B8"},
+      {"sample.pfm", "Width=4 Height=2 Levels=3 Format=D3DFMT_A32B32G32R32F"},
+      {"sample.hdr", "Width=8 Height=2 Levels=4 Format=D3DFMT_A32B32G32R32F"},
+      {"sample.dds", "Width=8 Height=8 Levels=4 Format=D3DFMT_DXT1"},
+  };
+  for (const auto& sample : samples) {
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(kExitDone, RunImageTool({"load", SamplePath(sample.name)}, out, err))
+        << sample.name << ": " << err.str();
+    EXPECT_NE(std::string::npos, out.str().find(std::string("texture: ") + sample.texture))
+        << out.str();
   }
 }
 
