@@ -21,6 +21,11 @@ void* AllocateBytes(std::size_t size) {
   return std::malloc(size == 0 ? 1 : size);
 }
 
+void* AllocateZeroedBytes(std::size_t size) {
+  if (RefuseAllocation()) return nullptr;
+  return std::calloc(size == 0 ? 1 : size, 1);
+}
+
 void FreeBytes(void* block) { std::free(block); }
 
 namespace testing_hooks {

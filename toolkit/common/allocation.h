@@ -9,6 +9,9 @@
 
 // A block of at least `size` bytes (a zero size gives a distinct block too), or null.
 void* AllocateBytes(std::size_t size);
+// The same, filled with zeros; large blocks come zeroed from the system without being touched,
+// so pictures that are mostly empty cost only the pages they use.
+void* AllocateZeroedBytes(std::size_t size);
 // Accepts null.
 void FreeBytes(void* block);
 

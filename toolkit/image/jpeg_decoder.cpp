@@ -1,7 +1,165 @@
-// Decoder of JPEG files, through libjpeg.
+// Decoder of JPEG files, over libjpeg.
 //
-// Not yet written: it refuses every block, so the recognition loop moves on to the next try.
+// libjpeg reads from a memory source of our own over the block and reports errors through an
+// error manager whose exit jumps back into the decoder, which then refuses the file. Grey
+// pictures become D3DFMT_L8, colour ones D3DFMT_X8R8G8B8; anything else (CMYK) is refused.
 
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+#include "toolkit/common/allocation.h"
 #include "toolkit/image/decoded_image.h"
+#include "toolkit/image/decoder_support.h"
 
-HRESULT DecodedImage::DecodeJpeg(const BYTE* /*bytes*/, UINT /*size*/) { return E_FAIL; }
+// jpeglib.h needs FILE and size_t declared before it, and defines TRUE and FALSE as macros,
+// which would clash with the constants of our headers if it came first. Its macros are
+// dropped so that both sides use the constants (libjpeg's boolean is an int too).
+#include <jpeglib.h>
+#undef TRUE
+#undef FALSE
+
+namespace {
+
+// What libjpeg reads once the block is used up: the end of the image, so that a file cut
+// short ends its picture there instead of reading on.
+constexpr JOCTET endOfImage[2] = {0xFF, JPEG_EOI};
+
+struct BlockSource {
+  jpeg_source_mgr manager;  // first, so that libjpeg's pointer is ours too
+  const BYTE* bytes;
+  UINT size;
+  bool presented;
+};
+
+struct JumpingErrorManager {
+  jpeg_error_mgr manager;  // first, so that libjpeg's pointer is ours too
+  std::jmp_buf recovery;
+};
+
+void InitSource(j_decompress_ptr /*info*/) {}
+void TermSource(j_decompress_ptr /*info*/) {}
+
+boolean FillFromBlock(j_decompress_ptr info) {
+  auto* source = reinterpret_cast<BlockSource*>(info->src);
+  if (!source->presented) {
+    source->presented = true;
+    source->manager.next_input_byte = source->bytes;
+    source->manager.bytes_in_buffer = source->size;
+    return TRUE;
+  }
+  source->manager.next_input_byte = endOfImage;
+  source->manager.bytes_in_buffer = sizeof(endOfImage);
+  return TRUE;
+}
+
+// A skip past what is left stops at the end; the next fill then ends the image.
+void SkipInBlock(j_decompress_ptr info, long count) {
+  auto* source = reinterpret_cast<BlockSource*>(info->src);
+  if (count <= 0) return;
+  if (!source->presented) FillFromBlock(info);
+  std::size_t skipped = static_cast<std::size_t>(count);
+  if (skipped > source->manager.bytes_in_buffer) skipped = source->manager.bytes_in_buffer;
+  source->manager.next_input_byte += skipped;
+  source->manager.bytes_in_buffer -= skipped;
+}
+
+[[noreturn]] void JumpToRecovery(j_common_ptr info) {
+  auto* errors = reinterpret_cast<JumpingErrorManager*>(info->err);
+  std::longjmp(errors->recovery, 1);
+}
+
+void SuppressMessage(j_common_ptr /*info*/) {}
+
+bool ProcessorHasMmx() {
+#if defined(__x86_64__) || defined(__i386__)
+  return __builtin_cpu_supports("mmx");
+#else
+  return false;
+#endif
+}
+
+// What one decoding call holds of libjpeg, released on every path out of it.
+struct JpegSession {
+  jpeg_decompress_struct info{};
+  JumpingErrorManager errors{};
+  BlockSource source{};
+  BYTE* row = nullptr;
+
+  JpegSession(const BYTE* bytes, UINT size) {
+    info.err = jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = JumpToRecovery;
+    errors.manager.output_message = SuppressMessage;
+    source.manager.init_source = InitSource;
+    source.manager.fill_input_buffer = FillFromBlock;
+    source.manager.skip_input_data = SkipInBlock;
+    source.manager.resync_to_restart = jpeg_resync_to_restart;
+    source.manager.term_source = TermSource;
+    source.bytes = bytes;
+    source.size = size;
+  }
+
+  ~JpegSession() {
+    FreeBytes(row);
+    // Safe on an object whose creation never finished: it frees only what was made.
+    jpeg_destroy_decompress(&info);
+  }
+};
+
+void SpreadColourRow(const BYTE* rgb, UINT width, BYTE* out) {
+  for (UINT x = 0; x < width; ++x) {
+    out[4 * x] = rgb[3 * x + 2];
+    out[4 * x + 1] = rgb[3 * x + 1];
+    out[4 * x + 2] = rgb[3 * x];
+    out[4 * x + 3] = 0;
+  }
+}
+
+}  // namespace
+
+// Everything from here on may be left by a libjpeg error through longjmp; the frames skipped
+// hold no objects with destructors, and nothing set after setjmp is read after the jump.
+static HRESULT DecodeJpegWithRecovery(DecodedImage& image, JpegSession& session) {
+  j_decompress_ptr info = &session.info;
+  if (setjmp(session.errors.recovery) != 0) return E_FAIL;
+  jpeg_create_decompress(info);
+  info->src = &session.source.manager;
+  jpeg_read_header(info, TRUE);
+  if (!ProcessorHasMmx()) info->dct_method = JDCT_IFAST;
+  jpeg_start_decompress(info);
+
+  int components = info->output_components;
+  if (components != 1 && components != 3) return E_FAIL;
+  UINT width = info->output_width;
+  UINT height = info->output_height;
+  if (components == 1) {
+    SetFlatSize(image, D3DFMT_L8, width, height, width);
+  } else {
+    SetFlatSize(image, D3DFMT_X8R8G8B8, width, height, 4 * width);
+  }
+  if (!image.loadPixels) return S_OK;
+
+  HRESULT result = AllocateOwnedPixels(image, image.rowPitch, height);
+  if (FAILED(result)) return result;
+  const std::size_t rowBytes = static_cast<std::size_t>(width) * static_cast<UINT>(components);
+  session.row = static_cast<BYTE*>(AllocateBytes(rowBytes));
+  if (session.row == nullptr) return E_OUTOFMEMORY;
+  JSAMPROW rows[1] = {session.row};
+  while (info->output_scanline < height) {
+    BYTE* out = image.pixels + static_cast<std::size_t>(info->output_scanline) * image.rowPitch;
+    if (jpeg_read_scanlines(info, rows, 1) != 1) return E_FAIL;
+    if (components == 1) {
+      std::memcpy(out, session.row, rowBytes);
+    } else {
+      SpreadColourRow(session.row, width, out);
+    }
+  }
+  jpeg_finish_decompress(info);
+  return S_OK;
+}
+
+HRESULT DecodedImage::DecodeJpeg(const BYTE* bytes, UINT size) {
+  if (bytes == nullptr || size == 0) return E_FAIL;
+  JpegSession session(bytes, size);
+  return DecodeJpegWithRecovery(*this, session);
+}

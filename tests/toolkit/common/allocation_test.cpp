@@ -32,4 +32,15 @@ TEST(AllocationTest, ZeroBytesGiveDistinctBlocks) {
   FreeBytes(nullptr);
 }
 
+TEST(AllocationTest, ZeroedBlocksAreZeroAndRefusedLikeOthers) {
+  auto* block = static_cast<unsigned char*>(AllocateZeroedBytes(4096));
+  ASSERT_NE(nullptr, block);
+  for (int i = 0; i < 4096; ++i) ASSERT_EQ(block[i], 0) << i;
+  FreeBytes(block);
+  testing_hooks::FailAllocationAfter(0);
+  void* refused = AllocateZeroedBytes(16);
+  testing_hooks::FailAllocationAfter(-1);
+  EXPECT_EQ(nullptr, refused);
+}
+
 }  // namespace

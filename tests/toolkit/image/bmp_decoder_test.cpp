@@ -1,0 +1,387 @@
+// DecodeBmp and DecodeDib through the recognition loop: formats, row order, palettes, bit
+// fields, run-length coding, borrowing, and files cut short.
+
+#include <gtest/gtest.h>
+
+#include "tests/toolkit/image/decoder_test_support.h"
+
+namespace {
+
+constexpr unsigned BI_RGB = 0;
+constexpr unsigned BI_RLE8 = 1;
+constexpr unsigned BI_RLE4 = 2;
+constexpr unsigned BI_BITFIELDS = 3;
+
+struct DibSpec {
+  int width = 1;
+  int height = 1;
+  unsigned bitCount = 24;
+  unsigned compression = BI_RGB;
+  unsigned headerSize = 40;
+  unsigned colorsUsed = 0;
+  // Colour-table entries as 0xRRGGBB.
+  std::vector<unsigned> table;
+  unsigned masks[4] = {};
+  // The pixel bytes exactly as stored, padding included.
+  FileBytes pixels;
+};
+
+FileBytes MakeDib(const DibSpec& spec) {
+  FileBytes out;
+  PutLe32(out, spec.headerSize);
+  PutLe32(out, static_cast<unsigned>(spec.width));
+  PutLe32(out, static_cast<unsigned>(spec.height));
+  PutLe16(out, 1);
+  PutLe16(out, spec.bitCount);
+  PutLe32(out, spec.compression);
+  PutLe32(out, static_cast<unsigned>(spec.pixels.size()));
+  PutLe32(out, 2835);
+  PutLe32(out, 2835);
+  PutLe32(out, spec.colorsUsed);
+  PutLe32(out, 0);
+  for (unsigned i = 0; out.size() < spec.headerSize; ++i) PutLe32(out, i < 4 ? spec.masks[i] : 0);
+  for (unsigned entry : spec.table) PutLe32(out, entry);
+  out.insert(out.end(), spec.pixels.begin(), spec.pixels.end());
+  return out;
+}
+
+FileBytes MakeBmp(const FileBytes& dib, unsigned pixelOffset) {
+  FileBytes out;
+  PutText(out, "BM");
+  PutLe32(out, static_cast<unsigned>(dib.size() + 14));
+  PutLe32(out, 0);
+  PutLe32(out, pixelOffset);
+  out.insert(out.end(), dib.begin(), dib.end());
+  return out;
+}
+
+FileBytes MakeBmp(const DibSpec& spec) {
+  return MakeBmp(MakeDib(spec), 14 + spec.headerSize + 4 * static_cast<unsigned>(spec.table.size()));
+}
+
+// A 3 x 2 picture of 24 bits, stored bottom-up: row 0 of the file is the picture's last.
+DibSpec TwentyFourBitBottomUp() {
+  DibSpec spec;
+  spec.width = 3;
+  spec.height = 2;
+  spec.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0,  // bottom row, padded to 12 bytes
+                 11, 12, 13, 14, 15, 16, 17, 18, 19, 0, 0, 0};
+  return spec;
+}
+
+TEST(BmpDecoder, TwentyFourBitBottomUpRowsAreReversedAndPitchIsRoundedToFour) {
+  DecodeFromBlock decoded(MakeBmp(TwentyFourBitBottomUp()));
+  ASSERT_EQ(decoded.Result(), S_OK);
+  const DecodedImage& image = decoded.Image();
+  EXPECT_EQ(image.fileFormat, D3DXIFF_BMP);
+  EXPECT_EQ(image.format, D3DFMT_R8G8B8);
+  EXPECT_EQ(image.width, 3u);
+  EXPECT_EQ(image.height, 2u);
+  EXPECT_EQ(image.rowPitch, 12u);
+  EXPECT_TRUE(image.ownsPixels);
+  EXPECT_EQ(decoded.PixelByte(0, 0), 11);
+  EXPECT_EQ(decoded.PixelByte(0, 8), 19);
+  EXPECT_EQ(decoded.PixelByte(1, 0), 1);
+  EXPECT_EQ(decoded.PixelByte(1, 8), 9);
+  EXPECT_EQ(decoded.Info().ImageFileFormat, D3DXIFF_BMP);
+  EXPECT_EQ(decoded.Info().Format, D3DFMT_R8G8B8);
+}
+
+TEST(BmpDecoder, ThirtyTwoBitTopBytesChooseBetweenX8R8G8B8AndA8R8G8B8) {
+  DibSpec spec;
+  spec.width = 2;
+  spec.height = 1;
+  spec.bitCount = 32;
+  spec.pixels = {10, 20, 30, 0, 40, 50, 60, 0};
+  DecodeFromBlock opaque(MakeBmp(spec), false);
+  ASSERT_EQ(opaque.Result(), S_OK);
+  EXPECT_EQ(opaque.Info().Format, D3DFMT_X8R8G8B8);
+
+  spec.pixels[7] = 1;
+  DecodeFromBlock withAlpha(MakeBmp(spec));
+  ASSERT_EQ(withAlpha.Result(), S_OK);
+  EXPECT_EQ(withAlpha.Image().format, D3DFMT_A8R8G8B8);
+  EXPECT_EQ(withAlpha.PixelByte(0, 7), 1);
+}
+
+TEST(BmpDecoder, BareDibIsRecognisedOnlyByTheLastTry) {
+  DecodeFromBlock decoded(MakeDib(TwentyFourBitBottomUp()));
+  ASSERT_EQ(decoded.Result(), S_OK);
+  EXPECT_EQ(decoded.Image().fileFormat, D3DXIFF_DIB);
+  EXPECT_EQ(decoded.Info().ImageFileFormat, D3DXIFF_DIB);
+  EXPECT_EQ(decoded.PixelByte(0, 0), 11);
+}
+
+TEST(BmpDecoder, FileDeclaringMoreBytesThanItHasIsLeftToLaterDecoders) {
+  // "BM" followed by two zero bytes also reads as a DIB header of 0x4D42 bytes, whose width
+  // field overlaps the BMP file size: that size (65,536) is more than the block holds.
+  FileBytes bytes(0x4D42, 0);
+  bytes[0] = 'B';
+  bytes[1] = 'M';
+  bytes[4] = 1;     // BMP size 0x10000; DIB width 1
+  bytes[8] = 1;     // DIB height 1
+  bytes[12] = 1;    // planes
+  bytes[14] = 24;   // bits
+  PutBytes(bytes, {7, 8, 9, 0});
+  DecodeFromBlock decoded(bytes);
+  ASSERT_EQ(decoded.Result(), S_OK);
+  EXPECT_EQ(decoded.Image().fileFormat, D3DXIFF_DIB);
+  EXPECT_EQ(decoded.PixelByte(0, 2), 9);
+
+  FileBytes truncated = MakeBmp(TwentyFourBitBottomUp());
+  SetLe32(truncated, 2, static_cast<unsigned>(truncated.size() + 1));
+  EXPECT_EQ(DecodeFromBlock(truncated).Result(), D3DXERR_INVALIDDATA);
+}
+
+TEST(BmpDecoder, PixelsStartAtTheDeclaredOffsetWhenItIsSound) {
+  DibSpec spec;
+  spec.bitCount = 24;
+  FileBytes dib = MakeDib(spec);
+  PutBytes(dib, {0xEE, 0xEE, 0xEE, 0xEE, 1, 2, 3, 0});  // a gap of 4 bytes, then the pixel
+  unsigned pastGap = 14 + 40 + 4;
+  DecodeFromBlock decoded(MakeBmp(dib, pastGap));
+  ASSERT_EQ(decoded.Result(), S_OK);
+  EXPECT_EQ(decoded.PixelByte(0, 0), 1);
+  EXPECT_EQ(decoded.PixelByte(0, 2), 3);
+
+  // An offset past the block, or inside the header, is ignored: pixels follow the table.
+  for (unsigned offset : {0u, 20u, 5000u}) {
+    DecodeFromBlock fallback(MakeBmp(dib, offset));
+    ASSERT_EQ(fallback.Result(), S_OK) << offset;
+    EXPECT_EQ(fallback.PixelByte(0, 0), 0xEE) << offset;
+  }
+}
+
+TEST(BmpDecoder, IndexedBitmapsSpreadIndicesAndBuildAnOpaquePalette) {
+  DibSpec spec;
+  spec.width = 10;
+  spec.height = 1;
+  spec.bitCount = 1;
+  spec.colorsUsed = 2;
+  spec.table = {0x102030, 0x405060};
+  spec.pixels = {0xA5, 0x80, 0, 0};  // 1010 0101 10
+  DecodeFromBlock mono(MakeDib(spec));
+  ASSERT_EQ(mono.Result(), S_OK);
+  EXPECT_EQ(mono.Image().format, D3DFMT_P8);
+  EXPECT_EQ(mono.Image().rowPitch, 12u);
+  const BYTE expected[10] = {1, 0, 1, 0, 0, 1, 0, 1, 1, 0};
+  for (UINT x = 0; x < 10; ++x) EXPECT_EQ(mono.PixelByte(0, x), expected[x]) << x;
+  const PALETTEENTRY* palette = mono.Image().palette;
+  ASSERT_NE(palette, nullptr);
+  EXPECT_EQ(palette[1].peRed, 0x40);
+  EXPECT_EQ(palette[1].peGreen, 0x50);
+  EXPECT_EQ(palette[1].peBlue, 0x60);
+  EXPECT_EQ(palette[1].peFlags, 255);
+  EXPECT_EQ(palette[2].peRed, 255);  // past the colour count: opaque white
+  EXPECT_EQ(palette[2].peFlags, 255);
+
+  spec.width = 3;
+  spec.bitCount = 4;
+  spec.colorsUsed = 0;  // a full table of 16
+  spec.table.assign(16, 0);
+  spec.pixels = {0x1F, 0x70, 0, 0};
+  DecodeFromBlock nibbles(MakeDib(spec));
+  ASSERT_EQ(nibbles.Result(), S_OK);
+  EXPECT_EQ(nibbles.PixelByte(0, 0), 1);
+  EXPECT_EQ(nibbles.PixelByte(0, 1), 15);
+  EXPECT_EQ(nibbles.PixelByte(0, 2), 7);
+}
+
+TEST(BmpDecoder, TopDownFilesBorrowTheirPixelsFromTheBlock) {
+  DibSpec spec;
+  spec.width = 2;
+  spec.height = -2;
+  spec.bitCount = 8;
+  spec.colorsUsed = 1;
+  spec.table = {0xFFFFFF};
+  spec.pixels = {1, 2, 0, 0, 3, 4, 0, 0};
+  DecodeFromBlock decoded(MakeDib(spec));
+  ASSERT_EQ(decoded.Result(), S_OK);
+  EXPECT_FALSE(decoded.Image().ownsPixels);
+  EXPECT_EQ(decoded.Image().pixels, decoded.Block() + 44);
+  EXPECT_EQ(decoded.Image().height, 2u);
+  EXPECT_EQ(decoded.PixelByte(1, 1), 4);
+}
+
+DibSpec BitFields(unsigned bitCount, unsigned r, unsigned g, unsigned b, unsigned a) {
+  DibSpec spec;
+  spec.headerSize = 56;
+  spec.width = 1;
+  spec.height = -1;
+  spec.bitCount = bitCount;
+  spec.compression = BI_BITFIELDS;
+  spec.masks[0] = r;
+  spec.masks[1] = g;
+  spec.masks[2] = b;
+  spec.masks[3] = a;
+  return spec;
+}
+
+TEST(BmpDecoder, KnownMaskSetsNameTheirFormat) {
+  DibSpec spec = BitFields(16, 0xF800, 0x7E0, 0x1F, 0);
+  spec.pixels = {0x34, 0x12, 0, 0};
+  DecodeFromBlock r5g6b5(MakeDib(spec));
+  ASSERT_EQ(r5g6b5.Result(), S_OK);
+  EXPECT_EQ(r5g6b5.Image().format, D3DFMT_R5G6B5);
+  EXPECT_FALSE(r5g6b5.Image().ownsPixels);
+
+  spec = BitFields(32, 0x3FF, 0xFFC00, 0x3FF00000, 0xC0000000);
+  spec.pixels = {1, 2, 3, 4};
+  EXPECT_EQ(DecodeFromBlock(MakeDib(spec)).Image().format, D3DFMT_A2B10G10R10);
+
+  // Red, green and blue in the top three bytes: read from one byte further on.
+  spec = BitFields(32, 0xFF000000, 0xFF0000, 0xFF00, 0);
+  spec.height = 1;  // bottom-up, so copied
+  spec.pixels = {0x99, 0x30, 0x20, 0x10};
+  DecodeFromBlock shifted(MakeDib(spec));
+  ASSERT_EQ(shifted.Result(), S_OK);
+  EXPECT_EQ(shifted.Image().format, D3DFMT_X8R8G8B8);
+  EXPECT_EQ(shifted.PixelByte(0, 0), 0x30);
+  EXPECT_EQ(shifted.PixelByte(0, 1), 0x20);
+  EXPECT_EQ(shifted.PixelByte(0, 2), 0x10);
+
+  // Bit fields need the masks inside the header.
+  spec = BitFields(16, 0xF800, 0x7E0, 0x1F, 0);
+  spec.headerSize = 40;
+  spec.pixels = {0, 0, 0, 0};
+  EXPECT_EQ(DecodeFromBlock(MakeDib(spec)).Result(), D3DXERR_INVALIDDATA);
+}
+
+TEST(BmpDecoder, OtherMaskSetsBecomeFloatsScaledByTheirMask) {
+  DibSpec spec = BitFields(16, 0xF000, 0x0F00, 0x00F0, 0);  // no alpha mask: 1.0
+  spec.width = 2;
+  spec.pixels = {0x00, 0xF5, 0x30, 0x00};  // 0xF500, 0x0030
+  DecodeFromBlock decoded(MakeDib(spec));
+  ASSERT_EQ(decoded.Result(), S_OK);
+  EXPECT_EQ(decoded.Image().format, D3DFMT_A32B32G32R32F);
+  EXPECT_EQ(decoded.Image().rowPitch, 32u);
+  EXPECT_TRUE(decoded.Image().ownsPixels);
+  EXPECT_FLOAT_EQ(decoded.PixelFloat(0, 0, 0), 1.0f);
+  EXPECT_FLOAT_EQ(decoded.PixelFloat(0, 0, 1), 5.0f / 15.0f);
+  EXPECT_FLOAT_EQ(decoded.PixelFloat(0, 0, 2), 0.0f);
+  EXPECT_FLOAT_EQ(decoded.PixelFloat(0, 0, 3), 1.0f);
+  EXPECT_FLOAT_EQ(decoded.PixelFloat(0, 1, 2), 3.0f / 15.0f);
+}
+
+// An 8-bit palette of 256 grey entries.
+std::vector<unsigned> GreyTable() {
+  std::vector<unsigned> table;
+  for (unsigned i = 0; i < 256; ++i) table.push_back(i * 0x010101);
+  return table;
+}
+
+TEST(BmpDecoder, Rle8RunsLiteralsMovesAndLineEndsExpandBottomUp) {
+  DibSpec spec;
+  spec.width = 6;
+  spec.height = 3;
+  spec.bitCount = 8;
+  spec.compression = BI_RLE8;
+  spec.table = GreyTable();
+  spec.pixels = {3, 7,           // bottom row: 7 7 7
+                 0, 3, 1, 2, 3, 0,  // literal 1 2 3, padded
+                 0, 0,           // end of line
+                 0, 2, 2, 1,     // move right 2 and up 1: top row, x 2
+                 2, 9,           // 9 9
+                 0, 1};          // end of bitmap
+  DecodeFromBlock decoded(MakeBmp(spec));
+  ASSERT_EQ(decoded.Result(), S_OK);
+  EXPECT_EQ(decoded.Image().format, D3DFMT_P8);
+  EXPECT_EQ(decoded.Image().rowPitch, 8u);
+  const BYTE bottom[6] = {7, 7, 7, 1, 2, 3};
+  for (UINT x = 0; x < 6; ++x) EXPECT_EQ(decoded.PixelByte(2, x), bottom[x]) << x;
+  const BYTE top[6] = {0, 0, 9, 9, 0, 0};
+  for (UINT x = 0; x < 6; ++x) EXPECT_EQ(decoded.PixelByte(0, x), top[x]) << x;
+  for (UINT x = 0; x < 6; ++x) EXPECT_EQ(decoded.PixelByte(1, x), 0) << x;
+}
+
+TEST(BmpDecoder, Rle4RunsAlternateNibbles) {
+  DibSpec spec;
+  spec.width = 7;
+  spec.height = 1;
+  spec.bitCount = 4;
+  spec.compression = BI_RLE4;
+  spec.table.assign(16, 0);
+  spec.pixels = {4, 0x12,           // 1 2 1 2
+                 0, 3, 0x34, 0x50,  // literal 3 4 5 (two bytes, already even)
+                 0, 1};
+  DecodeFromBlock decoded(MakeDib(spec));
+  ASSERT_EQ(decoded.Result(), S_OK);
+  const BYTE expected[7] = {1, 2, 1, 2, 3, 4, 5};
+  for (UINT x = 0; x < 7; ++x) EXPECT_EQ(decoded.PixelByte(0, x), expected[x]) << x;
+}
+
+TEST(BmpDecoder, RleCodesThatLeaveTheImageOrTheBlockAreRefused) {
+  DibSpec spec;
+  spec.width = 4;
+  spec.height = 2;
+  spec.bitCount = 8;
+  spec.compression = BI_RLE8;
+  spec.table = GreyTable();
+  const std::vector<FileBytes> bad = {
+      {5, 1, 0, 1},              // run wider than the row
+      {0, 2, 5, 0, 0, 1},        // move past the right edge
+      {0, 2, 0, 2, 0, 1},        // move past the last row
+      {0, 0, 0, 0, 1, 1, 0, 1},  // a run below the last row
+      {0, 4, 1, 2},              // literal cut off by the end of the block
+      {2},                       // a pair cut in half
+  };
+  for (const FileBytes& codes : bad) {
+    spec.pixels = codes;
+    EXPECT_EQ(DecodeFromBlock(MakeBmp(spec)).Result(), D3DXERR_INVALIDDATA);
+  }
+  spec.pixels = {4, 1};  // data that ends without an end-of-bitmap code
+  EXPECT_EQ(DecodeFromBlock(MakeBmp(spec)).Result(), S_OK);
+}
+
+TEST(BmpDecoder, ImplausibleHeadersAreRefused) {
+  DibSpec spec = TwentyFourBitBottomUp();
+  spec.bitCount = 7;
+  EXPECT_EQ(DecodeFromBlock(MakeBmp(spec)).Result(), D3DXERR_INVALIDDATA);
+  spec = TwentyFourBitBottomUp();
+  spec.compression = BI_RLE8;  // run codes of 24-bit pixels
+  EXPECT_EQ(DecodeFromBlock(MakeBmp(spec)).Result(), D3DXERR_INVALIDDATA);
+  spec = TwentyFourBitBottomUp();
+  spec.headerSize = 30;
+  EXPECT_EQ(DecodeFromBlock(MakeBmp(spec)).Result(), D3DXERR_INVALIDDATA);
+  spec = TwentyFourBitBottomUp();
+  spec.colorsUsed = 0x40000000;  // a table far larger than the file
+  EXPECT_EQ(DecodeFromBlock(MakeBmp(spec)).Result(), D3DXERR_INVALIDDATA);
+}
+
+TEST(BmpDecoder, CoreHeaderUsesThreeByteTableEntries) {
+  FileBytes dib;
+  PutLe32(dib, 12);
+  PutLe16(dib, 2);
+  PutLe16(dib, 1);
+  PutLe16(dib, 1);
+  PutLe16(dib, 1);
+  PutBytes(dib, {0, 0, 0, 0x30, 0x20, 0x10});  // black, then blue 0x30 green 0x20 red 0x10
+  PutBytes(dib, {0x40, 0, 0, 0});
+  DecodeFromBlock decoded(dib);
+  ASSERT_EQ(decoded.Result(), S_OK);
+  EXPECT_EQ(decoded.Image().fileFormat, D3DXIFF_DIB);
+  EXPECT_EQ(decoded.PixelByte(0, 1), 1);
+  EXPECT_EQ(decoded.Image().palette[1].peRed, 0x10);
+  EXPECT_EQ(decoded.Image().palette[1].peBlue, 0x30);
+}
+
+TEST(BmpDecoder, FilesCutShortOrCorruptedNeverReadOutsideTheBlock) {
+  DecodeEveryPrefix(MakeBmp(TwentyFourBitBottomUp()));
+  DibSpec spec;
+  spec.width = 6;
+  spec.height = 3;
+  spec.bitCount = 8;
+  spec.compression = BI_RLE8;
+  spec.table = {0, 0xFFFFFF};
+  spec.colorsUsed = 2;
+  spec.pixels = {3, 1, 0, 3, 1, 0, 1, 0, 0, 0, 0, 2, 2, 1, 2, 1, 0, 1};
+  DecodeEveryPrefix(MakeBmp(spec));
+  DecodeEveryByteCorrupted(MakeBmp(spec));
+  DibSpec shifted = BitFields(32, 0xFF000000, 0xFF0000, 0xFF00, 0);
+  shifted.width = 2;
+  shifted.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9};  // one byte more than the pixels: borrowed
+  DecodeEveryPrefix(MakeDib(shifted));
+  DecodeEveryByteCorrupted(MakeDib(shifted));
+}
+
+}  // namespace

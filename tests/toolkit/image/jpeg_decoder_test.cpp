@@ -1,0 +1,115 @@
+// DecodeJpeg through the recognition loop, on files written here with libjpeg: grey and
+// colour pictures, CMYK refused, and files that end early or skip past their end.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "tests/toolkit/image/decoder_test_support.h"
+
+// After our headers: jpeglib.h defines TRUE and FALSE as macros.
+#include <jpeglib.h>
+#undef TRUE
+#undef FALSE
+
+namespace {
+
+// A JPEG file of `components` samples a pixel in `space`, every pixel `pixel`, at quality 100.
+FileBytes WriteJpeg(UINT width, UINT height, J_COLOR_SPACE space,
+                    const std::vector<BYTE>& pixel) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = width;
+  info.image_height = height;
+  info.input_components = static_cast<int>(pixel.size());
+  info.in_color_space = space;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, 100, 1);
+  jpeg_start_compress(&info, 1);
+  std::vector<BYTE> row;
+  for (UINT x = 0; x < width; ++x) row.insert(row.end(), pixel.begin(), pixel.end());
+  while (info.next_scanline < height) {
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  FileBytes file(buffer, buffer + size);
+  std::free(buffer);
+  return file;
+}
+
+void ExpectNear(int actual, int expected, const char* what) {
+  EXPECT_NEAR(actual, expected, 3) << what;
+}
+
+TEST(JpegDecoder, GreyPicturesBecomeL8) {
+  DecodeFromBlock decoded(WriteJpeg(9, 5, JCS_GRAYSCALE, {140}));
+  ASSERT_EQ(decoded.Result(), S_OK);
+  const DecodedImage& image = decoded.Image();
+  EXPECT_EQ(image.fileFormat, D3DXIFF_JPG);
+  EXPECT_EQ(image.format, D3DFMT_L8);
+  EXPECT_EQ(image.width, 9u);
+  EXPECT_EQ(image.height, 5u);
+  EXPECT_EQ(image.rowPitch, 9u);
+  EXPECT_TRUE(image.ownsPixels);
+  ExpectNear(decoded.PixelByte(4, 8), 140, "last pixel");
+}
+
+TEST(JpegDecoder, ColourPicturesBecomeBlueGreenRedAndZero) {
+  DecodeFromBlock decoded(WriteJpeg(10, 3, JCS_RGB, {200, 100, 50}));
+  ASSERT_EQ(decoded.Result(), S_OK);
+  EXPECT_EQ(decoded.Image().format, D3DFMT_X8R8G8B8);
+  EXPECT_EQ(decoded.Image().rowPitch, 40u);
+  for (UINT y = 0; y < 3; ++y) {
+    ExpectNear(decoded.PixelByte(y, 36), 50, "blue");
+    ExpectNear(decoded.PixelByte(y, 37), 100, "green");
+    ExpectNear(decoded.PixelByte(y, 38), 200, "red");
+    EXPECT_EQ(decoded.PixelByte(y, 39), 0);
+  }
+
+  DecodeFromBlock header(WriteJpeg(10, 3, JCS_RGB, {200, 100, 50}), false);
+  ASSERT_EQ(header.Result(), S_OK);
+  EXPECT_EQ(header.Info().Format, D3DFMT_X8R8G8B8);
+  EXPECT_EQ(header.Info().Width, 10u);
+  EXPECT_EQ(header.Image().pixels, nullptr);
+}
+
+TEST(JpegDecoder, CmykPicturesAreRefused) {
+  EXPECT_EQ(DecodeFromBlock(WriteJpeg(8, 8, JCS_CMYK, {10, 20, 30, 40})).Result(),
+            D3DXERR_INVALIDDATA);
+}
+
+TEST(JpegDecoder, AFileCutShortEndsItsPictureWhereTheBytesEnd) {
+  FileBytes whole = WriteJpeg(64, 64, JCS_RGB, {10, 200, 90});
+  // A few bytes of scan data after the start-of-scan marker, then nothing.
+  std::size_t scan = 0;
+  while (scan + 1 < whole.size() && !(whole[scan] == 0xFF && whole[scan + 1] == 0xDA)) ++scan;
+  ASSERT_LT(scan + 40, whole.size());
+  FileBytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(scan + 40));
+  DecodeFromBlock decoded(cut);
+  ASSERT_EQ(decoded.Result(), S_OK);
+  EXPECT_EQ(decoded.Image().height, 64u);
+  ExpectNear(decoded.PixelByte(0, 1), 200, "green of the first pixel");
+}
+
+TEST(JpegDecoder, AMarkerThatSkipsPastTheEndStopsThere) {
+  FileBytes whole = WriteJpeg(8, 8, JCS_GRAYSCALE, {77});
+  FileBytes skipping = {0xFF, 0xD8, 0xFF, 0xE1, 0xFF, 0xFF};  // APP1 of 65,533 bytes
+  skipping.insert(skipping.end(), whole.begin() + 2, whole.end());
+  EXPECT_EQ(DecodeFromBlock(skipping).Result(), D3DXERR_INVALIDDATA);
+}
+
+TEST(JpegDecoder, FilesCutShortOrCorruptedNeverReadOutsideTheBlock) {
+  FileBytes bytes = WriteJpeg(16, 8, JCS_RGB, {30, 60, 90});
+  DecodeEveryPrefix(bytes);
+  DecodeEveryByteCorrupted(bytes);
+}
+
+}  // namespace
