@@ -4,6 +4,15 @@ namespace {
 
 constexpr ImageToolCommand kCommands[] = {
     {"info", "FILE...", "print each file's size, levels, format and file type", RunInfoCommand},
+    {"load",
+     "FILE [--width N] [--height N] [--levels N] [--format D3DFMT_...] "
+     "[--pool default|managed|systemmem|scratch] [--filter NAME|NUMBER] "
+     "[--mip-filter NAME|NUMBER] [--colorkey 0xAARRGGBB] [--out DIR]",
+     "make a texture of the file as D3DXCreateTextureFromFileExA does on the software device;\n"
+     "      print its size, levels and format and the file's; --out writes every level as\n"
+     "      DIR/level-N.png (8-bit RGBA). Sizes take N, default or nonpow2; levels N or\n"
+     "      default; filters none, point, linear, triangle, box, default or a number",
+     RunLoadCommand},
 };
 
 const ImageToolCommand* FindCommand(const std::string& name) {

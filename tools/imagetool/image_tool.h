@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/image/image_info.h"
+
 constexpr int kExitDone = 0;
 constexpr int kExitFileFailed = 1;
 constexpr int kExitBadArguments = 2;
@@ -37,6 +39,12 @@ int RunImageTool(const std::vector<std::string>& arguments, std::ostream& out, s
 int ParseFileArguments(const char* commandName, const std::vector<std::string>& arguments,
                        std::vector<std::string>* files, std::ostream& out, std::ostream& err);
 
+// One line: "FILE: Width=... Height=... Depth=... MipLevels=... Format=... ResourceType=...
+// ImageFileFormat=...".
+void PrintImageInfo(const std::string& file, const D3DXIMAGE_INFO& info, std::ostream& out);
+
 // The commands.
 int RunInfoCommand(const std::vector<std::string>& arguments, std::ostream& out,
+                   std::ostream& err);
+int RunLoadCommand(const std::vector<std::string>& arguments, std::ostream& out,
                    std::ostream& err);

@@ -5,16 +5,12 @@
 #include "tools/imagetool/image_tool.h"
 #include "tools/imagetool/names.h"
 
-namespace {
-
-void PrintInfo(const std::string& file, const D3DXIMAGE_INFO& info, std::ostream& out) {
+void PrintImageInfo(const std::string& file, const D3DXIMAGE_INFO& info, std::ostream& out) {
   out << file << ": Width=" << info.Width << " Height=" << info.Height << " Depth=" << info.Depth
       << " MipLevels=" << info.MipLevels << " Format=" << FormatName(info.Format)
       << " ResourceType=" << ResourceTypeName(info.ResourceType)
       << " ImageFileFormat=" << FileFormatName(info.ImageFileFormat) << '\n';
 }
-
-}  // namespace
 
 int RunInfoCommand(const std::vector<std::string>& arguments, std::ostream& out,
                    std::ostream& err) {
@@ -31,7 +27,7 @@ int RunInfoCommand(const std::vector<std::string>& arguments, std::ostream& out,
       status = kExitFileFailed;
       continue;
     }
-    PrintInfo(file, info, out);
+    PrintImageInfo(file, info, out);
   }
   return status;
 }

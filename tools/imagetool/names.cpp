@@ -47,6 +47,10 @@ constexpr NamedValue kFileFormats[] = {
     NAMED(D3DXIFF_PFM),
 };
 
+constexpr NamedValue kPools[] = {
+    NAMED(D3DPOOL_DEFAULT), NAMED(D3DPOOL_MANAGED), NAMED(D3DPOOL_SYSTEMMEM), NAMED(D3DPOOL_SCRATCH),
+};
+
 #undef NAMED
 
 template <std::size_t count>
@@ -67,4 +71,16 @@ std::string ResourceTypeName(D3DRESOURCETYPE type) { return NameIn(kResourceType
 
 std::string FileFormatName(D3DXIMAGE_FILEFORMAT fileFormat) {
   return NameIn(kFileFormats, fileFormat);
+}
+
+std::string PoolName(D3DPOOL pool) { return NameIn(kPools, pool); }
+
+bool FormatFromName(const std::string& name, D3DFORMAT* format) {
+  for (const NamedValue& named : kFormats) {
+    if (name == named.name) {
+      *format = static_cast<D3DFORMAT>(named.value);
+      return true;
+    }
+  }
+  return false;
 }

@@ -9,3 +9,7 @@
 std::string FormatName(D3DFORMAT format);
 std::string ResourceTypeName(D3DRESOURCETYPE type);
 std::string FileFormatName(D3DXIMAGE_FILEFORMAT fileFormat);
+std::string PoolName(D3DPOOL pool);
+
+// The format of a published name ("D3DFMT_A8R8G8B8"); false for a name the tool does not know.
+bool FormatFromName(const std::string& name, D3DFORMAT* format);
