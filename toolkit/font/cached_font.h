@@ -128,6 +128,10 @@ class CachedFont final : public ID3DXFont {
   UINT WordCount() const { return wordCount; }
   UINT GlyphCount() const { return glyphCount; }
 
+  // Cell geometry from `metrics` and `mipLevels`, then fitted to the device's limits.
+  void ChooseCellGeometry();
+  HRESULT CheckCellTextures();
+
   // The fields, in declared order; the font's Parts live in several files.
   ULONG refCount = 1;
   IDirect3DDevice9* device = nullptr;
@@ -184,8 +188,6 @@ class CachedFont final : public ID3DXFont {
   HRESULT CreateGdiFont(const void* desc, bool wide);
   void ReadMetrics();
   HRESULT CreateDrawingSurface();
-  void ChooseCellGeometry();
-  HRESULT CheckCellTextures();
   HRESULT FindSpecialGlyphs();
 
   // glyph_cache.cpp
