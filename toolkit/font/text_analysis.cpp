@@ -98,6 +98,7 @@ HRESULT CachedFont::AnalyseWithGdi(const void* text, INT count, bool wide, bool 
                        : static_cast<WCHAR>(static_cast<const BYTE*>(text)[index]);
   }
   const UINT total = FindGdiWords(n);
+  words[total].firstChar = count;
   ReverseRightToLeftRuns(total);
   for (UINT w = 0; w < total; ++w) {
     UINT width = 0;

@@ -50,7 +50,7 @@ GlyphRecord& FontTest::RecordOf(CachedFont* font, WCHAR character) {
   return *record;
 }
 
-std::vector<std::u16string> FontTest::Words(CachedFont* font) {
+std::vector<std::u16string> FontTest::WordTexts(CachedFont* font) {
   std::vector<std::u16string> result;
   for (UINT w = 0; w < font->WordCount(); ++w) {
     std::u16string word;

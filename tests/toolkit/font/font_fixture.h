@@ -71,7 +71,7 @@ class FontTest : public d3d9_test::DeviceTest {
   GlyphRecord& RecordOf(CachedFont* font, WCHAR character);
   WORD GlyphOf(CachedFont* font, WCHAR character);
   // Glyph positions of the words of the last analysis, as the characters they stand for.
-  std::vector<std::u16string> Words(CachedFont* font);
+  std::vector<std::u16string> WordTexts(CachedFont* font);
 
   std::vector<CachedFont*> fonts;
 };
