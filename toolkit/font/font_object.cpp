@@ -9,6 +9,7 @@
 #include "toolkit/common/result.h"
 #include "toolkit/common/safe_release.h"
 #include "toolkit/font/cached_font.h"
+#include "toolkit/font/character_placement.h"
 #include "toolkit/font/text_services.h"
 #include "toolkit/image/d3dx_image.h"
 
@@ -269,22 +270,12 @@ HRESULT CachedFont::FindSpecialGlyphs() {
   const WCHAR special[2] = {metrics.tmDefaultChar, metrics.tmBreakChar};
   WORD* targets[2] = {&defaultGlyph, &blankGlyph};
   for (int i = 0; i < 2; ++i) {
-    WCHAR glyph = 0;
+    const char narrow = static_cast<char>(special[i]);
     if (services.unicodeGdi) {
-      GCP_RESULTSW results{};
-      results.lStructSize = sizeof(results);
-      results.lpGlyphs = &glyph;
-      results.nGlyphs = 1;
-      GetCharacterPlacementW(dc, &special[i], 1, 0, &results, 0);
+      PlaceCharacters(dc, &special[i], 1, 0, PlacementArrays{targets[i]});
     } else {
-      const char narrow = static_cast<char>(special[i]);
-      GCP_RESULTSA results{};
-      results.lStructSize = sizeof(results);
-      results.lpGlyphs = &glyph;
-      results.nGlyphs = 1;
-      GetCharacterPlacementA(dc, &narrow, 1, 0, &results, 0);
+      PlaceCharacters(dc, &narrow, 1, 0, PlacementArrays{targets[i]});
     }
-    *targets[i] = static_cast<WORD>(glyph);
   }
   return S_OK;
 }

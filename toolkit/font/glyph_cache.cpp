@@ -5,6 +5,7 @@
 
 #include "toolkit/common/allocation.h"
 #include "toolkit/common/result.h"
+#include "toolkit/font/character_placement.h"
 #include "toolkit/font/cached_font.h"
 #include "toolkit/font/text_services.h"
 
@@ -119,30 +120,24 @@ HRESULT CachedFont::GetGlyphData(UINT glyph, IDirect3DTexture9** texture, RECT* 
   return S_OK;
 }
 
+namespace {
+
+template <typename Char>
+UINT PlaceRange(HDC dc, void* buffer, UINT first, UINT count, WORD* out) {
+  auto* text = static_cast<Char*>(buffer);
+  for (UINT i = 0; i < count; ++i) text[i] = static_cast<Char>(first + i);
+  return PlaceCharacters(dc, text, count, 0, PlacementArrays{out});
+}
+
+}  // namespace
+
 // The glyphs of the characters first .. first + count - 1, by character placement.
 HRESULT CachedFont::GlyphsOfCharacters(UINT first, UINT count, WORD* out, UINT* placed) {
   const bool wide = SharedTextServices().unicodeGdi;
   void* characters = AllocateBytes(std::size_t(count) * (wide ? sizeof(WCHAR) : 1));
   if (characters == nullptr) return E_OUTOFMEMORY;
-  if (wide) {
-    GCP_RESULTSW results{};
-    results.lStructSize = sizeof(results);
-    results.lpGlyphs = reinterpret_cast<LPWSTR>(out);
-    results.nGlyphs = count;
-    auto* text = static_cast<WCHAR*>(characters);
-    for (UINT i = 0; i < count; ++i) text[i] = static_cast<WCHAR>(first + i);
-    GetCharacterPlacementW(dc, text, static_cast<int>(count), 0, &results, 0);
-    *placed = std::min(results.nGlyphs, count);
-  } else {
-    GCP_RESULTSA results{};
-    results.lStructSize = sizeof(results);
-    results.lpGlyphs = reinterpret_cast<LPWSTR>(out);
-    results.nGlyphs = count;
-    auto* text = static_cast<char*>(characters);
-    for (UINT i = 0; i < count; ++i) text[i] = static_cast<char>(first + i);
-    GetCharacterPlacementA(dc, text, static_cast<int>(count), 0, &results, 0);
-    *placed = std::min(results.nGlyphs, count);
-  }
+  *placed = wide ? PlaceRange<WCHAR>(dc, characters, first, count, out)
+                 : PlaceRange<char>(dc, characters, first, count, out);
   FreeBytes(characters);
   return S_OK;
 }

@@ -7,6 +7,7 @@
 
 #include "platform/win32/codepage.h"
 #include "toolkit/common/result.h"
+#include "toolkit/font/character_placement.h"
 #include "toolkit/font/cached_font.h"
 #include "toolkit/font/text_services.h"
 
@@ -61,29 +62,9 @@ HRESULT CachedFont::AnalyseWithGdi(const void* text, INT count, bool wide, bool 
   constexpr DWORD shapingFlags =
       GCP_REORDER | GCP_USEKERNING | GCP_GLYPHSHAPE | GCP_LIGATE | GCP_DIACRITIC;
   const DWORD flags = (languageInfo & shapingFlags) | GCP_CLASSIN;
-  UINT placed = 0;
-  if (wide) {
-    GCP_RESULTSW results{};
-    results.lStructSize = sizeof(results);
-    results.lpOrder = order.Data();
-    results.lpDx = advances.Data();
-    results.lpClass = charClasses.Data();
-    results.lpGlyphs = reinterpret_cast<LPWSTR>(glyphs.Data());
-    results.nGlyphs = length;
-    GetCharacterPlacementW(dc, static_cast<LPCWSTR>(text), count, 0, &results, flags);
-    placed = results.nGlyphs;
-  } else {
-    GCP_RESULTSA results{};
-    results.lStructSize = sizeof(results);
-    results.lpOrder = order.Data();
-    results.lpDx = advances.Data();
-    results.lpClass = charClasses.Data();
-    results.lpGlyphs = reinterpret_cast<LPWSTR>(glyphs.Data());
-    results.nGlyphs = length;
-    GetCharacterPlacementA(dc, static_cast<LPCSTR>(text), count, 0, &results, flags);
-    placed = results.nGlyphs;
-  }
-  const UINT n = std::min(placed, length);
+  const PlacementArrays arrays{glyphs.Data(), order.Data(), advances.Data(), charClasses.Data()};
+  const UINT n = wide ? PlaceCharacters(dc, static_cast<const WCHAR*>(text), length, flags, arrays)
+                      : PlaceCharacters(dc, static_cast<const char*>(text), length, flags, arrays);
 
   if (FAILED(glyphOffsets.Reserve(n, false)) || FAILED(wideText.Reserve(n, false)) ||
       FAILED(words.Reserve(n + 1, false)) || FAILED(wordExtents.Reserve(n, false)) ||
