@@ -47,7 +47,12 @@ HRESULT CachedFont::AnalyseWithGdi(const void* text, INT count, bool wide, bool 
     count = narrowCount;
     wide = false;
   }
-  if (count <= 0) return E_FAIL;
+  if (count <= 0) {  // nothing survived the narrowing: no words
+    if (FAILED(words.Reserve(1, false))) return E_OUTOFMEMORY;
+    words[0] = TextWord{0, 0, 0, 0};
+    wordCount = glyphCount = 0;
+    return S_OK;
+  }
   const UINT length = static_cast<UINT>(count);
   if (FAILED(glyphs.Reserve(length, false)) || FAILED(order.Reserve(length, false)) ||
       FAILED(charClasses.Reserve(length, false)) || FAILED(advances.Reserve(length, false))) {
