@@ -2,13 +2,16 @@
 BUILD_DIR        ?= build
 SANITIZE_DIR     ?= build-sanitize
 BENCH_DIR        ?= build-bench
+FUZZ_DIR         ?= build-fuzz
+# Seconds each fuzz target runs in fuzz-smoke.
+FUZZ_SECONDS     ?= 60
 JOBS             ?= $(shell nproc)
 # CI turns warnings into errors.
 WERROR           := $(if $(filter true 1,$(CI)),ON,OFF)
 CMAKE_FLAGS      := -DMIREFELL_WERROR=$(WERROR)
 CTEST_FLAGS      := --output-on-failure --no-tests=error -j $(JOBS)
 
-.PHONY: all deps build run test test-sanitize bench assets clean
+.PHONY: all deps build run test test-sanitize bench assets fuzz-smoke clean
 
 all: build
 
@@ -43,5 +46,21 @@ assets: deps
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target mirefell-assetgen
 	./$(BUILD_DIR)/mirefell-assetgen res
 
+# Each fuzz target runs for FUZZ_SECONDS from the seeds (its findings are kept under
+# $(FUZZ_DIR)/corpus); a crash stops the run, with the input in $(FUZZ_DIR)/artifacts.
+# Warnings are judged by the gcc builds; clang's own extra ones do not stop the fuzzing.
+fuzz-smoke: deps
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIREFELL_FUZZ=ON \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DMIREFELL_WERROR=OFF
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_targets
+	@mkdir -p $(FUZZ_DIR)/artifacts
+	@for f in $(FUZZ_DIR)/fuzz/*_fuzzer; do \
+	  name=$$(basename $$f); echo "== $$name for $(FUZZ_SECONDS) s"; \
+	  mkdir -p $(FUZZ_DIR)/corpus/$$name; \
+	  $$f -max_total_time=$(FUZZ_SECONDS) -timeout=20 -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_DIR)/artifacts/$$name- \
+	    $(FUZZ_DIR)/corpus/$$name fuzz/seeds tests/data/pngsuite/png || exit 1; \
+	done
+
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR) $(FUZZ_DIR)

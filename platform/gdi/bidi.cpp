@@ -12,15 +12,24 @@ namespace {
 
 FriBidiCharType TypeOfClass(BYTE gcpClass, FriBidiCharType own) {
   switch (gcpClass) {
-    case GCPCLASS_LATIN: return FRIBIDI_TYPE_LTR;
-    case GCPCLASS_HEBREW: return FRIBIDI_TYPE_RTL;
-    case GCPCLASS_NEUTRAL: return FRIBIDI_TYPE_ON;
-    case GCPCLASS_LOCALNUMBER: return FRIBIDI_TYPE_AN;
-    case GCPCLASS_LATINNUMBER: return FRIBIDI_TYPE_EN;
-    case GCPCLASS_LATINNUMERICTERMINATOR: return FRIBIDI_TYPE_ET;
-    case GCPCLASS_LATINNUMERICSEPARATOR: return FRIBIDI_TYPE_ES;
-    case GCPCLASS_NUMERICSEPARATOR: return FRIBIDI_TYPE_CS;
-    default: return own;
+    case GCPCLASS_LATIN:
+      return FRIBIDI_TYPE_LTR;
+    case GCPCLASS_HEBREW:
+      return FRIBIDI_TYPE_RTL;
+    case GCPCLASS_NEUTRAL:
+      return FRIBIDI_TYPE_ON;
+    case GCPCLASS_LOCALNUMBER:
+      return FRIBIDI_TYPE_AN;
+    case GCPCLASS_LATINNUMBER:
+      return FRIBIDI_TYPE_EN;
+    case GCPCLASS_LATINNUMERICTERMINATOR:
+      return FRIBIDI_TYPE_ET;
+    case GCPCLASS_LATINNUMERICSEPARATOR:
+      return FRIBIDI_TYPE_ES;
+    case GCPCLASS_NUMERICSEPARATOR:
+      return FRIBIDI_TYPE_CS;
+    default:
+      return own;
   }
 }
 
@@ -28,15 +37,23 @@ FriBidiCharType TypeOfClass(BYTE gcpClass, FriBidiCharType own) {
 
 BYTE ClassOfCharacter(UINT character) {
   switch (fribidi_get_bidi_type(character)) {
-    case FRIBIDI_TYPE_LTR: return GCPCLASS_LATIN;
+    case FRIBIDI_TYPE_LTR:
+      return GCPCLASS_LATIN;
     case FRIBIDI_TYPE_RTL:
-    case FRIBIDI_TYPE_AL: return GCPCLASS_HEBREW;
-    case FRIBIDI_TYPE_EN: return GCPCLASS_LATINNUMBER;
-    case FRIBIDI_TYPE_AN: return GCPCLASS_LOCALNUMBER;
-    case FRIBIDI_TYPE_ET: return GCPCLASS_LATINNUMERICTERMINATOR;
-    case FRIBIDI_TYPE_ES: return GCPCLASS_LATINNUMERICSEPARATOR;
-    case FRIBIDI_TYPE_CS: return GCPCLASS_NUMERICSEPARATOR;
-    default: return GCPCLASS_NEUTRAL;
+    case FRIBIDI_TYPE_AL:
+      return GCPCLASS_HEBREW;
+    case FRIBIDI_TYPE_EN:
+      return GCPCLASS_LATINNUMBER;
+    case FRIBIDI_TYPE_AN:
+      return GCPCLASS_LOCALNUMBER;
+    case FRIBIDI_TYPE_ET:
+      return GCPCLASS_LATINNUMERICTERMINATOR;
+    case FRIBIDI_TYPE_ES:
+      return GCPCLASS_LATINNUMERICSEPARATOR;
+    case FRIBIDI_TYPE_CS:
+      return GCPCLASS_NUMERICSEPARATOR;
+    default:
+      return GCPCLASS_NEUTRAL;
   }
 }
 
@@ -54,8 +71,8 @@ BidiOrder ReorderParagraph(const WCHAR* text, UINT count, const std::vector<BYTE
   for (UINT i = 0; i < count && i < classes.size(); ++i) {
     types[i] = TypeOfClass(classes[i], types[i]);
   }
-  fribidi_get_bracket_types(characters.data(), static_cast<FriBidiStrIndex>(count),
-                            types.data(), brackets.data());
+  fribidi_get_bracket_types(characters.data(), static_cast<FriBidiStrIndex>(count), types.data(),
+                            brackets.data());
   std::vector<FriBidiLevel> levels(count);
   FriBidiParType direction = rightToLeftParagraph ? FRIBIDI_PAR_RTL : FRIBIDI_PAR_LTR;
   if (fribidi_get_par_embedding_levels_ex(types.data(), brackets.data(),

@@ -87,14 +87,13 @@ UINT SetTextAlign(HDC dc, UINT align) {
 }
 
 int SetBkMode(HDC dc, int mode) {
-  return Exchange(dc, &gdi::DcObject::backgroundMode, mode,
-                  mode == TRANSPARENT || mode == OPAQUE, 0);
+  return Exchange(dc, &gdi::DcObject::backgroundMode, mode, mode == TRANSPARENT || mode == OPAQUE,
+                  0);
 }
 
 // Only plain RGB colours: palette-relative and palette-index values are refused.
 COLORREF SetBkColor(HDC dc, COLORREF colour) {
-  return Exchange(dc, &gdi::DcObject::backgroundColour, colour, (colour >> 24) == 0,
-                  CLR_INVALID);
+  return Exchange(dc, &gdi::DcObject::backgroundColour, colour, (colour >> 24) == 0, CLR_INVALID);
 }
 
 COLORREF SetTextColor(HDC dc, COLORREF colour) {

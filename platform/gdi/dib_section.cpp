@@ -18,8 +18,8 @@ bool IsSupported(const BITMAPINFOHEADER& header) {
   if (header.biPlanes != 1 || header.biBitCount != 32 || header.biCompression != BI_RGB) {
     return false;
   }
-  const long long rows = header.biHeight < 0 ? -static_cast<long long>(header.biHeight)
-                                             : header.biHeight;
+  const long long rows =
+      header.biHeight < 0 ? -static_cast<long long>(header.biHeight) : header.biHeight;
   return static_cast<long long>(header.biWidth) * 4 * rows <= kLongMax;
 }
 
@@ -58,8 +58,8 @@ int GetBitmapObject(const gdi::BitmapObject& bitmap, int size, LPVOID buffer) {
 
 }  // namespace
 
-HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits,
-                         HANDLE section, DWORD offset) {
+HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
+                         DWORD offset) {
   if (bits != nullptr) *bits = nullptr;
   if (dc != nullptr && gdi::LookUpDc(dc) == nullptr) return nullptr;
   if (info == nullptr || section != nullptr || offset != 0) return nullptr;
@@ -68,8 +68,8 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits
   gdi::BitmapObject bitmap;
   bitmap.header = info->bmiHeader;
   bitmap.width = info->bmiHeader.biWidth;
-  bitmap.height = info->bmiHeader.biHeight < 0 ? -info->bmiHeader.biHeight
-                                               : info->bmiHeader.biHeight;
+  bitmap.height =
+      info->bmiHeader.biHeight < 0 ? -info->bmiHeader.biHeight : info->bmiHeader.biHeight;
   bitmap.stride = bitmap.width * 4;
   const std::size_t bytes = static_cast<std::size_t>(bitmap.stride) * bitmap.height;
   bitmap.pixels.reset(new (std::nothrow) std::uint8_t[bytes]());

@@ -42,8 +42,8 @@ LONG Round(double value) { return static_cast<LONG>(std::lround(value)); }
 
 // The weights of the lower-case letters a to z and the space in the average character width
 // as the OS/2 table defined it before its version 3.
-constexpr int kLetterWeights[27] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3,  6,  35, 20, 56,
-                                    56, 17, 4,  49, 56, 71,  31, 10, 18, 3,  18, 2,  166};
+constexpr int kLetterWeights[27] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3, 6,  35, 20, 56,
+                                    56, 17, 4,  49, 56,  71, 31, 10, 18, 3, 18, 2,  166};
 
 double WeightedLetterWidth(FT_Face face) {
   double sum = 0;
@@ -150,8 +150,8 @@ std::vector<WCRANGE> MappedRanges(FT_Face face) {
   for (FT_ULong code = FT_Get_First_Char(face, &glyph); glyph != 0 && code <= 0xFFFF;
        code = FT_Get_Next_Char(face, code, &glyph)) {
     WCRANGE* last = ranges.empty() ? nullptr : &ranges.back();
-    const bool continues = last != nullptr && last->wcLow + FT_ULong{last->cGlyphs} == code &&
-                           last->cGlyphs < 0xFFFF;
+    const bool continues =
+        last != nullptr && last->wcLow + FT_ULong{last->cGlyphs} == code && last->cGlyphs < 0xFFFF;
     if (continues) {
       ++last->cGlyphs;
     } else {
@@ -161,8 +161,8 @@ std::vector<WCRANGE> MappedRanges(FT_Face face) {
   return ranges;
 }
 
-TEXTMETRICW MeasureFace(FT_Face face, const LOGFONTW& logFont, const FaceSize& size,
-                        bool slanted, const std::vector<WCRANGE>& ranges) {
+TEXTMETRICW MeasureFace(FT_Face face, const LOGFONTW& logFont, const FaceSize& size, bool slanted,
+                        const std::vector<WCRANGE>& ranges) {
   const double unitsPerEm = face->units_per_EM;
   const double scaleY = size.emY / unitsPerEm;
   const double scaleX = size.emX / unitsPerEm;
@@ -170,8 +170,8 @@ TEXTMETRICW MeasureFace(FT_Face face, const LOGFONTW& logFont, const FaceSize& s
   TEXTMETRICW tm{};
   tm.tmDescent = Round(extent.descent * scaleY);
   // A cell height asked for is the height given, whatever the rounding of its parts.
-  tm.tmAscent = logFont.lfHeight > 0 ? logFont.lfHeight - tm.tmDescent
-                                     : Round(extent.ascent * scaleY);
+  tm.tmAscent =
+      logFont.lfHeight > 0 ? logFont.lfHeight - tm.tmDescent : Round(extent.ascent * scaleY);
   tm.tmHeight = tm.tmAscent + tm.tmDescent;
   tm.tmInternalLeading = std::max<LONG>(0, tm.tmHeight - Round(size.emY));
   const auto* hhea = static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(face, FT_SFNT_HHEA));

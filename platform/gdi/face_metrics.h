@@ -24,7 +24,7 @@ std::optional<FaceSize> SizeFor(FT_Face face, const LOGFONTW& logFont);
 std::vector<WCRANGE> MappedRanges(FT_Face face);
 // The face's TEXTMETRICW at the given size; italic is set when the face is italic or slanted
 // on the LOGFONT's request.
-TEXTMETRICW MeasureFace(FT_Face face, const LOGFONTW& logFont, const FaceSize& size,
-                        bool slanted, const std::vector<WCRANGE>& ranges);
+TEXTMETRICW MeasureFace(FT_Face face, const LOGFONTW& logFont, const FaceSize& size, bool slanted,
+                        const std::vector<WCRANGE>& ranges);
 
 }  // namespace gdi

@@ -33,15 +33,24 @@ struct StyleWord {
 };
 
 constexpr StyleWord kStyleWords[] = {
-    {"italic", FW_DONTCARE, true},     {"oblique", FW_DONTCARE, true},
-    {"thin", FW_THIN, false},          {"extralight", FW_EXTRALIGHT, false},
-    {"ultralight", FW_ULTRALIGHT, false}, {"light", FW_LIGHT, false},
-    {"regular", FW_NORMAL, false},     {"normal", FW_NORMAL, false},
-    {"book", FW_NORMAL, false},        {"roman", FW_NORMAL, false},
-    {"medium", FW_MEDIUM, false},      {"semibold", FW_SEMIBOLD, false},
-    {"demibold", FW_DEMIBOLD, false},  {"bold", FW_BOLD, false},
-    {"extrabold", FW_EXTRABOLD, false}, {"ultrabold", FW_ULTRABOLD, false},
-    {"heavy", FW_HEAVY, false},        {"black", FW_BLACK, false},
+    {"italic", FW_DONTCARE, true},
+    {"oblique", FW_DONTCARE, true},
+    {"thin", FW_THIN, false},
+    {"extralight", FW_EXTRALIGHT, false},
+    {"ultralight", FW_ULTRALIGHT, false},
+    {"light", FW_LIGHT, false},
+    {"regular", FW_NORMAL, false},
+    {"normal", FW_NORMAL, false},
+    {"book", FW_NORMAL, false},
+    {"roman", FW_NORMAL, false},
+    {"medium", FW_MEDIUM, false},
+    {"semibold", FW_SEMIBOLD, false},
+    {"demibold", FW_DEMIBOLD, false},
+    {"bold", FW_BOLD, false},
+    {"extrabold", FW_EXTRABOLD, false},
+    {"ultrabold", FW_ULTRABOLD, false},
+    {"heavy", FW_HEAVY, false},
+    {"black", FW_BLACK, false},
 };
 
 std::string Lower(std::string text) {
@@ -96,19 +105,23 @@ int OpenTypeWeight(LONG requested, const Style& style) {
 const char* GenericFamily(BYTE pitchAndFamily) {
   if ((pitchAndFamily & 0x03) == FIXED_PITCH) return "monospace";
   switch (pitchAndFamily & 0xF0) {
-    case FF_ROMAN: return "serif";
-    case FF_MODERN: return "monospace";
-    case FF_SCRIPT: return "cursive";
-    case FF_DECORATIVE: return "fantasy";
-    default: return "sans-serif";
+    case FF_ROMAN:
+      return "serif";
+    case FF_MODERN:
+      return "monospace";
+    case FF_SCRIPT:
+      return "cursive";
+    case FF_DECORATIVE:
+      return "fantasy";
+    default:
+      return "sans-serif";
   }
 }
 
 Pattern MakePattern(const std::string& family, const LOGFONTW& logFont, const Style& style) {
   Pattern pattern(FcPatternCreate());
   if (!pattern) return nullptr;
-  FcPatternAddString(pattern.get(), FC_FAMILY,
-                     reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   FcPatternAddInteger(pattern.get(), FC_WEIGHT,
                       FcWeightFromOpenType(OpenTypeWeight(logFont.lfWeight, style)));
   const bool italic = logFont.lfItalic != 0 || style.italic;
@@ -125,8 +138,7 @@ std::vector<std::string> StrongFamilies(FcPattern* pattern) {
   std::vector<std::string> families;
   FcValue value;
   FcValueBinding binding;
-  for (int i = 0; FcPatternGetWithBinding(pattern, FC_FAMILY, i, &value, &binding) ==
-                  FcResultMatch;
+  for (int i = 0; FcPatternGetWithBinding(pattern, FC_FAMILY, i, &value, &binding) == FcResultMatch;
        ++i) {
     if (binding == FcValueBindingStrong && value.type == FcTypeString) {
       families.push_back(Lower(reinterpret_cast<const char*>(value.u.s)));

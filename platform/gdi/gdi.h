@@ -49,8 +49,8 @@ int GetObjectW(HGDIOBJ object, int size, LPVOID buffer);
 
 // 32 bits per pixel, BI_RGB, top-down (negative height) or bottom-up; no file sections.
 // *bits receives the pixels (null on failure); they live until the bitmap is deleted.
-HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits,
-                         HANDLE section, DWORD offset);
+HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
+                         DWORD offset);
 
 // Each setter returns the previous value; on failure 0 (SetMapMode, SetBkMode),
 // GDI_ERROR (SetTextAlign) or CLR_INVALID (the colours). Only MM_TEXT is accepted.
@@ -71,8 +71,8 @@ BOOL MoveToEx(HDC dc, int x, int y, POINT* previous);
 // to the selected bitmap; the ANSI form takes Windows-1252 characters (or byte glyph indices).
 BOOL ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR text, UINT count,
                  const INT* dx);
-BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text,
-                 UINT count, const INT* dx);
+BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count,
+                 const INT* dx);
 
 // --- Glyph queries ---------------------------------------------------------------------------
 
@@ -92,10 +92,10 @@ DWORD GetFontLanguageInfo(HDC dc);
 // text is reordered by the Unicode bidirectional algorithm (paragraph direction from the
 // GCPCLASS_PREBOUND* bits of lpClass[0] under GCP_CLASSIN, else from TA_RTLREADING).
 // Returns the text's width in the low word and its height in the high word; 0 on failure.
-DWORD GetCharacterPlacementA(HDC dc, LPCSTR text, int count, int maxExtent,
-                             GCP_RESULTSA* results, DWORD flags);
-DWORD GetCharacterPlacementW(HDC dc, LPCWSTR text, int count, int maxExtent,
-                             GCP_RESULTSW* results, DWORD flags);
+DWORD GetCharacterPlacementA(HDC dc, LPCSTR text, int count, int maxExtent, GCP_RESULTSA* results,
+                             DWORD flags);
+DWORD GetCharacterPlacementW(HDC dc, LPCWSTR text, int count, int maxExtent, GCP_RESULTSW* results,
+                             DWORD flags);
 
 namespace gdi {
 

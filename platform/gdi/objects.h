@@ -18,7 +18,7 @@ struct FontObject {
 };
 
 struct BitmapObject {
-  BITMAPINFOHEADER header{};          // as created (biHeight < 0: top row first)
+  BITMAPINFOHEADER header{};               // as created (biHeight < 0: top row first)
   std::unique_ptr<std::uint8_t[]> pixels;  // null for the default 1 x 1 placeholder
   LONG width = 1;
   LONG height = 1;  // rows, positive

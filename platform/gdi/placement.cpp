@@ -13,7 +13,7 @@ namespace {
 // Everything the call can report, before it is copied into the caller's arrays.
 struct Layout {
   std::vector<WCHAR> displayText;
-  std::vector<WORD> glyphs;  // display order
+  std::vector<WORD> glyphs;   // display order
   std::vector<int> advances;  // display order
   std::vector<UINT> order;    // display position of each character
   std::vector<int> caret;     // leading edge of each character
@@ -31,8 +31,7 @@ UINT Capacity(UINT count, const GCP_RESULTSW* results) {
 }
 
 // With GCP_MAXEXTENT only the characters whose widths add up to at most maxExtent count.
-UINT FittingCount(gdi::FontFace& face, const WCHAR* text, UINT count, int maxExtent,
-                  DWORD flags) {
+UINT FittingCount(gdi::FontFace& face, const WCHAR* text, UINT count, int maxExtent, DWORD flags) {
   if ((flags & GCP_MAXEXTENT) == 0 || maxExtent < 0) return count;
   long long width = 0;
   for (UINT i = 0; i < count; ++i) {
@@ -141,13 +140,13 @@ DWORD Place(HDC dc, const WCHAR* text, int count, int maxExtent, GCP_RESULTSW* r
 
 }  // namespace
 
-DWORD GetCharacterPlacementW(HDC dc, LPCWSTR text, int count, int maxExtent,
-                             GCP_RESULTSW* results, DWORD flags) {
+DWORD GetCharacterPlacementW(HDC dc, LPCWSTR text, int count, int maxExtent, GCP_RESULTSW* results,
+                             DWORD flags) {
   return Place(dc, text, count, maxExtent, results, flags);
 }
 
-DWORD GetCharacterPlacementA(HDC dc, LPCSTR text, int count, int maxExtent,
-                             GCP_RESULTSA* results, DWORD flags) {
+DWORD GetCharacterPlacementA(HDC dc, LPCSTR text, int count, int maxExtent, GCP_RESULTSA* results,
+                             DWORD flags) {
   if (text == nullptr || count <= 0) return 0;
   std::vector<WCHAR> wide(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
@@ -157,8 +156,9 @@ DWORD GetCharacterPlacementA(HDC dc, LPCSTR text, int count, int maxExtent,
   // The same record with a wide output string, narrowed afterwards.
   std::vector<WCHAR> output(results->lpOutString != nullptr ? wide.size() : 0);
   GCP_RESULTSW wideResults = {results->lStructSize, output.empty() ? nullptr : output.data(),
-                              results->lpOrder, results->lpDx, results->lpCaretPos,
-                              results->lpClass, results->lpGlyphs, results->nGlyphs,
+                              results->lpOrder,     results->lpDx,
+                              results->lpCaretPos,  results->lpClass,
+                              results->lpGlyphs,    results->nGlyphs,
                               results->nMaxFit};
   const DWORD extent = Place(dc, wide.data(), count, maxExtent, &wideResults, flags);
   if (extent == 0) return 0;

@@ -45,7 +45,8 @@ void Blend(const gdi::BitmapObject& bitmap, const gdi::GlyphImage& glyph, int x0
     if (y < clip.top || y >= clip.bottom) continue;
     for (int column = 0; column < glyph.width; ++column) {
       const long long x = static_cast<long long>(x0) + column;
-      const unsigned coverage = glyph.coverage[static_cast<std::size_t>(row) * glyph.width + column];
+      const unsigned coverage =
+          glyph.coverage[static_cast<std::size_t>(row) * glyph.width + column];
       if (coverage == 0 || x < clip.left || x >= clip.right) continue;
       std::uint8_t* pixel = bitmap.Pixel(static_cast<LONG>(x), static_cast<LONG>(y));
       pixel[0] = Mix(pixel[0], GetBValue(colour), coverage);
@@ -97,14 +98,13 @@ Placement Place(gdi::DcObject& context, const TEXTMETRICW& metrics, int x, int y
   return placement;
 }
 
-void PaintBackground(const gdi::DcObject& context, const gdi::BitmapObject& bitmap,
-                     UINT options, const RECT* rect, const RECT& clip, const Placement& text,
-                     LONG cellHeight) {
+void PaintBackground(const gdi::DcObject& context, const gdi::BitmapObject& bitmap, UINT options,
+                     const RECT* rect, const RECT& clip, const Placement& text, LONG cellHeight) {
   const RECT whole = {0, 0, bitmap.width, bitmap.height};
   const bool opaqueRect = (options & ETO_OPAQUE) != 0 && rect != nullptr;
   if (opaqueRect) Fill(bitmap, Intersection(*rect, whole), context.backgroundColour);
-  const bool opaqueCells = context.backgroundMode == OPAQUE ||
-                           ((options & ETO_OPAQUE) != 0 && rect == nullptr);
+  const bool opaqueCells =
+      context.backgroundMode == OPAQUE || ((options & ETO_OPAQUE) != 0 && rect == nullptr);
   if (!opaqueCells) return;
   const RECT cells = {std::min(text.left, text.left + text.width), text.top,
                       std::max(text.left, text.left + text.width), text.top + cellHeight};
@@ -145,8 +145,8 @@ BOOL DrawGlyphs(HDC dc, int x, int y, UINT options, const RECT* rect,
 
 }  // namespace
 
-BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text,
-                 UINT count, const INT* dx) {
+BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count,
+                 const INT* dx) {
   if (count != 0 && text == nullptr) return FALSE;
   const gdi::FontFace* face = gdi::FaceOfDc(dc);
   if (face == nullptr) return FALSE;

@@ -42,8 +42,9 @@ struct PngSession {
   png_structp png = nullptr;
   png_infop info = nullptr;
   png_bytep* rowPointers = nullptr;
-  // PLTE as stored in the file: libpng corrects its own copy for gamma in place once the
-  // transformations start, and the palette's gamma table is applied here instead.
+  // PLTE as stored in the file, taken before the transformations start: libpng then corrects
+  // its own copy for gamma in place, and the palette's gamma table applied to that copy would
+  // correct the colours twice.
   png_color filePalette[PNG_MAX_PALETTE_LENGTH] = {};
   int filePaletteCount = 0;
   bool gammaRequested = false;

@@ -97,7 +97,13 @@ void AddArm(PartList& parts, const Limb& arm) {
     FillEllipse(c, P(arm.root).x, P(arm.root).y - 6, 6, 2.5f, kMoss.base);
     Rod(c, P(arm.root), P(arm.joint), 7.5f, kGolem);
     Rod(c, P(arm.joint), P(arm.end), 8.5f, kGolem);
-    Ball(c, P(arm.end), 9.5f, 9, kGolem);
+    const Vec2 fist = P(arm.end);
+    Ball(c, fist, 9.5f, 9, kGolem);
+    // Knuckles: three seams across the front of the fist.
+    for (int k = -1; k <= 1; ++k) {
+      const int x = int(fist.x) + 3 * k;
+      Line(c, x, int(fist.y) + 2, x, int(fist.y) + 5, kGolem.dark);
+    }
   });
 }
 
@@ -124,8 +130,7 @@ void DrawShock(Canvas& frame, float t) {
     const float y = cy - 4 - 26 * t * (1 - t) * 2 - float(k % 3) * 2;
     ShadeEllipse(stones, x, y, 2.5f, 2, kStone);
   }
-  Outline(stones, kInk);
-  frame.Stamp(stones, 0, 0);
+  StampOutlined(frame, stones, kInk);
 }
 
 void DrawBossFrame(Canvas& frame, const BossPose& pose) {
@@ -160,8 +165,7 @@ void DrawBossFrame(Canvas& frame, const BossPose& pose) {
   }
   Canvas figure(kFrameSize, kFrameSize);
   parts.DrawAll(figure);
-  Outline(figure, kInk);
-  frame.Stamp(figure, 0, 0);
+  StampOutlined(frame, figure, kInk);
 }
 
 BossPose Stride(int i) {
@@ -205,11 +209,7 @@ BossPose Smash(int i) {
 }  // namespace
 
 Canvas DrawBoss(bool attacking) {
-  std::vector<Canvas> frames;
-  for (int i = 0; i < kActionFrames; ++i) {
-    Canvas frame(kFrameSize, kFrameSize);
+  return DrawStrip(kActionFrames, [attacking](Canvas& frame, int i) {
     DrawBossFrame(frame, attacking ? Smash(i) : Stride(i));
-    frames.push_back(frame);
-  }
-  return AssembleStrip(frames);
+  });
 }

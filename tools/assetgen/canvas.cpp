@@ -31,12 +31,3 @@ void Canvas::Stamp(const Canvas& layer, int x, int y) {
     }
   }
 }
-
-void Canvas::StampMirrored(const Canvas& layer, int x, int y) {
-  for (int ly = 0; ly < layer.height(); ++ly) {
-    for (int lx = 0; lx < layer.width(); ++lx) {
-      const Rgba c = layer.Get(layer.width() - 1 - lx, ly);
-      if (c.opaque()) Set(x + lx, y + ly, c);
-    }
-  }
-}

@@ -37,8 +37,6 @@ class Canvas {
 
   // Copies the opaque pixels of `layer` with its top-left corner at (x, y).
   void Stamp(const Canvas& layer, int x, int y);
-  // The same, mirrored left to right.
-  void StampMirrored(const Canvas& layer, int x, int y);
 
   const std::vector<Rgba>& pixels() const { return pixels_; }
 

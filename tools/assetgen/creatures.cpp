@@ -103,8 +103,7 @@ void DrawBlob(Canvas& frame, const BlobLook& look, const BlobPose& pose) {
     Line(body, int(cx) - 2, int(my), int(cx) - 1, int(my) + 1, kInk);
     Line(body, int(cx), int(my) + 1, int(cx) + 2, int(my), kInk);
   }
-  Outline(body, kInk);
-  frame.Stamp(body, 0, 0);
+  StampOutlined(frame, body, kInk);
 }
 
 // Droplets thrown up and out to both sides by a landing: t from 0 (impact) to 1.
@@ -120,8 +119,7 @@ void Splash(Canvas& frame, const Ramp& ramp, float t, float reach) {
       ShadeEllipse(drops, x, y, r, r, ramp);
     }
   }
-  Outline(drops, kInk);
-  frame.Stamp(drops, 0, 0);
+  StampOutlined(frame, drops, kInk);
 }
 
 constexpr BlobLook kBlueLook{kBlueSlime, kEye, true, false};
@@ -241,8 +239,7 @@ void DrawFlowerFrame(Canvas& frame, const FlowerPose& pose) {
       plant.Set(tx, int(m.y + mh - 1), kWhite);
     }
   }
-  Outline(plant, kInk);
-  frame.Stamp(plant, 0, 0);
+  StampOutlined(frame, plant, kInk);
 }
 
 FlowerPose FlowerShuffle(int i) {
@@ -271,35 +268,24 @@ FlowerPose FlowerBite(int i) {
   return p;
 }
 
-template <typename Draw>
-Canvas Strip(Draw draw) {
-  std::vector<Canvas> frames;
-  for (int i = 0; i < kActionFrames; ++i) {
-    Canvas frame(kFrameSize, kFrameSize);
-    draw(frame, i);
-    frames.push_back(frame);
-  }
-  return AssembleStrip(frames);
-}
-
 }  // namespace
 
 Canvas DrawBlueSlime(bool attacking) {
-  return Strip([attacking](Canvas& frame, int i) {
+  return DrawStrip(kActionFrames, [attacking](Canvas& frame, int i) {
     DrawBlob(frame, kBlueLook, attacking ? BlueLunge(i) : BlueHop(i));
     if (attacking && i >= 7 && i <= 10) Splash(frame, kBlueSlime, float(i - 7) / 3, 22);
   });
 }
 
 Canvas DrawMudSlime(bool attacking) {
-  return Strip([attacking](Canvas& frame, int i) {
+  return DrawStrip(kActionFrames, [attacking](Canvas& frame, int i) {
     DrawBlob(frame, kMudLook, attacking ? MudSlam(i) : MudOoze(i));
     if (attacking && i >= 6 && i <= 10) Splash(frame, kMudSlime, float(i - 6) / 4, 30);
   });
 }
 
 Canvas DrawFlower(bool attacking) {
-  return Strip([attacking](Canvas& frame, int i) {
+  return DrawStrip(kActionFrames, [attacking](Canvas& frame, int i) {
     DrawFlowerFrame(frame, attacking ? FlowerBite(i) : FlowerShuffle(i));
   });
 }

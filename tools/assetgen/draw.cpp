@@ -183,6 +183,11 @@ void Outline(Canvas& layer, Rgba colour) {
   }
 }
 
+void StampOutlined(Canvas& target, Canvas layer, Rgba ink) {
+  Outline(layer, ink);
+  target.Stamp(layer, 0, 0);
+}
+
 void InnerRim(Canvas& layer, Rgba colour) {
   const Canvas before = layer;
   for (int y = 0; y < layer.height(); ++y) {

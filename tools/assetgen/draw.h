@@ -44,6 +44,8 @@ void DitherEllipse(Canvas& c, float cx, float cy, float rx, float ry, Rgba colou
 
 // Rings every opaque region with `colour` on the transparent pixels that touch it side-on.
 void Outline(Canvas& layer, Rgba colour);
+// Rings `layer`'s shapes with `ink` and lays them over `target`.
+void StampOutlined(Canvas& target, Canvas layer, Rgba ink);
 // Paints, in `colour`, the opaque pixels that border a transparent one: a part's own rim,
 // drawn before the part joins a figure so that overlapping parts stay apart.
 void InnerRim(Canvas& layer, Rgba colour);

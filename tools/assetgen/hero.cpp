@@ -212,8 +212,7 @@ void DrawHero(Canvas& frame, int direction, const HeroPose& pose) {
 
   Canvas figure(kFrameSize, kFrameSize);
   parts.DrawAll(figure);
-  Outline(figure, kInk);
-  frame.Stamp(figure, 0, 0);
+  StampOutlined(frame, figure, kInk);
 }
 
 constexpr Local kGuardHand{5, 10, 23};
@@ -289,21 +288,13 @@ HeroPose StrikePose(int frame) {
 }  // namespace
 
 Canvas DrawHeroWalk(int facing) {
-  std::vector<Canvas> frames;
-  for (int i = 0; i < kWalkFrames; ++i) {
-    Canvas frame(kFrameSize, kFrameSize);
+  return DrawStrip(kWalkFrames, [facing](Canvas& frame, int i) {
     DrawHero(frame, facing, WalkPose(i));
-    frames.push_back(frame);
-  }
-  return AssembleStrip(frames);
+  });
 }
 
 Canvas DrawHeroAttack(int facing) {
-  std::vector<Canvas> frames;
-  for (int i = 0; i < kActionFrames; ++i) {
-    Canvas frame(kFrameSize, kFrameSize);
+  return DrawStrip(kActionFrames, [facing](Canvas& frame, int i) {
     DrawHero(frame, facing, StrikePose(i));
-    frames.push_back(frame);
-  }
-  return AssembleStrip(frames);
+  });
 }

@@ -13,6 +13,16 @@ Canvas AssembleStrip(const std::vector<Canvas>& frames) {
   return strip;
 }
 
+Canvas DrawStrip(int count, const std::function<void(Canvas&, int)>& draw) {
+  std::vector<Canvas> frames;
+  for (int i = 0; i < count; ++i) {
+    Canvas frame(kFrameSize, kFrameSize);
+    draw(frame, i);
+    frames.push_back(frame);
+  }
+  return AssembleStrip(frames);
+}
+
 Canvas Crop(const Canvas& picture, int left, int top, int width, int height) {
   Canvas part(width, height);
   for (int y = 0; y < height; ++y) {

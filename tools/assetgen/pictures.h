@@ -6,6 +6,7 @@
 // frames whose floor diamond has its top vertex at (64, 96).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,8 @@ Canvas DrawVictory();
 
 // Frames in strip order, laid out eight to a row.
 Canvas AssembleStrip(const std::vector<Canvas>& frames);
+// A strip of `count` frames, frame i drawn by draw(frame, i) on a clear 128 x 128 canvas.
+Canvas DrawStrip(int count, const std::function<void(Canvas&, int)>& draw);
 // A part of a picture.
 Canvas Crop(const Canvas& picture, int left, int top, int width, int height);
 

@@ -256,8 +256,7 @@ void Oak(Canvas& f) {
       tree.Set(x + 1, y + 1, kLeaves.shade);
     }
   }
-  Outline(tree, kInk);
-  f.Stamp(tree, 0, 0);
+  StampOutlined(f, tree, kInk);
 }
 
 void Pine(Canvas& f) {
@@ -295,8 +294,7 @@ void Pine(Canvas& f) {
     InnerRim(tier, kPineNeedles.dark);
     tree.Stamp(tier, 0, 0);
   }
-  Outline(tree, kInk);
-  f.Stamp(tree, 0, 0);
+  StampOutlined(f, tree, kInk);
 }
 
 void Boulder(Canvas& f) {
@@ -312,8 +310,7 @@ void Boulder(Canvas& f) {
   Line(rock, 72, 100, 80, 106, kStone.dark);
   FillEllipse(rock, 50, 92, 3, 2, kMoss.light);
   FillEllipse(rock, 46, 94, 2, 1.5f, kMoss.base);
-  Outline(rock, kInk);
-  f.Stamp(rock, 0, 0);
+  StampOutlined(f, rock, kInk);
 }
 
 void Bush(Canvas& f) {
@@ -328,8 +325,7 @@ void Bush(Canvas& f) {
     bush.Set(int(b.x) + 1, int(b.y), Hex(0x8C1830));
     bush.Set(int(b.x), int(b.y) - 1, Hex(0xFF8A8A));
   }
-  Outline(bush, kInk);
-  f.Stamp(bush, 0, 0);
+  StampOutlined(f, bush, kInk);
 }
 
 // A block of masonry over the whole diamond, built column by column so its height can vary:
@@ -369,8 +365,7 @@ void RuinedWall(Canvas& f) {
   // A crack down the right face.
   Line(wall, 76, 98, 79, 106, kStone.dark);
   Line(wall, 79, 106, 77, 112, kStone.dark);
-  Outline(wall, kInk);
-  f.Stamp(wall, 0, 0);
+  StampOutlined(f, wall, kInk);
 }
 
 // A fluted column on a square plinth, snapped off at a slant.
@@ -403,8 +398,7 @@ void BrokenPillar(Canvas& f) {
   }
   FillEllipse(pillar, 58, 84, 2, 3, kMoss.base);
   FillEllipse(pillar, 70, 96, 2, 1.5f, kMoss.light);
-  Outline(pillar, kInk);
-  f.Stamp(pillar, 0, 0);
+  StampOutlined(f, pillar, kInk);
 }
 
 // Rings on water: mostly clear, so the water floor shows; the obstacle keeps walkers out.
@@ -446,8 +440,7 @@ void DeadTree(Canvas& f) {
   DeadBranch(tree, {kFootX + 2, 80}, 0.7f, 22, 3.5f, 2, 9);
   // A hollow in the trunk.
   FillEllipse(tree, 63, 94, 2, 3, kMirePool.dark);
-  Outline(tree, kInk);
-  f.Stamp(tree, 0, 0);
+  StampOutlined(f, tree, kInk);
 }
 
 struct TileFrame {

@@ -26,8 +26,7 @@ HBITMAP MakeSurface(int width, int height, void** bits) {
   return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
 }
 
-TextDc::TextDc(const std::u16string& face, LONG height, int width, int heightPixels,
-               BYTE quality) {
+TextDc::TextDc(const std::u16string& face, LONG height, int width, int heightPixels, BYTE quality) {
   Make(MakeLogFont(face, height, FW_DONTCARE, FALSE, quality), width, heightPixels);
 }
 

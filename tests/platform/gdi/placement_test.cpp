@@ -78,8 +78,8 @@ TEST(CharacterPlacement, HebrewLettersAreClassTwoAndReversed) {
   }
   // The leading edge of a right-to-left letter is its right edge: the first letter's is
   // the whole width.
-  EXPECT_EQ(placement.caret[0], placement.dx[0] + placement.dx[1] + placement.dx[2] +
-                                    placement.dx[3]);
+  EXPECT_EQ(placement.caret[0],
+            placement.dx[0] + placement.dx[1] + placement.dx[2] + placement.dx[3]);
 }
 
 TEST(CharacterPlacement, WithoutReorderingClassesStillTell) {
@@ -126,8 +126,8 @@ TEST(CharacterPlacement, ParagraphDirectionFromTheFirstClass) {
 TEST(CharacterPlacement, ClassesGivenInOverrideTheCharacters) {
   TextDc text(u"Arial", 18);
   Placement placement(3);
-  placement.classes = {static_cast<char>(GCPCLASS_PREBOUNDLTR | GCPCLASS_HEBREW),
-                       GCPCLASS_HEBREW, GCPCLASS_HEBREW};
+  placement.classes = {static_cast<char>(GCPCLASS_PREBOUNDLTR | GCPCLASS_HEBREW), GCPCLASS_HEBREW,
+                       GCPCLASS_HEBREW};
   ASSERT_NE(placement.Run(text.dc(), u"abc", GCP_REORDER | GCP_CLASSIN), 0u);
   EXPECT_EQ(placement.order, (std::vector<UINT>{2, 1, 0}));
   EXPECT_EQ(placement.classes, (std::vector<char>{2, 2, 2}));

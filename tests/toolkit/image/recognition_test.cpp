@@ -177,14 +177,4 @@ TEST(DecodedImageTree, BorrowedPixelsStayWithTheirOwner) {
   EXPECT_EQ(4u, head.width);
 }
 
-TEST(DecodedImageTree, PseudoFormatsAreReportedAsTheirEightBitFormats) {
-  DecodedImage head;
-  head.format = FMT_A16L16;
-  EXPECT_EQ(D3DFMT_A8L8, DescribeImage(head).Format);
-  head.format = FMT_R16G16B16;
-  EXPECT_EQ(D3DFMT_R8G8B8, DescribeImage(head).Format);
-  head.format = D3DFMT_A16B16G16R16;
-  EXPECT_EQ(D3DFMT_A16B16G16R16, DescribeImage(head).Format);
-}
-
 }  // namespace

@@ -281,6 +281,35 @@ TEST(HeroFacingTest, TheFaceTurnsWithTheFacing) {
   EXPECT_EQ(eyes, 0) << "facing 6 walks away from the viewer";
 }
 
+// His right hand holds the sword: on the screen's left while he faces down-right or down-left
+// (2, 4), on its right while he turns away up-right or up-left (0, 6).
+double MeanSteelX(int facing) {
+  const SheetRow& row = kSheetTable[1 + facing / 2];
+  const FilePicture picture = ReadPicture(row.file);
+  const Ramp& steel = palette::kSteel;
+  long sum = 0, count = 0;
+  for (int i = 0; i < row.frameCount; ++i) {
+    const Frame f = FrameOf(picture, row, i);
+    for (int y = 0; y < 128; ++y)
+      for (int x = 0; x < 128; ++x) {
+        const Rgba p = f.At(x, y);
+        if (p == steel.shade || p == steel.base || p == steel.light) {
+          sum += x;
+          ++count;
+        }
+      }
+  }
+  EXPECT_GT(count, 0) << "no blade in facing " << facing;
+  return count > 0 ? double(sum) / double(count) : 64;
+}
+
+TEST(HeroFacingTest, TheSwordStaysInTheRightHand) {
+  EXPECT_LT(MeanSteelX(2), 64.0);
+  EXPECT_LT(MeanSteelX(4), 64.0);
+  EXPECT_GT(MeanSteelX(0), 64.0);
+  EXPECT_GT(MeanSteelX(6), 64.0);
+}
+
 }  // namespace
 
 // Names a row in failure messages by its file.
