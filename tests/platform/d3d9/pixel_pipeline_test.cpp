@@ -1,10 +1,10 @@
 // The pixel pipeline's shortcuts for the sprite's usual states (texel times diffuse, source-alpha
 // blending) give exactly what the general operations give.
+#include "platform/d3d9/raster/pixel_pipeline.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
-
-#include "platform/d3d9/raster/pixel_pipeline.h"
 
 namespace {
 
@@ -47,7 +47,8 @@ TEST(PixelPipeline, SpriteShortcutsEqualTheGeneralOperations) {
         texel = (texel & 0x00FFFFFF) | (alpha << 24);
         for (std::uint32_t diffuse : colours) {
           const std::uint32_t combined = fast.Combine(texel, diffuse);
-          ASSERT_EQ(general.Combine(texel, diffuse), combined) << std::hex << texel << " " << diffuse;
+          ASSERT_EQ(general.Combine(texel, diffuse), combined)
+              << std::hex << texel << " " << diffuse;
           for (std::uint32_t target : colours) {
             std::uint32_t a = target, b = target;
             fast.Write(&a, combined);

@@ -157,8 +157,7 @@ TEST_F(FontTest, EveryRefusedAllocationFailsCleanly) {
   for (int allowed = 0;; ++allowed) {
     ID3DXFont* font = nullptr;
     testing_hooks::FailAllocationAfter(allowed);
-    const HRESULT result =
-        D3DXCreateFontA(device, 18, 0, 0, 0, FALSE, 0, 0, 0, 0, "Arial", &font);
+    const HRESULT result = D3DXCreateFontA(device, 18, 0, 0, 0, FALSE, 0, 0, 0, 0, "Arial", &font);
     testing_hooks::FailAllocationAfter(-1);
     if (result == S_OK) {
       EXPECT_EQ(0u, font->Release());
@@ -194,7 +193,8 @@ TEST_F(FontTest, FailedRequirementChecksAreReturned) {
 }
 
 // Exports of a module that lacks one required entry point.
-win32::ModuleExports ExportsWithout(const std::vector<std::string>& names, const std::string& lacking) {
+win32::ModuleExports ExportsWithout(const std::vector<std::string>& names,
+                                    const std::string& lacking) {
   win32::ModuleExports exports;
   for (const std::string& name : names) {
     if (name != lacking) exports.emplace_back(name, reinterpret_cast<FARPROC>(&GetCharWidthI));
@@ -214,10 +214,11 @@ class ProbeTest : public FontTest {
 
 TEST_F(ProbeTest, AMissingGdiEntryPointFailsUntilTheProbeSucceeds) {
   testing_hooks::ForgetTextServicesProbe();
-  win32::RegisterModule("gdi32.dll",
-                        ExportsWithout({"GetCharABCWidthsI", "GetCharWidthI", "GetFontUnicodeRanges"},
-                                       "GetFontUnicodeRanges"),
-                        true);
+  win32::RegisterModule(
+      "gdi32.dll",
+      ExportsWithout({"GetCharABCWidthsI", "GetCharWidthI", "GetFontUnicodeRanges"},
+                     "GetFontUnicodeRanges"),
+      true);
   ID3DXFont* font = nullptr;
   EXPECT_EQ(E_OUTOFMEMORY, D3DXCreateFontA(device, 18, 0, 0, 0, FALSE, 0, 0, 0, 0, "Arial", &font));
   EXPECT_FALSE(SharedTextServices().platformProbed);  // the next font probes again

@@ -173,7 +173,7 @@ TEST_F(FontTest, GlyphDataOfCharactersAndOfValuesOutsideTheFont) {
   ASSERT_NE(nullptr, texture);
   const GlyphRecord& record = RecordOf(font, u'A');
   EXPECT_EQ(record.texture, texture);
-  EXPECT_EQ(2u, texture->Release() + 1 - 0);  // the caller's reference came on top of the font's
+  EXPECT_EQ(1u, texture->Release());  // the caller's reference came on top of the font's
   EXPECT_EQ(record.right, box.right);
   EXPECT_EQ(record.originY, inc.y);
   ASSERT_EQ(S_OK, font->GetGlyphData(a, nullptr, nullptr, nullptr));
