@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 
+#include "bench/d3d9/frame_renderers.h"
 #include "platform/d3d9/d3d9.h"
 #include "toolkit/font/d3dx_font.h"
 
@@ -18,25 +19,12 @@ constexpr char kCreditText[] = "By Vy";
 constexpr RECT kDirectionRect = {0, 0, 200, 60};
 constexpr RECT kCreditRect = {30, 30, 100, 90};
 
-IDirect3DDevice9* MakeScreenDevice(IDirect3D9* direct3d) {
-  D3DPRESENT_PARAMETERS parameters{};
-  parameters.BackBufferWidth = 640;
-  parameters.BackBufferHeight = 480;
-  parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
-  parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  parameters.Windowed = TRUE;
-  IDirect3DDevice9* device = nullptr;
-  direct3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                         &parameters, &device);
-  return device;
-}
-
 // The device and the game's two fonts.
 class OverlayFonts {
  public:
   OverlayFonts() {
     direct3d = Direct3DCreate9(D3D_SDK_VERSION);
-    device = MakeScreenDevice(direct3d);
+    device = map_workload::MakeScreenDevice(direct3d);
     if (device == nullptr) std::abort();
   }
   ~OverlayFonts() {
