@@ -1,6 +1,7 @@
 #include "app/graphics.h"
 
 #include "game/sheet_table.h"
+#include "game/text_overlay.h"
 #include "game/world.h"
 #include "platform/d3d9/d3d9.h"
 #include "toolkit/image/d3dx_image.h"
@@ -52,6 +53,7 @@ void SetUpDeviceOn(IDirect3D9* direct3d) {
   SetHealthBarStates();
 
   // The two fonts of the boss map's text overlay are made last, direction font first.
+  CreateOverlayFonts();
 }
 
 void LoadSheet(int32_t index, const char* file, DWORD colourKey, int32_t frameWidth,

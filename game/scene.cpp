@@ -5,6 +5,7 @@
 #include "game/map_file.h"
 #include "game/scene_geometry.h"
 #include "game/sheet_table.h"
+#include "game/text_overlay.h"
 #include "game/world.h"
 #include "platform/d3d9/d3d9.h"
 #include "toolkit/sprite/d3dx_sprite.h"
@@ -126,6 +127,6 @@ void DrawBossFrame() {
   DrawMapBatch();
   DrawHealthBar(heroIndex, kBossMapBarOffset);
   DrawHealthBar(kFirstEnemy, kBossMapBarOffset);
-  // The text overlay (the boss's facing and the credit line) is drawn here, before EndScene.
+  DrawOverlayText();  // the boss's facing and the credit line, before EndScene
   EndFrame();
 }

@@ -11,6 +11,7 @@ packages=(
   fonts-liberation2 fonts-dejavu-core  # faces for Arial and Times New Roman, and the fallback
   libgtest-dev libgmock-dev libbenchmark-dev
   libpixman-1-dev  # benchmark only: a peer of the software Direct3D 9 device
+  libsdl2-ttf-dev  # benchmark only: a peer of the font object
   clang libclang-rt-dev  # fuzzing only: clang with libFuzzer and the sanitizer run-times
 )
 

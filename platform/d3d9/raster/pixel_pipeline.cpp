@@ -74,6 +74,20 @@ std::uint32_t ApplyBlendOp(DWORD op, std::uint32_t s, std::uint32_t d) {
   }
 }
 
+// Mul255 of two channels at once, one in each 16-bit lane of 0x00XX00YY values: no lane
+// carries into the next (x * y + 128 + its high byte stays below 65,536).
+std::uint32_t Mul255Lanes(std::uint32_t lanes, std::uint32_t factor) {
+  const std::uint32_t t = lanes * factor + 0x00800080u;
+  return ((t + ((t >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+}
+
+// Source-alpha blending of two lanes, each sum saturated at 255.
+std::uint32_t BlendLanes(std::uint32_t source, std::uint32_t target, std::uint32_t alpha) {
+  const std::uint32_t sum = Mul255Lanes(source, alpha) + Mul255Lanes(target, 255 - alpha);
+  const std::uint32_t overflow = (sum >> 8) & 0x00010001u;
+  return (sum | overflow * 0xFF) & 0x00FF00FFu;
+}
+
 }  // namespace
 
 PixelPipeline::PixelPipeline(const DeviceState& state, bool textured, bool targetAlpha)
@@ -114,6 +128,15 @@ PixelPipeline::PixelPipeline(const DeviceState& state, bool textured, bool targe
   destBlendAlpha = separate ? rs[D3DRS_DESTBLENDALPHA] : destBlend;
   blendOpAlpha = separate ? rs[D3DRS_BLENDOPALPHA] : blendOp;
   blendFactor = rs[D3DRS_BLENDFACTOR];
+  const auto texelAndDiffuse = [](DWORD a1, DWORD a2) {
+    const auto isDiffuse = [](DWORD a) { return a == D3DTA_DIFFUSE || a == D3DTA_CURRENT; };
+    return (a1 == D3DTA_TEXTURE && isDiffuse(a2)) || (a2 == D3DTA_TEXTURE && isDiffuse(a1));
+  };
+  modulatesTexel = readsTexture && colorOp == D3DTOP_MODULATE && alphaOp == D3DTOP_MODULATE &&
+                   texelAndDiffuse(colorArg1, colorArg2) && texelAndDiffuse(alphaArg1, alphaArg2);
+  blendsSourceAlpha = sourceBlend == D3DBLEND_SRCALPHA && destBlend == D3DBLEND_INVSRCALPHA &&
+                      blendOp == D3DBLENDOP_ADD && sourceBlendAlpha == sourceBlend &&
+                      destBlendAlpha == destBlend && blendOpAlpha == blendOp;
   const DWORD mask = rs[D3DRS_COLORWRITEENABLE];
   writeMask = ((mask & D3DCOLORWRITEENABLE_RED) ? 0x00FF0000u : 0) |
               ((mask & D3DCOLORWRITEENABLE_GREEN) ? 0x0000FF00u : 0) |
@@ -172,6 +195,12 @@ std::uint32_t PixelPipeline::Operate(DWORD op, std::uint32_t a, std::uint32_t b,
 }
 
 std::uint32_t PixelPipeline::Combine(std::uint32_t texel, std::uint32_t diffuse) const {
+  if (modulatesTexel) {
+    return Mul255(texel & 0xFF, diffuse & 0xFF) |
+           Mul255((texel >> 8) & 0xFF, (diffuse >> 8) & 0xFF) << 8 |
+           Mul255((texel >> 16) & 0xFF, (diffuse >> 16) & 0xFF) << 16 |
+           Mul255(texel >> 24, diffuse >> 24) << 24;
+  }
   if (colorOp == D3DTOP_DISABLE) return diffuse;
   const std::uint32_t colour =
       colourWithoutTexture
@@ -223,10 +252,7 @@ AlphaEffect PixelPipeline::EffectOf(std::uint32_t alpha) const {
   if (alphaTest && !PassesAlphaTest(alpha)) return AlphaEffect::Discard;
   const bool fullMask = (writeMask | opaqueBits) == 0xFFFFFFFFu;
   if (!blend) return fullMask ? AlphaEffect::Replace : AlphaEffect::Other;
-  const bool standard = sourceBlend == D3DBLEND_SRCALPHA && destBlend == D3DBLEND_INVSRCALPHA &&
-                        blendOp == D3DBLENDOP_ADD && sourceBlendAlpha == sourceBlend &&
-                        destBlendAlpha == destBlend && blendOpAlpha == blendOp;
-  if (!standard) return AlphaEffect::Other;
+  if (!blendsSourceAlpha) return AlphaEffect::Other;
   // At zero alpha, alpha blending leaves the target as it was, whatever the mask.
   if (alpha == 0) return AlphaEffect::Discard;
   if (!fullMask) return AlphaEffect::Other;
@@ -241,6 +267,13 @@ bool PixelPipeline::PassesAlphaTest(std::uint32_t alpha) const {
 
 std::uint32_t PixelPipeline::Blend(std::uint32_t source, std::uint32_t target) const {
   std::uint32_t out = 0;
+  if (blendsSourceAlpha) {
+    const std::uint32_t alpha = source >> 24;
+    const std::uint32_t evens = BlendLanes(source & 0x00FF00FFu, target & 0x00FF00FFu, alpha);
+    const std::uint32_t odds =
+        BlendLanes((source >> 8) & 0x00FF00FFu, (target >> 8) & 0x00FF00FFu, alpha);
+    return evens | (odds << 8);
+  }
   for (int shift = 0; shift < 32; shift += 8) {
     const bool alphaChannel = shift == 24;
     const DWORD sb = alphaChannel ? sourceBlendAlpha : sourceBlend;

@@ -66,6 +66,10 @@ class PixelPipeline {
   DWORD sourceBlend, destBlend, blendOp;
   DWORD sourceBlendAlpha, destBlendAlpha, blendOpAlpha;
   std::uint32_t blendFactor;
+  // The sprite's usual states, computed without the general dispatch (same results): texel
+  // times diffuse in colour and alpha, and source-alpha blending.
+  bool modulatesTexel;
+  bool blendsSourceAlpha;
   std::uint32_t writeMask;   // bits of the target pixel that are written
   std::uint32_t opaqueBits;  // 0xFF000000 for targets without alpha
 };

@@ -1,0 +1,169 @@
+// The run cache over stand-in shaping services: runs drawn once and cut into pieces of at most
+// one run cell, found again by their characters, prefixes with pieces of their own, a wider
+// surface for long runs, and failures that leave the run to be tried again.
+#include <gtest/gtest.h>
+
+#include "platform/gdi/gdi.h"
+#include "platform/win32/modules.h"
+#include "tests/toolkit/font/font_fixture.h"
+#include "toolkit/font/text_services.h"
+
+namespace {
+
+using font_test::FontTest;
+
+// The stand-in's state: one analysis at a time.
+struct FakeShaping {
+  HDC dc = nullptr;
+  const WCHAR* text = nullptr;
+  int length = 0;
+  int advance = 10;  // pixels per character
+  SIZE size{};
+  int analyses = 0;
+  int frees = 0;
+  HRESULT analyseResult = S_OK;
+} fake;
+
+HRESULT FakeStringAnalyse(HDC dc, const void* text, int length, int, int, DWORD, int,
+                          SCRIPT_CONTROL*, SCRIPT_STATE*, const int*, void*, const BYTE*,
+                          SCRIPT_STRING_ANALYSIS* analysis) {
+  ++fake.analyses;
+  if (FAILED(fake.analyseResult)) return fake.analyseResult;
+  fake.dc = dc;
+  fake.text = static_cast<const WCHAR*>(text);
+  fake.length = length;
+  fake.size = SIZE{fake.advance * length, 18};
+  *analysis = &fake;
+  return S_OK;
+}
+
+const SIZE* FakeStringSize(SCRIPT_STRING_ANALYSIS) { return &fake.size; }
+
+HRESULT FakeStringOut(SCRIPT_STRING_ANALYSIS, int x, int y, UINT, const RECT*, int, int, BOOL) {
+  std::vector<INT> advances(std::size_t(fake.length), fake.advance);
+  ExtTextOutW(fake.dc, x, y, ETO_OPAQUE, nullptr, fake.text, UINT(fake.length), advances.data());
+  return S_OK;
+}
+
+HRESULT FakeStringCPtoX(SCRIPT_STRING_ANALYSIS, int position, BOOL trailing, int* x) {
+  *x = fake.advance * (position + (trailing ? 1 : 0));
+  return S_OK;
+}
+
+HRESULT FakeStringFree(SCRIPT_STRING_ANALYSIS* analysis) {
+  ++fake.frees;
+  *analysis = nullptr;
+  return S_OK;
+}
+
+HRESULT FakeFontProperties(HDC, SCRIPT_CACHE*, SCRIPT_FONTPROPERTIES* properties) {
+  properties->wgBlank = 3;
+  properties->wgDefault = 0;
+  return S_OK;
+}
+
+HRESULT FakeNothing() { return S_OK; }
+
+template <typename Proc>
+FARPROC Export(Proc proc) {
+  return reinterpret_cast<FARPROC>(proc);
+}
+
+class RunCacheTest : public FontTest {
+ protected:
+  void SetUp() override {
+    FontTest::SetUp();
+    fake = FakeShaping{};
+    win32::ModuleExports exports;
+    for (const char* name :
+         {"ScriptItemize", "ScriptShape", "ScriptPlace", "ScriptBreak", "ScriptJustify",
+          "ScriptTextOut", "ScriptGetProperties", "ScriptFreeCache",
+          "ScriptRecordDigitSubstitution", "ScriptApplyDigitSubstitution"}) {
+      exports.emplace_back(name, Export(&FakeNothing));
+    }
+    exports.emplace_back("ScriptGetFontProperties", Export(&FakeFontProperties));
+    exports.emplace_back("ScriptStringAnalyse", Export(&FakeStringAnalyse));
+    exports.emplace_back("ScriptStringOut", Export(&FakeStringOut));
+    exports.emplace_back("ScriptStringFree", Export(&FakeStringFree));
+    exports.emplace_back("ScriptStringCPtoX", Export(&FakeStringCPtoX));
+    exports.emplace_back("ScriptString_pSize", Export(&FakeStringSize));
+    win32::RegisterModule("usp10.dll", exports, true);
+    testing_hooks::ForgetTextServicesProbe();
+    font = MakeFont("Arial", 18);
+    ASSERT_NE(nullptr, font);
+    ASSERT_TRUE(SharedTextServices().uniscribeAvailable);
+    ASSERT_EQ(3, font->blankGlyph);
+  }
+  void TearDown() override {
+    FontTest::TearDown();
+    win32::UnregisterModule("usp10.dll");
+    testing_hooks::ForgetTextServicesProbe();
+  }
+
+  struct Run {
+    INT count = 0;
+    GlyphRecord* pieces = nullptr;
+    INT* widths = nullptr;
+  };
+  Run RenderRun(const std::u16string& text, HRESULT expected = S_OK) {
+    Run run;
+    EXPECT_EQ(expected, font->RenderRun(text.data(), INT(text.size()), FALSE, &run.count,
+                                        &run.pieces, &run.widths));
+    return run;
+  }
+
+  CachedFont* font = nullptr;
+};
+
+TEST_F(RunCacheTest, ARunIsDrawnOnceAndCutIntoPieces) {
+  const Run run = RenderRun(u"abc");
+  ASSERT_EQ(3, run.count);
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_EQ(10, run.widths[k]);
+    EXPECT_TRUE(HasImage(run.pieces[k])) << k;
+  }
+  EXPECT_EQ(1, fake.analyses);
+  EXPECT_EQ(1, fake.frees);
+  EXPECT_EQ(font->runPool.texture, run.pieces[0].texture);
+  const Run again = RenderRun(u"abc");
+  EXPECT_EQ(run.pieces, again.pieces);
+  EXPECT_EQ(1, fake.analyses);
+  // A prefix of a cached run gets pieces of its own at its last node.
+  const Run prefix = RenderRun(u"ab");
+  EXPECT_EQ(2, prefix.count);
+  EXPECT_NE(run.pieces, prefix.pieces);
+  EXPECT_EQ(2, fake.analyses);
+}
+
+TEST_F(RunCacheTest, SiblingsKeepDescendingCharacterOrder) {
+  RenderRun(u"b");
+  RenderRun(u"a");
+  RenderRun(u"c");
+  ASSERT_NE(nullptr, font->runCache);
+  EXPECT_EQ(u'c', font->runCache->character);
+  ASSERT_NE(nullptr, font->runCache->sibling);
+  EXPECT_EQ(u'b', font->runCache->sibling->character);
+  EXPECT_EQ(u'a', font->runCache->sibling->sibling->character);
+  EXPECT_EQ(3, fake.analyses);
+}
+
+TEST_F(RunCacheTest, WideSpansAreCutAtTheCellAndLongRunsWidenTheSurface) {
+  fake.advance = 40;  // wider than the 32-texel run cell
+  const Run run = RenderRun(u"WW");
+  ASSERT_EQ(4, run.count);
+  EXPECT_EQ(32, run.widths[0]);
+  EXPECT_EQ(8, run.widths[1]);
+  EXPECT_EQ(32, run.widths[2]);
+  EXPECT_EQ(80, font->surfaceWidth);
+  EXPECT_TRUE(HasImage(run.pieces[0]));
+}
+
+TEST_F(RunCacheTest, AFailedAnalysisLeavesTheRunToTryAgain) {
+  fake.analyseResult = E_OUTOFMEMORY;
+  RenderRun(u"xy", E_OUTOFMEMORY);
+  fake.analyseResult = S_OK;
+  EXPECT_EQ(2, RenderRun(u"xy").count);
+  EXPECT_EQ(2, fake.analyses);
+}
+
+}  // namespace

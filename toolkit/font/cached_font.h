@@ -1,0 +1,216 @@
+// CachedFont: the object behind ID3DXFont.
+//
+// Glossary
+//   glyph       a shape of the GDI font, named by a 16-bit glyph index.
+//   surface     the DIB section selected into the font's memory DC, on which one glyph (or one
+//               run) at a time is drawn white on black; its green byte is the coverage.
+//   cell        a square of a glyph texture that holds one glyph's image, centred, with its
+//               mip levels; cells are handed out along a Z-order curve and never given back.
+//   pool        one way of cutting textures into cells of one size: the small pool for glyphs
+//               up to the average width, the large pool for wider ones, the run pool for the
+//               pieces of runs drawn whole.
+//   record      a GlyphRecord: where a glyph's image lies in which texture, and where that
+//               rectangle lies from the pen position at the top of the line.
+//   word        a TextWord: a range of glyph positions that layout keeps together.
+//   pen position the glyph's origin: its x on the line, and the line's top.
+//
+// Ownership: the font holds counted references to its device, its own sprite (made on the
+// first DrawText without a caller sprite) and every glyph texture; it owns the GDI objects,
+// the glyph table, the run cache and the work arrays, all freed at the last Release. Records
+// handed out by CacheGlyphs stay valid for the font's life.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/gdi/gdi.h"
+#include "platform/win32/types.h"
+#include "toolkit/common/growable_array.h"
+#include "toolkit/font/d3dx_font.h"
+#include "toolkit/font/script_services.h"
+
+struct GlyphRecord {
+  // Null: not made yet; noGlyphImage: made, nothing to draw.
+  IDirect3DTexture9* texture;
+  std::uint16_t left, top, right, bottom;  // in level 0, right and bottom exclusive
+  std::int16_t originX, originY;           // the rectangle's top-left from the pen position
+};
+
+inline IDirect3DTexture9* const noGlyphImage =
+    reinterpret_cast<IDirect3DTexture9*>(~std::uintptr_t{0});
+
+inline bool HasImage(const GlyphRecord& record) {
+  return record.texture != nullptr && record.texture != noGlyphImage;
+}
+
+struct CellPool {
+  IDirect3DTexture9* texture;  // cells come from here; the reference is in `textures`
+  UINT nextCell;               // Z-order position in texels; textureArea: full
+  UINT cellSize;               // a power of two
+  UINT cellArea;
+  UINT levels;
+  UINT textureSize;  // a power of two
+  UINT textureArea;
+};
+
+// One character position of a cached run; the node of a run's last character keeps its pieces.
+struct RunCacheNode {
+  WCHAR character;
+  RunCacheNode* child;
+  RunCacheNode* sibling;  // siblings in descending order of character
+  INT pieceCount;         // -1 while none was made
+  GlyphRecord* pieces;
+  INT* pieceWidths;
+};
+
+// Word flags.
+constexpr DWORD WF_CR = 1;
+constexpr DWORD WF_LF = 2;
+constexpr DWORD WF_TAB = 4;
+constexpr DWORD WF_RTL = 8;
+
+// A word owns the glyph positions from its firstGlyph to the next word's.
+struct TextWord {
+  INT item;
+  INT firstChar;
+  INT firstGlyph;
+  DWORD flags;
+};
+
+struct TextLine {
+  UINT firstGlyph;
+  UINT endGlyph;  // exclusive
+  INT width;      // pixels
+};
+
+// The glyph index of a piece of a run drawn whole.
+constexpr WORD runPieceGlyph = 0xFFFF;
+// Every format bit that DrawText refuses.
+constexpr DWORD refusedFormatBits = 0xFFFDFA80;
+
+class CachedFont final : public ID3DXFont {
+ public:
+  // D3DXCreateFontIndirectA and W: `desc` points to a D3DXFONT_DESCW when `wide`.
+  static HRESULT Create(IDirect3DDevice9* device, const void* desc, bool wide, ID3DXFont** out);
+
+  HRESULT QueryInterface(REFIID riid, void** object) override;
+  ULONG AddRef() override;
+  ULONG Release() override;
+  HRESULT GetDevice(IDirect3DDevice9** out) override;
+  HRESULT GetDescA(D3DXFONT_DESCA* desc) override;
+  HRESULT GetDescW(D3DXFONT_DESCW* desc) override;
+  HDC GetDC() override;
+  HRESULT GetGlyphData(UINT glyph, IDirect3DTexture9** texture, RECT* blackBox,
+                       POINT* cellInc) override;
+  HRESULT PreloadCharacters(UINT first, UINT last) override;
+  HRESULT PreloadGlyphs(UINT first, UINT last) override;
+  HRESULT PreloadTextA(LPCSTR text, INT count) override;
+  HRESULT PreloadTextW(LPCWSTR text, INT count) override;
+  INT DrawTextA(ID3DXSprite* sprite, LPCSTR text, INT count, RECT* rect, DWORD format,
+                D3DCOLOR colour) override;
+  INT DrawTextW(ID3DXSprite* sprite, LPCWSTR text, INT count, RECT* rect, DWORD format,
+                D3DCOLOR colour) override;
+  HRESULT OnLostDevice() override;
+  HRESULT OnResetDevice() override;
+
+  // --- Glyph cache (glyph_cache.cpp, glyph_cell.cpp, run_cache.cpp) ---
+  HRESULT MakeSurface(INT width, INT height, HBITMAP* bitmap, void** bits);
+  HRESULT CacheGlyphs(const WORD* glyphList, UINT count, GlyphRecord** recordsOut);
+  HRESULT RenderIntoCell(INT x0, INT width, INT height, CellPool& pool, GlyphRecord& record);
+  HRESULT RenderRun(const WCHAR* text, INT length, BOOL rightToLeft, INT* pieceCountOut,
+                    GlyphRecord** piecesOut, INT** pieceWidthsOut);
+  WORD MapToFontRange(UINT value);
+
+  // --- Analysis (text_analysis.cpp) and layout (text_layout.cpp) ---
+  HRESULT AnalyseText(const void* text, INT count, bool wide, bool rightToLeft);
+  HRESULT RenderText(ID3DXSprite* callerSprite, const void* text, INT count, RECT* rect,
+                     DWORD format, D3DCOLOR colour, bool wide, INT* heightOut);
+  // Words and glyph positions of the last analysis (the closing entry's counts).
+  UINT WordCount() const { return wordCount; }
+  UINT GlyphCount() const { return glyphCount; }
+
+  // Cell geometry from `metrics` and `mipLevels`, then fitted to the device's limits.
+  void ChooseCellGeometry();
+  HRESULT CheckCellTextures();
+
+  // The fields, in declared order; the font's Parts live in several files.
+  ULONG refCount = 1;
+  IDirect3DDevice9* device = nullptr;
+  ID3DXSprite* sprite = nullptr;
+  HDC dc = nullptr;
+  HFONT font = nullptr;
+  HGDIOBJ previousFont = nullptr;
+  HBITMAP surface = nullptr;
+  HGDIOBJ previousBitmap = nullptr;
+  INT surfaceWidth = 0, surfaceHeight = 0;
+  std::uint32_t* surfaceBits = nullptr;
+  GLYPHSET* unicodeRanges = nullptr;
+  TEXTMETRICW metrics{};
+  DWORD languageInfo = 0;
+  SCRIPT_CACHE scriptCache = nullptr;
+  SCRIPT_FONTPROPERTIES fontProperties{};
+  SCRIPT_STATE scriptState{};
+  SCRIPT_CONTROL scriptControl{};
+  UINT blockCount = 0;
+  GlyphRecord* blocks[256] = {};
+  RunCacheNode* runCache = nullptr;
+  D3DFORMAT textureFormat = D3DFMT_A8R8G8B8;
+  UINT textureCount = 0;
+  GrowableArray<IDirect3DTexture9*> textures;
+  CellPool smallPool{}, largePool{}, runPool{};
+  float* mipScratch = nullptr;  // largePool.cellArea (value, weight) pairs
+  UINT mipLevels = 0;
+  GrowableArray<SCRIPT_ITEM> items;
+  GrowableArray<TextWord> words;
+  GrowableArray<ABC> wordExtents;
+  GrowableArray<char> narrowText;
+  GrowableArray<WCHAR> wideText;
+  GrowableArray<UINT> order;
+  GrowableArray<char> charClasses;
+  GrowableArray<SCRIPT_LOGATTR> logAttrs;
+  GrowableArray<WORD> clusters;
+  GrowableArray<WORD> glyphs;
+  GrowableArray<GlyphRecord*> glyphRecords;
+  GrowableArray<INT> advances;
+  GrowableArray<INT> glyphX;
+  GrowableArray<GOFFSET> glyphOffsets;
+  GrowableArray<SCRIPT_VISATTR> visAttrs;
+  UINT lineCount = 0;
+  GrowableArray<TextLine> lines;
+
+  WORD& blankGlyph = fontProperties.wgBlank;
+  WORD& defaultGlyph = fontProperties.wgDefault;
+
+ private:
+  CachedFont() = default;
+  ~CachedFont();
+
+  HRESULT Initialise(IDirect3DDevice9* owner, const void* desc, bool wide);
+  HRESULT CreateGdiFont(const void* desc, bool wide);
+  void ReadMetrics();
+  HRESULT CreateDrawingSurface();
+  HRESULT FindSpecialGlyphs();
+
+  // glyph_cache.cpp
+  UINT DrawGlyph(WORD glyph);
+  HRESULT AddGlyphTexture(CellPool& pool);
+  HRESULT GlyphsOfCharacters(UINT first, UINT count, WORD* out, UINT* placed);
+
+  // text_analysis.cpp
+  HRESULT AnalyseWithGdi(const void* text, INT count, bool wide, bool rightToLeft);
+  UINT FindGdiWords(UINT glyphTotal);
+  void ReverseRightToLeftRuns(UINT words);
+
+  // text_layout.cpp
+  struct Layout;
+  HRESULT BreakLines(DWORD format, const RECT* rect, Layout& layout);
+  HRESULT ExpandTab(UINT word, bool wrap, Layout& layout);
+  HRESULT PlaceWord(UINT word, bool wrap, Layout& layout);
+  HRESULT CloseLine(UINT first, UINT end, UINT firstWord, UINT endWord, Layout& layout);
+  void VisualOrder(UINT first, UINT end, UINT firstWord, UINT endWord, bool rtlReading);
+  void DropEndBlanks(UINT first, UINT end, UINT firstWord, UINT endWord, bool rtlReading);
+  HRESULT DrawLines(ID3DXSprite* target, const RECT* clip, DWORD format, const Layout& layout,
+                    D3DCOLOR colour);
+
+  UINT wordCount = 0;
+  UINT glyphCount = 0;
+};
