@@ -12,7 +12,7 @@ constexpr unsigned BI_RLE8 = 1;
 constexpr unsigned BI_RLE4 = 2;
 constexpr unsigned BI_BITFIELDS = 3;
 
-struct DibSpec {
+struct DibShape {
   int width = 1;
   int height = 1;
   unsigned bitCount = 24;
@@ -26,22 +26,22 @@ struct DibSpec {
   FileBytes pixels;
 };
 
-FileBytes MakeDib(const DibSpec& spec) {
+FileBytes MakeDib(const DibShape& shape) {
   FileBytes out;
-  PutLe32(out, spec.headerSize);
-  PutLe32(out, static_cast<unsigned>(spec.width));
-  PutLe32(out, static_cast<unsigned>(spec.height));
+  PutLe32(out, shape.headerSize);
+  PutLe32(out, static_cast<unsigned>(shape.width));
+  PutLe32(out, static_cast<unsigned>(shape.height));
   PutLe16(out, 1);
-  PutLe16(out, spec.bitCount);
-  PutLe32(out, spec.compression);
-  PutLe32(out, static_cast<unsigned>(spec.pixels.size()));
+  PutLe16(out, shape.bitCount);
+  PutLe32(out, shape.compression);
+  PutLe32(out, static_cast<unsigned>(shape.pixels.size()));
   PutLe32(out, 2835);
   PutLe32(out, 2835);
-  PutLe32(out, spec.colorsUsed);
+  PutLe32(out, shape.colorsUsed);
   PutLe32(out, 0);
-  for (unsigned i = 0; out.size() < spec.headerSize; ++i) PutLe32(out, i < 4 ? spec.masks[i] : 0);
-  for (unsigned entry : spec.table) PutLe32(out, entry);
-  out.insert(out.end(), spec.pixels.begin(), spec.pixels.end());
+  for (unsigned i = 0; out.size() < shape.headerSize; ++i) PutLe32(out, i < 4 ? shape.masks[i] : 0);
+  for (unsigned entry : shape.table) PutLe32(out, entry);
+  out.insert(out.end(), shape.pixels.begin(), shape.pixels.end());
   return out;
 }
 
@@ -55,18 +55,19 @@ FileBytes MakeBmp(const FileBytes& dib, unsigned pixelOffset) {
   return out;
 }
 
-FileBytes MakeBmp(const DibSpec& spec) {
-  return MakeBmp(MakeDib(spec), 14 + spec.headerSize + 4 * static_cast<unsigned>(spec.table.size()));
+FileBytes MakeBmp(const DibShape& shape) {
+  const unsigned tableBytes = 4 * static_cast<unsigned>(shape.table.size());
+  return MakeBmp(MakeDib(shape), 14 + shape.headerSize + tableBytes);
 }
 
 // A 3 x 2 picture of 24 bits, stored bottom-up: row 0 of the file is the picture's last.
-DibSpec TwentyFourBitBottomUp() {
-  DibSpec spec;
-  spec.width = 3;
-  spec.height = 2;
-  spec.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0,  // bottom row, padded to 12 bytes
+DibShape TwentyFourBitBottomUp() {
+  DibShape shape;
+  shape.width = 3;
+  shape.height = 2;
+  shape.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0,  // bottom row, padded to 12 bytes
                  11, 12, 13, 14, 15, 16, 17, 18, 19, 0, 0, 0};
-  return spec;
+  return shape;
 }
 
 TEST(BmpDecoder, TwentyFourBitBottomUpRowsAreReversedAndPitchIsRoundedToFour) {
@@ -88,17 +89,17 @@ TEST(BmpDecoder, TwentyFourBitBottomUpRowsAreReversedAndPitchIsRoundedToFour) {
 }
 
 TEST(BmpDecoder, ThirtyTwoBitTopBytesChooseBetweenX8R8G8B8AndA8R8G8B8) {
-  DibSpec spec;
-  spec.width = 2;
-  spec.height = 1;
-  spec.bitCount = 32;
-  spec.pixels = {10, 20, 30, 0, 40, 50, 60, 0};
-  DecodeFromBlock opaque(MakeBmp(spec), false);
+  DibShape shape;
+  shape.width = 2;
+  shape.height = 1;
+  shape.bitCount = 32;
+  shape.pixels = {10, 20, 30, 0, 40, 50, 60, 0};
+  DecodeFromBlock opaque(MakeBmp(shape), false);
   ASSERT_EQ(opaque.Result(), S_OK);
   EXPECT_EQ(opaque.Info().Format, D3DFMT_X8R8G8B8);
 
-  spec.pixels[7] = 1;
-  DecodeFromBlock withAlpha(MakeBmp(spec));
+  shape.pixels[7] = 1;
+  DecodeFromBlock withAlpha(MakeBmp(shape));
   ASSERT_EQ(withAlpha.Result(), S_OK);
   EXPECT_EQ(withAlpha.Image().format, D3DFMT_A8R8G8B8);
   EXPECT_EQ(withAlpha.PixelByte(0, 7), 1);
@@ -134,9 +135,9 @@ TEST(BmpDecoder, FileDeclaringMoreBytesThanItHasIsLeftToLaterDecoders) {
 }
 
 TEST(BmpDecoder, PixelsStartAtTheDeclaredOffsetWhenItIsSound) {
-  DibSpec spec;
-  spec.bitCount = 24;
-  FileBytes dib = MakeDib(spec);
+  DibShape shape;
+  shape.bitCount = 24;
+  FileBytes dib = MakeDib(shape);
   PutBytes(dib, {0xEE, 0xEE, 0xEE, 0xEE, 1, 2, 3, 0});  // a gap of 4 bytes, then the pixel
   unsigned pastGap = 14 + 40 + 4;
   DecodeFromBlock decoded(MakeBmp(dib, pastGap));
@@ -153,14 +154,14 @@ TEST(BmpDecoder, PixelsStartAtTheDeclaredOffsetWhenItIsSound) {
 }
 
 TEST(BmpDecoder, IndexedBitmapsSpreadIndicesAndBuildAnOpaquePalette) {
-  DibSpec spec;
-  spec.width = 10;
-  spec.height = 1;
-  spec.bitCount = 1;
-  spec.colorsUsed = 2;
-  spec.table = {0x102030, 0x405060};
-  spec.pixels = {0xA5, 0x80, 0, 0};  // 1010 0101 10
-  DecodeFromBlock mono(MakeDib(spec));
+  DibShape shape;
+  shape.width = 10;
+  shape.height = 1;
+  shape.bitCount = 1;
+  shape.colorsUsed = 2;
+  shape.table = {0x102030, 0x405060};
+  shape.pixels = {0xA5, 0x80, 0, 0};  // 1010 0101 10
+  DecodeFromBlock mono(MakeDib(shape));
   ASSERT_EQ(mono.Result(), S_OK);
   EXPECT_EQ(mono.Image().format, D3DFMT_P8);
   EXPECT_EQ(mono.Image().rowPitch, 12u);
@@ -175,12 +176,12 @@ TEST(BmpDecoder, IndexedBitmapsSpreadIndicesAndBuildAnOpaquePalette) {
   EXPECT_EQ(palette[2].peRed, 255);  // past the colour count: opaque white
   EXPECT_EQ(palette[2].peFlags, 255);
 
-  spec.width = 3;
-  spec.bitCount = 4;
-  spec.colorsUsed = 0;  // a full table of 16
-  spec.table.assign(16, 0);
-  spec.pixels = {0x1F, 0x70, 0, 0};
-  DecodeFromBlock nibbles(MakeDib(spec));
+  shape.width = 3;
+  shape.bitCount = 4;
+  shape.colorsUsed = 0;  // a full table of 16
+  shape.table.assign(16, 0);
+  shape.pixels = {0x1F, 0x70, 0, 0};
+  DecodeFromBlock nibbles(MakeDib(shape));
   ASSERT_EQ(nibbles.Result(), S_OK);
   EXPECT_EQ(nibbles.PixelByte(0, 0), 1);
   EXPECT_EQ(nibbles.PixelByte(0, 1), 15);
@@ -188,14 +189,14 @@ TEST(BmpDecoder, IndexedBitmapsSpreadIndicesAndBuildAnOpaquePalette) {
 }
 
 TEST(BmpDecoder, TopDownFilesBorrowTheirPixelsFromTheBlock) {
-  DibSpec spec;
-  spec.width = 2;
-  spec.height = -2;
-  spec.bitCount = 8;
-  spec.colorsUsed = 1;
-  spec.table = {0xFFFFFF};
-  spec.pixels = {1, 2, 0, 0, 3, 4, 0, 0};
-  DecodeFromBlock decoded(MakeDib(spec));
+  DibShape shape;
+  shape.width = 2;
+  shape.height = -2;
+  shape.bitCount = 8;
+  shape.colorsUsed = 1;
+  shape.table = {0xFFFFFF};
+  shape.pixels = {1, 2, 0, 0, 3, 4, 0, 0};
+  DecodeFromBlock decoded(MakeDib(shape));
   ASSERT_EQ(decoded.Result(), S_OK);
   EXPECT_FALSE(decoded.Image().ownsPixels);
   EXPECT_EQ(decoded.Image().pixels, decoded.Block() + 44);
@@ -203,37 +204,37 @@ TEST(BmpDecoder, TopDownFilesBorrowTheirPixelsFromTheBlock) {
   EXPECT_EQ(decoded.PixelByte(1, 1), 4);
 }
 
-DibSpec BitFields(unsigned bitCount, unsigned r, unsigned g, unsigned b, unsigned a) {
-  DibSpec spec;
-  spec.headerSize = 56;
-  spec.width = 1;
-  spec.height = -1;
-  spec.bitCount = bitCount;
-  spec.compression = BI_BITFIELDS;
-  spec.masks[0] = r;
-  spec.masks[1] = g;
-  spec.masks[2] = b;
-  spec.masks[3] = a;
-  return spec;
+DibShape BitFields(unsigned bitCount, unsigned r, unsigned g, unsigned b, unsigned a) {
+  DibShape shape;
+  shape.headerSize = 56;
+  shape.width = 1;
+  shape.height = -1;
+  shape.bitCount = bitCount;
+  shape.compression = BI_BITFIELDS;
+  shape.masks[0] = r;
+  shape.masks[1] = g;
+  shape.masks[2] = b;
+  shape.masks[3] = a;
+  return shape;
 }
 
 TEST(BmpDecoder, KnownMaskSetsNameTheirFormat) {
-  DibSpec spec = BitFields(16, 0xF800, 0x7E0, 0x1F, 0);
-  spec.pixels = {0x34, 0x12, 0, 0};
-  DecodeFromBlock r5g6b5(MakeDib(spec));
+  DibShape shape = BitFields(16, 0xF800, 0x7E0, 0x1F, 0);
+  shape.pixels = {0x34, 0x12, 0, 0};
+  DecodeFromBlock r5g6b5(MakeDib(shape));
   ASSERT_EQ(r5g6b5.Result(), S_OK);
   EXPECT_EQ(r5g6b5.Image().format, D3DFMT_R5G6B5);
   EXPECT_FALSE(r5g6b5.Image().ownsPixels);
 
-  spec = BitFields(32, 0x3FF, 0xFFC00, 0x3FF00000, 0xC0000000);
-  spec.pixels = {1, 2, 3, 4};
-  EXPECT_EQ(DecodeFromBlock(MakeDib(spec)).Image().format, D3DFMT_A2B10G10R10);
+  shape = BitFields(32, 0x3FF, 0xFFC00, 0x3FF00000, 0xC0000000);
+  shape.pixels = {1, 2, 3, 4};
+  EXPECT_EQ(DecodeFromBlock(MakeDib(shape)).Image().format, D3DFMT_A2B10G10R10);
 
   // Red, green and blue in the top three bytes: read from one byte further on.
-  spec = BitFields(32, 0xFF000000, 0xFF0000, 0xFF00, 0);
-  spec.height = 1;  // bottom-up, so copied
-  spec.pixels = {0x99, 0x30, 0x20, 0x10};
-  DecodeFromBlock shifted(MakeDib(spec));
+  shape = BitFields(32, 0xFF000000, 0xFF0000, 0xFF00, 0);
+  shape.height = 1;  // bottom-up, so copied
+  shape.pixels = {0x99, 0x30, 0x20, 0x10};
+  DecodeFromBlock shifted(MakeDib(shape));
   ASSERT_EQ(shifted.Result(), S_OK);
   EXPECT_EQ(shifted.Image().format, D3DFMT_X8R8G8B8);
   EXPECT_EQ(shifted.PixelByte(0, 0), 0x30);
@@ -241,17 +242,17 @@ TEST(BmpDecoder, KnownMaskSetsNameTheirFormat) {
   EXPECT_EQ(shifted.PixelByte(0, 2), 0x10);
 
   // Bit fields need the masks inside the header.
-  spec = BitFields(16, 0xF800, 0x7E0, 0x1F, 0);
-  spec.headerSize = 40;
-  spec.pixels = {0, 0, 0, 0};
-  EXPECT_EQ(DecodeFromBlock(MakeDib(spec)).Result(), D3DXERR_INVALIDDATA);
+  shape = BitFields(16, 0xF800, 0x7E0, 0x1F, 0);
+  shape.headerSize = 40;
+  shape.pixels = {0, 0, 0, 0};
+  EXPECT_EQ(DecodeFromBlock(MakeDib(shape)).Result(), D3DXERR_INVALIDDATA);
 }
 
 TEST(BmpDecoder, OtherMaskSetsBecomeFloatsScaledByTheirMask) {
-  DibSpec spec = BitFields(16, 0xF000, 0x0F00, 0x00F0, 0);  // no alpha mask: 1.0
-  spec.width = 2;
-  spec.pixels = {0x00, 0xF5, 0x30, 0x00};  // 0xF500, 0x0030
-  DecodeFromBlock decoded(MakeDib(spec));
+  DibShape shape = BitFields(16, 0xF000, 0x0F00, 0x00F0, 0);  // no alpha mask: 1.0
+  shape.width = 2;
+  shape.pixels = {0x00, 0xF5, 0x30, 0x00};  // 0xF500, 0x0030
+  DecodeFromBlock decoded(MakeDib(shape));
   ASSERT_EQ(decoded.Result(), S_OK);
   EXPECT_EQ(decoded.Image().format, D3DFMT_A32B32G32R32F);
   EXPECT_EQ(decoded.Image().rowPitch, 32u);
@@ -271,19 +272,19 @@ std::vector<unsigned> GreyTable() {
 }
 
 TEST(BmpDecoder, Rle8RunsLiteralsMovesAndLineEndsExpandBottomUp) {
-  DibSpec spec;
-  spec.width = 6;
-  spec.height = 3;
-  spec.bitCount = 8;
-  spec.compression = BI_RLE8;
-  spec.table = GreyTable();
-  spec.pixels = {3, 7,           // bottom row: 7 7 7
+  DibShape shape;
+  shape.width = 6;
+  shape.height = 3;
+  shape.bitCount = 8;
+  shape.compression = BI_RLE8;
+  shape.table = GreyTable();
+  shape.pixels = {3, 7,           // bottom row: 7 7 7
                  0, 3, 1, 2, 3, 0,  // literal 1 2 3, padded
                  0, 0,           // end of line
                  0, 2, 2, 1,     // move right 2 and up 1: top row, x 2
                  2, 9,           // 9 9
                  0, 1};          // end of bitmap
-  DecodeFromBlock decoded(MakeBmp(spec));
+  DecodeFromBlock decoded(MakeBmp(shape));
   ASSERT_EQ(decoded.Result(), S_OK);
   EXPECT_EQ(decoded.Image().format, D3DFMT_P8);
   EXPECT_EQ(decoded.Image().rowPitch, 8u);
@@ -295,28 +296,28 @@ TEST(BmpDecoder, Rle8RunsLiteralsMovesAndLineEndsExpandBottomUp) {
 }
 
 TEST(BmpDecoder, Rle4RunsAlternateNibbles) {
-  DibSpec spec;
-  spec.width = 7;
-  spec.height = 1;
-  spec.bitCount = 4;
-  spec.compression = BI_RLE4;
-  spec.table.assign(16, 0);
-  spec.pixels = {4, 0x12,           // 1 2 1 2
+  DibShape shape;
+  shape.width = 7;
+  shape.height = 1;
+  shape.bitCount = 4;
+  shape.compression = BI_RLE4;
+  shape.table.assign(16, 0);
+  shape.pixels = {4, 0x12,           // 1 2 1 2
                  0, 3, 0x34, 0x50,  // literal 3 4 5 (two bytes, already even)
                  0, 1};
-  DecodeFromBlock decoded(MakeDib(spec));
+  DecodeFromBlock decoded(MakeDib(shape));
   ASSERT_EQ(decoded.Result(), S_OK);
   const BYTE expected[7] = {1, 2, 1, 2, 3, 4, 5};
   for (UINT x = 0; x < 7; ++x) EXPECT_EQ(decoded.PixelByte(0, x), expected[x]) << x;
 }
 
 TEST(BmpDecoder, RleCodesThatLeaveTheImageOrTheBlockAreRefused) {
-  DibSpec spec;
-  spec.width = 4;
-  spec.height = 2;
-  spec.bitCount = 8;
-  spec.compression = BI_RLE8;
-  spec.table = GreyTable();
+  DibShape shape;
+  shape.width = 4;
+  shape.height = 2;
+  shape.bitCount = 8;
+  shape.compression = BI_RLE8;
+  shape.table = GreyTable();
   const std::vector<FileBytes> bad = {
       {5, 1, 0, 1},              // run wider than the row
       {0, 2, 5, 0, 0, 1},        // move past the right edge
@@ -326,26 +327,26 @@ TEST(BmpDecoder, RleCodesThatLeaveTheImageOrTheBlockAreRefused) {
       {2},                       // a pair cut in half
   };
   for (const FileBytes& codes : bad) {
-    spec.pixels = codes;
-    EXPECT_EQ(DecodeFromBlock(MakeBmp(spec)).Result(), D3DXERR_INVALIDDATA);
+    shape.pixels = codes;
+    EXPECT_EQ(DecodeFromBlock(MakeBmp(shape)).Result(), D3DXERR_INVALIDDATA);
   }
-  spec.pixels = {4, 1};  // data that ends without an end-of-bitmap code
-  EXPECT_EQ(DecodeFromBlock(MakeBmp(spec)).Result(), S_OK);
+  shape.pixels = {4, 1};  // data that ends without an end-of-bitmap code
+  EXPECT_EQ(DecodeFromBlock(MakeBmp(shape)).Result(), S_OK);
 }
 
 TEST(BmpDecoder, ImplausibleHeadersAreRefused) {
-  DibSpec spec = TwentyFourBitBottomUp();
-  spec.bitCount = 7;
-  EXPECT_EQ(DecodeFromBlock(MakeBmp(spec)).Result(), D3DXERR_INVALIDDATA);
-  spec = TwentyFourBitBottomUp();
-  spec.compression = BI_RLE8;  // run codes of 24-bit pixels
-  EXPECT_EQ(DecodeFromBlock(MakeBmp(spec)).Result(), D3DXERR_INVALIDDATA);
-  spec = TwentyFourBitBottomUp();
-  spec.headerSize = 30;
-  EXPECT_EQ(DecodeFromBlock(MakeBmp(spec)).Result(), D3DXERR_INVALIDDATA);
-  spec = TwentyFourBitBottomUp();
-  spec.colorsUsed = 0x40000000;  // a table far larger than the file
-  EXPECT_EQ(DecodeFromBlock(MakeBmp(spec)).Result(), D3DXERR_INVALIDDATA);
+  DibShape shape = TwentyFourBitBottomUp();
+  shape.bitCount = 7;
+  EXPECT_EQ(DecodeFromBlock(MakeBmp(shape)).Result(), D3DXERR_INVALIDDATA);
+  shape = TwentyFourBitBottomUp();
+  shape.compression = BI_RLE8;  // run codes of 24-bit pixels
+  EXPECT_EQ(DecodeFromBlock(MakeBmp(shape)).Result(), D3DXERR_INVALIDDATA);
+  shape = TwentyFourBitBottomUp();
+  shape.headerSize = 30;
+  EXPECT_EQ(DecodeFromBlock(MakeBmp(shape)).Result(), D3DXERR_INVALIDDATA);
+  shape = TwentyFourBitBottomUp();
+  shape.colorsUsed = 0x40000000;  // a table far larger than the file
+  EXPECT_EQ(DecodeFromBlock(MakeBmp(shape)).Result(), D3DXERR_INVALIDDATA);
 }
 
 TEST(BmpDecoder, CoreHeaderUsesThreeByteTableEntries) {
@@ -367,17 +368,17 @@ TEST(BmpDecoder, CoreHeaderUsesThreeByteTableEntries) {
 
 TEST(BmpDecoder, FilesCutShortOrCorruptedNeverReadOutsideTheBlock) {
   DecodeEveryPrefix(MakeBmp(TwentyFourBitBottomUp()));
-  DibSpec spec;
-  spec.width = 6;
-  spec.height = 3;
-  spec.bitCount = 8;
-  spec.compression = BI_RLE8;
-  spec.table = {0, 0xFFFFFF};
-  spec.colorsUsed = 2;
-  spec.pixels = {3, 1, 0, 3, 1, 0, 1, 0, 0, 0, 0, 2, 2, 1, 2, 1, 0, 1};
-  DecodeEveryPrefix(MakeBmp(spec));
-  DecodeEveryByteCorrupted(MakeBmp(spec));
-  DibSpec shifted = BitFields(32, 0xFF000000, 0xFF0000, 0xFF00, 0);
+  DibShape shape;
+  shape.width = 6;
+  shape.height = 3;
+  shape.bitCount = 8;
+  shape.compression = BI_RLE8;
+  shape.table = {0, 0xFFFFFF};
+  shape.colorsUsed = 2;
+  shape.pixels = {3, 1, 0, 3, 1, 0, 1, 0, 0, 0, 0, 2, 2, 1, 2, 1, 0, 1};
+  DecodeEveryPrefix(MakeBmp(shape));
+  DecodeEveryByteCorrupted(MakeBmp(shape));
+  DibShape shifted = BitFields(32, 0xFF000000, 0xFF0000, 0xFF00, 0);
   shifted.width = 2;
   shifted.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9};  // one byte more than the pixels: borrowed
   DecodeEveryPrefix(MakeDib(shifted));

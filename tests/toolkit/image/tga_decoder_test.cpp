@@ -7,7 +7,7 @@
 
 namespace {
 
-struct TgaSpec {
+struct TgaShape {
   int colorMapType = 0;
   int imageType = 2;
   unsigned mapFirst = 0;
@@ -22,61 +22,61 @@ struct TgaSpec {
   FileBytes pixels;
 };
 
-FileBytes MakeTga(const TgaSpec& spec) {
+FileBytes MakeTga(const TgaShape& shape) {
   FileBytes out;
-  PutBytes(out, {static_cast<int>(spec.id.size()), spec.colorMapType, spec.imageType});
-  PutLe16(out, spec.mapFirst);
-  PutLe16(out, spec.mapLength);
-  PutBytes(out, {spec.mapEntryBits});
+  PutBytes(out, {static_cast<int>(shape.id.size()), shape.colorMapType, shape.imageType});
+  PutLe16(out, shape.mapFirst);
+  PutLe16(out, shape.mapLength);
+  PutBytes(out, {shape.mapEntryBits});
   PutLe16(out, 0);
   PutLe16(out, 0);
-  PutLe16(out, spec.width);
-  PutLe16(out, spec.height);
-  PutBytes(out, {spec.depth, spec.descriptor});
-  PutText(out, spec.id);
-  out.insert(out.end(), spec.map.begin(), spec.map.end());
-  out.insert(out.end(), spec.pixels.begin(), spec.pixels.end());
+  PutLe16(out, shape.width);
+  PutLe16(out, shape.height);
+  PutBytes(out, {shape.depth, shape.descriptor});
+  PutText(out, shape.id);
+  out.insert(out.end(), shape.map.begin(), shape.map.end());
+  out.insert(out.end(), shape.pixels.begin(), shape.pixels.end());
   return out;
 }
 
 TEST(TgaDecoder, ThirtyTwoBitAlphasDecideBetweenA8R8G8B8AndX8R8G8B8) {
-  TgaSpec spec;
-  spec.pixels = {1, 2, 3, 0, 4, 5, 6, 0};
-  DecodeFromBlock clear(MakeTga(spec));
+  TgaShape shape;
+  shape.pixels = {1, 2, 3, 0, 4, 5, 6, 0};
+  DecodeFromBlock clear(MakeTga(shape));
   ASSERT_EQ(clear.Result(), S_OK);
   EXPECT_EQ(clear.Image().fileFormat, D3DXIFF_TGA);
   EXPECT_EQ(clear.Image().format, D3DFMT_X8R8G8B8);
   EXPECT_EQ(clear.Image().rowPitch, 8u);
 
-  spec.pixels[3] = 0x80;
-  DecodeFromBlock withAlpha(MakeTga(spec));
+  shape.pixels[3] = 0x80;
+  DecodeFromBlock withAlpha(MakeTga(shape));
   ASSERT_EQ(withAlpha.Result(), S_OK);
   EXPECT_EQ(withAlpha.Image().format, D3DFMT_A8R8G8B8);
   // Only what was decoded is judged: the header alone keeps the file's format.
-  EXPECT_EQ(DecodeFromBlock(MakeTga(spec), false).Info().Format, D3DFMT_A8R8G8B8);
+  EXPECT_EQ(DecodeFromBlock(MakeTga(shape), false).Info().Format, D3DFMT_A8R8G8B8);
 
-  spec.depth = 16;
-  spec.pixels = {0x1F, 0x7C, 0xE0, 0x03};
-  EXPECT_EQ(DecodeFromBlock(MakeTga(spec)).Image().format, D3DFMT_X1R5G5B5);
-  spec.pixels[3] = 0x83;
-  EXPECT_EQ(DecodeFromBlock(MakeTga(spec)).Image().format, D3DFMT_A1R5G5B5);
+  shape.depth = 16;
+  shape.pixels = {0x1F, 0x7C, 0xE0, 0x03};
+  EXPECT_EQ(DecodeFromBlock(MakeTga(shape)).Image().format, D3DFMT_X1R5G5B5);
+  shape.pixels[3] = 0x83;
+  EXPECT_EQ(DecodeFromBlock(MakeTga(shape)).Image().format, D3DFMT_A1R5G5B5);
 }
 
 TEST(TgaDecoder, TopDownLeftToRightPicturesAreBorrowedOthersReordered) {
-  TgaSpec spec;
-  spec.depth = 24;
-  spec.width = 2;
-  spec.height = 2;
-  spec.id = "abc";
-  spec.pixels = {1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4};
-  DecodeFromBlock borrowed(MakeTga(spec));
+  TgaShape shape;
+  shape.depth = 24;
+  shape.width = 2;
+  shape.height = 2;
+  shape.id = "abc";
+  shape.pixels = {1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4};
+  DecodeFromBlock borrowed(MakeTga(shape));
   ASSERT_EQ(borrowed.Result(), S_OK);
   EXPECT_EQ(borrowed.Image().format, D3DFMT_R8G8B8);
   EXPECT_FALSE(borrowed.Image().ownsPixels);
   EXPECT_EQ(borrowed.Image().pixels, borrowed.Block() + 18 + 3);
 
-  spec.descriptor = 0x10;  // bottom-up, right to left
-  DecodeFromBlock flipped(MakeTga(spec));
+  shape.descriptor = 0x10;  // bottom-up, right to left
+  DecodeFromBlock flipped(MakeTga(shape));
   ASSERT_EQ(flipped.Result(), S_OK);
   EXPECT_TRUE(flipped.Image().ownsPixels);
   EXPECT_EQ(flipped.PixelByte(0, 0), 4);
@@ -86,15 +86,15 @@ TEST(TgaDecoder, TopDownLeftToRightPicturesAreBorrowedOthersReordered) {
 }
 
 TEST(TgaDecoder, RunLengthPacketsRepeatOrCopyAcrossRows) {
-  TgaSpec spec;
-  spec.imageType = 11;  // grey, run-length coded
-  spec.depth = 8;
-  spec.width = 3;
-  spec.height = 2;
-  spec.descriptor = 0;  // bottom-up
-  spec.pixels = {0x83, 7,         // 7 7 7 7: the bottom row and one into the top row
+  TgaShape shape;
+  shape.imageType = 11;  // grey, run-length coded
+  shape.depth = 8;
+  shape.width = 3;
+  shape.height = 2;
+  shape.descriptor = 0;  // bottom-up
+  shape.pixels = {0x83, 7,         // 7 7 7 7: the bottom row and one into the top row
                  0x01, 8, 9};     // 8 9
-  DecodeFromBlock decoded(MakeTga(spec));
+  DecodeFromBlock decoded(MakeTga(shape));
   ASSERT_EQ(decoded.Result(), S_OK);
   EXPECT_EQ(decoded.Image().format, D3DFMT_L8);
   const BYTE top[3] = {7, 8, 9};
@@ -103,25 +103,25 @@ TEST(TgaDecoder, RunLengthPacketsRepeatOrCopyAcrossRows) {
     EXPECT_EQ(decoded.PixelByte(0, x), top[x]) << x;
   }
 
-  spec.pixels = {0x83, 7, 0x02, 8, 9, 10};  // one pixel more than the picture holds
-  EXPECT_EQ(DecodeFromBlock(MakeTga(spec)).Result(), D3DXERR_INVALIDDATA);
-  spec.pixels = {0x86, 7};  // a repeat that runs past the last pixel
-  EXPECT_EQ(DecodeFromBlock(MakeTga(spec)).Result(), D3DXERR_INVALIDDATA);
-  spec.pixels = {0x83, 7, 0x01, 8};  // a literal packet past the end of the block
-  EXPECT_EQ(DecodeFromBlock(MakeTga(spec)).Result(), D3DXERR_INVALIDDATA);
+  shape.pixels = {0x83, 7, 0x02, 8, 9, 10};  // one pixel more than the picture holds
+  EXPECT_EQ(DecodeFromBlock(MakeTga(shape)).Result(), D3DXERR_INVALIDDATA);
+  shape.pixels = {0x86, 7};  // a repeat that runs past the last pixel
+  EXPECT_EQ(DecodeFromBlock(MakeTga(shape)).Result(), D3DXERR_INVALIDDATA);
+  shape.pixels = {0x83, 7, 0x01, 8};  // a literal packet past the end of the block
+  EXPECT_EQ(DecodeFromBlock(MakeTga(shape)).Result(), D3DXERR_INVALIDDATA);
 }
 
 TEST(TgaDecoder, ColourMapEntriesLandAtTheirIndicesWithTheAlphaRule) {
-  TgaSpec spec;
-  spec.colorMapType = 1;
-  spec.imageType = 1;
-  spec.depth = 8;
-  spec.mapFirst = 4;
-  spec.mapLength = 2;
-  spec.mapEntryBits = 16;
-  spec.map = {0x1F, 0x00, 0x00, 0x7C};  // blue without alpha bit, red without alpha bit
-  spec.pixels = {4, 5};
-  DecodeFromBlock opaque(MakeTga(spec));
+  TgaShape shape;
+  shape.colorMapType = 1;
+  shape.imageType = 1;
+  shape.depth = 8;
+  shape.mapFirst = 4;
+  shape.mapLength = 2;
+  shape.mapEntryBits = 16;
+  shape.map = {0x1F, 0x00, 0x00, 0x7C};  // blue without alpha bit, red without alpha bit
+  shape.pixels = {4, 5};
+  DecodeFromBlock opaque(MakeTga(shape));
   ASSERT_EQ(opaque.Result(), S_OK);
   EXPECT_EQ(opaque.Image().format, D3DFMT_P8);
   const PALETTEENTRY* palette = opaque.Image().palette;
@@ -132,61 +132,61 @@ TEST(TgaDecoder, ColourMapEntriesLandAtTheirIndicesWithTheAlphaRule) {
   EXPECT_EQ(palette[5].peRed, 255);
   EXPECT_EQ(palette[0].peGreen, 255);  // outside the map: opaque white
 
-  spec.map[3] = 0xFC;  // red with its alpha bit
-  DecodeFromBlock keyed(MakeTga(spec));
+  shape.map[3] = 0xFC;  // red with its alpha bit
+  DecodeFromBlock keyed(MakeTga(shape));
   ASSERT_EQ(keyed.Result(), S_OK);
   EXPECT_EQ(keyed.Image().palette[4].peFlags, 0);
   EXPECT_EQ(keyed.Image().palette[5].peFlags, 255);
 
-  spec.mapFirst = 255;  // entries past index 255
-  EXPECT_EQ(DecodeFromBlock(MakeTga(spec)).Result(), D3DXERR_INVALIDDATA);
+  shape.mapFirst = 255;  // entries past index 255
+  EXPECT_EQ(DecodeFromBlock(MakeTga(shape)).Result(), D3DXERR_INVALIDDATA);
 }
 
 TEST(TgaDecoder, ImplausibleHeadersAreRefused) {
-  TgaSpec good;
+  TgaShape good;
   good.pixels = FileBytes(8, 1);
   ASSERT_EQ(DecodeFromBlock(MakeTga(good)).Result(), S_OK);
-  auto refused = [](const TgaSpec& spec) {
-    return DecodeFromBlock(MakeTga(spec)).Result() == D3DXERR_INVALIDDATA;
+  auto refused = [](const TgaShape& shape) {
+    return DecodeFromBlock(MakeTga(shape)).Result() == D3DXERR_INVALIDDATA;
   };
-  TgaSpec spec = good;
-  spec.colorMapType = 2;
-  EXPECT_TRUE(refused(spec));
-  spec = good;
-  spec.imageType = 4;
-  EXPECT_TRUE(refused(spec));
-  spec = good;
-  spec.imageType = 1;  // colour-mapped without a map
-  EXPECT_TRUE(refused(spec));
-  spec = good;
-  spec.depth = 12;
-  EXPECT_TRUE(refused(spec));
-  spec = good;
-  spec.width = 0;
-  EXPECT_TRUE(refused(spec));
-  spec = good;
-  spec.colorMapType = 1;
-  spec.mapEntryBits = 8;
-  EXPECT_TRUE(refused(spec));
-  spec = good;
-  spec.pixels.pop_back();  // uncompressed pixels cut short
-  EXPECT_TRUE(refused(spec));
+  TgaShape shape = good;
+  shape.colorMapType = 2;
+  EXPECT_TRUE(refused(shape));
+  shape = good;
+  shape.imageType = 4;
+  EXPECT_TRUE(refused(shape));
+  shape = good;
+  shape.imageType = 1;  // colour-mapped without a map
+  EXPECT_TRUE(refused(shape));
+  shape = good;
+  shape.depth = 12;
+  EXPECT_TRUE(refused(shape));
+  shape = good;
+  shape.width = 0;
+  EXPECT_TRUE(refused(shape));
+  shape = good;
+  shape.colorMapType = 1;
+  shape.mapEntryBits = 8;
+  EXPECT_TRUE(refused(shape));
+  shape = good;
+  shape.pixels.pop_back();  // uncompressed pixels cut short
+  EXPECT_TRUE(refused(shape));
 }
 
 TEST(TgaDecoder, FilesCutShortOrCorruptedNeverReadOutsideTheBlock) {
-  TgaSpec spec;
-  spec.colorMapType = 1;
-  spec.imageType = 9;
-  spec.depth = 8;
-  spec.mapLength = 2;
-  spec.mapEntryBits = 24;
-  spec.map = {1, 2, 3, 4, 5, 6};
-  spec.width = 4;
-  spec.height = 2;
-  spec.descriptor = 0x10;
-  spec.pixels = {0x82, 1, 0x04, 0, 1, 0, 1, 0};
-  DecodeEveryPrefix(MakeTga(spec));
-  DecodeEveryByteCorrupted(MakeTga(spec));
+  TgaShape shape;
+  shape.colorMapType = 1;
+  shape.imageType = 9;
+  shape.depth = 8;
+  shape.mapLength = 2;
+  shape.mapEntryBits = 24;
+  shape.map = {1, 2, 3, 4, 5, 6};
+  shape.width = 4;
+  shape.height = 2;
+  shape.descriptor = 0x10;
+  shape.pixels = {0x82, 1, 0x04, 0, 1, 0, 1, 0};
+  DecodeEveryPrefix(MakeTga(shape));
+  DecodeEveryByteCorrupted(MakeTga(shape));
 }
 
 }  // namespace
