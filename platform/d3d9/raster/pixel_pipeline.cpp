@@ -88,6 +88,23 @@ std::uint32_t BlendLanes(std::uint32_t source, std::uint32_t target, std::uint32
   return (sum | overflow * 0xFF) & 0x00FF00FFu;
 }
 
+// Texel times diffuse in every channel.
+std::uint32_t ModulateTexel(std::uint32_t texel, std::uint32_t diffuse) {
+  return Mul255(texel & 0xFF, diffuse & 0xFF) |
+         Mul255((texel >> 8) & 0xFF, (diffuse >> 8) & 0xFF) << 8 |
+         Mul255((texel >> 16) & 0xFF, (diffuse >> 16) & 0xFF) << 16 |
+         Mul255(texel >> 24, diffuse >> 24) << 24;
+}
+
+// Source-alpha blending of all four channels.
+std::uint32_t BlendSourceAlpha(std::uint32_t source, std::uint32_t target) {
+  const std::uint32_t alpha = source >> 24;
+  const std::uint32_t evens = BlendLanes(source & 0x00FF00FFu, target & 0x00FF00FFu, alpha);
+  const std::uint32_t odds =
+      BlendLanes((source >> 8) & 0x00FF00FFu, (target >> 8) & 0x00FF00FFu, alpha);
+  return evens | (odds << 8);
+}
+
 }  // namespace
 
 PixelPipeline::PixelPipeline(const DeviceState& state, bool textured, bool targetAlpha)
@@ -195,12 +212,7 @@ std::uint32_t PixelPipeline::Operate(DWORD op, std::uint32_t a, std::uint32_t b,
 }
 
 std::uint32_t PixelPipeline::Combine(std::uint32_t texel, std::uint32_t diffuse) const {
-  if (modulatesTexel) {
-    return Mul255(texel & 0xFF, diffuse & 0xFF) |
-           Mul255((texel >> 8) & 0xFF, (diffuse >> 8) & 0xFF) << 8 |
-           Mul255((texel >> 16) & 0xFF, (diffuse >> 16) & 0xFF) << 16 |
-           Mul255(texel >> 24, diffuse >> 24) << 24;
-  }
+  if (modulatesTexel) return ModulateTexel(texel, diffuse);
   if (colorOp == D3DTOP_DISABLE) return diffuse;
   const std::uint32_t colour =
       colourWithoutTexture
@@ -267,13 +279,7 @@ bool PixelPipeline::PassesAlphaTest(std::uint32_t alpha) const {
 
 std::uint32_t PixelPipeline::Blend(std::uint32_t source, std::uint32_t target) const {
   std::uint32_t out = 0;
-  if (blendsSourceAlpha) {
-    const std::uint32_t alpha = source >> 24;
-    const std::uint32_t evens = BlendLanes(source & 0x00FF00FFu, target & 0x00FF00FFu, alpha);
-    const std::uint32_t odds =
-        BlendLanes((source >> 8) & 0x00FF00FFu, (target >> 8) & 0x00FF00FFu, alpha);
-    return evens | (odds << 8);
-  }
+  if (blendsSourceAlpha) return BlendSourceAlpha(source, target);
   for (int shift = 0; shift < 32; shift += 8) {
     const bool alphaChannel = shift == 24;
     const DWORD sb = alphaChannel ? sourceBlendAlpha : sourceBlend;
@@ -291,6 +297,20 @@ void PixelPipeline::Write(std::uint32_t* target, std::uint32_t colour) const {
   const std::uint32_t old = *target;
   const std::uint32_t value = blend ? Blend(colour, old) : colour;
   *target = ((value & writeMask) | (old & ~writeMask)) | opaqueBits;
+}
+
+void PixelPipeline::WriteRow(std::uint32_t* target, const std::uint32_t* texels,
+                             std::uint32_t count, std::uint32_t diffuse) const {
+  if (!modulatesTexel || !blend || !blendsSourceAlpha || alphaTest) {
+    for (std::uint32_t i = 0; i < count; ++i) Write(target + i, Combine(texels[i], diffuse));
+    return;
+  }
+  // The sprite's states in one loop, without a call or a dispatch per pixel.
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const std::uint32_t old = target[i];
+    const std::uint32_t value = BlendSourceAlpha(ModulateTexel(texels[i], diffuse), old);
+    target[i] = ((value & writeMask) | (old & ~writeMask)) | opaqueBits;
+  }
 }
 
 }  // namespace d3d9

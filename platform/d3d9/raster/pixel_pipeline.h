@@ -36,6 +36,9 @@ class PixelPipeline {
   std::uint32_t Combine(std::uint32_t texel, std::uint32_t diffuse) const;
   // Alpha test, blend and write mask onto one target pixel.
   void Write(std::uint32_t* target, std::uint32_t colour) const;
+  // Combine and Write along a row: target[i] receives texels[i] combined with the diffuse.
+  void WriteRow(std::uint32_t* target, const std::uint32_t* texels, std::uint32_t count,
+                std::uint32_t diffuse) const;
 
   bool ReadsTexture() const { return readsTexture; }
   // Whether Combine(texel, diffuse) == texel for every texel.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -55,6 +56,38 @@ TEST(PixelPipeline, SpriteShortcutsEqualTheGeneralOperations) {
             general.Write(&b, combined);
             ASSERT_EQ(b, a) << std::hex << combined << " over " << target;
           }
+        }
+      }
+    }
+  }
+}
+
+// A row written at once equals the same pixels combined and written one by one, on the
+// sprite's states, on states that reach the general operations, and with the alpha test on.
+TEST(PixelPipeline, RowsEqualPixelByPixelWrites) {
+  DeviceState tested = SpriteStates();
+  tested.renderStates[D3DRS_ALPHATESTENABLE] = TRUE;
+  tested.renderStates[D3DRS_ALPHAFUNC] = D3DCMP_GREATER;
+  tested.renderStates[D3DRS_ALPHAREF] = 0x40;
+  DeviceState masked = SpriteStates();
+  masked.renderStates[D3DRS_COLORWRITEENABLE] = D3DCOLORWRITEENABLE_RED | D3DCOLORWRITEENABLE_ALPHA;
+  constexpr std::uint32_t count = 256;
+  std::uint32_t texels[count], targets[count];
+  for (std::uint32_t i = 0; i < count; ++i) {
+    texels[i] = (i << 24) | ((i * 37u) & 0xFF) << 16 | ((i * 91u) & 0xFF) << 8 | ((255 - i) & 0xFF);
+    targets[i] = ((i * 13u) & 0xFF) << 24 | ((i * 7u) & 0xFF) << 16 | (i * 0x0101u);
+  }
+  for (const DeviceState& state : {SpriteStates(), GeneralStates(), tested, masked}) {
+    for (bool targetAlpha : {false, true}) {
+      const PixelPipeline pipeline(state, true, targetAlpha);
+      for (std::uint32_t diffuse : {0xFFFFFFFFu, 0xFFFF0000u, 0x80406080u}) {
+        std::uint32_t row[count], pixels[count];
+        std::copy(targets, targets + count, row);
+        std::copy(targets, targets + count, pixels);
+        pipeline.WriteRow(row, texels, count, diffuse);
+        for (std::uint32_t i = 0; i < count; ++i) {
+          pipeline.Write(pixels + i, pipeline.Combine(texels[i], diffuse));
+          ASSERT_EQ(pixels[i], row[i]) << i << " " << std::hex << diffuse;
         }
       }
     }
