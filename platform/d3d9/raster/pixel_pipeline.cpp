@@ -88,8 +88,8 @@ std::uint32_t BlendLanes(std::uint32_t source, std::uint32_t target, std::uint32
   return (sum | overflow * 0xFF) & 0x00FF00FFu;
 }
 
-// Texel times diffuse in every channel.
-std::uint32_t ModulateTexel(std::uint32_t texel, std::uint32_t diffuse) {
+// Texel times diffuse in every channel. Inlined so that row loops run without calls.
+[[gnu::always_inline]] inline std::uint32_t ModulateTexel(std::uint32_t texel, std::uint32_t diffuse) {
   return Mul255(texel & 0xFF, diffuse & 0xFF) |
          Mul255((texel >> 8) & 0xFF, (diffuse >> 8) & 0xFF) << 8 |
          Mul255((texel >> 16) & 0xFF, (diffuse >> 16) & 0xFF) << 16 |
@@ -97,7 +97,7 @@ std::uint32_t ModulateTexel(std::uint32_t texel, std::uint32_t diffuse) {
 }
 
 // Source-alpha blending of all four channels.
-std::uint32_t BlendSourceAlpha(std::uint32_t source, std::uint32_t target) {
+[[gnu::always_inline]] inline std::uint32_t BlendSourceAlpha(std::uint32_t source, std::uint32_t target) {
   const std::uint32_t alpha = source >> 24;
   const std::uint32_t evens = BlendLanes(source & 0x00FF00FFu, target & 0x00FF00FFu, alpha);
   const std::uint32_t odds =
@@ -301,14 +301,16 @@ void PixelPipeline::Write(std::uint32_t* target, std::uint32_t colour) const {
 
 void PixelPipeline::WriteRow(std::uint32_t* target, const std::uint32_t* texels,
                              std::uint32_t count, std::uint32_t diffuse) const {
-  if (!modulatesTexel || !blend || !blendsSourceAlpha || alphaTest) {
+  if (!modulatesTexel || !blend || !blendsSourceAlpha) {
     for (std::uint32_t i = 0; i < count; ++i) Write(target + i, Combine(texels[i], diffuse));
     return;
   }
   // The sprite's states in one loop, without a call or a dispatch per pixel.
   for (std::uint32_t i = 0; i < count; ++i) {
+    const std::uint32_t colour = ModulateTexel(texels[i], diffuse);
+    if (alphaTest && !PassesAlphaTest(colour >> 24)) continue;
     const std::uint32_t old = target[i];
-    const std::uint32_t value = BlendSourceAlpha(ModulateTexel(texels[i], diffuse), old);
+    const std::uint32_t value = BlendSourceAlpha(colour, old);
     target[i] = ((value & writeMask) | (old & ~writeMask)) | opaqueBits;
   }
 }
