@@ -133,6 +133,7 @@ PixelPipeline::PixelPipeline(const DeviceState& state, bool textured, bool targe
   alphaTest = rs[D3DRS_ALPHATESTENABLE] != FALSE;
   alphaFunc = rs[D3DRS_ALPHAFUNC];
   alphaRef = rs[D3DRS_ALPHAREF] & 0xFF;
+  PassingRange();
   blend = rs[D3DRS_ALPHABLENDENABLE] != FALSE;
   sourceBlend = rs[D3DRS_SRCBLEND];
   destBlend = rs[D3DRS_DESTBLEND];
@@ -273,6 +274,21 @@ AlphaEffect PixelPipeline::EffectOf(std::uint32_t alpha) const {
   return AlphaEffect::Other;
 }
 
+void PixelPipeline::PassingRange() {
+  const int reference = int(alphaRef);
+  passOutside = false;
+  switch (alphaFunc) {
+    case D3DCMP_NEVER: passLow = 1, passHigh = 0; break;
+    case D3DCMP_LESS: passLow = 0, passHigh = reference - 1; break;
+    case D3DCMP_EQUAL: passLow = passHigh = reference; break;
+    case D3DCMP_LESSEQUAL: passLow = 0, passHigh = reference; break;
+    case D3DCMP_GREATER: passLow = reference + 1, passHigh = 255; break;
+    case D3DCMP_NOTEQUAL: passLow = passHigh = reference, passOutside = true; break;
+    case D3DCMP_GREATEREQUAL: passLow = reference, passHigh = 255; break;
+    default: passLow = 0, passHigh = 255; break;
+  }
+}
+
 bool PixelPipeline::PassesAlphaTest(std::uint32_t alpha) const {
   return Compare(alphaFunc, alpha, alphaRef);
 }
@@ -305,13 +321,19 @@ void PixelPipeline::WriteRow(std::uint32_t* target, const std::uint32_t* texels,
     for (std::uint32_t i = 0; i < count; ++i) Write(target + i, Combine(texels[i], diffuse));
     return;
   }
-  // The sprite's states in one loop, without a call or a dispatch per pixel.
+  // The sprite's states in one loop without a call or a branch per pixel, so that it can run
+  // on several pixels at once; a pixel failing the alpha test gets its old value back.
+  const int low = alphaTest ? passLow : 0;
+  const int high = alphaTest ? passHigh : 255;
+  const bool inverted = alphaTest && passOutside;
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::uint32_t colour = ModulateTexel(texels[i], diffuse);
-    if (alphaTest && !PassesAlphaTest(colour >> 24)) continue;
+    const int alpha = int(colour >> 24);
+    const bool passes = ((alpha >= low) & (alpha <= high)) != inverted;
     const std::uint32_t old = target[i];
     const std::uint32_t value = BlendSourceAlpha(colour, old);
-    target[i] = ((value & writeMask) | (old & ~writeMask)) | opaqueBits;
+    const std::uint32_t written = ((value & writeMask) | (old & ~writeMask)) | opaqueBits;
+    target[i] = passes ? written : old;
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -63,7 +64,7 @@ TEST(PixelPipeline, SpriteShortcutsEqualTheGeneralOperations) {
 }
 
 // A row written at once equals the same pixels combined and written one by one, on the
-// sprite's states, on states that reach the general operations, and with the alpha test on.
+// sprite's states, on states that reach the general operations, and under every alpha test.
 TEST(PixelPipeline, RowsEqualPixelByPixelWrites) {
   DeviceState tested = SpriteStates();
   tested.renderStates[D3DRS_ALPHATESTENABLE] = TRUE;
@@ -77,7 +78,15 @@ TEST(PixelPipeline, RowsEqualPixelByPixelWrites) {
     texels[i] = (i << 24) | ((i * 37u) & 0xFF) << 16 | ((i * 91u) & 0xFF) << 8 | ((255 - i) & 0xFF);
     targets[i] = ((i * 13u) & 0xFF) << 24 | ((i * 7u) & 0xFF) << 16 | (i * 0x0101u);
   }
-  for (const DeviceState& state : {SpriteStates(), GeneralStates(), tested, masked}) {
+  std::vector<DeviceState> states = {SpriteStates(), GeneralStates(), masked};
+  for (DWORD func = D3DCMP_NEVER; func <= D3DCMP_ALWAYS + 1; ++func) {
+    for (DWORD reference : {0u, 0x40u, 0xFFu}) {
+      tested.renderStates[D3DRS_ALPHAFUNC] = func;
+      tested.renderStates[D3DRS_ALPHAREF] = reference;
+      states.push_back(tested);
+    }
+  }
+  for (const DeviceState& state : states) {
     for (bool targetAlpha : {false, true}) {
       const PixelPipeline pipeline(state, true, targetAlpha);
       for (std::uint32_t diffuse : {0xFFFFFFFFu, 0xFFFF0000u, 0x80406080u}) {
