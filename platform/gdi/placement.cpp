@@ -63,9 +63,9 @@ Layout PlaceText(gdi::FontFace& face, const gdi::DcObject& context, const WCHAR*
   const std::vector<BYTE> forced = ForcedClasses(inputClasses);
   gdi::BidiOrder bidi{std::vector<UINT>(count), std::vector<bool>(count, false)};
   for (UINT k = 0; k < count; ++k) bidi.visual[k] = k;
-  if ((flags & GCP_REORDER) != 0) {
-    bidi = gdi::ReorderParagraph(text, count, forced,
-                                 RightToLeftParagraph(inputClasses, context.textAlign));
+  const bool rightToLeft = RightToLeftParagraph(inputClasses, context.textAlign);
+  if ((flags & GCP_REORDER) != 0 && gdi::MayReorder(text, count, forced, rightToLeft)) {
+    bidi = gdi::ReorderParagraph(text, count, forced, rightToLeft);
   }
   Layout layout;
   layout.order.resize(count);
