@@ -93,7 +93,11 @@ TEST(PixelPipeline, RowsEqualPixelByPixelWrites) {
         std::uint32_t row[count], pixels[count];
         std::copy(targets, targets + count, row);
         std::copy(targets, targets + count, pixels);
-        pipeline.WriteRow(row, texels, count, diffuse);
+        // Rows of every length from 1 up, so that both whole groups of pixels and leftovers
+        // are written.
+        for (std::uint32_t start = 0, length = 1; start < count; start += length, ++length) {
+          pipeline.WriteRow(row + start, texels + start, std::min(length, count - start), diffuse);
+        }
         for (std::uint32_t i = 0; i < count; ++i) {
           pipeline.Write(pixels + i, pipeline.Combine(texels[i], diffuse));
           ASSERT_EQ(pixels[i], row[i]) << i << " " << std::hex << diffuse;
