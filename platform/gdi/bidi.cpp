@@ -33,7 +33,39 @@ FriBidiCharType TypeOfClass(BYTE gcpClass, FriBidiCharType own) {
   }
 }
 
+// Types that stay at level 0 in a left-to-right paragraph without right-to-left characters:
+// European numbers there resolve to left to right, neutrals to the paragraph's direction.
+bool StaysLeftToRight(FriBidiCharType type) {
+  switch (type) {
+    case FRIBIDI_TYPE_LTR:
+    case FRIBIDI_TYPE_EN:
+    case FRIBIDI_TYPE_ES:
+    case FRIBIDI_TYPE_ET:
+    case FRIBIDI_TYPE_CS:
+    case FRIBIDI_TYPE_NSM:
+    case FRIBIDI_TYPE_BN:
+    case FRIBIDI_TYPE_BS:
+    case FRIBIDI_TYPE_SS:
+    case FRIBIDI_TYPE_WS:
+    case FRIBIDI_TYPE_ON:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
+
+bool MayReorder(const WCHAR* text, UINT count, const std::vector<BYTE>& classes,
+                bool rightToLeftParagraph) {
+  if (rightToLeftParagraph) return true;
+  for (UINT i = 0; i < count; ++i) {
+    FriBidiCharType type = fribidi_get_bidi_type(text[i]);
+    if (i < classes.size()) type = TypeOfClass(classes[i], type);
+    if (!StaysLeftToRight(type)) return true;
+  }
+  return false;
+}
 
 BYTE ClassOfCharacter(UINT character) {
   switch (fribidi_get_bidi_type(character)) {

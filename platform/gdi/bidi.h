@@ -24,6 +24,13 @@ struct BidiOrder {
 BidiOrder ReorderParagraph(const WCHAR* text, UINT count, const std::vector<BYTE>& classes,
                            bool rightToLeftParagraph);
 
+// Whether ReorderParagraph could give anything but the logical order with every character left
+// to right: false only for a left-to-right paragraph none of whose characters (under their
+// override classes) is right to left, an Arabic-Indic digit or an explicit embedding, override
+// or isolate. Cheap enough to ask before every reordering.
+bool MayReorder(const WCHAR* text, UINT count, const std::vector<BYTE>& classes,
+                bool rightToLeftParagraph);
+
 // The mirrored form of a character ("(" for ")"), or the character itself.
 WCHAR MirroredCharacter(WCHAR character);
 

@@ -63,21 +63,24 @@ Layout PlaceText(gdi::FontFace& face, const gdi::DcObject& context, const WCHAR*
   const std::vector<BYTE> forced = ForcedClasses(inputClasses);
   gdi::BidiOrder bidi{std::vector<UINT>(count), std::vector<bool>(count, false)};
   for (UINT k = 0; k < count; ++k) bidi.visual[k] = k;
-  if ((flags & GCP_REORDER) != 0) {
-    bidi = gdi::ReorderParagraph(text, count, forced,
-                                 RightToLeftParagraph(inputClasses, context.textAlign));
+  const bool rightToLeft = RightToLeftParagraph(inputClasses, context.textAlign);
+  if ((flags & GCP_REORDER) != 0 && gdi::MayReorder(text, count, forced, rightToLeft)) {
+    bidi = gdi::ReorderParagraph(text, count, forced, rightToLeft);
   }
   Layout layout;
+  layout.displayText.resize(count);
+  layout.glyphs.resize(count);
+  layout.advances.resize(count);
   layout.order.resize(count);
   layout.classes.resize(count);
   for (UINT k = 0; k < count; ++k) {
     const UINT logical = bidi.visual[k];
     const WCHAR character = text[logical];
     layout.order[logical] = k;
-    layout.displayText.push_back(bidi.rightToLeft[logical] ? gdi::MirroredCharacter(character)
-                                                           : character);
-    layout.glyphs.push_back(face.GlyphOfCharacter(layout.displayText.back()));
-    layout.advances.push_back(face.Glyph(layout.glyphs.back()).advance);
+    layout.displayText[k] =
+        bidi.rightToLeft[logical] ? gdi::MirroredCharacter(character) : character;
+    layout.glyphs[k] = face.GlyphOfCharacter(layout.displayText[k]);
+    layout.advances[k] = face.Glyph(layout.glyphs[k]).advance;
   }
   if ((flags & GCP_USEKERNING) != 0 && face.HasKerning()) {
     for (UINT k = 0; k + 1 < count; ++k) {

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace d3d9 {
 namespace {
 
@@ -88,6 +92,85 @@ std::uint32_t BlendLanes(std::uint32_t source, std::uint32_t target, std::uint32
   return (sum | overflow * 0xFF) & 0x00FF00FFu;
 }
 
+// What the sprite's row loop needs of the pipeline: the alphas passing the alpha test
+// (low..high, or all others when inverted) and the write masks.
+struct SpriteRow {
+  int low, high;
+  bool inverted;
+  std::uint32_t writeMask, opaqueBits;
+};
+
+// Texel times diffuse in every channel. Inlined so that row loops run without calls.
+[[gnu::always_inline]] inline std::uint32_t ModulateTexel(std::uint32_t texel, std::uint32_t diffuse) {
+  return Mul255(texel & 0xFF, diffuse & 0xFF) |
+         Mul255((texel >> 8) & 0xFF, (diffuse >> 8) & 0xFF) << 8 |
+         Mul255((texel >> 16) & 0xFF, (diffuse >> 16) & 0xFF) << 16 |
+         Mul255(texel >> 24, diffuse >> 24) << 24;
+}
+
+// Source-alpha blending of all four channels.
+[[gnu::always_inline]] inline std::uint32_t BlendSourceAlpha(std::uint32_t source, std::uint32_t target) {
+  const std::uint32_t alpha = source >> 24;
+  const std::uint32_t evens = BlendLanes(source & 0x00FF00FFu, target & 0x00FF00FFu, alpha);
+  const std::uint32_t odds =
+      BlendLanes((source >> 8) & 0x00FF00FFu, (target >> 8) & 0x00FF00FFu, alpha);
+  return evens | (odds << 8);
+}
+
+#if defined(__SSE2__)
+// Mul255 in each 16-bit lane: every intermediate stays below 65,536.
+[[gnu::always_inline]] inline __m128i Mul255Words(__m128i x, __m128i y) {
+  const __m128i t = _mm_add_epi16(_mm_mullo_epi16(x, y), _mm_set1_epi16(128));
+  return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+}
+
+// The alpha of each of two pixels (one channel per lane) in all four of its lanes.
+[[gnu::always_inline]] inline __m128i SpreadAlpha(__m128i pixels) {
+  return _mm_shufflehi_epi16(_mm_shufflelo_epi16(pixels, 0xFF), 0xFF);
+}
+
+// Source-alpha blending of two pixels, one channel per lane, each sum saturated at 255.
+[[gnu::always_inline]] inline __m128i BlendWords(__m128i source, __m128i target) {
+  const __m128i alpha = SpreadAlpha(source);
+  const __m128i sum = _mm_add_epi16(Mul255Words(source, alpha),
+                                    Mul255Words(target, _mm_sub_epi16(_mm_set1_epi16(255), alpha)));
+  return _mm_min_epi16(sum, _mm_set1_epi16(255));
+}
+
+// The sprite's row four pixels at a time, with the arithmetic of ModulateTexel and
+// BlendSourceAlpha; returns how many pixels it wrote (a multiple of four).
+std::uint32_t WriteSpriteQuads(const SpriteRow& row, std::uint32_t* target,
+                               const std::uint32_t* texels, std::uint32_t count,
+                               std::uint32_t diffuse) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i diffuseWords = _mm_unpacklo_epi8(_mm_set1_epi32(int(diffuse)), zero);
+  const __m128i below = _mm_set1_epi32(row.low - 1);
+  const __m128i above = _mm_set1_epi32(row.high + 1);
+  const __m128i inverted = _mm_set1_epi32(row.inverted ? -1 : 0);
+  const __m128i writeMask = _mm_set1_epi32(int(row.writeMask));
+  const __m128i opaqueBits = _mm_set1_epi32(int(row.opaqueBits));
+  std::uint32_t i = 0;
+  for (; i + 4 <= count; i += 4) {
+    const __m128i texel = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + i));
+    const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(target + i));
+    const __m128i colourLow = Mul255Words(_mm_unpacklo_epi8(texel, zero), diffuseWords);
+    const __m128i colourHigh = Mul255Words(_mm_unpackhi_epi8(texel, zero), diffuseWords);
+    const __m128i value =
+        _mm_packus_epi16(BlendWords(colourLow, _mm_unpacklo_epi8(old, zero)),
+                         BlendWords(colourHigh, _mm_unpackhi_epi8(old, zero)));
+    const __m128i written = _mm_or_si128(
+        _mm_or_si128(_mm_and_si128(value, writeMask), _mm_andnot_si128(writeMask, old)),
+        opaqueBits);
+    const __m128i alpha = _mm_srli_epi32(_mm_packus_epi16(colourLow, colourHigh), 24);
+    const __m128i inRange = _mm_and_si128(_mm_cmpgt_epi32(alpha, below), _mm_cmplt_epi32(alpha, above));
+    const __m128i passes = _mm_xor_si128(inRange, inverted);
+    const __m128i result = _mm_or_si128(_mm_and_si128(passes, written), _mm_andnot_si128(passes, old));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i), result);
+  }
+  return i;
+}
+#endif
+
 }  // namespace
 
 PixelPipeline::PixelPipeline(const DeviceState& state, bool textured, bool targetAlpha)
@@ -116,6 +199,7 @@ PixelPipeline::PixelPipeline(const DeviceState& state, bool textured, bool targe
   alphaTest = rs[D3DRS_ALPHATESTENABLE] != FALSE;
   alphaFunc = rs[D3DRS_ALPHAFUNC];
   alphaRef = rs[D3DRS_ALPHAREF] & 0xFF;
+  PassingRange();
   blend = rs[D3DRS_ALPHABLENDENABLE] != FALSE;
   sourceBlend = rs[D3DRS_SRCBLEND];
   destBlend = rs[D3DRS_DESTBLEND];
@@ -195,12 +279,7 @@ std::uint32_t PixelPipeline::Operate(DWORD op, std::uint32_t a, std::uint32_t b,
 }
 
 std::uint32_t PixelPipeline::Combine(std::uint32_t texel, std::uint32_t diffuse) const {
-  if (modulatesTexel) {
-    return Mul255(texel & 0xFF, diffuse & 0xFF) |
-           Mul255((texel >> 8) & 0xFF, (diffuse >> 8) & 0xFF) << 8 |
-           Mul255((texel >> 16) & 0xFF, (diffuse >> 16) & 0xFF) << 16 |
-           Mul255(texel >> 24, diffuse >> 24) << 24;
-  }
+  if (modulatesTexel) return ModulateTexel(texel, diffuse);
   if (colorOp == D3DTOP_DISABLE) return diffuse;
   const std::uint32_t colour =
       colourWithoutTexture
@@ -261,19 +340,28 @@ AlphaEffect PixelPipeline::EffectOf(std::uint32_t alpha) const {
   return AlphaEffect::Other;
 }
 
+void PixelPipeline::PassingRange() {
+  const int reference = int(alphaRef);
+  passOutside = false;
+  switch (alphaFunc) {
+    case D3DCMP_NEVER: passLow = 1, passHigh = 0; break;
+    case D3DCMP_LESS: passLow = 0, passHigh = reference - 1; break;
+    case D3DCMP_EQUAL: passLow = passHigh = reference; break;
+    case D3DCMP_LESSEQUAL: passLow = 0, passHigh = reference; break;
+    case D3DCMP_GREATER: passLow = reference + 1, passHigh = 255; break;
+    case D3DCMP_NOTEQUAL: passLow = passHigh = reference, passOutside = true; break;
+    case D3DCMP_GREATEREQUAL: passLow = reference, passHigh = 255; break;
+    default: passLow = 0, passHigh = 255; break;
+  }
+}
+
 bool PixelPipeline::PassesAlphaTest(std::uint32_t alpha) const {
   return Compare(alphaFunc, alpha, alphaRef);
 }
 
 std::uint32_t PixelPipeline::Blend(std::uint32_t source, std::uint32_t target) const {
   std::uint32_t out = 0;
-  if (blendsSourceAlpha) {
-    const std::uint32_t alpha = source >> 24;
-    const std::uint32_t evens = BlendLanes(source & 0x00FF00FFu, target & 0x00FF00FFu, alpha);
-    const std::uint32_t odds =
-        BlendLanes((source >> 8) & 0x00FF00FFu, (target >> 8) & 0x00FF00FFu, alpha);
-    return evens | (odds << 8);
-  }
+  if (blendsSourceAlpha) return BlendSourceAlpha(source, target);
   for (int shift = 0; shift < 32; shift += 8) {
     const bool alphaChannel = shift == 24;
     const DWORD sb = alphaChannel ? sourceBlendAlpha : sourceBlend;
@@ -291,6 +379,31 @@ void PixelPipeline::Write(std::uint32_t* target, std::uint32_t colour) const {
   const std::uint32_t old = *target;
   const std::uint32_t value = blend ? Blend(colour, old) : colour;
   *target = ((value & writeMask) | (old & ~writeMask)) | opaqueBits;
+}
+
+void PixelPipeline::WriteRow(std::uint32_t* target, const std::uint32_t* texels,
+                             std::uint32_t count, std::uint32_t diffuse) const {
+  if (!modulatesTexel || !blend || !blendsSourceAlpha) {
+    for (std::uint32_t i = 0; i < count; ++i) Write(target + i, Combine(texels[i], diffuse));
+    return;
+  }
+  // The sprite's states without a call or a branch per pixel; a pixel failing the alpha test
+  // gets its old value back.
+  const SpriteRow row{alphaTest ? passLow : 0, alphaTest ? passHigh : 255,
+                      alphaTest && passOutside, writeMask, opaqueBits};
+  std::uint32_t i = 0;
+#if defined(__SSE2__)
+  i = WriteSpriteQuads(row, target, texels, count, diffuse);
+#endif
+  for (; i < count; ++i) {
+    const std::uint32_t colour = ModulateTexel(texels[i], diffuse);
+    const int alpha = int(colour >> 24);
+    const bool passes = ((alpha >= row.low) & (alpha <= row.high)) != row.inverted;
+    const std::uint32_t old = target[i];
+    const std::uint32_t value = BlendSourceAlpha(colour, old);
+    const std::uint32_t written = ((value & row.writeMask) | (old & ~row.writeMask)) | row.opaqueBits;
+    target[i] = passes ? written : old;
+  }
 }
 
 }  // namespace d3d9

@@ -36,6 +36,9 @@ class PixelPipeline {
   std::uint32_t Combine(std::uint32_t texel, std::uint32_t diffuse) const;
   // Alpha test, blend and write mask onto one target pixel.
   void Write(std::uint32_t* target, std::uint32_t colour) const;
+  // Combine and Write along a row: target[i] receives texels[i] combined with the diffuse.
+  void WriteRow(std::uint32_t* target, const std::uint32_t* texels, std::uint32_t count,
+                std::uint32_t diffuse) const;
 
   bool ReadsTexture() const { return readsTexture; }
   // Whether Combine(texel, diffuse) == texel for every texel.
@@ -49,6 +52,8 @@ class PixelPipeline {
   static std::uint32_t Operate(DWORD op, std::uint32_t a, std::uint32_t b, std::uint32_t texel,
                                std::uint32_t diffuse, std::uint32_t factor);
   bool PassesAlphaTest(std::uint32_t alpha) const;
+  // The alpha test as a range, for loops without branches.
+  void PassingRange();
   std::uint32_t Blend(std::uint32_t source, std::uint32_t target) const;
 
   DWORD colorOp, colorArg1, colorArg2;
@@ -62,6 +67,9 @@ class PixelPipeline {
   bool alphaTest;
   DWORD alphaFunc;
   std::uint32_t alphaRef;
+  // The alphas that pass the test: passLow..passHigh, or all others when passOutside.
+  int passLow, passHigh;
+  bool passOutside;
   bool blend;
   DWORD sourceBlend, destBlend, blendOp;
   DWORD sourceBlendAlpha, destBlendAlpha, blendOpAlpha;

@@ -129,9 +129,7 @@ void BlitRow(const PixelPipeline& pipeline, RunActions actions, const RunIndex& 
       std::memcpy(target + from, source + from, std::size_t(to - from) * 4);
       continue;
     }
-    for (std::uint32_t i = from; i < to; ++i) {
-      pipeline.Write(target + i, pipeline.Combine(source[i], diffuse));
-    }
+    pipeline.WriteRow(target + from, source + from, to - from, diffuse);
   }
 }
 

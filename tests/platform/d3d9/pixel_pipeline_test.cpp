@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -55,6 +57,50 @@ TEST(PixelPipeline, SpriteShortcutsEqualTheGeneralOperations) {
             general.Write(&b, combined);
             ASSERT_EQ(b, a) << std::hex << combined << " over " << target;
           }
+        }
+      }
+    }
+  }
+}
+
+// A row written at once equals the same pixels combined and written one by one, on the
+// sprite's states, on states that reach the general operations, and under every alpha test.
+TEST(PixelPipeline, RowsEqualPixelByPixelWrites) {
+  DeviceState tested = SpriteStates();
+  tested.renderStates[D3DRS_ALPHATESTENABLE] = TRUE;
+  tested.renderStates[D3DRS_ALPHAFUNC] = D3DCMP_GREATER;
+  tested.renderStates[D3DRS_ALPHAREF] = 0x40;
+  DeviceState masked = SpriteStates();
+  masked.renderStates[D3DRS_COLORWRITEENABLE] = D3DCOLORWRITEENABLE_RED | D3DCOLORWRITEENABLE_ALPHA;
+  constexpr std::uint32_t count = 256;
+  std::uint32_t texels[count], targets[count];
+  for (std::uint32_t i = 0; i < count; ++i) {
+    texels[i] = (i << 24) | ((i * 37u) & 0xFF) << 16 | ((i * 91u) & 0xFF) << 8 | ((255 - i) & 0xFF);
+    targets[i] = ((i * 13u) & 0xFF) << 24 | ((i * 7u) & 0xFF) << 16 | (i * 0x0101u);
+  }
+  std::vector<DeviceState> states = {SpriteStates(), GeneralStates(), masked};
+  for (DWORD func = D3DCMP_NEVER; func <= D3DCMP_ALWAYS + 1; ++func) {
+    for (DWORD reference : {0u, 0x40u, 0xFFu}) {
+      tested.renderStates[D3DRS_ALPHAFUNC] = func;
+      tested.renderStates[D3DRS_ALPHAREF] = reference;
+      states.push_back(tested);
+    }
+  }
+  for (const DeviceState& state : states) {
+    for (bool targetAlpha : {false, true}) {
+      const PixelPipeline pipeline(state, true, targetAlpha);
+      for (std::uint32_t diffuse : {0xFFFFFFFFu, 0xFFFF0000u, 0x80406080u}) {
+        std::uint32_t row[count], pixels[count];
+        std::copy(targets, targets + count, row);
+        std::copy(targets, targets + count, pixels);
+        // Rows of every length from 1 up, so that both whole groups of pixels and leftovers
+        // are written.
+        for (std::uint32_t start = 0, length = 1; start < count; start += length, ++length) {
+          pipeline.WriteRow(row + start, texels + start, std::min(length, count - start), diffuse);
+        }
+        for (std::uint32_t i = 0; i < count; ++i) {
+          pipeline.Write(pixels + i, pipeline.Combine(texels[i], diffuse));
+          ASSERT_EQ(pixels[i], row[i]) << i << " " << std::hex << diffuse;
         }
       }
     }
