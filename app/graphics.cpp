@@ -1,9 +1,12 @@
 #include "app/graphics.h"
 
+#include <initializer_list>
+
 #include "game/sheet_table.h"
 #include "game/text_overlay.h"
 #include "game/world.h"
 #include "platform/d3d9/d3d9.h"
+#include "toolkit/font/d3dx_font.h"
 #include "toolkit/image/d3dx_image.h"
 #include "toolkit/surface/d3dx_surface.h"
 #include "toolkit/sprite/d3dx_sprite.h"
@@ -101,5 +104,10 @@ void ReleaseAllGraphics() {
   }
   if (sprite != nullptr) sprite->Release();
   sprite = nullptr;
+  // The fonts hold the device; they go before it.
+  for (ID3DXFont** font : {&directionFont, &creditFont}) {
+    if (*font != nullptr) (*font)->Release();
+    *font = nullptr;
+  }
   ReleaseDevice();
 }

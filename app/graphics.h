@@ -22,7 +22,7 @@ void LoadSheet(int32_t index, const char* file, DWORD colourKey, int32_t frameWi
                int32_t frameDelay);
 // Releases the device, then Direct3D; either may be null.
 void ReleaseDevice();
-// Everything ReleaseDevice releases, and before it the sheet textures (their records zeroed)
-// and the sprite, which the game itself keeps until the process ends: for tools and tests that
-// set up more than once in one process.
+// Everything ReleaseDevice releases, and before it the sheet textures (their records zeroed),
+// the sprite and the two fonts, which the game itself keeps until the process ends: for tools
+// and tests that set up more than once in one process.
 void ReleaseAllGraphics();

@@ -2,13 +2,13 @@
 // red credit line over it.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <vector>
 
 #include "game/text_overlay.h"
 #include "game/world.h"
 #include "platform/d3d9/test_device.h"
+#include "tests/platform/d3d9/device_fixture.h"
 #include "tests/harness/world_reset.h"
 #include "toolkit/font/d3dx_font.h"
 
@@ -42,24 +42,7 @@ class TextOverlayTest : public ::testing::Test {
     EXPECT_EQ(S_OK, device->BeginScene());
     draw();
     EXPECT_EQ(S_OK, device->EndScene());
-    std::vector<std::uint32_t> pixels(std::size_t(kWidth) * kHeight);
-    IDirect3DSurface9* target = nullptr;
-    IDirect3DSurface9* copy = nullptr;
-    EXPECT_EQ(S_OK, device->GetRenderTarget(0, &target));
-    EXPECT_EQ(S_OK, device->CreateOffscreenPlainSurface(kWidth, kHeight, D3DFMT_X8R8G8B8,
-                                                        D3DPOOL_SYSTEMMEM, &copy, nullptr));
-    EXPECT_EQ(S_OK, device->GetRenderTargetData(target, copy));
-    D3DLOCKED_RECT locked{};
-    EXPECT_EQ(S_OK, copy->LockRect(&locked, nullptr, D3DLOCK_READONLY));
-    for (UINT y = 0; y < kHeight; ++y) {
-      const auto* row = reinterpret_cast<const std::uint32_t*>(
-          static_cast<const BYTE*>(locked.pBits) + std::size_t(y) * locked.Pitch);
-      for (UINT x = 0; x < kWidth; ++x) pixels[y * kWidth + x] = row[x] & 0x00FFFFFF;
-    }
-    copy->UnlockRect();
-    copy->Release();
-    target->Release();
-    return pixels;
+    return d3d9_test::ReadRenderTarget(device, kWidth, kHeight);
   }
 };
 

@@ -4,7 +4,7 @@
 
 namespace d3d9_test {
 
-std::vector<std::uint32_t> DeviceTest::ReadBack() {
+std::vector<std::uint32_t> ReadRenderTarget(IDirect3DDevice9* device, UINT width, UINT height) {
   std::vector<std::uint32_t> pixels(std::size_t(width) * height);
   IDirect3DSurface9* target = nullptr;
   IDirect3DSurface9* copy = nullptr;
@@ -15,14 +15,18 @@ std::vector<std::uint32_t> DeviceTest::ReadBack() {
   D3DLOCKED_RECT locked;
   EXPECT_EQ(S_OK, copy->LockRect(&locked, nullptr, D3DLOCK_READONLY));
   for (UINT y = 0; y < height; ++y) {
-    const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const BYTE*>(locked.pBits) +
-                                                             std::size_t(y) * locked.Pitch);
+    const BYTE* bytes = static_cast<const BYTE*>(locked.pBits) + std::size_t(y) * locked.Pitch;
+    const auto* row = reinterpret_cast<const std::uint32_t*>(bytes);
     for (UINT x = 0; x < width; ++x) pixels[std::size_t(y) * width + x] = row[x] & 0x00FFFFFF;
   }
   copy->UnlockRect();
   copy->Release();
   target->Release();
   return pixels;
+}
+
+std::vector<std::uint32_t> DeviceTest::ReadBack() {
+  return ReadRenderTarget(device, width, height);
 }
 
 void DeviceTest::ClearTo(D3DCOLOR colour) {

@@ -22,6 +22,9 @@ struct ScreenVertex {
 };
 constexpr DWORD screenVertexFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 
+// The device's render target of width x height as 0x00RRGGBB values (alpha dropped).
+std::vector<std::uint32_t> ReadRenderTarget(IDirect3DDevice9* device, UINT width, UINT height);
+
 class DeviceTest : public ::testing::Test {
  protected:
   static constexpr UINT width = 64;
