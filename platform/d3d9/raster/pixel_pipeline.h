@@ -7,6 +7,7 @@
 // Colours are 0xAARRGGBB.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/d3d9/device_state.h"
@@ -38,7 +39,13 @@ class PixelPipeline {
   void Write(std::uint32_t* target, std::uint32_t colour) const;
   // Combine and Write along a row: target[i] receives texels[i] combined with the diffuse.
   void WriteRow(std::uint32_t* target, const std::uint32_t* texels, std::uint32_t count,
-                std::uint32_t diffuse) const;
+                std::uint32_t diffuse) const {
+    WriteRows(target, 0, texels, 0, count, 1, diffuse);
+  }
+  // WriteRow on `rows` rows, each `targetPitch` and `texelPitch` pixels after the last.
+  void WriteRows(std::uint32_t* target, std::ptrdiff_t targetPitch, const std::uint32_t* texels,
+                 std::ptrdiff_t texelPitch, std::uint32_t count, std::uint32_t rows,
+                 std::uint32_t diffuse) const;
 
   bool ReadsTexture() const { return readsTexture; }
   // Whether Combine(texel, diffuse) == texel for every texel.

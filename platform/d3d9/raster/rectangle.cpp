@@ -113,23 +113,34 @@ RunActions ActionsFor(const PixelPipeline& pipeline, std::uint32_t diffuse) {
           pipeline.PassesTexelThrough(diffuse) && pipeline.EffectOf(255) == AlphaEffect::Replace};
 }
 
+// Runs shorter than this are drawn with their neighbours: the row kernel passes over a few
+// transparent or opaque texels about as fast as a jump over them would be set up.
+constexpr std::uint32_t shortRun = 8;
+constexpr std::int64_t narrowRectangle = 4 * shortRun;
+
+// One row of a blit; `source` is the texel of the row's first pixel, texelX along texel row
+// texelY.
 void BlitRow(const PixelPipeline& pipeline, RunActions actions, const RunIndex& runs,
-             const std::uint32_t* texels, std::int64_t texelY, std::int64_t texelX,
+             const std::uint32_t* source, std::int64_t texelY, std::int64_t texelX,
              std::uint32_t* target, std::int64_t count, std::uint32_t diffuse) {
-  const std::uint32_t* source = texels + texelX;
   const std::uint32_t begin = std::uint32_t(texelX);
   const std::uint32_t end = std::uint32_t(texelX + count);
+  std::uint32_t pending = 0;  // the first pixel not drawn yet, from the row's start
   const TexelRun* last = runs.RowEnd(std::uint32_t(texelY));
   for (const TexelRun* run = runs.RunAt(std::uint32_t(texelY), begin); run != last && run->start < end;
        ++run) {
+    const bool skip = run->kind == RunKind::Transparent && actions.skipTransparent;
+    const bool copy = run->kind == RunKind::Opaque && actions.copyOpaque;
+    if (!skip && !copy) continue;
     const std::uint32_t from = (run->start > begin ? run->start : begin) - begin;
     const std::uint32_t to = (run->end < end ? run->end : end) - begin;
-    if (run->kind == RunKind::Transparent && actions.skipTransparent) continue;
-    if (run->kind == RunKind::Opaque && actions.copyOpaque) {
-      std::memcpy(target + from, source + from, std::size_t(to - from) * 4);
-      continue;
-    }
-    pipeline.WriteRow(target + from, source + from, to - from, diffuse);
+    if (to - from < shortRun) continue;
+    if (pending < from) pipeline.WriteRow(target + pending, source + pending, from - pending, diffuse);
+    if (copy) std::memcpy(target + from, source + from, std::size_t(to - from) * 4);
+    pending = to;
+  }
+  if (pending < count) {
+    pipeline.WriteRow(target + pending, source + pending, std::uint32_t(count) - pending, diffuse);
   }
 }
 
@@ -175,14 +186,19 @@ bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
     return false;
   }
   const SamplerLevel& level = context.sampler->Level(0);
+  std::uint32_t* target = context.pixels + std::ptrdiff_t(rowBegin) * context.pitch + columnBegin;
+  const std::uint32_t* texels = level.texels + std::ptrdiff_t(texelY) * level.width + texelX;
+  // Narrow rectangles (glyphs, say) have runs too short to be worth walking.
+  if (columns <= narrowRectangle) {
+    pipeline.WriteRows(target, context.pitch, texels, level.width, std::uint32_t(columns),
+                       std::uint32_t(rows), diffuse);
+    return true;
+  }
   const Image* image = context.sampler->Texture()->ImageAt(0, 0);
   const RunIndex& runs = TexelRuns(*image);
   const RunActions actions = ActionsFor(pipeline, diffuse);
-  for (std::int64_t y = 0; y < rows; ++y) {
-    std::uint32_t* row = context.pixels + std::ptrdiff_t(rowBegin + y) * context.pitch + columnBegin;
-    const std::int64_t ty = texelY + y;
-    const std::uint32_t* texels = level.texels + std::ptrdiff_t(ty) * level.width;
-    BlitRow(pipeline, actions, runs, texels, ty, texelX, row, columns, diffuse);
+  for (std::int64_t y = 0; y < rows; ++y, target += context.pitch, texels += level.width) {
+    BlitRow(pipeline, actions, runs, texels, texelY + y, texelX, target, columns, diffuse);
   }
   return true;
 }

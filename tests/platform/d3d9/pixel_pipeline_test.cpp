@@ -107,4 +107,41 @@ TEST(PixelPipeline, RowsEqualPixelByPixelWrites) {
   }
 }
 
+// Blocks of rows with groups of fully transparent and fully opaque texels, which the row
+// kernel skips or copies whole: the result is still the pixel-by-pixel one, on targets whose
+// alpha bytes are not opaque, and nothing beyond each row's count changes.
+TEST(PixelPipeline, BlocksOfRowsSkipAndCopyOnlyWhereTheResultIsTheSame) {
+  constexpr std::uint32_t columns = 23, rows = 6, texelPitch = 29, targetPitch = 31;
+  std::vector<std::uint32_t> texels(texelPitch * rows);
+  for (std::uint32_t i = 0; i < texels.size(); ++i) {
+    const std::uint32_t group = (i / 4 + i / texelPitch) % 3;
+    const std::uint32_t alpha = group == 0 ? 0 : (group == 1 ? 0xFF : (i * 53u) & 0xFF);
+    texels[i] = alpha << 24 | ((i * 97u) & 0xFFFFFF);
+  }
+  std::vector<std::uint32_t> targets(targetPitch * rows);
+  for (std::uint32_t i = 0; i < targets.size(); ++i) targets[i] = (i * 2654435761u) & 0x7FFFFFFF;
+  DeviceState tested = SpriteStates();
+  tested.renderStates[D3DRS_ALPHATESTENABLE] = TRUE;
+  tested.renderStates[D3DRS_ALPHAFUNC] = D3DCMP_GREATER;
+  DeviceState masked = SpriteStates();
+  masked.renderStates[D3DRS_COLORWRITEENABLE] = D3DCOLORWRITEENABLE_GREEN;
+  for (const DeviceState& state : {SpriteStates(), tested, masked}) {
+    for (bool targetAlpha : {false, true}) {
+      const PixelPipeline pipeline(state, true, targetAlpha);
+      for (std::uint32_t diffuse : {0xFFFFFFFFu, 0xC0FF4020u}) {
+        std::vector<std::uint32_t> block = targets, pixels = targets;
+        pipeline.WriteRows(block.data(), targetPitch, texels.data(), texelPitch, columns, rows,
+                           diffuse);
+        for (std::uint32_t y = 0; y < rows; ++y) {
+          for (std::uint32_t x = 0; x < columns; ++x) {
+            pipeline.Write(&pixels[y * targetPitch + x],
+                           pipeline.Combine(texels[y * texelPitch + x], diffuse));
+          }
+        }
+        ASSERT_EQ(pixels, block) << std::hex << diffuse << " alpha target " << targetAlpha;
+      }
+    }
+  }
+}
+
 }  // namespace

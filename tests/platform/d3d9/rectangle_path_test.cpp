@@ -47,49 +47,53 @@ class RectanglePathTest : public DeviceTest {
   }
 };
 
+// Narrow rectangles are drawn row by row whole, wider ones run by run: both sizes are drawn.
 TEST_F(RectanglePathTest, MatchesTheTrianglePathUnderTheSpritesStatesAndOthers) {
-  const UINT size = 32;
-  IDirect3DTexture9* texture = MakeTexture(size, size, KeyedPicture(size, size));
-  SpriteLikeDrawer sprite(device);
-  sprite.SetStates();
-  device->SetFVF(screenVertexFvf);
-  device->SetTexture(0, texture);
-  const struct {
-    const char* name;
-    DWORD alphaTest, blend, filter;
-    D3DCOLOR colour;
-  } variants[] = {{"sprite", TRUE, TRUE, D3DTEXF_LINEAR, 0xFFFFFFFF},
-                  {"tinted", TRUE, TRUE, D3DTEXF_LINEAR, 0x80FF8040},
-                  {"blend only", FALSE, TRUE, D3DTEXF_POINT, 0xFFFFFFFF},
-                  {"opaque", FALSE, FALSE, D3DTEXF_LINEAR, 0xFFFFFFFF},
-                  {"test only", TRUE, FALSE, D3DTEXF_POINT, 0xC0FFFFFF}};
-  // One texel per pixel at whole positions (also partly off the target), and shapes the
-  // blit cannot take: a half-pixel offset, a magnification, and a part of the texture.
-  const struct {
-    float left, top, right, bottom, u0, v0, u1, v1;
-  } placements[] = {{-0.5f, -0.5f, 31.5f, 31.5f, 0, 0, 1, 1},
-                    {20 - 0.5f, 40 - 0.5f, 52 - 0.5f, 72 - 0.5f, 0, 0, 1, 1},
-                    {-10.5f, 5.5f, 21.5f, 37.5f, 0, 0, 1, 1},
-                    {3.5f, 3.5f, 11.5f, 19.5f, 0.25f, 0.125f, 0.5f, 0.625f},
-                    {3, 3, 35, 35, 0, 0, 1, 1},
-                    {0, 0, 64, 64, 0, 0, 1, 1}};
-  for (const auto& v : variants) {
-    device->SetRenderState(D3DRS_ALPHATESTENABLE, v.alphaTest);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, v.blend);
-    device->SetSamplerState(0, D3DSAMP_MAGFILTER, v.filter);
-    device->SetSamplerState(0, D3DSAMP_MINFILTER, v.filter);
-    for (const auto& p : placements) {
-      std::vector<std::uint32_t> quad, triangles;
-      DrawBoth(p.left, p.top, p.right, p.bottom, v.colour, p.u0, p.v0, p.u1, p.v1, &quad,
-               &triangles);
-      for (std::size_t i = 0; i < quad.size(); ++i) {
-        ASSERT_EQ(triangles[i], quad[i]) << v.name << " at " << p.left << "," << p.top
-                                         << " pixel " << i % width << "," << i / width;
+  for (const UINT size : {24u, 48u}) {
+    IDirect3DTexture9* texture = MakeTexture(size, size, KeyedPicture(size, size));
+    SpriteLikeDrawer sprite(device);
+    sprite.SetStates();
+    device->SetFVF(screenVertexFvf);
+    device->SetTexture(0, texture);
+    const struct {
+      const char* name;
+      DWORD alphaTest, blend, filter;
+      D3DCOLOR colour;
+    } variants[] = {{"sprite", TRUE, TRUE, D3DTEXF_LINEAR, 0xFFFFFFFF},
+                    {"tinted", TRUE, TRUE, D3DTEXF_LINEAR, 0x80FF8040},
+                    {"blend only", FALSE, TRUE, D3DTEXF_POINT, 0xFFFFFFFF},
+                    {"opaque", FALSE, FALSE, D3DTEXF_LINEAR, 0xFFFFFFFF},
+                    {"test only", TRUE, FALSE, D3DTEXF_POINT, 0xC0FFFFFF}};
+    // One texel per pixel at whole positions (also partly off the target), and shapes the
+    // blit cannot take: a half-pixel offset, a magnification, and a part of the texture.
+    const float n = float(size);
+    const struct {
+      float left, top, right, bottom, u0, v0, u1, v1;
+    } placements[] = {{-0.5f, -0.5f, n - 0.5f, n - 0.5f, 0, 0, 1, 1},
+                      {20 - 0.5f, 40 - 0.5f, 20 + n - 0.5f, 40 + n - 0.5f, 0, 0, 1, 1},
+                      {-10.5f, 5.5f, n - 10.5f, n + 5.5f, 0, 0, 1, 1},
+                      {3.5f, 3.5f, 3.5f + n / 4, 3.5f + n / 2, 0.25f, 0.125f, 0.5f, 0.625f},
+                      {3, 3, 3 + n, 3 + n, 0, 0, 1, 1},
+                      {0, 0, 2 * n, 2 * n, 0, 0, 1, 1}};
+    for (const auto& v : variants) {
+      device->SetRenderState(D3DRS_ALPHATESTENABLE, v.alphaTest);
+      device->SetRenderState(D3DRS_ALPHABLENDENABLE, v.blend);
+      device->SetSamplerState(0, D3DSAMP_MAGFILTER, v.filter);
+      device->SetSamplerState(0, D3DSAMP_MINFILTER, v.filter);
+      for (const auto& p : placements) {
+        std::vector<std::uint32_t> quad, triangles;
+        DrawBoth(p.left, p.top, p.right, p.bottom, v.colour, p.u0, p.v0, p.u1, p.v1, &quad,
+                 &triangles);
+        for (std::size_t i = 0; i < quad.size(); ++i) {
+          ASSERT_EQ(triangles[i], quad[i]) << v.name << " size " << size << " at " << p.left
+                                           << "," << p.top << " pixel " << i % width << ","
+                                           << i / width;
+        }
       }
     }
+    device->SetTexture(0, nullptr);
+    texture->Release();
   }
-  device->SetTexture(0, nullptr);
-  texture->Release();
 }
 
 TEST_F(RectanglePathTest, ABlitSeesTexelsWrittenSinceTheLastDraw) {
