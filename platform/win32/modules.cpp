@@ -3,8 +3,8 @@
 #include "platform/win32/modules.h"
 
 #include <algorithm>
-#include <cctype>
 #include <set>
+#include <string_view>
 
 namespace {
 
@@ -32,17 +32,40 @@ ModuleTable& Table() {
   return table;
 }
 
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+}
+
+// The file name of a path: what follows its last separator.
+std::string_view BaseName(std::string_view name) {
+  const std::size_t separator = name.find_last_of("\\/");
+  return separator == std::string_view::npos ? name : name.substr(separator + 1);
+}
+
 // "C:\\dir\\D3D9" -> "d3d9.dll"; a trailing dot means "no extension".
-std::string CanonicalName(const std::string& name) {
-  std::string base = name.substr(name.find_last_of("\\/") + 1);
-  std::transform(base.begin(), base.end(), base.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+std::string CanonicalName(std::string_view name) {
+  std::string base(BaseName(name));
+  std::transform(base.begin(), base.end(), base.begin(), AsciiLower);
   if (!base.empty() && base.back() == '.') {
     base.pop_back();
   } else if (base.find('.') == std::string::npos) {
     base += ".dll";
   }
   return base;
+}
+
+// Whether `name` names the module of canonical name `canonical`, as CanonicalName(name) ==
+// canonical would tell, without building the string: lookups run on every frame.
+bool Names(std::string_view canonical, std::string_view name) {
+  std::string_view base = BaseName(name);
+  if (!base.empty() && base.back() == '.') return EqualIgnoringCase(canonical, base.substr(0, base.size() - 1));
+  if (base.find('.') != std::string_view::npos) return EqualIgnoringCase(canonical, base);
+  constexpr std::string_view dll = ".dll";
+  return canonical.size() == base.size() + dll.size() && canonical.ends_with(dll) &&
+         EqualIgnoringCase(canonical.substr(0, base.size()), base);
 }
 
 bool IsName(LPCSTR name) { return reinterpret_cast<ULONG_PTR>(name) >= 0x10000; }
@@ -53,9 +76,8 @@ bool IsHidden(const Module& module) { return Table().hidden.count(module.name) !
 
 Module* ByName(LPCSTR name) {
   if (!IsName(name)) return nullptr;
-  const std::string canonical = CanonicalName(name);
   for (Module& module : Table().modules) {
-    if (module.name == canonical) return IsHidden(module) ? nullptr : &module;
+    if (Names(module.name, name)) return IsHidden(module) ? nullptr : &module;
   }
   return nullptr;
 }

@@ -39,6 +39,18 @@ TEST_F(ModuleTable, NamesIgnoreCaseExtensionAndFolder) {
   EXPECT_EQ(GetModuleHandleA("FAKE"), module);
   EXPECT_EQ(GetModuleHandleA("C:\\Windows\\System32\\fake.dll"), module);
   EXPECT_EQ(GetModuleHandleA("fake.exe"), nullptr);
+  EXPECT_EQ(GetModuleHandleA("D:/games/FaKe"), module);
+  EXPECT_EQ(GetModuleHandleA("fake.dll."), module);
+  // A trailing dot means no extension, so "fake." is not "fake.dll"; nor are near names.
+  EXPECT_EQ(GetModuleHandleA("fake."), nullptr);
+  EXPECT_EQ(GetModuleHandleA("fak"), nullptr);
+  EXPECT_EQ(GetModuleHandleA("fakes"), nullptr);
+  EXPECT_EQ(GetModuleHandleA("fake.dl"), nullptr);
+  EXPECT_EQ(GetModuleHandleA("fake.dll\\"), nullptr);
+  win32::RegisterModule("later", {{"First", First}}, true);
+  EXPECT_EQ(GetModuleHandleA("LATER.DLL"), GetModuleHandleA("later"));
+  EXPECT_NE(GetModuleHandleA("later"), nullptr);
+  EXPECT_NE(GetModuleHandleA("later"), module);
 }
 
 TEST_F(ModuleTable, ExportsAreFoundByExactName) {
