@@ -41,8 +41,9 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
 
 // The file name of a path: what follows its last separator.
 std::string_view BaseName(std::string_view name) {
-  const std::size_t separator = name.find_last_of("\\/");
-  return separator == std::string_view::npos ? name : name.substr(separator + 1);
+  std::size_t start = name.size();
+  while (start > 0 && name[start - 1] != '\\' && name[start - 1] != '/') --start;
+  return name.substr(start);
 }
 
 // "C:\\dir\\D3D9" -> "d3d9.dll"; a trailing dot means "no extension".
@@ -57,16 +58,27 @@ std::string CanonicalName(std::string_view name) {
   return base;
 }
 
-// Whether `name` names the module of canonical name `canonical`, as CanonicalName(name) ==
-// canonical would tell, without building the string: lookups run on every frame.
-bool Names(std::string_view canonical, std::string_view name) {
-  std::string_view base = BaseName(name);
-  if (!base.empty() && base.back() == '.') return EqualIgnoringCase(canonical, base.substr(0, base.size() - 1));
-  if (base.find('.') != std::string_view::npos) return EqualIgnoringCase(canonical, base);
-  constexpr std::string_view dll = ".dll";
-  return canonical.size() == base.size() + dll.size() && canonical.ends_with(dll) &&
-         EqualIgnoringCase(canonical.substr(0, base.size()), base);
-}
+// A name as CanonicalName would make it, without building the string: lookups run on every
+// frame. The name is the base, in any case, followed by ".dll" when `addsExtension`.
+struct NameQuery {
+  std::string_view base;
+  bool addsExtension;
+
+  explicit NameQuery(std::string_view name) : base(BaseName(name)), addsExtension(false) {
+    if (!base.empty() && base.back() == '.') {
+      base.remove_suffix(1);
+    } else {
+      addsExtension = base.find('.') == std::string_view::npos;
+    }
+  }
+
+  bool Names(std::string_view canonical) const {
+    constexpr std::string_view dll = ".dll";
+    if (!addsExtension) return EqualIgnoringCase(canonical, base);
+    return canonical.size() == base.size() + dll.size() && canonical.ends_with(dll) &&
+           EqualIgnoringCase(canonical.substr(0, base.size()), base);
+  }
+};
 
 bool IsName(LPCSTR name) { return reinterpret_cast<ULONG_PTR>(name) >= 0x10000; }
 
@@ -76,8 +88,9 @@ bool IsHidden(const Module& module) { return Table().hidden.count(module.name) !
 
 Module* ByName(LPCSTR name) {
   if (!IsName(name)) return nullptr;
+  const NameQuery query(name);
   for (Module& module : Table().modules) {
-    if (Names(module.name, name)) return IsHidden(module) ? nullptr : &module;
+    if (query.Names(module.name)) return IsHidden(module) ? nullptr : &module;
   }
   return nullptr;
 }

@@ -35,7 +35,7 @@ float Half(std::uint16_t half) {
 }
 
 // The element as four floats, with absent components (0, 0, 0, 1).
-void ReadFloats(BYTE type, const std::uint8_t* p, float out[4]) {
+[[gnu::always_inline]] inline void ReadFloats(BYTE type, const std::uint8_t* p, float out[4]) {
   out[0] = out[1] = out[2] = 0.0f;
   out[3] = 1.0f;
   switch (type) {
@@ -43,7 +43,8 @@ void ReadFloats(BYTE type, const std::uint8_t* p, float out[4]) {
     case D3DDECLTYPE_FLOAT2:
     case D3DDECLTYPE_FLOAT3:
     case D3DDECLTYPE_FLOAT4:
-      std::memcpy(out, p, TypeSize(type));
+      // One fixed-size copy per component: no library call for a few bytes.
+      for (int i = 0; i <= int(type - D3DDECLTYPE_FLOAT1); ++i) std::memcpy(out + i, p + 4 * i, 4);
       return;
     case D3DDECLTYPE_D3DCOLOR: {
       std::uint32_t c;
