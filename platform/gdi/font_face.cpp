@@ -69,7 +69,7 @@ void CopyCoverage(const FT_Bitmap& bitmap, GlyphImage* image) {
 
 }  // namespace
 
-FontFace::FontFace(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+FontFace::FontFace(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) { latinGlyphs_.fill(-1); }
 
 FontFace::~FontFace() = default;
 
@@ -98,8 +98,12 @@ std::unique_ptr<FontFace> FontFace::Open(const LOGFONTW& logFont) {
 }
 
 WORD FontFace::GlyphOfCharacter(UINT character) const {
-  const FT_UInt glyph = FT_Get_Char_Index(impl_->face, character);
-  return glyph <= 0xFFFF ? static_cast<WORD>(glyph) : 0;
+  std::int32_t* known = character < latinGlyphs_.size() ? &latinGlyphs_[character] : nullptr;
+  if (known != nullptr && *known >= 0) return static_cast<WORD>(*known);
+  const FT_UInt index = FT_Get_Char_Index(impl_->face, character);
+  const WORD glyph = index <= 0xFFFF ? static_cast<WORD>(index) : 0;
+  if (known != nullptr) *known = glyph;
+  return glyph;
 }
 
 const GlyphImage& FontFace::Glyph(UINT glyph) {
@@ -133,9 +137,16 @@ bool FontFace::HasKerning() const { return FT_HAS_KERNING(impl_->face); }
 
 int FontFace::Kerning(WORD left, WORD right) const {
   if (!HasKerning()) return 0;
+  // Text uses few pairs; a cache that grew past any text's needs starts again.
+  constexpr std::size_t kMostKernings = 1 << 16;
+  if (kernings_.size() >= kMostKernings) kernings_.clear();
+  const auto [pair, added] = kernings_.try_emplace(std::uint32_t(left) << 16 | right, 0);
+  if (!added) return pair->second;
   FT_Vector delta{0, 0};
-  if (FT_Get_Kerning(impl_->face, left, right, FT_KERNING_DEFAULT, &delta) != 0) return 0;
-  return static_cast<int>(delta.x >> 6);
+  if (FT_Get_Kerning(impl_->face, left, right, FT_KERNING_DEFAULT, &delta) == 0) {
+    pair->second = static_cast<int>(delta.x >> 6);
+  }
+  return pair->second;
 }
 
 }  // namespace gdi

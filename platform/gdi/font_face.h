@@ -7,6 +7,8 @@
 // average character width becomes |lfWidth|. Pixels are logical units (MM_TEXT).
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -59,6 +61,10 @@ class FontFace {
   TEXTMETRICW metrics_{};
   std::vector<WCRANGE> ranges_;
   std::unordered_map<UINT, GlyphImage> glyphs_;
+  // What FreeType answered before, as text is laid out again on every frame: the glyphs of
+  // the first 256 characters (-1 while not asked) and the kerning of glyph pairs.
+  mutable std::array<std::int32_t, 256> latinGlyphs_;
+  mutable std::unordered_map<std::uint32_t, int> kernings_;
 };
 
 }  // namespace gdi

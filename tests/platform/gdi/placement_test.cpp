@@ -175,6 +175,15 @@ TEST(CharacterPlacement, KerningWhenAskedFor) {
   EXPECT_EQ(kerned.dx[1], plain.dx[1]);
   EXPECT_EQ((plainExtent & 0xFFFF) - (kernedExtent & 0xFFFF),
             static_cast<DWORD>(plain.dx[0] - kerned.dx[0]));
+  // Asked again, each pair keeps its own kerning: "AA" is not kerned like "AV".
+  Placement again(3), swapped(2), same(2);
+  again.Run(text.dc(), u"AVA", GCP_USEKERNING);
+  swapped.Run(text.dc(), u"VA", GCP_USEKERNING);
+  same.Run(text.dc(), u"AA", GCP_USEKERNING);
+  EXPECT_EQ(again.dx[0], kerned.dx[0]);
+  EXPECT_EQ(again.dx[1], swapped.dx[0]);
+  EXPECT_EQ(again.glyphs[0], kerned.glyphs[0]);
+  EXPECT_EQ(same.dx[0], plain.dx[0]);
 }
 
 TEST(CharacterPlacement, AnsiFormMatchesTheWideForm) {
