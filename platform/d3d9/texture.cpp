@@ -1,5 +1,7 @@
 #include "platform/d3d9/texture.h"
 
+#include <typeinfo>
+
 #include "platform/d3d9/device.h"
 #include "platform/d3d9/format_info.h"
 
@@ -39,8 +41,18 @@ void TextureBase::DestroyLevels() {
   volumes.clear();
 }
 
+// Drawing asks this for every draw; the exact type is a cheaper test than a cross-cast.
 TextureBase* AsTexture(IDirect3DBaseTexture9* texture) {
-  return texture != nullptr ? dynamic_cast<TextureBase*>(texture) : nullptr;
+  if (texture == nullptr) return nullptr;
+  const std::type_info& type = typeid(*texture);
+  if (type == typeid(Texture)) return static_cast<Texture*>(static_cast<IDirect3DTexture9*>(texture));
+  if (type == typeid(CubeTexture)) {
+    return static_cast<CubeTexture*>(static_cast<IDirect3DCubeTexture9*>(texture));
+  }
+  if (type == typeid(VolumeTexture)) {
+    return static_cast<VolumeTexture*>(static_cast<IDirect3DVolumeTexture9*>(texture));
+  }
+  return dynamic_cast<TextureBase*>(texture);
 }
 
 // --- Texture ---------------------------------------------------------------------------------

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "platform/d3d9/raster/sprite_rows.h"
 
 namespace d3d9 {
 namespace {
@@ -77,163 +75,6 @@ std::uint32_t ApplyBlendOp(DWORD op, std::uint32_t s, std::uint32_t d) {
     default: return std::min<std::uint32_t>(s + d, 255);
   }
 }
-
-// Mul255 of two channels at once, one in each 16-bit lane of 0x00XX00YY values: no lane
-// carries into the next (x * y + 128 + its high byte stays below 65,536).
-std::uint32_t Mul255Lanes(std::uint32_t lanes, std::uint32_t factor) {
-  const std::uint32_t t = lanes * factor + 0x00800080u;
-  return ((t + ((t >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
-}
-
-// Source-alpha blending of two lanes, each sum saturated at 255.
-std::uint32_t BlendLanes(std::uint32_t source, std::uint32_t target, std::uint32_t alpha) {
-  const std::uint32_t sum = Mul255Lanes(source, alpha) + Mul255Lanes(target, 255 - alpha);
-  const std::uint32_t overflow = (sum >> 8) & 0x00010001u;
-  return (sum | overflow * 0xFF) & 0x00FF00FFu;
-}
-
-// What the sprite's row loop needs of the pipeline: the alphas passing the alpha test
-// (low..high, or all others when inverted) and the write masks.
-struct SpriteRow {
-  int low, high;
-  bool inverted;
-  std::uint32_t writeMask, opaqueBits;
-  bool skipTransparent, copyOpaque;  // what whole groups of alpha 0 and 255 may do
-
-  bool Passes(int alpha) const { return ((alpha >= low) & (alpha <= high)) != inverted; }
-};
-
-// Texel times diffuse in every channel. Inlined so that row loops run without calls.
-[[gnu::always_inline]] inline std::uint32_t ModulateTexel(std::uint32_t texel, std::uint32_t diffuse) {
-  return Mul255(texel & 0xFF, diffuse & 0xFF) |
-         Mul255((texel >> 8) & 0xFF, (diffuse >> 8) & 0xFF) << 8 |
-         Mul255((texel >> 16) & 0xFF, (diffuse >> 16) & 0xFF) << 16 |
-         Mul255(texel >> 24, diffuse >> 24) << 24;
-}
-
-// Source-alpha blending of all four channels.
-[[gnu::always_inline]] inline std::uint32_t BlendSourceAlpha(std::uint32_t source, std::uint32_t target) {
-  const std::uint32_t alpha = source >> 24;
-  const std::uint32_t evens = BlendLanes(source & 0x00FF00FFu, target & 0x00FF00FFu, alpha);
-  const std::uint32_t odds =
-      BlendLanes((source >> 8) & 0x00FF00FFu, (target >> 8) & 0x00FF00FFu, alpha);
-  return evens | (odds << 8);
-}
-
-#if defined(__SSE2__)
-// Mul255 in each 16-bit lane: for t = x * y + 128 below 65,536, (t + (t >> 8)) >> 8 equals
-// (t * 257) >> 16, the high half of an unsigned product.
-[[gnu::always_inline]] inline __m128i Mul255Words(__m128i x, __m128i y) {
-  const __m128i t = _mm_add_epi16(_mm_mullo_epi16(x, y), _mm_set1_epi16(128));
-  return _mm_mulhi_epu16(t, _mm_set1_epi16(257));
-}
-
-// The alpha of each of two pixels (one channel per lane) in all four of its lanes.
-[[gnu::always_inline]] inline __m128i SpreadAlpha(__m128i pixels) {
-  return _mm_shufflehi_epi16(_mm_shufflelo_epi16(pixels, 0xFF), 0xFF);
-}
-
-// Source-alpha blending of two pixels, one channel per lane, each sum saturated at 255.
-[[gnu::always_inline]] inline __m128i BlendWords(__m128i source, __m128i target) {
-  const __m128i alpha = SpreadAlpha(source);
-  const __m128i sum = _mm_add_epi16(Mul255Words(source, alpha),
-                                    Mul255Words(target, _mm_sub_epi16(_mm_set1_epi16(255), alpha)));
-  return _mm_min_epi16(sum, _mm_set1_epi16(255));
-}
-
-// What the sprite's row kernel keeps in registers for a whole row.
-struct SpriteLanes {
-  __m128i zero, diffuseWords, below, above, inverted, writeMask, opaqueBits;
-
-  SpriteLanes(const SpriteRow& row, std::uint32_t diffuse)
-      : zero(_mm_setzero_si128()),
-        diffuseWords(_mm_unpacklo_epi8(_mm_set1_epi32(int(diffuse)), zero)),
-        below(_mm_set1_epi32(row.low - 1)),
-        above(_mm_set1_epi32(row.high + 1)),
-        inverted(_mm_set1_epi32(row.inverted ? -1 : 0)),
-        writeMask(_mm_set1_epi32(int(row.writeMask))),
-        opaqueBits(_mm_set1_epi32(int(row.opaqueBits))) {}
-};
-
-// Four pixels of the sprite's row with the arithmetic of ModulateTexel and BlendSourceAlpha.
-// Without `modulate` the diffuse is white, which leaves texels as they are; without `masked`
-// every bit of the target is written or opaque.
-template <bool modulate, bool masked>
-[[gnu::always_inline]] inline __m128i SpriteQuad(const SpriteLanes& k, __m128i texel, __m128i old) {
-  __m128i colourLow = _mm_unpacklo_epi8(texel, k.zero);
-  __m128i colourHigh = _mm_unpackhi_epi8(texel, k.zero);
-  __m128i alpha = _mm_srli_epi32(texel, 24);
-  if constexpr (modulate) {
-    colourLow = Mul255Words(colourLow, k.diffuseWords);
-    colourHigh = Mul255Words(colourHigh, k.diffuseWords);
-    alpha = _mm_srli_epi32(_mm_packus_epi16(colourLow, colourHigh), 24);
-  }
-  const __m128i value =
-      _mm_packus_epi16(BlendWords(colourLow, _mm_unpacklo_epi8(old, k.zero)),
-                       BlendWords(colourHigh, _mm_unpackhi_epi8(old, k.zero)));
-  __m128i written;
-  if constexpr (masked) {
-    written = _mm_or_si128(
-        _mm_or_si128(_mm_and_si128(value, k.writeMask), _mm_andnot_si128(k.writeMask, old)),
-        k.opaqueBits);
-  } else {
-    written = _mm_or_si128(value, k.opaqueBits);
-  }
-  const __m128i inRange = _mm_and_si128(_mm_cmpgt_epi32(alpha, k.below), _mm_cmplt_epi32(alpha, k.above));
-  const __m128i passes = _mm_xor_si128(inRange, k.inverted);
-  return _mm_or_si128(_mm_and_si128(passes, written), _mm_andnot_si128(passes, old));
-}
-
-// The first `n` (1 to 3) pixels at `p`, zero in the other lanes, and their store back.
-[[gnu::always_inline]] inline __m128i LoadPartial(const std::uint32_t* p, std::uint32_t n) {
-  const __m128i first = n == 1 ? _mm_cvtsi32_si128(int(p[0]))
-                               : _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
-  return n == 3 ? _mm_unpacklo_epi64(first, _mm_cvtsi32_si128(int(p[2]))) : first;
-}
-
-[[gnu::always_inline]] inline void StorePartial(std::uint32_t* p, __m128i pixels, std::uint32_t n) {
-  if (n == 1) {
-    p[0] = std::uint32_t(_mm_cvtsi128_si32(pixels));
-    return;
-  }
-  _mm_storel_epi64(reinterpret_cast<__m128i*>(p), pixels);
-  if (n == 3) p[2] = std::uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(pixels, 8)));
-}
-
-// The sprite's rows four pixels at a time. Groups of four texels of alpha 0 are skipped when
-// that leaves the target as the arithmetic would, and groups of alpha 255 copied when the
-// texel is the result; the last one to three pixels of a row are loaded and stored apart, so
-// that nothing past the row is read or written.
-template <bool modulate, bool masked>
-void WriteSpriteRows(const SpriteRow& row, std::uint32_t* target, std::ptrdiff_t targetPitch,
-                     const std::uint32_t* texels, std::ptrdiff_t texelPitch, std::uint32_t count,
-                     std::uint32_t rows, std::uint32_t diffuse) {
-  const SpriteLanes k(row, diffuse);
-  const __m128i alphaBits = _mm_set1_epi32(int(0xFF000000u));
-  const std::uint32_t whole = count & ~3u;
-  const std::uint32_t rest = count & 3u;
-  for (std::uint32_t y = 0; y < rows; ++y, target += targetPitch, texels += texelPitch) {
-    for (std::uint32_t i = 0; i < whole; i += 4) {
-      const __m128i texel = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + i));
-      const __m128i alpha = _mm_and_si128(texel, alphaBits);
-      if (row.skipTransparent && _mm_movemask_epi8(_mm_cmpeq_epi32(alpha, k.zero)) == 0xFFFF) {
-        continue;
-      }
-      __m128i* out = reinterpret_cast<__m128i*>(target + i);
-      if (row.copyOpaque && _mm_movemask_epi8(_mm_cmpeq_epi32(alpha, alphaBits)) == 0xFFFF) {
-        _mm_storeu_si128(out, texel);
-        continue;
-      }
-      _mm_storeu_si128(out, SpriteQuad<modulate, masked>(k, texel, _mm_loadu_si128(out)));
-    }
-    if (rest != 0) {
-      const __m128i texel = LoadPartial(texels + whole, rest);
-      const __m128i old = LoadPartial(target + whole, rest);
-      StorePartial(target + whole, SpriteQuad<modulate, masked>(k, texel, old), rest);
-    }
-  }
-}
-#endif
 
 }  // namespace
 
@@ -454,30 +295,13 @@ void PixelPipeline::WriteRows(std::uint32_t* target, std::ptrdiff_t targetPitch,
     }
     return;
   }
-  // The sprite's states without a call or a branch per pixel; a pixel failing the alpha test
-  // gets its old value back.
-  const bool masked = (writeMask | opaqueBits) != 0xFFFFFFFFu;
   SpriteRow row{alphaTest ? passLow : 0, alphaTest ? passHigh : 255, alphaTest && passOutside,
-                writeMask, opaqueBits, false, false};
+                writeMask, opaqueBits, diffuse, false, false};
   // Alpha 0 blends to the old value, which stays unless the write adds opaque bits; alpha 255
   // of a white diffuse blends to the texel.
   row.skipTransparent = !row.Passes(0) || opaqueBits == 0;
-  row.copyOpaque = diffuse == white && !masked && row.Passes(255);
-#if defined(__SSE2__)
-  const auto write = diffuse != white ? (masked ? WriteSpriteRows<true, true> : WriteSpriteRows<true, false>)
-                                      : (masked ? WriteSpriteRows<false, true> : WriteSpriteRows<false, false>);
-  write(row, target, targetPitch, texels, texelPitch, count, rows, diffuse);
-#else
-  for (std::uint32_t y = 0; y < rows; ++y, target += targetPitch, texels += texelPitch) {
-    for (std::uint32_t i = 0; i < count; ++i) {
-      const std::uint32_t colour = ModulateTexel(texels[i], diffuse);
-      const std::uint32_t old = target[i];
-      const std::uint32_t value = BlendSourceAlpha(colour, old);
-      const std::uint32_t written = ((value & writeMask) | (old & ~writeMask)) | opaqueBits;
-      target[i] = row.Passes(int(colour >> 24)) ? written : old;
-    }
-  }
-#endif
+  row.copyOpaque = diffuse == white && !row.Masked() && row.Passes(255);
+  WriteSpriteRows(row, target, targetPitch, texels, texelPitch, count, rows);
 }
 
 }  // namespace d3d9

@@ -54,8 +54,14 @@ void DrawPoint(const RasterContext& context, const RasterVertex& point);
 void DrawLine(const RasterContext& context, const RasterVertex& from, const RasterVertex& to,
               bool lastPixel);
 
-// Shared by the paths: snapping, and the colour of interpolated channels.
-std::int64_t Snap(double coordinate);
+// Shared by the paths: snapping to 1/256 of a pixel, halves away from zero, and the colour
+// of interpolated channels.
+inline std::int64_t Snap(double coordinate) {
+  const double scaled = coordinate * 256.0;
+  const std::int64_t whole = std::int64_t(scaled);
+  const double rest = scaled - double(whole);
+  return rest >= 0.5 ? whole + 1 : (rest <= -0.5 ? whole - 1 : whole);
+}
 std::uint32_t PackColour(const double attributes[attributeCount]);
 bool IsCulled(DWORD cullMode, std::int64_t signedArea);
 

@@ -26,7 +26,13 @@ bool NearInteger(double value, std::int64_t* integer) {
 struct Corners {
   std::int64_t left, right, top, bottom;  // snapped, left < right, top < bottom
   const RasterVertex* at[2][2];           // [row][column]: top-left, top-right, ...
+  std::int64_t areas[2];                  // signed areas of the two triangles, snapped
 };
+
+// Twice the signed area of the triangle of snapped points `k`, `k + 1` and `k + 2`.
+std::int64_t SignedArea(const std::int64_t xs[6], const std::int64_t ys[6], int k) {
+  return (xs[k + 1] - xs[k]) * (ys[k + 2] - ys[k]) - (xs[k + 2] - xs[k]) * (ys[k + 1] - ys[k]);
+}
 
 // Finds the rectangle that the two triangles cover, if they do.
 bool FindCorners(const RasterVertex* first[3], const RasterVertex* second[3], Corners* out) {
@@ -42,7 +48,8 @@ bool FindCorners(const RasterVertex* first[3], const RasterVertex* second[3], Co
   const std::int64_t top = *std::min_element(ys, ys + 6);
   const std::int64_t bottom = *std::max_element(ys, ys + 6);
   if (left == right || top == bottom) return false;
-  Corners corners{left, right, top, bottom, {{nullptr, nullptr}, {nullptr, nullptr}}};
+  Corners corners{left, right, top, bottom, {{nullptr, nullptr}, {nullptr, nullptr}},
+                  {SignedArea(xs, ys, 0), SignedArea(xs, ys, 3)}};
   int seen[2][2] = {{0, 0}, {0, 0}};
   for (int i = 0; i < 6; ++i) {
     if ((xs[i] != left && xs[i] != right) || (ys[i] != top && ys[i] != bottom)) return false;
@@ -56,11 +63,6 @@ bool FindCorners(const RasterVertex* first[3], const RasterVertex* second[3], Co
   if (!mainDiagonal && !otherDiagonal) return false;
   *out = corners;
   return true;
-}
-
-std::int64_t SignedArea(const RasterVertex* v[3]) {
-  const std::int64_t x0 = Snap(v[0]->x), y0 = Snap(v[0]->y);
-  return (Snap(v[1]->x) - x0) * (Snap(v[2]->y) - y0) - (Snap(v[2]->x) - x0) * (Snap(v[1]->y) - y0);
 }
 
 bool SameColour(const RasterVertex& a, const RasterVertex& b) {
@@ -150,8 +152,8 @@ bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
                    const RasterVertex* second[3]) {
   Corners c;
   if (!FindCorners(first, second, &c)) return false;
-  const std::int64_t areaFirst = SignedArea(first);
-  const std::int64_t areaSecond = SignedArea(second);
+  const std::int64_t areaFirst = c.areas[0];
+  const std::int64_t areaSecond = c.areas[1];
   if ((areaFirst > 0) != (areaSecond > 0) || areaFirst == 0 || areaSecond == 0) return false;
   if (IsCulled(context.cullMode, areaFirst)) return true;
   const RasterVertex& origin = *c.at[0][0];

@@ -15,8 +15,12 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
 
 std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
 
+// lround clamped to 0..255, without the library call: below 0.5 (and NaN) is 0, and in
+// between, value + 0.5 is exact enough that truncating it rounds halves away from zero.
 int ClampChannel(double value) {
-  return int(std::clamp<long>(std::lround(value), 0, 255));
+  if (!(value >= 0.5)) return 0;
+  if (value >= 254.5) return 255;
+  return int(value + 0.5);
 }
 
 struct Edge {
@@ -146,13 +150,6 @@ void ShadeSpan(const RasterContext& context, const Setup& s, std::int64_t py, st
 }  // namespace
 
 // Rounds half away from zero, as llround does, without the library call.
-std::int64_t Snap(double coordinate) {
-  const double scaled = coordinate * double(subPixel);
-  const std::int64_t whole = std::int64_t(scaled);
-  const double rest = scaled - double(whole);
-  return rest >= 0.5 ? whole + 1 : (rest <= -0.5 ? whole - 1 : whole);
-}
-
 std::uint32_t PackColour(const double attributes[attributeCount]) {
   return (std::uint32_t(ClampChannel(attributes[attrAlpha])) << 24) |
          (std::uint32_t(ClampChannel(attributes[attrRed])) << 16) |

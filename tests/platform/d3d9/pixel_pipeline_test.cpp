@@ -2,6 +2,8 @@
 // blending) give exactly what the general operations give.
 #include "platform/d3d9/raster/pixel_pipeline.h"
 
+#include "platform/d3d9/raster/sprite_rows.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -63,9 +65,20 @@ TEST(PixelPipeline, SpriteShortcutsEqualTheGeneralOperations) {
   }
 }
 
+// Rows are written by the 256-bit kernel where the processor has it and by the 128-bit one
+// otherwise: both run here.
+class RowKernels : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override { d3d9::AllowWideSpriteRows(GetParam()); }
+  void TearDown() override { d3d9::AllowWideSpriteRows(true); }
+};
+
+INSTANTIATE_TEST_SUITE_P(PixelPipeline, RowKernels, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Wide" : "Narrow"; });
+
 // A row written at once equals the same pixels combined and written one by one, on the
 // sprite's states, on states that reach the general operations, and under every alpha test.
-TEST(PixelPipeline, RowsEqualPixelByPixelWrites) {
+TEST_P(RowKernels, RowsEqualPixelByPixelWrites) {
   DeviceState tested = SpriteStates();
   tested.renderStates[D3DRS_ALPHATESTENABLE] = TRUE;
   tested.renderStates[D3DRS_ALPHAFUNC] = D3DCMP_GREATER;
@@ -110,11 +123,13 @@ TEST(PixelPipeline, RowsEqualPixelByPixelWrites) {
 // Blocks of rows with groups of fully transparent and fully opaque texels, which the row
 // kernel skips or copies whole: the result is still the pixel-by-pixel one, on targets whose
 // alpha bytes are not opaque, and nothing beyond each row's count changes.
-TEST(PixelPipeline, BlocksOfRowsSkipAndCopyOnlyWhereTheResultIsTheSame) {
-  constexpr std::uint32_t columns = 23, rows = 6, texelPitch = 29, targetPitch = 31;
+TEST_P(RowKernels, BlocksOfRowsSkipAndCopyOnlyWhereTheResultIsTheSame) {
+  constexpr std::uint32_t columns = 29, rows = 6, texelPitch = 37, targetPitch = 31;
   std::vector<std::uint32_t> texels(texelPitch * rows);
   for (std::uint32_t i = 0; i < texels.size(); ++i) {
-    const std::uint32_t group = (i / 4 + i / texelPitch) % 3;
+    // Runs of four and of eight texels, at a different phase on every row.
+    const std::uint32_t span = (i / texelPitch) % 2 != 0 ? 4 : 8;
+    const std::uint32_t group = (i / span + i / texelPitch) % 3;
     const std::uint32_t alpha = group == 0 ? 0 : (group == 1 ? 0xFF : (i * 53u) & 0xFF);
     texels[i] = alpha << 24 | ((i * 97u) & 0xFFFFFF);
   }
