@@ -51,23 +51,41 @@ bool RightToLeftParagraph(const std::vector<BYTE>& inputClasses, UINT textAlign)
   return (textAlign & TA_RTLREADING) != 0;
 }
 
-// Input classes without the boundary bits: a class that overrides the character's, or 0.
-std::vector<BYTE> ForcedClasses(const std::vector<BYTE>& inputClasses) {
-  std::vector<BYTE> forced(inputClasses.size());
-  for (std::size_t i = 0; i < forced.size(); ++i) forced[i] = inputClasses[i] & 0x0F;
-  return forced;
+// The working arrays of a placement, kept from call to call on each thread: text is placed
+// again on every frame, and the arrays keep their capacity.
+struct Scratch {
+  Layout layout;
+  gdi::BidiOrder bidi;
+  std::vector<BYTE> inputClasses;
+  std::vector<BYTE> forced;  // input classes without the boundary bits: an override, or 0
+  std::vector<int> left;
+};
+
+Scratch& ThreadScratch() {
+  thread_local Scratch scratch;
+  return scratch;
 }
 
-Layout PlaceText(gdi::FontFace& face, const gdi::DcObject& context, const WCHAR* text, UINT count,
-                 const std::vector<BYTE>& inputClasses, DWORD flags) {
-  const std::vector<BYTE> forced = ForcedClasses(inputClasses);
-  gdi::BidiOrder bidi{std::vector<UINT>(count), std::vector<bool>(count, false)};
-  for (UINT k = 0; k < count; ++k) bidi.visual[k] = k;
-  const bool rightToLeft = RightToLeftParagraph(inputClasses, context.textAlign);
+void ForcedClasses(const std::vector<BYTE>& inputClasses, std::vector<BYTE>& forced) {
+  forced.resize(inputClasses.size());
+  for (std::size_t i = 0; i < forced.size(); ++i) forced[i] = inputClasses[i] & 0x0F;
+}
+
+const Layout& PlaceText(gdi::FontFace& face, const gdi::DcObject& context, const WCHAR* text,
+                        UINT count, DWORD flags, Scratch& scratch) {
+  const std::vector<BYTE>& forced = scratch.forced;
+  ForcedClasses(scratch.inputClasses, scratch.forced);
+  gdi::BidiOrder& bidi = scratch.bidi;
+  const bool rightToLeft = RightToLeftParagraph(scratch.inputClasses, context.textAlign);
   if ((flags & GCP_REORDER) != 0 && gdi::MayReorder(text, count, forced, rightToLeft)) {
     bidi = gdi::ReorderParagraph(text, count, forced, rightToLeft);
+  } else {
+    bidi.visual.resize(count);
+    for (UINT k = 0; k < count; ++k) bidi.visual[k] = k;
+    bidi.rightToLeft.assign(count, false);
   }
-  Layout layout;
+  Layout& layout = scratch.layout;
+  layout.width = 0;
   layout.displayText.resize(count);
   layout.glyphs.resize(count);
   layout.advances.resize(count);
@@ -87,7 +105,8 @@ Layout PlaceText(gdi::FontFace& face, const gdi::DcObject& context, const WCHAR*
       layout.advances[k] += face.Kerning(layout.glyphs[k], layout.glyphs[k + 1]);
     }
   }
-  std::vector<int> left(count);
+  std::vector<int>& left = scratch.left;
+  left.resize(count);
   for (UINT k = 0; k < count; ++k) {
     left[k] = static_cast<int>(layout.width);
     layout.width += layout.advances[k];
@@ -132,11 +151,12 @@ DWORD Place(HDC dc, const WCHAR* text, int count, int maxExtent, GCP_RESULTSW* r
   if (face == nullptr || context == nullptr || text == nullptr || count <= 0) return 0;
   UINT n = Capacity(static_cast<UINT>(count), results);
   n = FittingCount(*face, text, n, maxExtent, flags);
-  std::vector<BYTE> inputClasses;
+  Scratch& scratch = ThreadScratch();
+  scratch.inputClasses.clear();
   if ((flags & GCP_CLASSIN) != 0 && results != nullptr && results->lpClass != nullptr) {
-    inputClasses.assign(results->lpClass, results->lpClass + n);
+    scratch.inputClasses.assign(results->lpClass, results->lpClass + n);
   }
-  const Layout layout = PlaceText(*face, *context, text, n, inputClasses, flags);
+  const Layout& layout = PlaceText(*face, *context, text, n, flags, scratch);
   if (results != nullptr) WriteResults(layout, results);
   return Extent(layout.width, face->Metrics().tmHeight);
 }

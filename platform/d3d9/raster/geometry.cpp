@@ -159,19 +159,24 @@ std::uint32_t GeometryDrawer::Light(const InputVertex& input) const {
          ToByte(colour[2]);
 }
 
-RasterVertex GeometryDrawer::Project(const double clip[4],
-                                     const double attributes[attributeCount]) const {
+void GeometryDrawer::PlaceOnScreen(const double clip[4], RasterVertex* v) const {
   const D3DVIEWPORT9& vp = setup.viewport;
   const double w = clip[3];
+  v->x = double(vp.X) + (1.0 + clip[0] / w) * double(vp.Width) * 0.5;
+  v->y = double(vp.Y) + (1.0 - clip[1] / w) * double(vp.Height) * 0.5;
+  v->z = double(vp.MinZ) + clip[2] / w * double(vp.MaxZ - vp.MinZ);
+  v->q = 1.0 / w;
+}
+
+RasterVertex GeometryDrawer::Project(const double clip[4],
+                                     const double attributes[attributeCount]) const {
   RasterVertex v;
-  v.x = double(vp.X) + (1.0 + clip[0] / w) * double(vp.Width) * 0.5;
-  v.y = double(vp.Y) + (1.0 - clip[1] / w) * double(vp.Height) * 0.5;
-  v.z = double(vp.MinZ) + clip[2] / w * double(vp.MaxZ - vp.MinZ);
-  v.q = 1.0 / w;
+  PlaceOnScreen(clip, &v);
   std::copy(attributes, attributes + attributeCount, v.attributes);
   return v;
 }
 
+// Vertices are written in place: drawing processes every vertex of every draw.
 void GeometryDrawer::Process(const VertexLayout& layout, const StreamView* streams,
                              std::int64_t firstVertex, std::int64_t count) {
   first = firstVertex;
@@ -182,18 +187,19 @@ void GeometryDrawer::Process(const VertexLayout& layout, const StreamView* strea
   for (std::int64_t i = 0; i < count; ++i) {
     const InputVertex input = ReadVertex(layout, streams, firstVertex + i);
     Processed& out = vertices[std::size_t(i)];
+    RasterVertex& s = out.screen;
     const std::uint32_t colour = light ? Light(input) : input.diffuse;
-    double attributes[attributeCount] = {
-        double(colour & 0xFF), double((colour >> 8) & 0xFF), double((colour >> 16) & 0xFF),
-        double(colour >> 24), double(input.u) * setup.textureWidth,
-        double(input.v) * setup.textureHeight};
+    s.attributes[attrBlue] = double(colour & 0xFF);
+    s.attributes[attrGreen] = double((colour >> 8) & 0xFF);
+    s.attributes[attrRed] = double((colour >> 16) & 0xFF);
+    s.attributes[attrAlpha] = double(colour >> 24);
+    s.attributes[attrU] = double(input.u) * setup.textureWidth;
+    s.attributes[attrV] = double(input.v) * setup.textureHeight;
     if (layout.pretransformed) {
-      RasterVertex& s = out.screen;
       s.x = input.position[0];
       s.y = input.position[1];
       s.z = input.position[2];
       s.q = input.position[3];
-      std::copy(attributes, attributes + attributeCount, s.attributes);
       const bool inside = std::fabs(s.x) <= guardBand && std::fabs(s.y) <= guardBand;
       out.outside = inside ? 0 : (left | right);
       for (int k = 0; k < 4; ++k) out.clip[k] = input.position[k];
@@ -207,8 +213,7 @@ void GeometryDrawer::Process(const VertexLayout& layout, const StreamView* strea
       out.clip[c] = sum;
     }
     out.outside = Outside(out.clip, gx, gy, setup.clipping);
-    std::copy(attributes, attributes + attributeCount, out.screen.attributes);
-    if (out.outside == 0) out.screen = Project(out.clip, attributes);
+    if (out.outside == 0) PlaceOnScreen(out.clip, &s);
   }
 }
 

@@ -54,6 +54,8 @@ class GeometryDrawer {
   void TrianglePair(const Processed* first[3], const Processed* second[3]);
   void ClipAndDraw(const Processed* corners[3]);
   RasterVertex Project(const double clip[4], const double attributes[attributeCount]) const;
+  // The screen position (x, y, z and q) of a clip-space position inside the planes.
+  void PlaceOnScreen(const double clip[4], RasterVertex* v) const;
   std::uint32_t Light(const InputVertex& input) const;
 
   const GeometrySetup& setup;
