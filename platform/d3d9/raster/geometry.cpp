@@ -184,8 +184,9 @@ void GeometryDrawer::Process(const VertexLayout& layout, const StreamView* strea
   const double gx = guardBand / std::max(1.0, double(setup.viewport.Width));
   const double gy = guardBand / std::max(1.0, double(setup.viewport.Height));
   const bool light = setup.lighting && !layout.pretransformed;
+  const VertexReader reader(layout, streams);
   for (std::int64_t i = 0; i < count; ++i) {
-    const InputVertex input = ReadVertex(layout, streams, firstVertex + i);
+    const InputVertex input = reader.Read(firstVertex + i);
     Processed& out = vertices[std::size_t(i)];
     RasterVertex& s = out.screen;
     const std::uint32_t colour = light ? Light(input) : input.diffuse;

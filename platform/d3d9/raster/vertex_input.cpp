@@ -34,8 +34,9 @@ float Half(std::uint16_t half) {
   return std::bit_cast<float>(sign | ((exponent + 112) << 23) | (mantissa << 13));
 }
 
-// The element as four floats, with absent components (0, 0, 0, 1).
-[[gnu::always_inline]] inline void ReadFloats(BYTE type, const std::uint8_t* p, float out[4]) {
+}  // namespace
+
+void ReadElementFloats(BYTE type, const std::uint8_t* p, float out[4]) {
   out[0] = out[1] = out[2] = 0.0f;
   out[3] = 1.0f;
   switch (type) {
@@ -110,19 +111,21 @@ float Half(std::uint16_t half) {
   }
 }
 
-std::uint32_t ColourOf(BYTE type, const std::uint8_t* p) {
+std::uint32_t ReadElementColour(BYTE type, const std::uint8_t* p) {
   if (type == D3DDECLTYPE_D3DCOLOR) {
     std::uint32_t c;
     std::memcpy(&c, p, 4);
     return c;
   }
   float f[4];
-  ReadFloats(type, p, f);
+  ReadElementFloats(type, p, f);
   const auto byte = [](float x) {
     return std::uint32_t(std::lround(std::clamp(std::isnan(x) ? 0.0f : x, 0.0f, 1.0f) * 255.0f));
   };
   return (byte(f[3]) << 24) | (byte(f[0]) << 16) | (byte(f[1]) << 8) | byte(f[2]);
 }
+
+namespace {
 
 void Note(VertexLayout* layout, const ElementRef& element) {
   UINT& extent = layout->extent[element.stream];
@@ -229,27 +232,16 @@ bool CanRead(const VertexLayout& layout, const StreamView* streams, std::int64_t
   return true;
 }
 
-InputVertex ReadVertex(const VertexLayout& layout, const StreamView* streams, std::int64_t index) {
-  const auto at = [&](const ElementRef& e) {
+VertexReader::VertexReader(const VertexLayout& layout, const StreamView* streams) {
+  const auto locate = [&](const ElementRef& e) {
+    if (!e.Present()) return Element{};
     const StreamView& view = streams[e.stream];
-    return view.data + std::size_t(index) * view.stride + e.offset;
+    return Element{view.data + e.offset, view.stride, e.type};
   };
-  InputVertex vertex{};
-  ReadFloats(layout.position.type, at(layout.position), vertex.position);
-  vertex.diffuse = layout.diffuse.Present() ? ColourOf(layout.diffuse.type, at(layout.diffuse))
-                                            : 0xFFFFFFFFu;
-  if (layout.texcoord.Present()) {
-    float t[4];
-    ReadFloats(layout.texcoord.type, at(layout.texcoord), t);
-    vertex.u = t[0];
-    vertex.v = t[1];
-  }
-  if (layout.normal.Present()) {
-    float n[4];
-    ReadFloats(layout.normal.type, at(layout.normal), n);
-    std::copy(n, n + 3, vertex.normal);
-  }
-  return vertex;
+  position = locate(layout.position);
+  diffuse = locate(layout.diffuse);
+  texcoord = locate(layout.texcoord);
+  normal = locate(layout.normal);
 }
 
 }  // namespace d3d9

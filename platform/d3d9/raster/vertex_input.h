@@ -2,8 +2,10 @@
 // diffuse colour and one set of texture coordinates (the set stage 0 names).
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "platform/d3d9/records.h"
@@ -48,7 +50,70 @@ struct InputVertex {
 
 // Whether vertex `index` can be read from every stream the layout uses.
 bool CanRead(const VertexLayout& layout, const StreamView* streams, std::int64_t index);
-// Reads a vertex that CanRead accepted. Missing parts: white, coordinates (0, 0), w 1.
-InputVertex ReadVertex(const VertexLayout& layout, const StreamView* streams, std::int64_t index);
+
+// An element of any declaration type as four floats, absent components (0, 0, 0, 1); as a
+// colour, 0xAARRGGBB.
+void ReadElementFloats(BYTE type, const std::uint8_t* p, float out[4]);
+std::uint32_t ReadElementColour(BYTE type, const std::uint8_t* p);
+
+// Reads the vertices of one draw, with the elements' addresses found once: every vertex of
+// every draw goes through here.
+class VertexReader {
+ public:
+  VertexReader(const VertexLayout& layout, const StreamView* streams);
+
+  // Vertex `index`, which CanRead accepted. Missing parts: white, coordinates (0, 0), w 1.
+  InputVertex Read(std::int64_t index) const;
+
+ private:
+  struct Element {
+    const std::uint8_t* base = nullptr;  // the element of vertex 0; null when absent
+    std::size_t stride = 0;
+    BYTE type = D3DDECLTYPE_UNUSED;
+
+    const std::uint8_t* At(std::int64_t index) const { return base + std::size_t(index) * stride; }
+  };
+
+  // Floats are the common case and read in line; other types take the general conversion.
+  static void Floats(const Element& e, std::int64_t index, float out[4]) {
+    const std::uint8_t* p = e.At(index);
+    out[0] = out[1] = out[2] = 0.0f;
+    out[3] = 1.0f;
+    switch (e.type) {
+      case D3DDECLTYPE_FLOAT2: std::memcpy(out, p, 8); return;
+      case D3DDECLTYPE_FLOAT3: std::memcpy(out, p, 12); return;
+      case D3DDECLTYPE_FLOAT4: std::memcpy(out, p, 16); return;
+      default: ReadElementFloats(e.type, p, out); return;
+    }
+  }
+
+  Element position, diffuse, texcoord, normal;
+};
+
+inline InputVertex VertexReader::Read(std::int64_t index) const {
+  InputVertex vertex;
+  Floats(position, index, vertex.position);
+  if (diffuse.base == nullptr) {
+    vertex.diffuse = 0xFFFFFFFFu;
+  } else if (diffuse.type == D3DDECLTYPE_D3DCOLOR) {
+    std::memcpy(&vertex.diffuse, diffuse.At(index), 4);
+  } else {
+    vertex.diffuse = ReadElementColour(diffuse.type, diffuse.At(index));
+  }
+  vertex.u = vertex.v = 0.0f;
+  if (texcoord.base != nullptr) {
+    float t[4];
+    Floats(texcoord, index, t);
+    vertex.u = t[0];
+    vertex.v = t[1];
+  }
+  vertex.normal[0] = vertex.normal[1] = vertex.normal[2] = 0.0f;
+  if (normal.base != nullptr) {
+    float n[4];
+    Floats(normal, index, n);
+    std::copy(n, n + 3, vertex.normal);
+  }
+  return vertex;
+}
 
 }  // namespace d3d9
