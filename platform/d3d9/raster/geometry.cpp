@@ -162,10 +162,13 @@ std::uint32_t GeometryDrawer::Light(const InputVertex& input) const {
 void GeometryDrawer::PlaceOnScreen(const double clip[4], RasterVertex* v) const {
   const D3DVIEWPORT9& vp = setup.viewport;
   const double w = clip[3];
-  v->x = double(vp.X) + (1.0 + clip[0] / w) * double(vp.Width) * 0.5;
-  v->y = double(vp.Y) + (1.0 - clip[1] / w) * double(vp.Height) * 0.5;
-  v->z = double(vp.MinZ) + clip[2] / w * double(vp.MaxZ - vp.MinZ);
-  v->q = 1.0 / w;
+  // Orthographic projections (the screen's own, for one) leave w at 1, where dividing by it
+  // changes nothing.
+  const bool unit = w == 1.0;
+  v->x = double(vp.X) + (1.0 + (unit ? clip[0] : clip[0] / w)) * double(vp.Width) * 0.5;
+  v->y = double(vp.Y) + (1.0 - (unit ? clip[1] : clip[1] / w)) * double(vp.Height) * 0.5;
+  v->z = double(vp.MinZ) + (unit ? clip[2] : clip[2] / w) * double(vp.MaxZ - vp.MinZ);
+  v->q = unit ? 1.0 : 1.0 / w;
 }
 
 RasterVertex GeometryDrawer::Project(const double clip[4],
