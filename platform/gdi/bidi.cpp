@@ -3,12 +3,24 @@
 
 #include <fribidi.h>
 
+#include <array>
 #include <numeric>
 
 #include "platform/gdi/records.h"
 
 namespace gdi {
 namespace {
+
+// FriBidi's type of a character, with those of the first 256 characters kept in a table:
+// placement asks for every character of a text on every call.
+FriBidiCharType BidiType(UINT character) {
+  static const std::array<FriBidiCharType, 256> latin = [] {
+    std::array<FriBidiCharType, 256> types{};
+    for (UINT c = 0; c < types.size(); ++c) types[c] = fribidi_get_bidi_type(c);
+    return types;
+  }();
+  return character < latin.size() ? latin[character] : fribidi_get_bidi_type(character);
+}
 
 FriBidiCharType TypeOfClass(BYTE gcpClass, FriBidiCharType own) {
   switch (gcpClass) {
@@ -60,7 +72,7 @@ bool MayReorder(const WCHAR* text, UINT count, const std::vector<BYTE>& classes,
                 bool rightToLeftParagraph) {
   if (rightToLeftParagraph) return true;
   for (UINT i = 0; i < count; ++i) {
-    FriBidiCharType type = fribidi_get_bidi_type(text[i]);
+    FriBidiCharType type = BidiType(text[i]);
     if (i < classes.size()) type = TypeOfClass(classes[i], type);
     if (!StaysLeftToRight(type)) return true;
   }
@@ -68,7 +80,7 @@ bool MayReorder(const WCHAR* text, UINT count, const std::vector<BYTE>& classes,
 }
 
 BYTE ClassOfCharacter(UINT character) {
-  switch (fribidi_get_bidi_type(character)) {
+  switch (BidiType(character)) {
     case FRIBIDI_TYPE_LTR:
       return GCPCLASS_LATIN;
     case FRIBIDI_TYPE_RTL:

@@ -5,6 +5,7 @@
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -107,10 +108,12 @@ WORD FontFace::GlyphOfCharacter(UINT character) const {
 }
 
 const GlyphImage& FontFace::Glyph(UINT glyph) {
-  if (glyph >= static_cast<UINT>(impl_->face->num_glyphs)) glyph = 0;
-  auto found = glyphs_.find(glyph);
-  if (found != glyphs_.end()) return found->second;
-  GlyphImage& image = glyphs_[glyph];
+  const UINT count = static_cast<UINT>(std::max<FT_Long>(impl_->face->num_glyphs, 1));
+  if (glyph >= count) glyph = 0;
+  if (glyphs_.empty()) glyphs_.resize(count);
+  if (glyphs_[glyph]) return *glyphs_[glyph];
+  glyphs_[glyph] = std::make_unique<GlyphImage>();
+  GlyphImage& image = *glyphs_[glyph];
   FT_GlyphSlot slot = impl_->face->glyph;
   if (FT_Load_Glyph(impl_->face, glyph, impl_->LoadFlags()) != 0) return image;
   if (impl_->slanted && slot->format == FT_GLYPH_FORMAT_OUTLINE) {

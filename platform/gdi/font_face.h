@@ -60,7 +60,7 @@ class FontFace {
   std::unique_ptr<Impl> impl_;
   TEXTMETRICW metrics_{};
   std::vector<WCRANGE> ranges_;
-  std::unordered_map<UINT, GlyphImage> glyphs_;
+  std::vector<std::unique_ptr<GlyphImage>> glyphs_;  // by glyph index, drawn when first asked
   // What FreeType answered before, as text is laid out again on every frame: the glyphs of
   // the first 256 characters (-1 while not asked) and the kerning of glyph pairs.
   mutable std::array<std::int32_t, 256> latinGlyphs_;

@@ -1,11 +1,12 @@
 // Row kernels of the sprite's states: 128-bit (SSE2, four pixels a step) everywhere on x86-64,
-// 256-bit (AVX2, eight pixels a step) where the processor has it, and a scalar loop elsewhere.
-// All three compute the same values. Groups of texels of alpha 0 are skipped when that leaves
+// 256-bit (AVX2, eight pixels a step) and 512-bit (AVX-512BW, sixteen) where the processor has
+// them, and a scalar loop elsewhere. All compute the same values. Groups of texels of alpha 0 are skipped when that leaves
 // the target as the arithmetic would, and groups of alpha 255 copied when the texel is the
 // result; the last pixels of a row are loaded and stored apart, so that nothing past the row
 // is read or written.
 #include "platform/d3d9/raster/sprite_rows.h"
 
+#include <algorithm>
 #include <atomic>
 
 #if defined(__SSE2__)
@@ -214,11 +215,106 @@ template <bool modulate, bool masked>
 
 #undef WIDE
 
-std::atomic<bool> wideRowsAllowed{true};
+// Sixteen pixels at a time, with the alpha test and the last pixels of a row in mask registers.
+#define BROAD [[gnu::target("avx512f,avx512bw"), gnu::always_inline]] inline
 
-bool UseWideRows() {
-  static const bool supported = __builtin_cpu_supports("avx2");
-  return supported && wideRowsAllowed.load(std::memory_order_relaxed);
+BROAD __m512i Mul255Words(__m512i x, __m512i y) {
+  const __m512i t = _mm512_add_epi16(_mm512_mullo_epi16(x, y), _mm512_set1_epi16(128));
+  return _mm512_mulhi_epu16(t, _mm512_set1_epi16(257));
+}
+
+BROAD __m512i BlendWords(__m512i source, __m512i target) {
+  const __m512i alpha = _mm512_shufflehi_epi16(_mm512_shufflelo_epi16(source, 0xFF), 0xFF);
+  return _mm512_add_epi16(Mul255Words(source, alpha),
+                          Mul255Words(target, _mm512_sub_epi16(_mm512_set1_epi16(255), alpha)));
+}
+
+struct BroadLanes {
+  __m512i zero, diffuseWords, below, above, writeMask, opaqueBits;
+  __mmask16 inverted;
+};
+
+BROAD BroadLanes MakeBroadLanes(const SpriteRow& row) {
+  const __m512i zero = _mm512_setzero_si512();
+  return {zero,
+          _mm512_unpacklo_epi8(_mm512_set1_epi32(int(row.diffuse)), zero),
+          _mm512_set1_epi32(row.low - 1),
+          _mm512_set1_epi32(row.high + 1),
+          _mm512_set1_epi32(int(row.writeMask)),
+          _mm512_set1_epi32(int(row.opaqueBits)),
+          __mmask16(row.inverted ? 0xFFFF : 0)};
+}
+
+template <bool modulate, bool masked>
+BROAD __m512i Group(const BroadLanes& k, __m512i texel, __m512i old) {
+  __m512i colourLow = _mm512_unpacklo_epi8(texel, k.zero);
+  __m512i colourHigh = _mm512_unpackhi_epi8(texel, k.zero);
+  // The zero-masked shift: the plain one leaves a compiler warning about undefined lanes.
+  __m512i alpha = _mm512_maskz_srli_epi32(0xFFFF, texel, 24);
+  if constexpr (modulate) {
+    colourLow = Mul255Words(colourLow, k.diffuseWords);
+    colourHigh = Mul255Words(colourHigh, k.diffuseWords);
+    alpha = _mm512_maskz_srli_epi32(0xFFFF, _mm512_packus_epi16(colourLow, colourHigh), 24);
+  }
+  const __m512i value =
+      _mm512_packus_epi16(BlendWords(colourLow, _mm512_unpacklo_epi8(old, k.zero)),
+                          BlendWords(colourHigh, _mm512_unpackhi_epi8(old, k.zero)));
+  __m512i written = _mm512_or_si512(value, k.opaqueBits);
+  if constexpr (masked) {
+    // Bits of the write mask from the value, the others from the target (0xCA: a ? b : c).
+    written = _mm512_or_si512(_mm512_ternarylogic_epi32(k.writeMask, value, old, 0xCA),
+                              k.opaqueBits);
+  }
+  const __mmask16 inRange =
+      _mm512_cmpgt_epi32_mask(alpha, k.below) & _mm512_cmpgt_epi32_mask(k.above, alpha);
+  return _mm512_mask_blend_epi32(__mmask16(inRange ^ k.inverted), old, written);
+}
+
+template <bool modulate, bool masked>
+[[gnu::target("avx512f,avx512bw")]] void BroadRows(const SpriteRow& row, std::uint32_t* target,
+                                                   std::ptrdiff_t targetPitch,
+                                                   const std::uint32_t* texels,
+                                                   std::ptrdiff_t texelPitch, std::uint32_t count,
+                                                   std::uint32_t rows) {
+  const BroadLanes k = MakeBroadLanes(row);
+  const __m512i alphaBits = _mm512_set1_epi32(int(0xFF000000u));
+  const std::uint32_t whole = count & ~15u;
+  const __mmask16 tail = __mmask16((1u << (count & 15u)) - 1);
+  for (std::uint32_t y = 0; y < rows; ++y, target += targetPitch, texels += texelPitch) {
+    for (std::uint32_t i = 0; i < whole; i += 16) {
+      const __m512i texel = _mm512_loadu_si512(texels + i);
+      if (row.skipTransparent && _mm512_test_epi32_mask(texel, alphaBits) == 0) continue;
+      if (row.copyOpaque &&
+          _mm512_cmpeq_epi32_mask(_mm512_and_si512(texel, alphaBits), alphaBits) == 0xFFFF) {
+        _mm512_storeu_si512(target + i, texel);
+        continue;
+      }
+      _mm512_storeu_si512(target + i,
+                          Group<modulate, masked>(k, texel, _mm512_loadu_si512(target + i)));
+    }
+    if (tail != 0) {
+      // Masked lanes are neither read nor written.
+      const __m512i texel = _mm512_maskz_loadu_epi32(tail, texels + whole);
+      const __m512i old = _mm512_maskz_loadu_epi32(tail, target + whole);
+      _mm512_mask_storeu_epi32(target + whole, tail, Group<modulate, masked>(k, texel, old));
+    }
+  }
+}
+
+#undef BROAD
+
+// The widest step the processor offers, in pixels, and the widest that tests allow.
+unsigned WidestSupported() {
+  static const unsigned widest = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")
+                                     ? 16
+                                     : (__builtin_cpu_supports("avx2") ? 8 : 4);
+  return widest;
+}
+
+std::atomic<unsigned> widestAllowed{16};
+
+unsigned WidestStep() {
+  return std::min(WidestSupported(), widestAllowed.load(std::memory_order_relaxed));
 }
 #endif  // MIREFELL_WIDE_ROWS
 
@@ -243,6 +339,11 @@ struct NarrowFamily {
 template <bool modulate, bool masked>
 struct WideFamily {
   static constexpr RowKernel run = WideRows<modulate, masked>;
+};
+
+template <bool modulate, bool masked>
+struct BroadFamily {
+  static constexpr RowKernel run = BroadRows<modulate, masked>;
 };
 #endif
 
@@ -273,16 +374,28 @@ void WriteSpriteRows(const SpriteRow& row, std::uint32_t* target, std::ptrdiff_t
   kernel = Choose<NarrowFamily>(modulate, row.Masked());
 #endif
 #if MIREFELL_WIDE_ROWS
-  if (UseWideRows()) kernel = Choose<WideFamily>(modulate, row.Masked());
+  const unsigned step = WidestStep();
+  if (step == 16) kernel = Choose<BroadFamily>(modulate, row.Masked());
+  if (step == 8) kernel = Choose<WideFamily>(modulate, row.Masked());
 #endif
   kernel(row, target, targetPitch, texels, texelPitch, count, rows);
 }
 
-void AllowWideSpriteRows(bool allowed) {
+unsigned SpriteRowStep() {
 #if MIREFELL_WIDE_ROWS
-  wideRowsAllowed.store(allowed, std::memory_order_relaxed);
+  return WidestStep();
+#elif defined(__SSE2__)
+  return 4;
 #else
-  (void)allowed;
+  return 1;
+#endif
+}
+
+void LimitSpriteRowStep(unsigned pixels) {
+#if MIREFELL_WIDE_ROWS
+  widestAllowed.store(pixels, std::memory_order_relaxed);
+#else
+  (void)pixels;
 #endif
 }
 

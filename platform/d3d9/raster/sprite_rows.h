@@ -56,8 +56,11 @@ void WriteSpriteRows(const SpriteRow& row, std::uint32_t* target, std::ptrdiff_t
                      const std::uint32_t* texels, std::ptrdiff_t texelPitch, std::uint32_t count,
                      std::uint32_t rows);
 
-// For tests: whether rows may use the processor's 256-bit integer instructions where it has
-// them (they do by default), so that the 128-bit kernel can be checked on such processors too.
-void AllowWideSpriteRows(bool allowed);
+// The pixels a row kernel takes a step: 16, 8 or 4 with the processor's 512-, 256- or 128-bit
+// integer instructions, 1 without them.
+unsigned SpriteRowStep();
+// For tests: no step wider than `pixels` (16 by default), so that the narrower kernels can be
+// checked on processors that have the wider ones.
+void LimitSpriteRowStep(unsigned pixels);
 
 }  // namespace d3d9

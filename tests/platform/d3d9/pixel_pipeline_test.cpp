@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace {
@@ -65,16 +66,19 @@ TEST(PixelPipeline, SpriteShortcutsEqualTheGeneralOperations) {
   }
 }
 
-// Rows are written by the 256-bit kernel where the processor has it and by the 128-bit one
-// otherwise: both run here.
-class RowKernels : public ::testing::TestWithParam<bool> {
+// Rows are written by the widest kernel the processor has: each of them runs here, as far as
+// the processor goes.
+class RowKernels : public ::testing::TestWithParam<unsigned> {
  protected:
-  void SetUp() override { d3d9::AllowWideSpriteRows(GetParam()); }
-  void TearDown() override { d3d9::AllowWideSpriteRows(true); }
+  void SetUp() override {
+    d3d9::LimitSpriteRowStep(GetParam());
+    if (d3d9::SpriteRowStep() != GetParam()) GTEST_SKIP() << "no such kernel on this processor";
+  }
+  void TearDown() override { d3d9::LimitSpriteRowStep(16); }
 };
 
-INSTANTIATE_TEST_SUITE_P(PixelPipeline, RowKernels, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "Wide" : "Narrow"; });
+INSTANTIATE_TEST_SUITE_P(PixelPipeline, RowKernels, ::testing::Values(4u, 8u, 16u),
+                         [](const auto& info) { return std::to_string(info.param) + "Pixels"; });
 
 // A row written at once equals the same pixels combined and written one by one, on the
 // sprite's states, on states that reach the general operations, and under every alpha test.
@@ -127,9 +131,11 @@ TEST_P(RowKernels, BlocksOfRowsSkipAndCopyOnlyWhereTheResultIsTheSame) {
   constexpr std::uint32_t columns = 29, rows = 6, texelPitch = 37, targetPitch = 31;
   std::vector<std::uint32_t> texels(texelPitch * rows);
   for (std::uint32_t i = 0; i < texels.size(); ++i) {
-    // Runs of four and of eight texels, at a different phase on every row.
-    const std::uint32_t span = (i / texelPitch) % 2 != 0 ? 4 : 8;
-    const std::uint32_t group = (i / span + i / texelPitch) % 3;
+    // Runs of sixteen, eight and four texels from the rows' starts (so that every kernel
+    // meets whole groups of each kind), in turn from row to row.
+    const std::uint32_t x = i % texelPitch, y = i / texelPitch;
+    const std::uint32_t span = 16u >> (y % 3);
+    const std::uint32_t group = (x / span + y / 3) % 3;
     const std::uint32_t alpha = group == 0 ? 0 : (group == 1 ? 0xFF : (i * 53u) & 0xFF);
     texels[i] = alpha << 24 | ((i * 97u) & 0xFFFFFF);
   }
