@@ -17,9 +17,11 @@ constexpr double exactness = 1e-6;
 std::int64_t CeilDiv256(std::int64_t value) { return -((-value) >> 8); }
 
 bool NearInteger(double value, std::int64_t* integer) {
-  const double rounded = std::round(value);
-  if (std::fabs(value - rounded) > exactness) return false;
-  *integer = std::int64_t(rounded);
+  // Rounded by conversion, not by a library call: blits are found for every quad drawn.
+  if (!(std::fabs(value) < 1e15)) return false;
+  const std::int64_t rounded = std::int64_t(value + (value >= 0.0 ? 0.5 : -0.5));
+  if (std::fabs(value - double(rounded)) > exactness) return false;
+  *integer = rounded;
   return true;
 }
 
@@ -91,7 +93,8 @@ bool FindBlitOrigin(const RasterContext& context, const Corners& c, std::int64_t
   const double dudx = (tr.attributes[attrU] - tl.attributes[attrU]) / (right - left);
   const double dvdy = (bl.attributes[attrV] - tl.attributes[attrV]) / (bottom - top);
   if (std::fabs(dudx - 1.0) > 1e-9 || std::fabs(dvdy - 1.0) > 1e-9) return false;
-  if (sampler.BaseLevel() != 0 || sampler.LevelOfDetail(dudx, 0.0, 0.0, dvdy) > 0.0f) {
+  if (sampler.BaseLevel() != 0 ||
+      (!sampler.Unbiased() && sampler.LevelOfDetail(dudx, 0.0, 0.0, dvdy) > 0.0f)) {
     return false;
   }
   const double s = tl.attributes[attrU] + (double(firstColumn) - left) * dudx - 0.5;

@@ -34,6 +34,9 @@ class Sampler {
 
   // The level that a level of detail of at most 0 reads (magnification), and its filter.
   int BaseLevel() const { return baseLevel; }
+  // Whether levels of detail are unbiased: then a footprint within a millionth of one texel
+  // per pixel has a level of detail of exactly 0.
+  bool Unbiased() const { return lodBias == 0.0f; }
   bool MagnifiesLinearly() const { return magLinear; }
   const SamplerLevel& Level(int index) const { return levels[std::size_t(index)]; }
   int Width() const { return levels[0].width; }

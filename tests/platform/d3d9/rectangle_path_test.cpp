@@ -4,6 +4,8 @@
 // it cannot.
 #include "tests/platform/d3d9/sprite_like.h"
 
+#include <cstring>
+
 namespace d3d9_test {
 namespace {
 
@@ -94,6 +96,28 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathUnderTheSpritesStatesAndOthers) 
     device->SetTexture(0, nullptr);
     texture->Release();
   }
+}
+
+// A level-of-detail bias moves one texel per pixel onto another level: a positive one is no
+// blit of level 0, a negative one still is.
+TEST_F(RectanglePathTest, ALevelOfDetailBiasIsHonoured) {
+  IDirect3DTexture9* texture = MakeTexture(16, 16, std::vector<std::uint32_t>(256, 0xFFFF0000), 2);
+  FillLevel(texture, 1, std::vector<std::uint32_t>(64, 0xFF0000FF));
+  SpriteLikeDrawer sprite(device);
+  sprite.SetStates();
+  device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
+  for (const float bias : {1.0f, -1.0f}) {
+    DWORD bits;
+    std::memcpy(&bits, &bias, sizeof bits);
+    device->SetSamplerState(0, D3DSAMP_MIPMAPLODBIAS, bits);
+    device->SetTexture(0, texture);
+    std::vector<std::uint32_t> quad, triangles;
+    DrawBoth(-0.5f, -0.5f, 15.5f, 15.5f, 0xFFFFFFFF, 0, 0, 1, 1, &quad, &triangles);
+    EXPECT_EQ(triangles, quad) << bias;
+    EXPECT_EQ(bias > 0 ? 0x0000FFu : 0xFF0000u, quad[std::size_t(5) * width + 5] & 0xFFFFFF) << bias;
+  }
+  device->SetTexture(0, nullptr);
+  texture->Release();
 }
 
 TEST_F(RectanglePathTest, ABlitSeesTexelsWrittenSinceTheLastDraw) {
