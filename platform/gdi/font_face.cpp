@@ -140,16 +140,15 @@ bool FontFace::HasKerning() const { return FT_HAS_KERNING(impl_->face); }
 
 int FontFace::Kerning(WORD left, WORD right) const {
   if (!HasKerning()) return 0;
-  // Text uses few pairs; a cache that grew past any text's needs starts again.
-  constexpr std::size_t kMostKernings = 1 << 16;
-  if (kernings_.size() >= kMostKernings) kernings_.clear();
-  const auto [pair, added] = kernings_.try_emplace(std::uint32_t(left) << 16 | right, 0);
-  if (!added) return pair->second;
+  const std::uint32_t pair = std::uint32_t(left) << 16 | right;
+  KnownKerning& known = kernings_[(pair * 2654435761u) >> (32 - kKerningCacheBits)];
+  if (known.filled && known.pair == pair) return known.kerning;
   FT_Vector delta{0, 0};
-  if (FT_Get_Kerning(impl_->face, left, right, FT_KERNING_DEFAULT, &delta) == 0) {
-    pair->second = static_cast<int>(delta.x >> 6);
-  }
-  return pair->second;
+  const int kerning = FT_Get_Kerning(impl_->face, left, right, FT_KERNING_DEFAULT, &delta) == 0
+                          ? static_cast<int>(delta.x >> 6)
+                          : 0;
+  known = {pair, kerning, true};
+  return kerning;
 }
 
 }  // namespace gdi

@@ -10,7 +10,6 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/gdi/records.h"
@@ -62,9 +61,16 @@ class FontFace {
   std::vector<WCRANGE> ranges_;
   std::vector<std::unique_ptr<GlyphImage>> glyphs_;  // by glyph index, drawn when first asked
   // What FreeType answered before, as text is laid out again on every frame: the glyphs of
-  // the first 256 characters (-1 while not asked) and the kerning of glyph pairs.
+  // the first 256 characters (-1 while not asked), and the kerning of recent glyph pairs, one
+  // pair to a slot by a hash of the pair.
+  static constexpr int kKerningCacheBits = 10;
+  struct KnownKerning {
+    std::uint32_t pair = 0;
+    int kerning = 0;
+    bool filled = false;
+  };
   mutable std::array<std::int32_t, 256> latinGlyphs_;
-  mutable std::unordered_map<std::uint32_t, int> kernings_;
+  mutable std::array<KnownKerning, 1 << kKerningCacheBits> kernings_{};
 };
 
 }  // namespace gdi

@@ -64,11 +64,24 @@ struct NameQuery {
   std::string_view base;
   bool addsExtension;
 
-  explicit NameQuery(std::string_view name) : base(BaseName(name)), addsExtension(false) {
+  // One pass over the name: where its file name starts, and whether that has a dot.
+  explicit NameQuery(const char* name) : addsExtension(false) {
+    const char* start = name;
+    bool dotted = false;
+    const char* end = name;
+    for (; *end != '\0'; ++end) {
+      if (*end == '\\' || *end == '/') {
+        start = end + 1;
+        dotted = false;
+      } else if (*end == '.') {
+        dotted = true;
+      }
+    }
+    base = std::string_view(start, std::size_t(end - start));
     if (!base.empty() && base.back() == '.') {
       base.remove_suffix(1);
     } else {
-      addsExtension = base.find('.') == std::string_view::npos;
+      addsExtension = !dotted;
     }
   }
 
