@@ -183,7 +183,7 @@ RasterVertex GeometryDrawer::Project(const double clip[4],
 void GeometryDrawer::Process(const VertexLayout& layout, const StreamView* streams,
                              std::int64_t firstVertex, std::int64_t count) {
   first = firstVertex;
-  vertices.resize(std::size_t(count));
+  vertices.reset(new Processed[std::size_t(count)]);
   const double gx = guardBand / std::max(1.0, double(setup.viewport.Width));
   const double gy = guardBand / std::max(1.0, double(setup.viewport.Height));
   const bool light = setup.lighting && !layout.pretransformed;

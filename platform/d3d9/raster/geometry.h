@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/d3d9/device_state.h"
@@ -59,7 +60,9 @@ class GeometryDrawer {
   std::uint32_t Light(const InputVertex& input) const;
 
   const GeometrySetup& setup;
-  std::vector<Processed> vertices;
+  // Left uninitialised until processed: a vertex's screen position is written only when it
+  // lies inside the planes, and read only then.
+  std::unique_ptr<Processed[]> vertices;
   std::int64_t first = 0;
 };
 
