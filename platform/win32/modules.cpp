@@ -3,6 +3,7 @@
 #include "platform/win32/modules.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <set>
 #include <string_view>
 
@@ -24,6 +25,7 @@ struct ModuleTable {
   std::vector<Module> modules;
   std::set<std::string> hidden;
   ULONG_PTR nextHandle = kFirstModuleHandle;
+  std::uint64_t generation = 0;  // moves on every change that a lookup could see
 };
 
 // Function-local so that other libraries can register their modules from start-up code.
@@ -141,6 +143,7 @@ HMODULE LoadLibraryA(LPCSTR moduleName) {
     return nullptr;
   }
   ++module->references;
+  ++Table().generation;
   return module->handle;
 }
 
@@ -173,6 +176,7 @@ BOOL FreeLibrary(HMODULE handle) {
     return FALSE;
   }
   if (module->references > 0) --module->references;
+  ++Table().generation;
   return TRUE;
 }
 
@@ -181,6 +185,7 @@ namespace win32 {
 // Replacing a module keeps its handle and its references, so that holders stay valid.
 void RegisterModule(const std::string& name, ModuleExports exports, bool loaded) {
   ModuleTable& table = Table();
+  ++table.generation;
   const std::string canonical = CanonicalName(name);
   for (Module& module : table.modules) {
     if (module.name != canonical) continue;
@@ -197,6 +202,7 @@ void RegisterModule(const std::string& name, ModuleExports exports, bool loaded)
 void UnregisterModule(const std::string& name) {
   const std::string canonical = CanonicalName(name);
   std::erase_if(Table().modules, [&](const Module& m) { return m.name == canonical; });
+  ++Table().generation;
 }
 
 void HideModule(const std::string& name, bool hidden) {
@@ -206,6 +212,9 @@ void HideModule(const std::string& name, bool hidden) {
   } else {
     Table().hidden.erase(canonical);
   }
+  ++Table().generation;
 }
+
+std::uint64_t ModuleTableGeneration() { return Table().generation; }
 
 }  // namespace win32

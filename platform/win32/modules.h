@@ -4,6 +4,7 @@
 // extension means ".dll".
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,5 +29,9 @@ void RegisterModule(const std::string& name, ModuleExports exports, bool loaded)
 void UnregisterModule(const std::string& name);
 // A hidden module is absent for every lookup until shown again.
 void HideModule(const std::string& name, bool hidden);
+// A number that changes whenever a lookup by name or handle could give another answer
+// (modules registered, taken out, hidden, shown, loaded or freed), so that a caller may keep
+// what it found until then.
+std::uint64_t ModuleTableGeneration();
 
 }  // namespace win32

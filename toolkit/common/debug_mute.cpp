@@ -16,6 +16,8 @@ struct DebugMuteState {
   // One slot per entry of debugLayerModules; null where that module had no hook.
   DebugSetMuteHook hooks[debugLayerModuleCount] = {};
   bool hookFound = false;
+  // The module table as last searched: while it stays the same, so would the search.
+  std::uint64_t searchedGeneration = ~std::uint64_t(0);
   bool settingRead = false;
   bool muteDisabled = false;
 };
@@ -29,6 +31,9 @@ DebugSetMuteHook FindLoadedHook(const char* moduleName) {
 }
 
 void FindHooks() {
+  const std::uint64_t generation = win32::ModuleTableGeneration();
+  if (generation == debugMute.searchedGeneration) return;
+  debugMute.searchedGeneration = generation;
   for (std::size_t i = 0; i < debugLayerModuleCount; ++i) {
     debugMute.hooks[i] = FindLoadedHook(debugLayerModules[i]);
     if (debugMute.hooks[i] != nullptr) debugMute.hookFound = true;

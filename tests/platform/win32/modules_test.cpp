@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 namespace {
 
 void First() {}
@@ -51,6 +53,32 @@ TEST_F(ModuleTable, NamesIgnoreCaseExtensionAndFolder) {
   EXPECT_EQ(GetModuleHandleA("LATER.DLL"), GetModuleHandleA("later"));
   EXPECT_NE(GetModuleHandleA("later"), nullptr);
   EXPECT_NE(GetModuleHandleA("later"), module);
+}
+
+TEST_F(ModuleTable, GenerationMovesWithEveryChangeALookupCouldSee) {
+  std::uint64_t last = win32::ModuleTableGeneration();
+  const auto moved = [&] {
+    const std::uint64_t now = win32::ModuleTableGeneration();
+    const bool changed = now != last;
+    last = now;
+    return changed;
+  };
+  GetModuleHandleA("fake.dll");
+  EXPECT_FALSE(moved());
+  win32::RegisterModule("fake.dll", {{"First", First}}, false);
+  EXPECT_TRUE(moved());
+  HMODULE module = LoadLibraryA("fake.dll");
+  EXPECT_TRUE(moved());
+  GetProcAddress(module, "First");
+  EXPECT_FALSE(moved());
+  FreeLibrary(module);
+  EXPECT_TRUE(moved());
+  win32::HideModule("fake.dll", true);
+  EXPECT_TRUE(moved());
+  win32::HideModule("fake.dll", false);
+  EXPECT_TRUE(moved());
+  win32::UnregisterModule("fake.dll");
+  EXPECT_TRUE(moved());
 }
 
 TEST_F(ModuleTable, ExportsAreFoundByExactName) {

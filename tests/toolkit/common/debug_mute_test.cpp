@@ -136,6 +136,18 @@ TEST_F(DebugMuteTest, IgnoresModulesThatAreNotLoaded) {
   EXPECT_EQ((MuteCalls{{"d3d9d.dll", TRUE}}), muteCalls);
 }
 
+// Searches are skipped while the module table is unchanged; loading a library changes it.
+TEST_F(DebugMuteTest, FindsALayerLoadedByLibraryBetweenCalls) {
+  RegisterLayer("d3d9d.dll", DebugLayerDebugSetMute, false);
+  D3DXDebugMute(TRUE);
+  D3DXDebugMute(TRUE);
+  HMODULE layer = LoadLibraryA("d3d9d");
+  ASSERT_NE(nullptr, layer);
+  D3DXDebugMute(FALSE);
+  EXPECT_EQ((MuteCalls{{"d3d9d.dll", FALSE}}), muteCalls);
+  FreeLibrary(layer);
+}
+
 TEST_F(DebugMuteTest, KeepsTheHooksOnceFound) {
   RegisterLayer("d3d9d.dll", DebugLayerDebugSetMute, true);
   D3DXDebugMute(TRUE);
