@@ -71,8 +71,9 @@ void ForcedClasses(const std::vector<BYTE>& inputClasses, std::vector<BYTE>& for
   for (std::size_t i = 0; i < forced.size(); ++i) forced[i] = inputClasses[i] & 0x0F;
 }
 
+// Caret positions are worked out only when `wantsCarets`.
 const Layout& PlaceText(gdi::FontFace& face, const gdi::DcObject& context, const WCHAR* text,
-                        UINT count, DWORD flags, Scratch& scratch) {
+                        UINT count, DWORD flags, bool wantsCarets, Scratch& scratch) {
   const std::vector<BYTE>& forced = scratch.forced;
   ForcedClasses(scratch.inputClasses, scratch.forced);
   gdi::BidiOrder& bidi = scratch.bidi;
@@ -111,10 +112,10 @@ const Layout& PlaceText(gdi::FontFace& face, const gdi::DcObject& context, const
     left[k] = static_cast<int>(layout.width);
     layout.width += layout.advances[k];
   }
-  layout.caret.resize(count);
+  layout.caret.resize(wantsCarets ? count : 0);
   for (UINT i = 0; i < count; ++i) {
     const UINT k = layout.order[i];
-    layout.caret[i] = bidi.rightToLeft[i] ? left[k] + layout.advances[k] : left[k];
+    if (wantsCarets) layout.caret[i] = bidi.rightToLeft[i] ? left[k] + layout.advances[k] : left[k];
     const BYTE own = gdi::ClassOfCharacter(text[i]);
     layout.classes[i] = i < forced.size() && forced[i] != 0 ? forced[i] : own;
   }
@@ -156,7 +157,8 @@ DWORD Place(HDC dc, const WCHAR* text, int count, int maxExtent, GCP_RESULTSW* r
   if ((flags & GCP_CLASSIN) != 0 && results != nullptr && results->lpClass != nullptr) {
     scratch.inputClasses.assign(results->lpClass, results->lpClass + n);
   }
-  const Layout& layout = PlaceText(*face, *context, text, n, flags, scratch);
+  const bool wantsCarets = results != nullptr && results->lpCaretPos != nullptr;
+  const Layout& layout = PlaceText(*face, *context, text, n, flags, wantsCarets, scratch);
   if (results != nullptr) WriteResults(layout, results);
   return Extent(layout.width, face->Metrics().tmHeight);
 }
@@ -171,13 +173,15 @@ DWORD GetCharacterPlacementW(HDC dc, LPCWSTR text, int count, int maxExtent, GCP
 DWORD GetCharacterPlacementA(HDC dc, LPCSTR text, int count, int maxExtent, GCP_RESULTSA* results,
                              DWORD flags) {
   if (text == nullptr || count <= 0) return 0;
-  std::vector<WCHAR> wide(static_cast<std::size_t>(count));
+  // The text widened and the output string, in arrays kept from call to call on each thread.
+  thread_local std::vector<WCHAR> wide, output;
+  wide.resize(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
     wide[i] = win32::Windows1252ToUnit(static_cast<unsigned char>(text[i]));
   }
   if (results == nullptr) return Place(dc, wide.data(), count, maxExtent, nullptr, flags);
   // The same record with a wide output string, narrowed afterwards.
-  std::vector<WCHAR> output(results->lpOutString != nullptr ? wide.size() : 0);
+  output.resize(results->lpOutString != nullptr ? wide.size() : 0);
   GCP_RESULTSW wideResults = {results->lStructSize, output.empty() ? nullptr : output.data(),
                               results->lpOrder,     results->lpDx,
                               results->lpCaretPos,  results->lpClass,
