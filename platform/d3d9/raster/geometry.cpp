@@ -159,7 +159,7 @@ std::uint32_t GeometryDrawer::Light(const InputVertex& input) const {
          ToByte(colour[2]);
 }
 
-void GeometryDrawer::PlaceOnScreen(const double clip[4], RasterVertex* v) const {
+inline void GeometryDrawer::PlaceOnScreen(const double clip[4], RasterVertex* v) const {
   const D3DVIEWPORT9& vp = setup.viewport;
   const double w = clip[3];
   // Orthographic projections (the screen's own, for one) leave w at 1, where dividing by it

@@ -56,7 +56,7 @@ class GeometryDrawer {
   void ClipAndDraw(const Processed* corners[3]);
   RasterVertex Project(const double clip[4], const double attributes[attributeCount]) const;
   // The screen position (x, y, z and q) of a clip-space position inside the planes.
-  void PlaceOnScreen(const double clip[4], RasterVertex* v) const;
+  [[gnu::always_inline]] inline void PlaceOnScreen(const double clip[4], RasterVertex* v) const;
   std::uint32_t Light(const InputVertex& input) const;
 
   const GeometrySetup& setup;
