@@ -159,15 +159,20 @@ std::uint32_t GeometryDrawer::Light(const InputVertex& input) const {
          ToByte(colour[2]);
 }
 
-inline void GeometryDrawer::PlaceOnScreen(const double clip[4], RasterVertex* v) const {
+GeometryDrawer::GeometryDrawer(const GeometrySetup& setup) : setup(setup) {
   const D3DVIEWPORT9& vp = setup.viewport;
+  view = {double(vp.X),    double(vp.Y),    double(vp.Width),
+          double(vp.Height), double(vp.MinZ), double(vp.MaxZ - vp.MinZ)};
+}
+
+inline void GeometryDrawer::PlaceOnScreen(const double clip[4], RasterVertex* v) const {
   const double w = clip[3];
   // Orthographic projections (the screen's own, for one) leave w at 1, where dividing by it
   // changes nothing.
   const bool unit = w == 1.0;
-  v->x = double(vp.X) + (1.0 + (unit ? clip[0] : clip[0] / w)) * double(vp.Width) * 0.5;
-  v->y = double(vp.Y) + (1.0 - (unit ? clip[1] : clip[1] / w)) * double(vp.Height) * 0.5;
-  v->z = double(vp.MinZ) + (unit ? clip[2] : clip[2] / w) * double(vp.MaxZ - vp.MinZ);
+  v->x = view.x + (1.0 + (unit ? clip[0] : clip[0] / w)) * view.width * 0.5;
+  v->y = view.y + (1.0 - (unit ? clip[1] : clip[1] / w)) * view.height * 0.5;
+  v->z = view.minZ + (unit ? clip[2] : clip[2] / w) * view.depth;
   v->q = unit ? 1.0 : 1.0 / w;
 }
 

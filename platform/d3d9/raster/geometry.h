@@ -33,7 +33,7 @@ void PrepareTransforms(const DeviceState& state, GeometrySetup* setup);
 
 class GeometryDrawer {
  public:
-  explicit GeometryDrawer(const GeometrySetup& setup) : setup(setup) {}
+  explicit GeometryDrawer(const GeometrySetup& setup);
 
   // Processes the vertices first .. first + count - 1 (the caller has checked them readable).
   void Process(const VertexLayout& layout, const StreamView* streams, std::int64_t first,
@@ -60,6 +60,10 @@ class GeometryDrawer {
   std::uint32_t Light(const InputVertex& input) const;
 
   const GeometrySetup& setup;
+  // The viewport as the screen mapping of every vertex uses it, converted once a draw.
+  struct ViewportValues {
+    double x, y, width, height, minZ, depth;
+  } view;
   // Left uninitialised until processed: a vertex's screen position is written only when it
   // lies inside the planes, and read only then.
   std::unique_ptr<Processed[]> vertices;
