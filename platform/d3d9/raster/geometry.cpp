@@ -194,31 +194,32 @@ void GeometryDrawer::Process(const VertexLayout& layout, const StreamView* strea
   const bool light = setup.lighting && !layout.pretransformed;
   const VertexReader reader(layout, streams);
   for (std::int64_t i = 0; i < count; ++i) {
-    const InputVertex input = reader.Read(firstVertex + i);
+    const std::int64_t index = firstVertex + i;
     Processed& out = vertices[std::size_t(i)];
     RasterVertex& s = out.screen;
-    const std::uint32_t colour = light ? Light(input) : input.diffuse;
+    float position[4], u, v;
+    reader.Position(index, position);
+    reader.Texcoord(index, &u, &v);
+    const std::uint32_t colour = light ? Light(reader.Read(index)) : reader.Diffuse(index);
     s.attributes[attrBlue] = double(colour & 0xFF);
     s.attributes[attrGreen] = double((colour >> 8) & 0xFF);
     s.attributes[attrRed] = double((colour >> 16) & 0xFF);
     s.attributes[attrAlpha] = double(colour >> 24);
-    s.attributes[attrU] = double(input.u) * setup.textureWidth;
-    s.attributes[attrV] = double(input.v) * setup.textureHeight;
+    s.attributes[attrU] = double(u) * setup.textureWidth;
+    s.attributes[attrV] = double(v) * setup.textureHeight;
     if (layout.pretransformed) {
-      s.x = input.position[0];
-      s.y = input.position[1];
-      s.z = input.position[2];
-      s.q = input.position[3];
+      s.x = position[0];
+      s.y = position[1];
+      s.z = position[2];
+      s.q = position[3];
       const bool inside = std::fabs(s.x) <= guardBand && std::fabs(s.y) <= guardBand;
       out.outside = inside ? 0 : (left | right);
-      for (int k = 0; k < 4; ++k) out.clip[k] = input.position[k];
+      for (int k = 0; k < 4; ++k) out.clip[k] = position[k];
       continue;
     }
-    const double position[4] = {input.position[0], input.position[1], input.position[2],
-                                input.position[3]};
     for (int c = 0; c < 4; ++c) {
       double sum = 0.0;
-      for (int k = 0; k < 4; ++k) sum += position[k] * setup.transform[k][c];
+      for (int k = 0; k < 4; ++k) sum += double(position[k]) * setup.transform[k][c];
       out.clip[c] = sum;
     }
     out.outside = Outside(out.clip, gx, gy, setup.clipping);

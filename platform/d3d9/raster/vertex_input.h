@@ -57,12 +57,17 @@ void ReadElementFloats(BYTE type, const std::uint8_t* p, float out[4]);
 std::uint32_t ReadElementColour(BYTE type, const std::uint8_t* p);
 
 // Reads the vertices of one draw, with the elements' addresses found once: every vertex of
-// every draw goes through here.
+// every draw goes through here. Float elements are read a component at a time straight into
+// what the caller keeps: a whole-vector reload of smaller stores would stall every vertex.
 class VertexReader {
  public:
   VertexReader(const VertexLayout& layout, const StreamView* streams);
 
-  // Vertex `index`, which CanRead accepted. Missing parts: white, coordinates (0, 0), w 1.
+  // Parts of vertex `index`, which CanRead accepted. Missing parts: position w 1, white,
+  // coordinates (0, 0), normal (0, 0, 0).
+  void Position(std::int64_t index, float out[4]) const { Floats(position, index, out); }
+  std::uint32_t Diffuse(std::int64_t index) const;
+  void Texcoord(std::int64_t index, float* u, float* v) const;
   InputVertex Read(std::int64_t index) const;
 
  private:
@@ -74,45 +79,59 @@ class VertexReader {
     const std::uint8_t* At(std::int64_t index) const { return base + std::size_t(index) * stride; }
   };
 
+  static float Load(const std::uint8_t* p) {
+    float value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+  }
+
   // Floats are the common case and read in line; other types take the general conversion.
   static void Floats(const Element& e, std::int64_t index, float out[4]) {
-    const std::uint8_t* p = e.At(index);
-    out[0] = out[1] = out[2] = 0.0f;
-    out[3] = 1.0f;
-    switch (e.type) {
-      case D3DDECLTYPE_FLOAT2: std::memcpy(out, p, 8); return;
-      case D3DDECLTYPE_FLOAT3: std::memcpy(out, p, 12); return;
-      case D3DDECLTYPE_FLOAT4: std::memcpy(out, p, 16); return;
-      default: ReadElementFloats(e.type, p, out); return;
+    if (e.base == nullptr) {
+      out[0] = out[1] = out[2] = 0.0f;
+      out[3] = 1.0f;
+      return;
     }
+    const std::uint8_t* p = e.At(index);
+    const BYTE type = e.type;
+    if (type >= D3DDECLTYPE_FLOAT2 && type <= D3DDECLTYPE_FLOAT4) {
+      out[0] = Load(p);
+      out[1] = Load(p + 4);
+      out[2] = type >= D3DDECLTYPE_FLOAT3 ? Load(p + 8) : 0.0f;
+      out[3] = type == D3DDECLTYPE_FLOAT4 ? Load(p + 12) : 1.0f;
+      return;
+    }
+    float read[4];
+    ReadElementFloats(type, p, read);
+    for (int k = 0; k < 4; ++k) out[k] = read[k];
   }
 
   Element position, diffuse, texcoord, normal;
 };
 
+inline std::uint32_t VertexReader::Diffuse(std::int64_t index) const {
+  if (diffuse.base == nullptr) return 0xFFFFFFFFu;
+  if (diffuse.type != D3DDECLTYPE_D3DCOLOR) return ReadElementColour(diffuse.type, diffuse.At(index));
+  std::uint32_t colour;
+  std::memcpy(&colour, diffuse.At(index), sizeof colour);
+  return colour;
+}
+
+inline void VertexReader::Texcoord(std::int64_t index, float* u, float* v) const {
+  float t[4];
+  Floats(texcoord, index, t);
+  *u = texcoord.base != nullptr ? t[0] : 0.0f;
+  *v = texcoord.base != nullptr ? t[1] : 0.0f;
+}
+
 inline InputVertex VertexReader::Read(std::int64_t index) const {
   InputVertex vertex;
-  Floats(position, index, vertex.position);
-  if (diffuse.base == nullptr) {
-    vertex.diffuse = 0xFFFFFFFFu;
-  } else if (diffuse.type == D3DDECLTYPE_D3DCOLOR) {
-    std::memcpy(&vertex.diffuse, diffuse.At(index), 4);
-  } else {
-    vertex.diffuse = ReadElementColour(diffuse.type, diffuse.At(index));
-  }
-  vertex.u = vertex.v = 0.0f;
-  if (texcoord.base != nullptr) {
-    float t[4];
-    Floats(texcoord, index, t);
-    vertex.u = t[0];
-    vertex.v = t[1];
-  }
-  vertex.normal[0] = vertex.normal[1] = vertex.normal[2] = 0.0f;
-  if (normal.base != nullptr) {
-    float n[4];
-    Floats(normal, index, n);
-    std::copy(n, n + 3, vertex.normal);
-  }
+  Position(index, vertex.position);
+  vertex.diffuse = Diffuse(index);
+  Texcoord(index, &vertex.u, &vertex.v);
+  float n[4];
+  Floats(normal, index, n);
+  std::copy(n, n + 3, vertex.normal);
   return vertex;
 }
 
