@@ -1,9 +1,11 @@
 // Row kernels of the sprite's states: 128-bit (SSE2, four pixels a step) everywhere on x86-64,
 // 256-bit (AVX2, eight pixels a step) and 512-bit (AVX-512BW, sixteen) where the processor has
-// them, and a scalar loop elsewhere. All compute the same values. Groups of texels of alpha 0 are skipped when that leaves
-// the target as the arithmetic would, and groups of alpha 255 copied when the texel is the
-// result; the last pixels of a row are loaded and stored apart, so that nothing past the row
-// is read or written.
+// them, and a scalar loop elsewhere. All compute the same values. Each instruction set has its
+// own loop: code built for one cannot be shared with another without a call per step.
+//
+// Groups of texels of alpha 0 are skipped when that leaves the target as the arithmetic would,
+// and groups of alpha 255 copied when the texel is the result; the last pixels of a row are
+// loaded and stored apart, so that nothing past the row is read or written.
 #include "platform/d3d9/raster/sprite_rows.h"
 
 #include <algorithm>
@@ -302,20 +304,6 @@ template <bool modulate, bool masked>
 }
 
 #undef BROAD
-
-// The widest step the processor offers, in pixels, and the widest that tests allow.
-unsigned WidestSupported() {
-  static const unsigned widest = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")
-                                     ? 16
-                                     : (__builtin_cpu_supports("avx2") ? 8 : 4);
-  return widest;
-}
-
-std::atomic<unsigned> widestAllowed{16};
-
-unsigned WidestStep() {
-  return std::min(WidestSupported(), widestAllowed.load(std::memory_order_relaxed));
-}
 #endif  // MIREFELL_WIDE_ROWS
 
 using RowKernel = void (*)(const SpriteRow&, std::uint32_t*, std::ptrdiff_t, const std::uint32_t*,
@@ -362,6 +350,23 @@ void ScalarRows(const SpriteRow& row, std::uint32_t* target, std::ptrdiff_t targ
   }
 }
 
+// The widest step the processor offers, in pixels, and the widest that tests allow.
+unsigned WidestSupported() {
+#if MIREFELL_WIDE_ROWS
+  static const unsigned widest =
+      __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")
+          ? 16
+          : (__builtin_cpu_supports("avx2") ? 8 : 4);
+  return widest;
+#elif defined(__SSE2__)
+  return 4;
+#else
+  return 1;
+#endif
+}
+
+std::atomic<unsigned> widestAllowed{16};
+
 }  // namespace
 
 void WriteSpriteRows(const SpriteRow& row, std::uint32_t* target, std::ptrdiff_t targetPitch,
@@ -370,33 +375,23 @@ void WriteSpriteRows(const SpriteRow& row, std::uint32_t* target, std::ptrdiff_t
   if (count == 0) return;
   const bool modulate = row.diffuse != 0xFFFFFFFFu;
   RowKernel kernel = ScalarRows;
-#if defined(__SSE2__)
-  kernel = Choose<NarrowFamily>(modulate, row.Masked());
-#endif
+  switch (SpriteRowStep()) {
 #if MIREFELL_WIDE_ROWS
-  const unsigned step = WidestStep();
-  if (step == 16) kernel = Choose<BroadFamily>(modulate, row.Masked());
-  if (step == 8) kernel = Choose<WideFamily>(modulate, row.Masked());
+    case 16: kernel = Choose<BroadFamily>(modulate, row.Masked()); break;
+    case 8: kernel = Choose<WideFamily>(modulate, row.Masked()); break;
 #endif
+#if defined(__SSE2__)
+    case 4: kernel = Choose<NarrowFamily>(modulate, row.Masked()); break;
+#endif
+    default: break;
+  }
   kernel(row, target, targetPitch, texels, texelPitch, count, rows);
 }
 
 unsigned SpriteRowStep() {
-#if MIREFELL_WIDE_ROWS
-  return WidestStep();
-#elif defined(__SSE2__)
-  return 4;
-#else
-  return 1;
-#endif
+  return std::min(WidestSupported(), widestAllowed.load(std::memory_order_relaxed));
 }
 
-void LimitSpriteRowStep(unsigned pixels) {
-#if MIREFELL_WIDE_ROWS
-  widestAllowed.store(pixels, std::memory_order_relaxed);
-#else
-  (void)pixels;
-#endif
-}
+void LimitSpriteRowStep(unsigned pixels) { widestAllowed.store(pixels, std::memory_order_relaxed); }
 
 }  // namespace d3d9

@@ -67,7 +67,7 @@ TEST(PixelPipeline, SpriteShortcutsEqualTheGeneralOperations) {
 }
 
 // Rows are written by the widest kernel the processor has: each of them runs here, as far as
-// the processor goes.
+// the processor goes, and the scalar one too.
 class RowKernels : public ::testing::TestWithParam<unsigned> {
  protected:
   void SetUp() override {
@@ -77,7 +77,7 @@ class RowKernels : public ::testing::TestWithParam<unsigned> {
   void TearDown() override { d3d9::LimitSpriteRowStep(16); }
 };
 
-INSTANTIATE_TEST_SUITE_P(PixelPipeline, RowKernels, ::testing::Values(4u, 8u, 16u),
+INSTANTIATE_TEST_SUITE_P(PixelPipeline, RowKernels, ::testing::Values(1u, 4u, 8u, 16u),
                          [](const auto& info) { return std::to_string(info.param) + "Pixels"; });
 
 // A row written at once equals the same pixels combined and written one by one, on the
