@@ -78,8 +78,7 @@ std::uint32_t ApplyBlendOp(DWORD op, std::uint32_t s, std::uint32_t d) {
 
 }  // namespace
 
-PixelPipeline::PixelPipeline(const DeviceState& state, bool textured, bool targetAlpha)
-    : textured(textured) {
+PixelPipeline::PixelPipeline(const DeviceState& state, bool textured, bool targetAlpha) {
   const auto& stage = state.stageStates[0];
   const auto& rs = state.renderStates;
   colorOp = stage[D3DTSS_COLOROP];

@@ -68,7 +68,6 @@ class PixelPipeline {
   std::uint32_t textureFactor;
   std::uint32_t constant;
   bool readsTexture;
-  bool textured;
   bool colourWithoutTexture;
   bool alphaWithoutTexture;
   bool alphaTest;
