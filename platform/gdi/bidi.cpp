@@ -11,15 +11,16 @@
 namespace gdi {
 namespace {
 
-// FriBidi's type of a character, with those of the first 256 characters kept in a table:
-// placement asks for every character of a text on every call.
+// FriBidi's types of the first 256 characters, made when the program starts: placement asks
+// for every character of a text on every call.
+const std::array<FriBidiCharType, 256> latinTypes = [] {
+  std::array<FriBidiCharType, 256> types{};
+  for (UINT c = 0; c < types.size(); ++c) types[c] = fribidi_get_bidi_type(c);
+  return types;
+}();
+
 FriBidiCharType BidiType(UINT character) {
-  static const std::array<FriBidiCharType, 256> latin = [] {
-    std::array<FriBidiCharType, 256> types{};
-    for (UINT c = 0; c < types.size(); ++c) types[c] = fribidi_get_bidi_type(c);
-    return types;
-  }();
-  return character < latin.size() ? latin[character] : fribidi_get_bidi_type(character);
+  return character < latinTypes.size() ? latinTypes[character] : fribidi_get_bidi_type(character);
 }
 
 FriBidiCharType TypeOfClass(BYTE gcpClass, FriBidiCharType own) {
