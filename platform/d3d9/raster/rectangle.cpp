@@ -41,6 +41,13 @@ bool FindCorners(const RasterVertex* first[3], const RasterVertex* second[3], Co
   const RasterVertex* all[6] = {first[0], first[1], first[2], second[0], second[1], second[2]};
   std::int64_t xs[6], ys[6];
   for (int i = 0; i < 6; ++i) {
+    // Indexed quads share two vertices between their triangles: each is snapped once.
+    const RasterVertex* const* shared = i < 3 ? all + i : std::find(all, all + 3, all[i]);
+    if (shared != all + i && shared != all + 3) {
+      xs[i] = xs[shared - all];
+      ys[i] = ys[shared - all];
+      continue;
+    }
     if (!std::isfinite(all[i]->x) || !std::isfinite(all[i]->y)) return false;
     xs[i] = Snap(all[i]->x);
     ys[i] = Snap(all[i]->y);
@@ -90,8 +97,11 @@ bool FindBlitOrigin(const RasterContext& context, const Corners& c, std::int64_t
   }
   const double left = double(c.left) / 256.0, right = double(c.right) / 256.0;
   const double top = double(c.top) / 256.0, bottom = double(c.bottom) / 256.0;
-  const double dudx = (tr.attributes[attrU] - tl.attributes[attrU]) / (right - left);
-  const double dvdy = (bl.attributes[attrV] - tl.attributes[attrV]) / (bottom - top);
+  // A quad as wide in texels as in pixels (every blit) needs no division: x / x is 1.
+  const double du = tr.attributes[attrU] - tl.attributes[attrU], dx = right - left;
+  const double dv = bl.attributes[attrV] - tl.attributes[attrV], dy = bottom - top;
+  const double dudx = du == dx ? 1.0 : du / dx;
+  const double dvdy = dv == dy ? 1.0 : dv / dy;
   if (std::fabs(dudx - 1.0) > 1e-9 || std::fabs(dvdy - 1.0) > 1e-9) return false;
   if (sampler.BaseLevel() != 0 ||
       (!sampler.Unbiased() && sampler.LevelOfDetail(dudx, 0.0, 0.0, dvdy) > 0.0f)) {
