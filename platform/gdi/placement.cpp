@@ -59,6 +59,7 @@ struct Scratch {
   std::vector<BYTE> inputClasses;
   std::vector<BYTE> forced;  // input classes without the boundary bits: an override, or 0
   std::vector<int> left;
+  std::vector<WCHAR> wide, output;  // the 8-bit form's text widened, and its output string
 };
 
 Scratch& ThreadScratch() {
@@ -173,8 +174,8 @@ DWORD GetCharacterPlacementW(HDC dc, LPCWSTR text, int count, int maxExtent, GCP
 DWORD GetCharacterPlacementA(HDC dc, LPCSTR text, int count, int maxExtent, GCP_RESULTSA* results,
                              DWORD flags) {
   if (text == nullptr || count <= 0) return 0;
-  // The text widened and the output string, in arrays kept from call to call on each thread.
-  thread_local std::vector<WCHAR> wide, output;
+  std::vector<WCHAR>& wide = ThreadScratch().wide;
+  std::vector<WCHAR>& output = ThreadScratch().output;
   wide.resize(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
     wide[i] = win32::Windows1252ToUnit(static_cast<unsigned char>(text[i]));

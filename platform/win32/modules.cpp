@@ -41,45 +41,25 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
          std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
-// The file name of a path: what follows its last separator.
-std::string_view BaseName(std::string_view name) {
-  std::size_t start = name.size();
-  while (start > 0 && name[start - 1] != '\\' && name[start - 1] != '/') --start;
-  return name.substr(start);
-}
-
-// "C:\\dir\\D3D9" -> "d3d9.dll"; a trailing dot means "no extension".
-std::string CanonicalName(std::string_view name) {
-  std::string base(BaseName(name));
-  std::transform(base.begin(), base.end(), base.begin(), AsciiLower);
-  if (!base.empty() && base.back() == '.') {
-    base.pop_back();
-  } else if (base.find('.') == std::string::npos) {
-    base += ".dll";
-  }
-  return base;
-}
-
-// A name as CanonicalName would make it, without building the string: lookups run on every
-// frame. The name is the base, in any case, followed by ".dll" when `addsExtension`.
+// A module name taken apart: the file name of the path (the base, in any case), followed by
+// ".dll" when `addsExtension`; a trailing dot means "no extension". One pass over the name:
+// lookups run on every frame.
 struct NameQuery {
   std::string_view base;
-  bool addsExtension;
+  bool addsExtension = false;
 
-  // One pass over the name: where its file name starts, and whether that has a dot.
-  explicit NameQuery(const char* name) : addsExtension(false) {
-    const char* start = name;
+  explicit NameQuery(std::string_view name) {
+    std::size_t start = 0;
     bool dotted = false;
-    const char* end = name;
-    for (; *end != '\0'; ++end) {
-      if (*end == '\\' || *end == '/') {
-        start = end + 1;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+      if (name[i] == '\\' || name[i] == '/') {
+        start = i + 1;
         dotted = false;
-      } else if (*end == '.') {
+      } else if (name[i] == '.') {
         dotted = true;
       }
     }
-    base = std::string_view(start, std::size_t(end - start));
+    base = name.substr(start);
     if (!base.empty() && base.back() == '.') {
       base.remove_suffix(1);
     } else {
@@ -87,6 +67,15 @@ struct NameQuery {
     }
   }
 
+  // "C:\\dir\\D3D9" -> "d3d9.dll".
+  std::string Canonical() const {
+    std::string canonical(base);
+    std::transform(canonical.begin(), canonical.end(), canonical.begin(), AsciiLower);
+    if (addsExtension) canonical += ".dll";
+    return canonical;
+  }
+
+  // Whether the name is that of the module named `canonical`, without building Canonical().
   bool Names(std::string_view canonical) const {
     constexpr std::string_view dll = ".dll";
     if (!addsExtension) return EqualIgnoringCase(canonical, base);
@@ -186,7 +175,7 @@ namespace win32 {
 void RegisterModule(const std::string& name, ModuleExports exports, bool loaded) {
   ModuleTable& table = Table();
   ++table.generation;
-  const std::string canonical = CanonicalName(name);
+  const std::string canonical = NameQuery(name).Canonical();
   for (Module& module : table.modules) {
     if (module.name != canonical) continue;
     module.exports = std::move(exports);
@@ -200,13 +189,13 @@ void RegisterModule(const std::string& name, ModuleExports exports, bool loaded)
 }
 
 void UnregisterModule(const std::string& name) {
-  const std::string canonical = CanonicalName(name);
+  const std::string canonical = NameQuery(name).Canonical();
   std::erase_if(Table().modules, [&](const Module& m) { return m.name == canonical; });
   ++Table().generation;
 }
 
 void HideModule(const std::string& name, bool hidden) {
-  const std::string canonical = CanonicalName(name);
+  const std::string canonical = NameQuery(name).Canonical();
   if (hidden) {
     Table().hidden.insert(canonical);
   } else {

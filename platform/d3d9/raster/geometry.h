@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "platform/d3d9/device_state.h"
 #include "platform/d3d9/raster/raster.h"

@@ -40,11 +40,12 @@ void ReadElementFloats(BYTE type, const std::uint8_t* p, float out[4]) {
   out[0] = out[1] = out[2] = 0.0f;
   out[3] = 1.0f;
   switch (type) {
-    // Copies of fixed sizes: plain moves rather than a library call for a few bytes.
-    case D3DDECLTYPE_FLOAT1: std::memcpy(out, p, 4); return;
-    case D3DDECLTYPE_FLOAT2: std::memcpy(out, p, 8); return;
-    case D3DDECLTYPE_FLOAT3: std::memcpy(out, p, 12); return;
-    case D3DDECLTYPE_FLOAT4: std::memcpy(out, p, 16); return;
+    case D3DDECLTYPE_FLOAT1:
+    case D3DDECLTYPE_FLOAT2:
+    case D3DDECLTYPE_FLOAT3:
+    case D3DDECLTYPE_FLOAT4:
+      std::memcpy(out, p, TypeSize(type));
+      return;
     case D3DDECLTYPE_D3DCOLOR: {
       std::uint32_t c;
       std::memcpy(&c, p, 4);
