@@ -68,6 +68,21 @@ void CopyCoverage(const FT_Bitmap& bitmap, GlyphImage* image) {
   }
 }
 
+// The space's glyph, or else the first glyph that loads as an outline without points (the
+// .null glyph that TrueType faces usually keep at index 1); 0 when there is none.
+WORD FindBlankGlyph(FT_Face face) {
+  const FT_UInt space = FT_Get_Char_Index(face, 0x20);
+  if (space != 0 && space <= 0xFFFF) return static_cast<WORD>(space);
+  constexpr FT_Long kSearched = 256;
+  for (FT_Long glyph = 1; glyph < std::min(face->num_glyphs, kSearched); ++glyph) {
+    if (FT_Load_Glyph(face, static_cast<FT_UInt>(glyph), FT_LOAD_NO_SCALE) == 0 &&
+        face->glyph->format == FT_GLYPH_FORMAT_OUTLINE && face->glyph->outline.n_points == 0) {
+      return static_cast<WORD>(glyph);
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 FontFace::FontFace(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) { latinGlyphs_.fill(-1); }
@@ -95,14 +110,18 @@ std::unique_ptr<FontFace> FontFace::Open(const LOGFONTW& logFont) {
   font->ranges_ = MappedRanges(font->impl_->face);
   font->metrics_ =
       MeasureFace(font->impl_->face, logFont, *size, font->impl_->slanted, font->ranges_);
+  font->blankGlyph_ = FindBlankGlyph(font->impl_->face);
   return font;
 }
 
 WORD FontFace::GlyphOfCharacter(UINT character) const {
   std::int32_t* known = character < latinGlyphs_.size() ? &latinGlyphs_[character] : nullptr;
   if (known != nullptr && *known >= 0) return static_cast<WORD>(*known);
-  const FT_UInt index = FT_Get_Char_Index(impl_->face, character);
-  const WORD glyph = index <= 0xFFFF ? static_cast<WORD>(index) : 0;
+  WORD glyph = blankGlyph_;
+  if (character >= 0x20 || character == metrics_.tmDefaultChar) {
+    const FT_UInt index = FT_Get_Char_Index(impl_->face, character);
+    glyph = index <= 0xFFFF ? static_cast<WORD>(index) : 0;
+  }
   if (known != nullptr) *known = glyph;
   return glyph;
 }

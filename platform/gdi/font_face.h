@@ -40,8 +40,12 @@ class FontFace {
   FontFace& operator=(const FontFace&) = delete;
 
   const TEXTMETRICW& Metrics() const { return metrics_; }
-  // Glyph 0 (the missing-glyph box) for characters the face does not map.
+  // Glyph 0 (the missing-glyph box) for characters the face does not map. C0 control
+  // characters are never shown: they get BlankGlyph(), except the default character, which
+  // stands for the missing-glyph box by definition.
   WORD GlyphOfCharacter(UINT character) const;
+  // A glyph without ink: the space's, or else the first outline glyph with no points.
+  WORD BlankGlyph() const { return blankGlyph_; }
   // Glyph indices the face does not have are drawn and measured as glyph 0.
   const GlyphImage& Glyph(UINT glyph);
   // An inkless glyph has GDI's 1 x 1 black box at the pen: A 0, B 1, C advance - 1.
@@ -59,6 +63,7 @@ class FontFace {
   std::unique_ptr<Impl> impl_;
   TEXTMETRICW metrics_{};
   std::vector<WCRANGE> ranges_;
+  WORD blankGlyph_ = 0;
   std::vector<std::unique_ptr<GlyphImage>> glyphs_;  // by glyph index, drawn when first asked
   // What FreeType answered before, as text is laid out again on every frame: the glyphs of
   // the first 256 characters (-1 while not asked), and the kerning of recent glyph pairs, one

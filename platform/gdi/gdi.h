@@ -87,10 +87,14 @@ DWORD GetFontUnicodeRanges(HDC dc, GLYPHSET* glyphSet);
 // table; GCP_ERROR for a bad DC.
 DWORD GetFontLanguageInfo(HDC dc);
 
-// One glyph per character. Glyphs, advances and the output string come in display order;
-// lpOrder, lpClass and lpCaretPos are per character in logical order. With GCP_REORDER the
-// text is reordered by the Unicode bidirectional algorithm (paragraph direction from the
-// GCPCLASS_PREBOUND* bits of lpClass[0] under GCP_CLASSIN, else from TA_RTLREADING).
+// One glyph per character. Glyphs, advances, the output string, lpOrder and lpClass are per
+// glyph position in display order (left to right), as the font object's analysis reads them:
+// lpOrder[k] is the index of the character shown at position k, lpClass[k] that character's
+// GCPCLASS_*. Only lpCaretPos is per character in logical order. Classes given in with
+// GCP_CLASSIN are per character in logical order. With GCP_REORDER the display order is that
+// of the Unicode bidirectional algorithm (paragraph direction from the GCPCLASS_PREBOUND* bits
+// of lpClass[0] under GCP_CLASSIN, else from TA_RTLREADING); without it, the logical order.
+// C0 control characters show the font's blank glyph.
 // Returns the text's width in the low word and its height in the high word; 0 on failure.
 DWORD GetCharacterPlacementA(HDC dc, LPCSTR text, int count, int maxExtent, GCP_RESULTSA* results,
                              DWORD flags);

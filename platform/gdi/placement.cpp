@@ -1,5 +1,5 @@
 // GetCharacterPlacement: glyphs, advances, display order and classes of a text, one glyph per
-// character.
+// character, every list but the caret positions given per glyph position in display order.
 #include <algorithm>
 #include <vector>
 
@@ -15,9 +15,9 @@ struct Layout {
   std::vector<WCHAR> displayText;
   std::vector<WORD> glyphs;   // display order
   std::vector<int> advances;  // display order
-  std::vector<UINT> order;    // display position of each character
+  std::vector<UINT> order;    // display order: the character shown at each glyph position
   std::vector<int> caret;     // leading edge of each character
-  std::vector<BYTE> classes;  // class of each character
+  std::vector<BYTE> classes;  // display order: the class of the character shown
   long long width = 0;
 };
 
@@ -59,6 +59,7 @@ struct Scratch {
   std::vector<BYTE> inputClasses;
   std::vector<BYTE> forced;  // input classes without the boundary bits: an override, or 0
   std::vector<int> left;
+  std::vector<UINT> position;  // display position of each character
   std::vector<WCHAR> wide, output;  // the 8-bit form's text widened, and its output string
 };
 
@@ -93,14 +94,19 @@ const Layout& PlaceText(gdi::FontFace& face, const gdi::DcObject& context, const
   layout.advances.resize(count);
   layout.order.resize(count);
   layout.classes.resize(count);
+  std::vector<UINT>& position = scratch.position;
+  position.resize(count);
   for (UINT k = 0; k < count; ++k) {
     const UINT logical = bidi.visual[k];
     const WCHAR character = text[logical];
-    layout.order[logical] = k;
+    position[logical] = k;
+    layout.order[k] = logical;
     layout.displayText[k] =
         bidi.rightToLeft[logical] ? gdi::MirroredCharacter(character) : character;
     layout.glyphs[k] = face.GlyphOfCharacter(layout.displayText[k]);
     layout.advances[k] = face.Glyph(layout.glyphs[k]).advance;
+    const BYTE own = gdi::ClassOfCharacter(character);
+    layout.classes[k] = logical < forced.size() && forced[logical] != 0 ? forced[logical] : own;
   }
   if ((flags & GCP_USEKERNING) != 0 && face.HasKerning()) {
     for (UINT k = 0; k + 1 < count; ++k) {
@@ -114,11 +120,9 @@ const Layout& PlaceText(gdi::FontFace& face, const gdi::DcObject& context, const
     layout.width += layout.advances[k];
   }
   layout.caret.resize(wantsCarets ? count : 0);
-  for (UINT i = 0; i < count; ++i) {
-    const UINT k = layout.order[i];
-    if (wantsCarets) layout.caret[i] = bidi.rightToLeft[i] ? left[k] + layout.advances[k] : left[k];
-    const BYTE own = gdi::ClassOfCharacter(text[i]);
-    layout.classes[i] = i < forced.size() && forced[i] != 0 ? forced[i] : own;
+  for (UINT i = 0; i < count && wantsCarets; ++i) {
+    const UINT k = position[i];
+    layout.caret[i] = bidi.rightToLeft[i] ? left[k] + layout.advances[k] : left[k];
   }
   return layout;
 }

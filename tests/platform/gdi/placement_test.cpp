@@ -104,23 +104,31 @@ TEST(CharacterPlacement, ArabicLettersAreClassTwo) {
 }
 
 // Hebrew, a space and Latin: in a left-to-right paragraph the Latin follows the Hebrew; in
-// a right-to-left one (GCPCLASS_PREBOUNDRTL on the first class) it comes first.
+// a right-to-left one (GCPCLASS_PREBOUNDRTL on the first class) it comes first. Order and
+// classes are per glyph position, in display order, like the glyphs.
 TEST(CharacterPlacement, ParagraphDirectionFromTheFirstClass) {
   TextDc text(u"Arial", 18);
   const std::u16string mixed = u"\u05d0\u05d1 cd";
+  const char hebrew = GCPCLASS_HEBREW, latin = GCPCLASS_LATIN, neutral = GCPCLASS_NEUTRAL;
   Placement ltr(mixed.size());
   ltr.classes[0] = static_cast<char>(GCPCLASS_PREBOUNDLTR);
   ASSERT_NE(ltr.Run(text.dc(), mixed, GCP_REORDER | GCP_CLASSIN), 0u);
   EXPECT_EQ(ltr.order, (std::vector<UINT>{1, 0, 2, 3, 4}));
-  EXPECT_EQ(ltr.classes[0], GCPCLASS_HEBREW);  // the boundary bit does not stay
+  // The boundary bit does not stay.
+  EXPECT_EQ(ltr.classes, (std::vector<char>{hebrew, hebrew, neutral, latin, latin}));
 
   Placement rtl(mixed.size());
   rtl.classes[0] = static_cast<char>(GCPCLASS_PREBOUNDRTL);
   ASSERT_NE(rtl.Run(text.dc(), mixed, GCP_REORDER | GCP_CLASSIN), 0u);
-  EXPECT_EQ(rtl.order, (std::vector<UINT>{4, 3, 2, 0, 1}));
-  // Each list is per character; glyphs are in display order.
-  EXPECT_EQ(rtl.glyphs[0], text.GlyphOf(u'c'));
-  EXPECT_EQ(rtl.glyphs[4], text.GlyphOf(u'\u05d0'));
+  EXPECT_EQ(rtl.order, (std::vector<UINT>{3, 4, 2, 1, 0}));
+  EXPECT_EQ(rtl.classes, (std::vector<char>{latin, latin, neutral, hebrew, hebrew}));
+  for (std::size_t k = 0; k < mixed.size(); ++k) {
+    EXPECT_EQ(rtl.glyphs[k], text.GlyphOf(mixed[rtl.order[k]])) << k;
+  }
+  // Caret positions stay per character: the alef's leading (right) edge ends the line.
+  const int width = static_cast<int>(
+      GetCharacterPlacementW(text.dc(), mixed.data(), 5, 0, nullptr, 0) & 0xFFFF);
+  EXPECT_EQ(rtl.caret[0], width);
 }
 
 TEST(CharacterPlacement, ClassesGivenInOverrideTheCharacters) {
@@ -140,6 +148,31 @@ TEST(CharacterPlacement, PairedPunctuationMirrorsInRightToLeftRuns) {
   ASSERT_NE(placement.Run(text.dc(), text16, GCP_REORDER), 0u);
   const std::u16string shown(placement.output.begin(), placement.output.end());
   EXPECT_EQ(shown, u"(\u05d1)\u05d0");
+}
+
+// Control characters are never shown: they take the space's glyph, all but the default
+// character, which by definition shows the missing-glyph box.
+TEST(CharacterPlacement, ControlCharactersShowTheBlankGlyph) {
+  TextDc text(u"DejaVu Sans", 18);
+  const WCHAR defaultChar = text.Metrics().tmDefaultChar;
+  const WORD blank = text.GlyphOf(u' ');
+  ASSERT_NE(blank, 0);
+  for (WCHAR c = 0; c < 0x20; ++c) {
+    EXPECT_EQ(text.GlyphOf(c), c == defaultChar ? 0 : blank) << int(c);
+  }
+  text.FillAll(0);
+  const std::u16string controls = u"\t\r\n\x01\x1b";
+  ASSERT_TRUE(ExtTextOutW(text.dc(), 2, 2, 0, nullptr, controls.data(), 5, nullptr));
+  for (int y = 0; y < text.height(); ++y) {
+    for (int x = 0; x < text.width(); ++x) ASSERT_EQ(text.Green(x, y), 0) << x << "," << y;
+  }
+  WCHAR glyph = 0;
+  GCP_RESULTSA narrow{};
+  narrow.lStructSize = 36;
+  narrow.lpGlyphs = &glyph;
+  narrow.nGlyphs = 1;
+  ASSERT_NE(GetCharacterPlacementA(text.dc(), "\t", 1, 0, &narrow, 0), 0u);
+  EXPECT_EQ(glyph, blank);
 }
 
 // The arrays hold nGlyphs entries: a longer text is cut to them, never written past them.
