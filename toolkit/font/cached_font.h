@@ -176,6 +176,10 @@ class CachedFont final : public ID3DXFont {
   GrowableArray<SCRIPT_VISATTR> visAttrs;
   UINT lineCount = 0;
   GrowableArray<TextLine> lines;
+  // GDI path, while words are put in order: the display index of each word in the order
+  // layout takes them, a word's logical position (then whether it is in a backward run), and
+  // whether it joins the word before.
+  GrowableArray<UINT> wordOrder;
 
   WORD& blankGlyph = fontProperties.wgBlank;
   WORD& defaultGlyph = fontProperties.wgDefault;
@@ -198,13 +202,17 @@ class CachedFont final : public ID3DXFont {
   // text_analysis.cpp
   HRESULT AnalyseWithGdi(const void* text, INT count, bool wide, bool rightToLeft);
   UINT FindGdiWords(UINT glyphTotal);
-  void ReverseRightToLeftRuns(UINT words);
+  // gdi_word_order.cpp
+  HRESULT OrderGdiWords(UINT words, UINT glyphTotal, bool rightToLeft, UINT* wordTotal);
+  bool ChooseRunFlags(UINT words, bool rightToLeft);
+  HRESULT MoveWordsIntoOrder(UINT words, UINT glyphTotal, UINT* wordTotal);
 
   // text_layout.cpp
   struct Layout;
   HRESULT BreakLines(DWORD format, const RECT* rect, Layout& layout);
   HRESULT ExpandTab(UINT word, bool wrap, Layout& layout);
   HRESULT PlaceWord(UINT word, bool wrap, Layout& layout);
+  void MoveRightEndToFront(INT first, INT end, INT k);
   HRESULT CloseLine(UINT first, UINT end, UINT firstWord, UINT endWord, Layout& layout);
   void VisualOrder(UINT first, UINT end, UINT firstWord, UINT endWord, bool rtlReading);
   void DropEndBlanks(UINT first, UINT end, UINT firstWord, UINT endWord, bool rtlReading);

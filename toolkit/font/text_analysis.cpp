@@ -22,11 +22,6 @@ bool IsLetterOrDigit(WCHAR c) { return IsLetter(c) || IsDigit(c) || c == u'_'; }
 
 constexpr BYTE rightToLeftClass = GCPCLASS_ARABIC;
 
-template <typename Array>
-void Reverse(Array& array, UINT from, UINT to) {
-  std::reverse(array.Data() + from, array.Data() + to);
-}
-
 }  // namespace
 
 // The shaping path joins here once the shaping services exist; until then every font analyses
@@ -83,9 +78,10 @@ HRESULT CachedFont::AnalyseWithGdi(const void* text, INT count, bool wide, bool 
     wideText[i] = wide ? static_cast<const WCHAR*>(text)[index]
                        : static_cast<WCHAR>(static_cast<const BYTE*>(text)[index]);
   }
-  const UINT total = FindGdiWords(n);
-  words[total].firstChar = count;
-  ReverseRightToLeftRuns(total);
+  const UINT found = FindGdiWords(n);
+  words[found].firstChar = count;
+  UINT total = found;
+  if (FAILED(OrderGdiWords(found, n, rightToLeft, &total))) return E_OUTOFMEMORY;
   for (UINT w = 0; w < total; ++w) {
     UINT width = 0;
     for (INT g = words[w].firstGlyph; g < words[w + 1].firstGlyph; ++g) width += advances[g];
@@ -131,28 +127,4 @@ UINT CachedFont::FindGdiWords(UINT glyphTotal) {
   }
   words[total] = TextWord{0, 0, static_cast<INT>(glyphTotal), 0};
   return total;
-}
-
-// Placement gives right-to-left runs in display order; each run of WF_RTL words is turned
-// into logical word order, every word keeping its glyphs left to right.
-void CachedFont::ReverseRightToLeftRuns(UINT total) {
-  UINT a = 0;
-  while (a < total) {
-    if (!(words[a].flags & WF_RTL)) {
-      ++a;
-      continue;
-    }
-    UINT b = a;
-    while (b < total && (words[b].flags & WF_RTL)) ++b;
-    const INT s = words[a].firstGlyph, e = words[b].firstGlyph;
-    for (UINT k = a; k < b; ++k) words[k].firstGlyph = s + e - words[k + 1].firstGlyph;
-    Reverse(words, a, b);
-    Reverse(glyphs, s, e);
-    Reverse(advances, s, e);
-    for (UINT k = a; k < b; ++k) {
-      Reverse(glyphs, words[k].firstGlyph, words[k + 1].firstGlyph);
-      Reverse(advances, words[k].firstGlyph, words[k + 1].firstGlyph);
-    }
-    a = b;
-  }
 }

@@ -175,40 +175,59 @@ HRESULT CachedFont::ExpandTab(UINT w, bool wrap, Layout& layout) {
 }
 
 // An ordinary word starts a new line when it does not fit, and is split between glyphs when it
-// is wider than the line itself.
+// is wider than the line itself. A right-to-left word is taken from its right end, its logical
+// start; the blanks there come before it in the text, so they never tear it: they end the open
+// line when the word moves to the next, and they take no part in whether it fits a line it
+// opens.
 HRESULT CachedFont::PlaceWord(UINT w, bool wrap, Layout& layout) {
   const INT g0 = words[w].firstGlyph, g1 = words[w + 1].firstGlyph;
   const bool rtl = (words[w].flags & WF_RTL) != 0;
   const ABC& extent = wordExtents[w];
   const long long wordWidth = 0LL + extent.abcA + extent.abcB + extent.abcC;
+  INT blanks = 0;
+  while (rtl && blanks < g1 - g0 && glyphs[g1 - 1 - blanks] == blankGlyph) ++blanks;
+  INT rest = g0;  // the part of the word that no closed line holds
   if (wrap && layout.x > 0 && wordWidth + layout.x > layout.maxWidth) {
-    const HRESULT result = CloseLine(layout.lineStart, g0, layout.lineWord, w, layout);
+    const INT breakAt = blanks < g1 - g0 ? g0 + blanks : g0;
+    if (breakAt > g0) MoveRightEndToFront(g0, g1, blanks);
+    const HRESULT result =
+        CloseLine(layout.lineStart, breakAt, layout.lineWord, breakAt > g0 ? w + 1 : w, layout);
     if (FAILED(result)) return result;
     layout.x = 0;
-    layout.lineStart = g0;
+    layout.lineStart = breakAt;
     layout.lineWord = w;
+    rest = breakAt;
   }
-  for (INT g = g0; g < g1; ++g) {
-    const INT adv = rtl ? advances[g1 - 1 - (g - g0)] : advances[g];
-    if (wrap && layout.x + adv > layout.maxWidth) {
-      if (rtl) {
-        // The piece already consumed from the word's right end goes first in the range.
-        const INT k = g - g0;
-        std::rotate(glyphRecords.Data() + g0, glyphRecords.Data() + g1 - k,
-                    glyphRecords.Data() + g1);
-        std::rotate(advances.Data() + g0, advances.Data() + g1 - k, advances.Data() + g1);
-        std::rotate(glyphOffsets.Data() + g0, glyphOffsets.Data() + g1 - k,
-                    glyphOffsets.Data() + g1);
-      }
+  INT hanging = 0;  // blanks that opened the line
+  for (INT g = rest; g < g1; ++g) {
+    const INT adv = rtl ? advances[g1 - 1 - (g - rest)] : advances[g];
+    const bool leadingBlank = rtl && rest == g0 && g - g0 < blanks;
+    if (wrap && !leadingBlank && layout.x - hanging + adv > layout.maxWidth) {
+      // The piece already consumed from the word's right end goes first in what is left.
+      if (rtl) MoveRightEndToFront(rest, g1, g - rest);
       const HRESULT result = CloseLine(layout.lineStart, g, layout.lineWord, w + 1, layout);
       if (FAILED(result)) return result;
       layout.x = 0;
       layout.lineStart = g;
       layout.lineWord = w;
+      hanging = 0;
+      if (rtl) rest = g;
     }
+    if (leadingBlank && layout.x == hanging) hanging += adv;
     layout.x += adv;
   }
   return S_OK;
+}
+
+// Moves the last k glyph positions of [first, end) to its front, everything a glyph position
+// holds.
+void CachedFont::MoveRightEndToFront(INT first, INT end, INT k) {
+  std::rotate(glyphs.Data() + first, glyphs.Data() + end - k, glyphs.Data() + end);
+  std::rotate(glyphRecords.Data() + first, glyphRecords.Data() + end - k,
+              glyphRecords.Data() + end);
+  std::rotate(advances.Data() + first, advances.Data() + end - k, advances.Data() + end);
+  std::rotate(glyphOffsets.Data() + first, glyphOffsets.Data() + end - k,
+              glyphOffsets.Data() + end);
 }
 
 HRESULT CachedFont::CloseLine(UINT first, UINT end, UINT firstWord, UINT endWord,
