@@ -67,6 +67,9 @@ constexpr DWORD WF_CR = 1;
 constexpr DWORD WF_LF = 2;
 constexpr DWORD WF_TAB = 4;
 constexpr DWORD WF_RTL = 8;
+// A WF_RTL word whose glyphs read left to right (a number inside right-to-left text): it is
+// split from its left end. Only the GDI path sets it.
+constexpr DWORD WF_LTR_GLYPHS = 16;
 
 // A word owns the glyph positions from its firstGlyph to the next word's.
 struct TextWord {
@@ -206,6 +209,7 @@ class CachedFont final : public ID3DXFont {
   HRESULT OrderGdiWords(UINT words, UINT glyphTotal, bool rightToLeft, UINT* wordTotal);
   bool ChooseRunFlags(UINT words, bool rightToLeft);
   HRESULT MoveWordsIntoOrder(UINT words, UINT glyphTotal, UINT* wordTotal);
+  void MarkLeftToRightGlyphs(UINT words);
 
   // text_layout.cpp
   struct Layout;

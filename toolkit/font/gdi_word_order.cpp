@@ -63,9 +63,25 @@ HRESULT CachedFont::OrderGdiWords(UINT total, UINT glyphTotal, bool rightToLeft,
     }
   }
   for (UINT i = 0; i < total; ++i) {
-    if (sequence[i] != i || joins[i] != 0) return MoveWordsIntoOrder(total, glyphTotal, wordTotal);
+    if (sequence[i] == i && joins[i] == 0) continue;
+    const HRESULT result = MoveWordsIntoOrder(total, glyphTotal, wordTotal);
+    if (FAILED(result)) return result;
+    break;
   }
+  MarkLeftToRightGlyphs(*wordTotal);
   return S_OK;
+}
+
+// A word laid out right to left among its neighbours may still read left to right inside.
+void CachedFont::MarkLeftToRightGlyphs(UINT total) {
+  for (UINT w = 0; w < total; ++w) {
+    words[w].flags &= ~WF_LTR_GLYPHS;
+    if (!(words[w].flags & WF_RTL)) continue;
+    INT left = words[w].firstGlyph, right = words[w + 1].firstGlyph - 1;
+    while (left < right && wideText[left] == u' ') ++left;
+    while (left < right && wideText[right] == u' ') --right;
+    if (order[left] < order[right]) words[w].flags |= WF_LTR_GLYPHS;
+  }
 }
 
 // Splits the logical sequence into runs that CloseLine places one after another from the start

@@ -175,13 +175,13 @@ HRESULT CachedFont::ExpandTab(UINT w, bool wrap, Layout& layout) {
 }
 
 // An ordinary word starts a new line when it does not fit, and is split between glyphs when it
-// is wider than the line itself. A right-to-left word is taken from its right end, its logical
-// start; the blanks there come before it in the text, so they never tear it: they end the open
-// line when the word moves to the next, and they take no part in whether it fits a line it
-// opens.
+// is wider than the line itself. A right-to-left word (unless its glyphs read left to right) is
+// taken from its right end, its logical start; the blanks there come before it in the text, so
+// they never tear it: they end the open line when the word moves to the next, and take no part
+// in whether it fits a line it opens.
 HRESULT CachedFont::PlaceWord(UINT w, bool wrap, Layout& layout) {
   const INT g0 = words[w].firstGlyph, g1 = words[w + 1].firstGlyph;
-  const bool rtl = (words[w].flags & WF_RTL) != 0;
+  const bool rtl = (words[w].flags & (WF_RTL | WF_LTR_GLYPHS)) == WF_RTL;
   const ABC& extent = wordExtents[w];
   const long long wordWidth = 0LL + extent.abcA + extent.abcB + extent.abcC;
   INT blanks = 0;

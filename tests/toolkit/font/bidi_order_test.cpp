@@ -84,25 +84,26 @@ class BidiOrderTest : public FontTest {
     testing_hooks::ForgetTextServicesProbe();
   }
 
-  // Learns the glyph and advance of every character of the text as it is shown.
+  // Learns the glyph record and advance of every character of the text as it is shown.
   void Learn(const std::u16string& text, const Reference& reference) {
     keys.clear();
-    inked.assign(text.size(), false);
+    records.assign(text.size(), nullptr);
     advance.assign(text.size(), 0);
     for (std::size_t i = 0; i < text.size(); ++i) {
-      FriBidiChar shown = text[i];
-      if (reference.levels[i] & 1) fribidi_get_mirror_char(text[i], &shown);
-      const GlyphRecord& record = RecordOf(font, static_cast<WCHAR>(shown));
-      const WCHAR character = static_cast<WCHAR>(shown);
+      FriBidiChar mirrored = text[i];
+      if (reference.levels[i] & 1) fribidi_get_mirror_char(text[i], &mirrored);
+      const auto shown = static_cast<WCHAR>(mirrored);
+      records[i] = &RecordOf(font, shown);
       advance[i] = static_cast<int>(
-          GetCharacterPlacementW(font->GetDC(), &character, 1, 0, nullptr, 0) & 0xFFFF);
-      if (!HasImage(record)) continue;
-      inked[i] = true;
-      const GlyphKey key{record.texture, record.left, record.top};
+          GetCharacterPlacementW(font->GetDC(), &shown, 1, 0, nullptr, 0) & 0xFFFF);
+      if (!Inked(static_cast<int>(i))) continue;
+      const GlyphKey key{records[i]->texture, records[i]->left, records[i]->top};
       ASSERT_EQ(0u, keys.count(key)) << "a test text repeats a glyph at " << i;
       keys[key] = static_cast<int>(i);
     }
   }
+
+  bool Inked(int index) const { return HasImage(*records[index]); }
 
   // Draws and reads back which character went where; every queued glyph must be known.
   DrawnLines Draw(const std::u16string& text, DWORD format, LONG width) {
@@ -117,8 +118,10 @@ class BidiOrderTest : public FontTest {
         ADD_FAILURE() << "a glyph that stands for no character of the text was drawn";
         continue;
       }
-      byLine[glyph.ScreenTop() - RecordTop(found->second)].push_back(
-          {glyph.ScreenLeft() - RecordLeft(found->second), found->second});
+      // The pen position: the image's place less the record's origin.
+      const GlyphRecord& record = *records[found->second];
+      byLine[glyph.ScreenTop() - record.originY].push_back(
+          {glyph.ScreenLeft() - record.originX, found->second});
     }
     DrawnLines lines;
     for (auto& [y, glyphs] : byLine) {
@@ -129,25 +132,11 @@ class BidiOrderTest : public FontTest {
     return lines;
   }
 
-  // The pen position of a drawn glyph is its image's place less the record's origin.
-  LONG RecordLeft(int index) { return origins.at(index).first; }
-  LONG RecordTop(int index) { return origins.at(index).second; }
-
-  void LearnOrigins(const std::u16string& text, const Reference& reference) {
-    origins.clear();
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      FriBidiChar shown = text[i];
-      if (reference.levels[i] & 1) fribidi_get_mirror_char(text[i], &shown);
-      const GlyphRecord& record = RecordOf(font, static_cast<WCHAR>(shown));
-      origins[static_cast<int>(i)] = {record.originX, record.originY};
-    }
-  }
-
   // FriBidi's order of the inked characters of text[first, end) as one line.
   std::vector<int> InkedOrder(const Reference& reference, int first, int end) {
     std::vector<int> order;
     for (int index : LineOrder(reference, first, end)) {
-      if (inked[index]) order.push_back(index);
+      if (Inked(index)) order.push_back(index);
     }
     return order;
   }
@@ -156,8 +145,7 @@ class BidiOrderTest : public FontTest {
 
   CachedFont* font = nullptr;
   std::map<GlyphKey, int> keys;
-  std::map<int, std::pair<LONG, LONG>> origins;
-  std::vector<bool> inked;
+  std::vector<const GlyphRecord*> records;
   std::vector<int> advance;
 };
 
@@ -167,7 +155,6 @@ void BidiOrderTest::CheckText(const std::u16string& text, bool rightToLeft) {
   SCOPED_TRACE(name << (rightToLeft ? "in a right-to-left paragraph" : "left to right"));
   const Reference reference = Analyse(text, rightToLeft);
   Learn(text, reference);
-  LearnOrigins(text, reference);
   const DWORD direction = rightToLeft ? DT_RTLREADING : 0;
   const int n = static_cast<int>(text.size());
 
@@ -176,14 +163,11 @@ void BidiOrderTest::CheckText(const std::u16string& text, bool rightToLeft) {
   ASSERT_EQ(1u, single.size());
   EXPECT_EQ(InkedOrder(reference, 0, n), single[0]);
 
-  // Right-to-left words (runs of strong right-to-left letters) and the widest run of letters
-  // without a space, which no width at or above splits.
+  // Right-to-left words: runs of strong right-to-left letters.
   std::vector<std::pair<int, int>> rightToLeftWords;
-  int widestToken = 0, token = 0, full = 0;
+  int full = 0;
   for (int i = 0; i < n; ++i) {
     full += advance[i];
-    token = text[i] == u' ' ? 0 : token + advance[i];
-    widestToken = std::max(widestToken, token);
     if (!IsRightToLeft(reference.types[i])) continue;
     if (i > 0 && IsRightToLeft(reference.types[i - 1])) {
       rightToLeftWords.back().second = i + 1;
@@ -202,7 +186,7 @@ void BidiOrderTest::CheckText(const std::u16string& text, bool rightToLeft) {
         lineOf[index] = static_cast<int>(l);
       }
     }
-    for (int i = 0; i < n; ++i) ASSERT_EQ(inked[i], lineOf[i] >= 0) << "drawn or not: " << i;
+    for (int i = 0; i < n; ++i) ASSERT_EQ(Inked(i), lineOf[i] >= 0) << "drawn or not: " << i;
     for (const auto& [first, end] : rightToLeftWords) {
       int wordWidth = 0;
       for (int i = first; i < end; ++i) wordWidth += advance[i];
@@ -211,13 +195,13 @@ void BidiOrderTest::CheckText(const std::u16string& text, bool rightToLeft) {
         EXPECT_EQ(lineOf[first], lineOf[i]) << "torn at " << i;
       }
     }
-    if (width < widestToken) continue;  // words split between glyphs
-    // Lines take the text in stretches, in order, each ordered as the algorithm orders it.
+    // Lines take the text in stretches, in order, each ordered as the algorithm orders it,
+    // also where a word wider than the line is split between glyphs.
     int previousLast = -1;
     for (const std::vector<int>& line : lines) {
       const int first = *std::min_element(line.begin(), line.end());
       const int last = *std::max_element(line.begin(), line.end());
-      for (int i = previousLast + 1; i < first; ++i) EXPECT_FALSE(inked[i]) << "skipped " << i;
+      for (int i = previousLast + 1; i < first; ++i) EXPECT_FALSE(Inked(i)) << "skipped " << i;
       EXPECT_EQ(InkedOrder(reference, first, last + 1), line);
       previousLast = last;
     }

@@ -78,4 +78,31 @@ TEST_F(AnalysisTest, RightToLeftWordsComeInLogicalOrder) {
   EXPECT_FALSE(holds(second, GlyphOf(font, u'\u05D0')));
 }
 
+// Latin, Hebrew, digits, Hebrew. Words come in logical order, each with its glyphs left to
+// right; the flags make layout give back the display order: in a left-to-right paragraph the
+// Hebrew and the digits between form one right-to-left run (the digits reading left to right
+// inside), in a right-to-left paragraph each word stands alone.
+TEST_F(AnalysisTest, WordsComeInLogicalOrderWithRunFlags) {
+  font = MakeFont("DejaVu Sans", 18);
+  const std::u16string text = u"ab \u05D0\u05D1 12 \u05D2\u05D3";
+  const auto count = static_cast<INT>(text.size());
+  ASSERT_EQ(S_OK, font->AnalyseText(text.data(), count, true, false));
+  EXPECT_EQ((WordList{u"ab ", u"\u05D1\u05D0", u"12 ", u"\u05D3\u05D2 "}), WordTexts(font));
+  const DWORD ltr[] = {0, WF_RTL, WF_RTL | WF_LTR_GLYPHS, WF_RTL};
+  for (UINT w = 0; w < 4; ++w) EXPECT_EQ(ltr[w], font->words[w].flags) << w;
+
+  ASSERT_EQ(S_OK, font->AnalyseText(text.data(), count, true, true));
+  EXPECT_EQ((WordList{u"ab", u"\u05D1\u05D0 ", u"12 ", u"\u05D3\u05D2 "}), WordTexts(font));
+  const DWORD rtl[] = {0, WF_RTL, 0, WF_RTL};
+  for (UINT w = 0; w < 4; ++w) EXPECT_EQ(rtl[w], font->words[w].flags) << w;
+}
+
+// A number inside right-to-left text is one word however many classes it holds.
+TEST_F(AnalysisTest, NumbersInsideRightToLeftTextAreOneWord) {
+  font = MakeFont("DejaVu Sans", 18);
+  const std::u16string text = u"\u05D0 1,234.5 \u05D1";
+  ASSERT_EQ(S_OK, font->AnalyseText(text.data(), static_cast<INT>(text.size()), true, false));
+  EXPECT_EQ((WordList{u"\u05D0", u"1,234.5 ", u"\u05D1 "}), WordTexts(font));
+}
+
 }  // namespace
