@@ -207,6 +207,7 @@ class CachedFont final : public ID3DXFont {
   UINT FindGdiWords(UINT glyphTotal);
   // gdi_word_order.cpp
   HRESULT OrderGdiWords(UINT words, UINT glyphTotal, bool rightToLeft, UINT* wordTotal);
+  bool InLogicalOrder(UINT words, UINT glyphTotal, bool rightToLeft);
   bool ChooseRunFlags(UINT words, bool rightToLeft);
   HRESULT MoveWordsIntoOrder(UINT words, UINT glyphTotal, UINT* wordTotal);
   void MarkLeftToRightGlyphs(UINT words);

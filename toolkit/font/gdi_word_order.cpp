@@ -35,7 +35,7 @@ void CopyGlyphData(UINT from, UINT to, UINT count, Arrays&... arrays) {
 HRESULT CachedFont::OrderGdiWords(UINT total, UINT glyphTotal, bool rightToLeft,
                                   UINT* wordTotal) {
   *wordTotal = total;
-  if (total == 0) return S_OK;
+  if (total == 0 || InLogicalOrder(total, glyphTotal, rightToLeft)) return S_OK;
   if (FAILED(wordOrder.Reserve(3 * std::size_t{total}, false))) return E_OUTOFMEMORY;
   UINT* sequence = wordOrder.Data();
   UINT* keys = sequence + total;
@@ -82,6 +82,19 @@ void CachedFont::MarkLeftToRightGlyphs(UINT total) {
     while (left < right && wideText[right] == u' ') --right;
     if (order[left] < order[right]) words[w].flags |= WF_LTR_GLYPHS;
   }
+}
+
+// Text shown as it is written, left to right with no right-to-left words (every line of
+// Latin text): the words are already in order and all forward.
+bool CachedFont::InLogicalOrder(UINT total, UINT glyphTotal, bool rightToLeft) {
+  if (rightToLeft) return false;
+  for (UINT w = 0; w < total; ++w) {
+    if (words[w].flags & WF_RTL) return false;
+  }
+  for (UINT g = 0; g < glyphTotal; ++g) {
+    if (order[g] != g) return false;
+  }
+  return true;
 }
 
 // Splits the logical sequence into runs that CloseLine places one after another from the start
