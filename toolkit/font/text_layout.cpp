@@ -228,7 +228,7 @@ HRESULT CachedFont::PlaceWord(UINT w, bool wrap, Layout& layout) {
     layout.lineWord = w;
     rest = breakAt;
   }
-  INT hanging = 0;  // blanks that opened the line
+  long long hanging = 0;  // blanks that opened the line
   for (INT g = rest; g < g1; ++g) {
     const INT adv = rtl ? advances[g1 - 1 - (g - rest)] : advances[g];
     const bool leadingBlank = rtl && rest == g0 && g - g0 < blanks;
