@@ -249,15 +249,13 @@ TEST_F(BidiOrderTest, ControlCharactersDrawNothing) {
     RECT rect = {0, 0, 300, 300};
     font->DrawTextW(&sprite, text.data(), static_cast<INT>(text.size()), &rect,
                     format | DT_NOCLIP, 0xFFFFFFFF);
+    auto is = [](const font_test::QueuedGlyph& glyph, const GlyphRecord& record) {
+      return glyph.texture == record.texture && glyph.source.left == record.left &&
+             glyph.source.top == record.top;
+    };
     std::vector<const GlyphRecord*> shown;
     for (const font_test::QueuedGlyph& glyph : sprite.drawn) {
-      shown.push_back(glyph.source.left == a.left && glyph.source.top == a.top &&
-                              glyph.texture == a.texture
-                          ? &a
-                      : glyph.source.left == b.left && glyph.source.top == b.top &&
-                              glyph.texture == b.texture
-                          ? &b
-                          : nullptr);
+      shown.push_back(is(glyph, a) ? &a : is(glyph, b) ? &b : nullptr);
     }
     return shown;
   };
