@@ -7,6 +7,8 @@
 #include <cstdlib>
 
 #include "tests/toolkit/image/decoder_test_support.h"
+#include "toolkit/common/allocation.h"
+#include "toolkit/image/d3dx_image.h"
 
 // After our headers: jpeglib.h defines TRUE and FALSE as macros.
 #include <jpeglib.h>
@@ -16,8 +18,8 @@
 namespace {
 
 // A JPEG file of `components` samples a pixel in `space`, every pixel `pixel`, at quality 100.
-FileBytes WriteJpeg(UINT width, UINT height, J_COLOR_SPACE space,
-                    const std::vector<BYTE>& pixel) {
+FileBytes WriteJpeg(UINT width, UINT height, J_COLOR_SPACE space, const std::vector<BYTE>& pixel,
+                    bool progressive = false) {
   jpeg_compress_struct info{};
   jpeg_error_mgr errors{};
   info.err = jpeg_std_error(&errors);
@@ -31,6 +33,7 @@ FileBytes WriteJpeg(UINT width, UINT height, J_COLOR_SPACE space,
   info.in_color_space = space;
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, 100, 1);
+  if (progressive) jpeg_simple_progression(&info);
   jpeg_start_compress(&info, 1);
   std::vector<BYTE> row;
   for (UINT x = 0; x < width; ++x) row.insert(row.end(), pixel.begin(), pixel.end());
@@ -104,6 +107,52 @@ TEST(JpegDecoder, AMarkerThatSkipsPastTheEndStopsThere) {
   FileBytes skipping = {0xFF, 0xD8, 0xFF, 0xE1, 0xFF, 0xFF};  // APP1 of 65,533 bytes
   skipping.insert(skipping.end(), whole.begin() + 2, whole.end());
   EXPECT_EQ(DecodeFromBlock(skipping).Result(), D3DXERR_INVALIDDATA);
+}
+
+// A small progressive file whose frame header is made to declare `width` x `height`.
+FileBytes HugeProgressiveJpeg(J_COLOR_SPACE space, const std::vector<BYTE>& pixel, UINT width,
+                              UINT height) {
+  FileBytes file = WriteJpeg(16, 16, space, pixel, true);
+  std::size_t frame = 2;
+  while (frame + 9 < file.size() && !(file[frame] == 0xFF && file[frame + 1] == 0xC2)) ++frame;
+  EXPECT_LT(frame + 9, file.size());
+  file[frame + 5] = static_cast<BYTE>(height >> 8);
+  file[frame + 6] = static_cast<BYTE>(height);
+  file[frame + 7] = static_cast<BYTE>(width >> 8);
+  file[frame + 8] = static_cast<BYTE>(width);
+  return file;
+}
+
+TEST(JpegDecoder, TheHeaderAloneStartsNoDecompression) {
+  // 30000 x 30000 colour: libjpeg would keep 2.7 GB of coefficients for its scans.
+  const FileBytes file = HugeProgressiveJpeg(JCS_RGB, {200, 100, 50}, 30000, 30000);
+  const std::size_t peakBefore = PeakResidentBytes();
+  D3DXIMAGE_INFO info{};
+  ASSERT_EQ(S_OK,
+            D3DXGetImageInfoFromFileInMemory(file.data(), static_cast<UINT>(file.size()), &info));
+  EXPECT_EQ(30000u, info.Width);
+  EXPECT_EQ(30000u, info.Height);
+  EXPECT_EQ(D3DFMT_X8R8G8B8, info.Format);
+  EXPECT_LT(PeakResidentBytes() - peakBefore, std::size_t{256} << 20);
+  // Its pixels would pass the limit.
+  testing_hooks::TakeLargestAllocationRequest();
+  EXPECT_EQ(D3DXERR_INVALIDDATA, DecodeFromBlock(file).Result());
+  EXPECT_LT(testing_hooks::TakeLargestAllocationRequest(), std::size_t{1} << 20);
+}
+
+TEST(JpegDecoder, ProgressiveFilesWhoseCoefficientsPassTheLimitAreRefusedBeforeDecoding) {
+  // 24000 x 24000 grey: 576 MB of pixels, within the limit, but 1.15 GB of coefficients.
+  const FileBytes file = HugeProgressiveJpeg(JCS_GRAYSCALE, {90}, 24000, 24000);
+  testing_hooks::TakeLargestAllocationRequest();
+  DecodedImage image;
+  image.loadPixels = TRUE;
+  EXPECT_EQ(E_OUTOFMEMORY, image.DecodeJpeg(file.data(), static_cast<UINT>(file.size())));
+  EXPECT_LT(testing_hooks::TakeLargestAllocationRequest(), std::size_t{1} << 20);
+  // Progressive files within it decode as their plain twins do.
+  DecodeFromBlock plain(WriteJpeg(16, 16, JCS_RGB, {200, 100, 50}));
+  DecodeFromBlock progressive(WriteJpeg(16, 16, JCS_RGB, {200, 100, 50}, true));
+  ASSERT_EQ(S_OK, progressive.Result());
+  EXPECT_EQ(0, std::memcmp(plain.Image().pixels, progressive.Image().pixels, 16 * 64));
 }
 
 TEST(JpegDecoder, FilesCutShortOrCorruptedNeverReadOutsideTheBlock) {

@@ -1,7 +1,6 @@
 // PNG decoding: the pixel format and byte order of every colour type and depth, transparency,
 // palettes and their gamma, interlacing, damaged files and what header-only decoding touches.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <zlib.h>
 
 #include <cstring>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "png_writer.h"
+#include "tests/toolkit/image/decoder_test_support.h"
 #include "toolkit/common/allocation.h"
 #include "toolkit/common/result.h"
 #include "toolkit/image/decoded_image.h"
@@ -316,12 +316,6 @@ void InsertChunk(std::vector<std::uint8_t>& file, const char* type,
   std::copy(data.begin(), data.end(), chunk.begin() + 8);
   PutChunkCrc(chunk, 0, data.size());
   file.insert(file.begin() + static_cast<std::ptrdiff_t>(at), chunk.begin(), chunk.end());
-}
-
-std::size_t PeakResidentBytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<std::size_t>(usage.ru_maxrss) * 1024;
 }
 
 TEST_F(PngDecoding, PicturesPastThePixelLimitAreRefusedBeforeTheirBlockIsAsked) {
