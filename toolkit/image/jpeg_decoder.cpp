@@ -2,7 +2,8 @@
 //
 // libjpeg reads from a memory source of our own over the block and reports errors through an
 // error manager whose exit jumps back into the decoder, which then refuses the file. Grey
-// pictures become D3DFMT_L8, colour ones D3DFMT_X8R8G8B8; anything else (CMYK) is refused.
+// pictures become D3DFMT_L8; colour ones, and CMYK (or YCCK) ones turned from inks to light,
+// D3DFMT_X8R8G8B8; anything else is refused.
 
 #include <csetjmp>
 #include <cstdint>
@@ -144,6 +145,23 @@ void SpreadColourRow(const BYTE* rgb, UINT width, BYTE* out) {
   }
 }
 
+// A colour left by a light of `light` (0 ... 255) through black ink that leaves `black`.
+BYTE Mix(UINT light, UINT black) { return static_cast<BYTE>((light * black + 127) / 255); }
+
+// Inks to light: each colour is what its ink and the black ink leave of full intensity.
+// Files with an Adobe marker store every ink inverted, that is as the light it leaves.
+void SpreadInkRow(const BYTE* cmyk, UINT width, bool inverted, BYTE* out) {
+  auto light = [inverted](BYTE stored) { return inverted ? stored : 255u - stored; };
+  for (UINT x = 0; x < width; ++x) {
+    const BYTE* ink = cmyk + 4 * x;
+    const UINT black = light(ink[3]);
+    out[4 * x] = Mix(light(ink[2]), black);
+    out[4 * x + 1] = Mix(light(ink[1]), black);
+    out[4 * x + 2] = Mix(light(ink[0]), black);
+    out[4 * x + 3] = 0;
+  }
+}
+
 }  // namespace
 
 // Everything from here on may be left by a libjpeg error through longjmp; the frames skipped
@@ -155,12 +173,15 @@ static HRESULT DecodeJpegWithRecovery(DecodedImage& image, JpegSession& session)
   info->src = &session.source.manager;
   jpeg_read_header(info, TRUE);
   if (!ProcessorHasMmx()) info->dct_method = JDCT_IFAST;
+  if (info->jpeg_color_space == JCS_CMYK || info->jpeg_color_space == JCS_YCCK) {
+    info->out_color_space = JCS_CMYK;  // libjpeg turns YCCK into CMYK itself
+  }
   // The header tells the output's size and components; decompression starts only for the
   // pixels, since for files of several scans it reads them all.
   jpeg_calc_output_dimensions(info);
 
   int components = info->output_components;
-  if (components != 1 && components != 3) return E_FAIL;
+  if (components != 1 && components != 3 && components != 4) return E_FAIL;
   UINT width = info->output_width;
   UINT height = info->output_height;
   if (components == 1) {
@@ -185,8 +206,10 @@ static HRESULT DecodeJpegWithRecovery(DecodedImage& image, JpegSession& session)
     if (jpeg_read_scanlines(info, rows, 1) != 1) return E_FAIL;
     if (components == 1) {
       std::memcpy(out, session.row, rowBytes);
-    } else {
+    } else if (components == 3) {
       SpreadColourRow(session.row, width, out);
+    } else {
+      SpreadInkRow(session.row, width, info->saw_Adobe_marker != 0, out);
     }
   }
   jpeg_finish_decompress(info);

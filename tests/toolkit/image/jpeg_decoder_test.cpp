@@ -1,8 +1,10 @@
-// DecodeJpeg through the recognition loop, on files written here with libjpeg: grey and
-// colour pictures, CMYK refused, and files that end early or skip past their end.
+// DecodeJpeg through the recognition loop, on files written here with libjpeg: grey, colour
+// and ink (CMYK, YCCK) pictures, memory limits, and files that end early or skip past their
+// end.
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -84,9 +86,94 @@ TEST(JpegDecoder, ColourPicturesBecomeBlueGreenRedAndZero) {
   EXPECT_EQ(header.Image().pixels, nullptr);
 }
 
-TEST(JpegDecoder, CmykPicturesAreRefused) {
-  EXPECT_EQ(DecodeFromBlock(WriteJpeg(8, 8, JCS_CMYK, {10, 20, 30, 40})).Result(),
-            D3DXERR_INVALIDDATA);
+// A 16 x 8 picture of inks running through their range, stored as `stored` (CMYK or YCCK).
+FileBytes WriteInkJpeg(J_COLOR_SPACE stored, bool adobeMarker) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = 16;
+  info.image_height = 8;
+  info.input_components = 4;
+  info.in_color_space = JCS_CMYK;
+  jpeg_set_defaults(&info);
+  jpeg_set_colorspace(&info, stored);
+  info.write_Adobe_marker = adobeMarker ? 1 : 0;
+  jpeg_set_quality(&info, 90, 1);
+  jpeg_start_compress(&info, 1);
+  std::vector<BYTE> row(16 * 4);
+  while (info.next_scanline < 8) {
+    const UINT y = info.next_scanline;
+    for (UINT x = 0; x < 16; ++x) {
+      const BYTE ink[4] = {static_cast<BYTE>(16 * x), static_cast<BYTE>(255 - 30 * y),
+                           static_cast<BYTE>(8 * (x + y)), static_cast<BYTE>(64 + 12 * x)};
+      std::memcpy(&row[4 * x], ink, 4);
+    }
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  FileBytes file(buffer, buffer + size);
+  std::free(buffer);
+  return file;
+}
+
+// The inks libjpeg itself decodes from `file`, 4 bytes a pixel.
+std::vector<BYTE> DecodeInks(const FileBytes& file) {
+  jpeg_decompress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_decompress(&info);
+  jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
+  jpeg_read_header(&info, 1);
+  info.out_color_space = JCS_CMYK;
+  jpeg_start_decompress(&info);
+  std::vector<BYTE> inks(info.output_width * info.output_height * 4);
+  while (info.output_scanline < info.output_height) {
+    JSAMPROW rows[1] = {&inks[info.output_scanline * info.output_width * 4]};
+    jpeg_read_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_decompress(&info);
+  jpeg_destroy_decompress(&info);
+  return inks;
+}
+
+TEST(JpegDecoder, InkPicturesBecomeTheLightTheirInksLeave) {
+  const struct {
+    J_COLOR_SPACE stored;
+    bool adobeMarker;  // the marker also says the inks are stored inverted
+  } kinds[] = {{JCS_CMYK, true}, {JCS_CMYK, false}, {JCS_YCCK, true}};
+  for (const auto& kind : kinds) {
+    SCOPED_TRACE(kind.stored == JCS_YCCK ? "YCCK" : kind.adobeMarker ? "Adobe CMYK" : "CMYK");
+    const FileBytes file = WriteInkJpeg(kind.stored, kind.adobeMarker);
+    const std::vector<BYTE> inks = DecodeInks(file);
+    DecodeFromBlock decoded(file);
+    ASSERT_EQ(decoded.Result(), S_OK);
+    EXPECT_EQ(decoded.Image().format, D3DFMT_X8R8G8B8);
+    EXPECT_EQ(decoded.Image().rowPitch, 64u);
+    int mismatches = 0;
+    for (UINT y = 0; y < 8; ++y) {
+      for (UINT x = 0; x < 16; ++x) {
+        const BYTE* ink = &inks[(y * 16 + x) * 4];
+        auto light = [&](int stored) { return kind.adobeMarker ? stored : 255 - stored; };
+        auto colour = [&](int channel) {
+          return static_cast<int>(std::lround(light(ink[channel]) * light(ink[3]) / 255.0));
+        };
+        const int expected[4] = {colour(2), colour(1), colour(0), 0};
+        for (UINT i = 0; i < 4; ++i) {
+          if (decoded.PixelByte(y, 4 * x + i) != expected[i] && ++mismatches < 5) {
+            ADD_FAILURE() << "pixel " << x << ", " << y << " byte " << i;
+          }
+        }
+      }
+    }
+    EXPECT_EQ(0, mismatches);
+    EXPECT_EQ(DecodeFromBlock(file, false).Info().Format, D3DFMT_X8R8G8B8);
+  }
 }
 
 TEST(JpegDecoder, AFileCutShortEndsItsPictureWhereTheBytesEnd) {
