@@ -1,5 +1,6 @@
 // Textures made from the sample file of every format besides PNG (tests/data/formats): each
-// becomes a texture of its picture's size and levels whose texels hold its colours.
+// becomes a texture of its picture's size and levels whose texels hold its colours; and the
+// levels a texture has past a file's own.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
