@@ -128,6 +128,8 @@ FT_FaceRec_* FontFace::FreeTypeFace() const { return impl_->face; }
 
 std::int32_t FontFace::LoadFlags() const { return impl_->LoadFlags(); }
 
+bool FontFace::Monochrome() const { return impl_->monochrome; }
+
 WORD FontFace::GlyphOfCharacter(UINT character) const {
   std::int32_t* known = character < latinGlyphs_.size() ? &latinGlyphs_[character] : nullptr;
   if (known != nullptr && *known >= 0) return static_cast<WORD>(*known);

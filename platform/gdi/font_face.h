@@ -52,6 +52,8 @@ class FontFace {
   // services that lay text out with the same face (they must not change its size).
   FT_FaceRec_* FreeTypeFace() const;
   std::int32_t LoadFlags() const;
+  // Drawn in two levels (NONANTIALIASED_QUALITY) rather than in grey levels.
+  bool Monochrome() const;
   // Glyph 0 (the missing-glyph box) for characters the face does not map.
   WORD GlyphOfCharacter(UINT character) const;
   // Glyph indices the face does not have are drawn and measured as glyph 0.
