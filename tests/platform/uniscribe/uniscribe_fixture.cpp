@@ -43,9 +43,15 @@ ReferenceFace::ReferenceFace(const std::string& family, int em) {
   int index = 0;
   EXPECT_EQ(FcResultMatch, FcPatternGetString(match, FC_FILE, 0, &file));
   FcPatternGetInteger(match, FC_INDEX, 0, &index);
-  EXPECT_EQ(0, FT_New_Face(Library(), reinterpret_cast<const char*>(file), index, &face_));
+  Open(reinterpret_cast<const char*>(file), index, em);
   FcPatternDestroy(match);
   FcPatternDestroy(pattern);
+}
+
+ReferenceFace::ReferenceFace(const File& file, int em) { Open(file.path.c_str(), 0, em); }
+
+void ReferenceFace::Open(const char* file, int index, int em) {
+  EXPECT_EQ(0, FT_New_Face(Library(), file, index, &face_));
   FT_Select_Charmap(face_, FT_ENCODING_UNICODE);
   FT_Set_Char_Size(face_, em * 64, em * 64, 72, 72);
   font_ = hb_ft_font_create_referenced(face_);
