@@ -98,8 +98,8 @@ std::unique_ptr<FontFace> FontFace::Open(const LOGFONTW& logFont) {
 
 std::unique_ptr<FontFace> FontFace::OpenFile(const char* file, int index, const FaceSize& size,
                                              bool monochrome) {
-  const bool sizeAllowed = size.emX > 0 && size.emY > 0 && size.emX <= kLargestSize &&
-                           size.emY <= kLargestSize;
+  const bool sizeAllowed =
+      size.emX > 0 && size.emY > 0 && size.emX <= kLargestSize && size.emY <= kLargestSize;
   if (file == nullptr || !sizeAllowed) return nullptr;
   std::unique_ptr<Impl> impl = OpenImpl(file, index);
   if (!impl || !FT_IS_SCALABLE(impl->face) || impl->face->units_per_EM == 0) return nullptr;

@@ -67,10 +67,11 @@ HRESULT ScriptBreak(const WCHAR* text, int length, const SCRIPT_ANALYSIS* analys
   }
   const bool broken =
       ForEachBoundary(kClusters, text, length, [&](int at) { found[at].fCharStop = 1; }) &&
-      ForEachBoundary(kWords, text, length, [&](int at) {
-        // White space stays with the word before it.
-        if (!IsWhiteSpace(text[at])) found[at].fWordStop = 1;
-      }) &&
+      ForEachBoundary(kWords, text, length,
+                      [&](int at) {
+                        // White space stays with the word before it.
+                        if (!IsWhiteSpace(text[at])) found[at].fWordStop = 1;
+                      }) &&
       ForEachBoundary(kLines, text, length, [&](int at) {
         if (at > 0) found[at].fSoftBreak = 1;
       });

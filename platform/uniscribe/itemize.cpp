@@ -41,7 +41,9 @@ CodePoints Decode(const WCHAR* text, int length) {
 }
 
 // A level kept within uBidiLevel's range, its direction unchanged.
-int Clamped(int level) { return level <= kHighestLevel ? level : kHighestLevel - (level & 1 ? 0 : 1); }
+int Clamped(int level) {
+  return level <= kHighestLevel ? level : kHighestLevel - (level & 1 ? 0 : 1);
+}
 
 // Levels per code point; false when FriBidi fails.
 bool Levels(const CodePoints& points, const SCRIPT_STATE& state, std::vector<int>& levels,
@@ -111,8 +113,8 @@ bool FindItems(const WCHAR* text, int length, const SCRIPT_STATE& state,
   bool hasNumber = false;
   auto closeItem = [&] {
     ItemRun& item = items.back();
-    const bool raisedNumber = (item.level & 1) == 0 && item.level > 0 && hasNumber &&
-                              !hasLeftToRight;
+    const bool raisedNumber =
+        (item.level & 1) == 0 && item.level > 0 && hasNumber && !hasLeftToRight;
     item.layoutRightToLeft = (item.level & 1) != 0 || raisedNumber;
   };
   for (std::size_t i = 0; i < count; ++i) {

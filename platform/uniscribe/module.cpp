@@ -13,25 +13,24 @@ FARPROC Export(Proc proc) {
 }  // namespace
 
 void RegisterModule() {
-  win32::RegisterModule(
-      "usp10.dll",
-      {{"ScriptItemize", Export(&ScriptItemize)},
-       {"ScriptShape", Export(&ScriptShape)},
-       {"ScriptPlace", Export(&ScriptPlace)},
-       {"ScriptBreak", Export(&ScriptBreak)},
-       {"ScriptJustify", Export(&ScriptJustify)},
-       {"ScriptTextOut", Export(&ScriptTextOut)},
-       {"ScriptGetProperties", Export(&ScriptGetProperties)},
-       {"ScriptFreeCache", Export(&ScriptFreeCache)},
-       {"ScriptRecordDigitSubstitution", Export(&ScriptRecordDigitSubstitution)},
-       {"ScriptApplyDigitSubstitution", Export(&ScriptApplyDigitSubstitution)},
-       {"ScriptGetFontProperties", Export(&ScriptGetFontProperties)},
-       {"ScriptStringAnalyse", Export(&ScriptStringAnalyse)},
-       {"ScriptStringOut", Export(&ScriptStringOut)},
-       {"ScriptStringFree", Export(&ScriptStringFree)},
-       {"ScriptStringCPtoX", Export(&ScriptStringCPtoX)},
-       {"ScriptString_pSize", Export(&ScriptString_pSize)}},
-      true);
+  win32::RegisterModule("usp10.dll",
+                        {{"ScriptItemize", Export(&ScriptItemize)},
+                         {"ScriptShape", Export(&ScriptShape)},
+                         {"ScriptPlace", Export(&ScriptPlace)},
+                         {"ScriptBreak", Export(&ScriptBreak)},
+                         {"ScriptJustify", Export(&ScriptJustify)},
+                         {"ScriptTextOut", Export(&ScriptTextOut)},
+                         {"ScriptGetProperties", Export(&ScriptGetProperties)},
+                         {"ScriptFreeCache", Export(&ScriptFreeCache)},
+                         {"ScriptRecordDigitSubstitution", Export(&ScriptRecordDigitSubstitution)},
+                         {"ScriptApplyDigitSubstitution", Export(&ScriptApplyDigitSubstitution)},
+                         {"ScriptGetFontProperties", Export(&ScriptGetFontProperties)},
+                         {"ScriptStringAnalyse", Export(&ScriptStringAnalyse)},
+                         {"ScriptStringOut", Export(&ScriptStringOut)},
+                         {"ScriptStringFree", Export(&ScriptStringFree)},
+                         {"ScriptStringCPtoX", Export(&ScriptStringCPtoX)},
+                         {"ScriptString_pSize", Export(&ScriptString_pSize)}},
+                        true);
 }
 
 }  // namespace uniscribe

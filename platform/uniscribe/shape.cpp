@@ -33,7 +33,8 @@ std::vector<WORD> LogicalClusters(const std::vector<ShapedGlyph>& glyphs, int le
   std::vector<WORD> clusters(static_cast<std::size_t>(length));
   int current = firstGlyph[static_cast<std::size_t>(leading)];
   for (int i = 0; i < length; ++i) {
-    if (firstGlyph[static_cast<std::size_t>(i)] >= 0) current = firstGlyph[static_cast<std::size_t>(i)];
+    if (firstGlyph[static_cast<std::size_t>(i)] >= 0)
+      current = firstGlyph[static_cast<std::size_t>(i)];
     clusters[static_cast<std::size_t>(i)] = static_cast<WORD>(current);
   }
   return clusters;
@@ -67,7 +68,9 @@ bool SameGlyphs(const std::vector<ShapedGlyph>& shaped, const WORD* glyphs, int 
 
 long long FloorDiv64(long long value) { return value >= 0 ? value / 64 : -((-value + 63) / 64); }
 
-int ClampedInt(long long value) { return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX)); }
+int ClampedInt(long long value) {
+  return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
 
 // A + B + C is the sum of the advances; A and C are the space before and after the ink.
 ABC RunExtent(const uniscribe::Shaper& shaper, const WORD* glyphs, int count,
@@ -123,7 +126,8 @@ HRESULT ScriptShape(HDC dc, SCRIPT_CACHE* cache, const WCHAR* text, int length, 
   if (shaped.size() > static_cast<std::size_t>(maxGlyphs)) return E_OUTOFMEMORY;
   const bool logicalOrder = analysis->fRTL && analysis->fLogicalOrder;
   if (logicalOrder) std::reverse(shaped.begin(), shaped.end());
-  const std::vector<WORD> logical = LogicalClusters(shaped, length, analysis->fRTL && !logicalOrder);
+  const std::vector<WORD> logical =
+      LogicalClusters(shaped, length, analysis->fRTL && !logicalOrder);
   std::vector<bool> clusterStart(shaped.size(), false);
   for (WORD first : logical) clusterStart[first] = true;
   for (std::size_t j = 0; j < shaped.size(); ++j) {

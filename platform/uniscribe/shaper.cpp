@@ -25,8 +25,8 @@ std::map<FT_FaceRec_*, std::weak_ptr<Shaper>>& LiveShapers() {
 bool IsControl(char32_t c) { return c < 0x20 || c == 0x7F; }
 
 bool IsInvisible(char32_t c) {
-  return IsControl(c) || u_hasBinaryProperty(static_cast<UChar32>(c),
-                                             UCHAR_DEFAULT_IGNORABLE_CODE_POINT) != 0;
+  return IsControl(c) ||
+         u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_DEFAULT_IGNORABLE_CODE_POINT) != 0;
 }
 
 struct BufferDeleter {
@@ -63,8 +63,7 @@ WORD Shaper::GlyphOf(char32_t character) const {
 bool Shaper::Shape(const ShapingRequest& request, std::vector<ShapedGlyph>& glyphs) const {
   std::unique_ptr<hb_buffer_t, BufferDeleter> buffer(hb_buffer_create());
   hb_buffer_add_utf16(buffer.get(), reinterpret_cast<const std::uint16_t*>(request.text),
-                      request.contextLength, static_cast<unsigned>(request.start),
-                      request.length);
+                      request.contextLength, static_cast<unsigned>(request.start), request.length);
   if (!hb_buffer_allocation_successful(buffer.get())) return false;
   hb_buffer_set_direction(buffer.get(), request.rightToLeft ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
   const hb_script_t script = HarfBuzzScript(request.scriptId);

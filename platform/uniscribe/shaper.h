@@ -17,10 +17,10 @@ constexpr int Pixels(int sixtyFourths) { return (sixtyFourths + 32) >> 6; }
 // One glyph as shaping gave it; positions in 1/64 pixel.
 struct ShapedGlyph {
   WORD glyph = 0;
-  int cluster = 0;   // index of the first UTF-16 unit of its cluster in the whole text
-  int advance = 0;   // along x
-  int offsetX = 0;   // rightwards
-  int offsetY = 0;   // upwards, as HarfBuzz measures it
+  int cluster = 0;         // index of the first UTF-16 unit of its cluster in the whole text
+  int advance = 0;         // along x
+  int offsetX = 0;         // rightwards
+  int offsetY = 0;         // upwards, as HarfBuzz measures it
   bool zeroWidth = false;  // a control or default-ignorable character: no advance, no ink
 };
 

@@ -94,16 +94,16 @@ class FaceChooser {
 
  private:
   const uniscribe::Shaper& ShaperOf(int slot) const {
-    return slot == kDcFace ? dcShaper_ : *analysis_.fallbacks[static_cast<std::size_t>(slot)]->shaper;
+    return slot == kDcFace ? dcShaper_
+                           : *analysis_.fallbacks[static_cast<std::size_t>(slot)]->shaper;
   }
 
   int Choose(char32_t c, int previous, bool hasPrevious) {
     if (IsControl(c)) return kDcFace;
     // Invisible characters (joiners, variation selectors) and marks stay with their base.
-    const bool attaches =
-        IsMark(c) || u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_DEFAULT_IGNORABLE_CODE_POINT);
-    if (attaches && hasPrevious &&
-        (ShaperOf(previous).GlyphOf(c) != 0 || !IsMark(c))) {
+    const bool attaches = IsMark(c) || u_hasBinaryProperty(static_cast<UChar32>(c),
+                                                           UCHAR_DEFAULT_IGNORABLE_CODE_POINT);
+    if (attaches && hasPrevious && (ShaperOf(previous).GlyphOf(c) != 0 || !IsMark(c))) {
       return previous;
     }
     if (dcShaper_.GlyphOf(c) != 0 || !source_) return kDcFace;
@@ -171,13 +171,13 @@ StringAnalysis* Live(SCRIPT_STRING_ANALYSIS handle) {
 }
 
 // Shapes and lays out the analysis's text; E_OUTOFMEMORY past maxGlyphs glyphs.
-HRESULT Analyse(StringAnalysis& analysis, const WCHAR* text, int length, int maxGlyphs,
-                DWORD flags, const SCRIPT_STATE& state, const gdi::FontFace& dcFace) {
+HRESULT Analyse(StringAnalysis& analysis, const WCHAR* text, int length, int maxGlyphs, DWORD flags,
+                const SCRIPT_STATE& state, const gdi::FontFace& dcFace) {
   std::vector<uniscribe::ItemRun> items;
   if (!uniscribe::FindItems(text, length, state, items)) return E_OUTOFMEMORY;
   const bool fallback = (flags & (SSA_FALLBACK | SSA_LINK)) != 0;
-  FaceChooser chooser(*analysis.dcShaper, fallback ? uniscribe::FallbackFaces::For(dcFace) : nullptr,
-                      analysis);
+  FaceChooser chooser(*analysis.dcShaper,
+                      fallback ? uniscribe::FallbackFaces::For(dcFace) : nullptr, analysis);
   std::vector<std::vector<FaceRun>> runs(items.size());
   std::size_t glyphTotal = 0;
   for (std::size_t i = 0; i < items.size(); ++i) {
@@ -185,8 +185,9 @@ HRESULT Analyse(StringAnalysis& analysis, const WCHAR* text, int length, int max
     runs[i] = chooser.Runs(text, length, items[i].start, end);
     for (FaceRun& run : runs[i]) {
       const uniscribe::Shaper& shaper =
-          run.faceSlot == kDcFace ? *analysis.dcShaper
-                                  : *analysis.fallbacks[static_cast<std::size_t>(run.faceSlot)]->shaper;
+          run.faceSlot == kDcFace
+              ? *analysis.dcShaper
+              : *analysis.fallbacks[static_cast<std::size_t>(run.faceSlot)]->shaper;
       uniscribe::ShapingRequest request;
       request.text = text;
       request.contextLength = length;
@@ -220,8 +221,8 @@ HRESULT Analyse(StringAnalysis& analysis, const WCHAR* text, int length, int max
       SetCharacterEdges(run, left, rightToLeft, analysis.characters);
     }
   }
-  analysis.size = SIZE{static_cast<LONG>(std::clamp<long long>(pen, 0, INT_MAX)),
-                       dcFace.Metrics().tmHeight};
+  analysis.size =
+      SIZE{static_cast<LONG>(std::clamp<long long>(pen, 0, INT_MAX)), dcFace.Metrics().tmHeight};
   return S_OK;
 }
 
@@ -233,7 +234,7 @@ HRESULT ScriptStringAnalyse(HDC dc, const void* text, int length, int maxGlyphs,
                             const BYTE* inClass, SCRIPT_STRING_ANALYSIS* analysis) {
   (void)requiredWidth;  // only read for clipping and fitting, which are not offered
   (void)control;
-  (void)tabs;           // only read with SSA_TAB, which is not offered
+  (void)tabs;  // only read with SSA_TAB, which is not offered
   if (dc == nullptr || text == nullptr || length <= 0 || maxGlyphs <= 0 || charset != -1 ||
       (flags & ~kAcceptedFlags) != 0 || dx != nullptr || inClass != nullptr ||
       analysis == nullptr) {
@@ -248,16 +249,16 @@ HRESULT ScriptStringAnalyse(HDC dc, const void* text, int length, int maxGlyphs,
   if (!made->dcShaper) return E_OUTOFMEMORY;
   SCRIPT_STATE paragraph = state != nullptr ? *state : SCRIPT_STATE{};
   if ((flags & SSA_RTL) != 0 && (paragraph.uBidiLevel & 1) == 0) ++paragraph.uBidiLevel;
-  const HRESULT result = Analyse(*made, static_cast<const WCHAR*>(text), length, maxGlyphs, flags,
-                                 paragraph, *dcFace);
+  const HRESULT result =
+      Analyse(*made, static_cast<const WCHAR*>(text), length, maxGlyphs, flags, paragraph, *dcFace);
   if (FAILED(result)) return result;
   uniscribe::LiveStringAnalyses().Add(made.get());
   *analysis = made.release();
   return S_OK;
 }
 
-HRESULT ScriptStringOut(SCRIPT_STRING_ANALYSIS handle, int x, int y, UINT options,
-                        const RECT* clip, int selectionFirst, int selectionEnd, BOOL disabled) {
+HRESULT ScriptStringOut(SCRIPT_STRING_ANALYSIS handle, int x, int y, UINT options, const RECT* clip,
+                        int selectionFirst, int selectionEnd, BOOL disabled) {
   (void)selectionFirst;  // selections are not drawn
   (void)selectionEnd;
   (void)disabled;

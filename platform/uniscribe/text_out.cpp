@@ -42,7 +42,8 @@ HRESULT ScriptTextOut(HDC dc, SCRIPT_CACHE* cache, int x, int y, UINT options, c
                       const WORD* glyphs, int count, const int* advances, const int* justified,
                       const GOFFSET* offsets) {
   if (dc == nullptr || cache == nullptr || analysis == nullptr || reserved != nullptr ||
-      reservedCount != 0 || count < 0 || (count > 0 && (glyphs == nullptr || advances == nullptr))) {
+      reservedCount != 0 || count < 0 ||
+      (count > 0 && (glyphs == nullptr || advances == nullptr))) {
     return E_INVALIDARG;
   }
   uniscribe::ScriptCacheData* data = nullptr;

@@ -30,8 +30,9 @@ HRESULT ScriptItemize(const WCHAR* text, int length, int maxItems, const SCRIPT_
                       const SCRIPT_STATE* state, SCRIPT_ITEM* items, int* itemCount);
 
 // One SCRIPT_LOGATTR per character: fCharStop at the start of every grapheme cluster,
-// fWordStop where a word starts (white space belongs to the word before it), fSoftBreak where a
-// line may break before the character, fWhiteSpace for white space.
+// fWordStop where a word starts (white space belongs to the word before it; a C0 control such
+// as a tab, CR or LF is a word of its own), fSoftBreak where a line may break before the
+// character, fWhiteSpace for white space.
 HRESULT ScriptBreak(const WCHAR* text, int length, const SCRIPT_ANALYSIS* analysis,
                     SCRIPT_LOGATTR* attributes);
 
@@ -86,7 +87,8 @@ HRESULT ScriptApplyDigitSubstitution(const SCRIPT_DIGITSUBSTITUTE* substitute,
 // left with SSA_RTL), each item shaped whole, and with SSA_FALLBACK or SSA_LINK every character
 // that the DC's face lacks shaped with the first of fontconfig's fallback faces (sorted for the
 // DC's face, at its em size) that has it. Accepted flags: SSA_GLYPHS, SSA_FALLBACK, SSA_LINK,
-// SSA_RTL; others, a required width, caller advances, tab stops or classes are E_INVALIDARG.
+// SSA_RTL; other flags, caller advances (dx) or classes (inClass) are E_INVALIDARG. The required
+// width and tab stops, read only with flags not offered, are not read.
 // E_OUTOFMEMORY when the string needs more than maxGlyphs glyphs. The DC must keep its font until
 // the analysis is freed.
 HRESULT ScriptStringAnalyse(HDC dc, const void* text, int length, int maxGlyphs, int charset,

@@ -6,8 +6,8 @@
 #include "platform/gdi/records.h"
 #include "platform/win32/types.h"
 
-using SCRIPT_CACHE = void*;             // per font; null until the first call that needs it
-using SCRIPT_STRING_ANALYSIS = void*;   // one analysed string
+using SCRIPT_CACHE = void*;            // per font; null until the first call that needs it
+using SCRIPT_STRING_ANALYSIS = void*;  // one analysed string
 using LCID = DWORD;
 
 constexpr LCID LOCALE_NEUTRAL = 0x0000;
@@ -171,33 +171,31 @@ using ScriptShapeProc = HRESULT (*)(HDC dc, SCRIPT_CACHE* cache, const WCHAR* te
 using ScriptPlaceProc = HRESULT (*)(HDC dc, SCRIPT_CACHE* cache, const WORD* glyphs, int count,
                                     const SCRIPT_VISATTR* visAttrs, SCRIPT_ANALYSIS* analysis,
                                     int* advances, GOFFSET* offsets, ABC* extent);
-using ScriptBreakProc = HRESULT (*)(const WCHAR* text, int length,
-                                    const SCRIPT_ANALYSIS* analysis, SCRIPT_LOGATTR* attributes);
+using ScriptBreakProc = HRESULT (*)(const WCHAR* text, int length, const SCRIPT_ANALYSIS* analysis,
+                                    SCRIPT_LOGATTR* attributes);
 using ScriptJustifyProc = HRESULT (*)(const SCRIPT_VISATTR* visAttrs, const int* advances,
                                       int count, int dx, int minKashida, int* justified);
 using ScriptTextOutProc = HRESULT (*)(HDC dc, SCRIPT_CACHE* cache, int x, int y, UINT options,
                                       const RECT* rect, const SCRIPT_ANALYSIS* analysis,
-                                      const WCHAR* reserved, int reservedCount,
-                                      const WORD* glyphs, int count, const int* advances,
-                                      const int* justified, const GOFFSET* offsets);
+                                      const WCHAR* reserved, int reservedCount, const WORD* glyphs,
+                                      int count, const int* advances, const int* justified,
+                                      const GOFFSET* offsets);
 using ScriptGetPropertiesProc = HRESULT (*)(const SCRIPT_PROPERTIES*** table, int* count);
 using ScriptFreeCacheProc = HRESULT (*)(SCRIPT_CACHE* cache);
 using ScriptRecordDigitSubstitutionProc = HRESULT (*)(LCID locale,
                                                       SCRIPT_DIGITSUBSTITUTE* substitute);
 using ScriptApplyDigitSubstitutionProc = HRESULT (*)(const SCRIPT_DIGITSUBSTITUTE* substitute,
-                                                     SCRIPT_CONTROL* control,
-                                                     SCRIPT_STATE* state);
+                                                     SCRIPT_CONTROL* control, SCRIPT_STATE* state);
 using ScriptGetFontPropertiesProc = HRESULT (*)(HDC dc, SCRIPT_CACHE* cache,
                                                 SCRIPT_FONTPROPERTIES* properties);
 using ScriptStringAnalyseProc = HRESULT (*)(HDC dc, const void* text, int length, int maxGlyphs,
                                             int charset, DWORD flags, int requiredWidth,
                                             SCRIPT_CONTROL* control, SCRIPT_STATE* state,
-                                            const int* dx, SCRIPT_TABDEF* tabs,
-                                            const BYTE* inClass,
+                                            const int* dx, SCRIPT_TABDEF* tabs, const BYTE* inClass,
                                             SCRIPT_STRING_ANALYSIS* analysis);
-using ScriptStringOutProc = HRESULT (*)(SCRIPT_STRING_ANALYSIS analysis, int x, int y,
-                                        UINT options, const RECT* clip, int selectionFirst,
-                                        int selectionEnd, BOOL disabled);
+using ScriptStringOutProc = HRESULT (*)(SCRIPT_STRING_ANALYSIS analysis, int x, int y, UINT options,
+                                        const RECT* clip, int selectionFirst, int selectionEnd,
+                                        BOOL disabled);
 using ScriptStringFreeProc = HRESULT (*)(SCRIPT_STRING_ANALYSIS* analysis);
 using ScriptStringCPtoXProc = HRESULT (*)(SCRIPT_STRING_ANALYSIS analysis, int position,
                                           BOOL trailing, int* x);

@@ -31,8 +31,8 @@ std::vector<SCRIPT_ITEM> Itemize(const std::u16string& text, bool rightToLeft, i
   SCRIPT_STATE state{};
   state.uBidiLevel = rightToLeft ? 1 : 0;
   int count = 0;
-  EXPECT_EQ(S_OK, ScriptItemize(text.data(), int(text.size()), max, nullptr, &state,
-                                items.data(), &count));
+  EXPECT_EQ(S_OK, ScriptItemize(text.data(), int(text.size()), max, nullptr, &state, items.data(),
+                                &count));
   items.resize(count + 1);
   return items;
 }
@@ -158,8 +158,9 @@ std::set<int> Where(const std::vector<SCRIPT_LOGATTR>& attributes, Field field) 
 
 TEST(Break, ThaiWordsWithoutSpacesBreakWhereIcuFindsWords) {
   // "I love you very much", written without spaces.
-  const std::u16string text = u"\u0E09\u0E31\u0E19\u0E23\u0E31\u0E01\u0E04\u0E38\u0E13"
-                              u"\u0E21\u0E32\u0E01";
+  const std::u16string text =
+      u"\u0E09\u0E31\u0E19\u0E23\u0E31\u0E01\u0E04\u0E38\u0E13"
+      u"\u0E21\u0E32\u0E01";
   const std::vector<SCRIPT_LOGATTR> attributes = Break(text);
   const std::set<int> words = IcuBoundaries(UBRK_WORD, text);
   EXPECT_GE(words.size(), 3u);

@@ -34,7 +34,8 @@ TEST(Module, RegisteredOnlyWhenAskedWithEveryExportTheFontLooksUp) {
       {"ScriptStringCPtoX", reinterpret_cast<FARPROC>(&ScriptStringCPtoX)},
       {"ScriptString_pSize", reinterpret_cast<FARPROC>(&ScriptString_pSize)},
   };
-  for (const auto& [name, procedure] : exports) EXPECT_EQ(procedure, GetProcAddress(module, name)) << name;
+  for (const auto& [name, procedure] : exports)
+    EXPECT_EQ(procedure, GetProcAddress(module, name)) << name;
   win32::UnregisterModule("usp10.dll");
 }
 
@@ -95,7 +96,8 @@ TEST(Module, JustifyWidensBlanksAndTextOutPaintsLikeExtTextOut) {
   ASSERT_TRUE(ExtTextOutW(reference.dc(), 1 + 14 + 2, 1 + 3, ETO_GLYPH_INDEX, nullptr,
                           reinterpret_cast<LPCWSTR>(&glyphs[1]), 1, nullptr));
   for (int y = 0; y < 32; ++y) {
-    for (int x = 0; x < 64; ++x) ASSERT_EQ(reference.Green(x, y), shaped.Green(x, y)) << x << "," << y;
+    for (int x = 0; x < 64; ++x)
+      ASSERT_EQ(reference.Green(x, y), shaped.Green(x, y)) << x << "," << y;
   }
   EXPECT_EQ(E_INVALIDARG, ScriptTextOut(shaped.dc(), &shaped.cache, 0, 0, 0, nullptr, &analysis,
                                         u"x", 0, glyphs, 2, widths, nullptr, nullptr));

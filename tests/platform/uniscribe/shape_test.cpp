@@ -248,8 +248,8 @@ TEST(Shape, BadArgumentsAndCaches) {
   ASSERT_EQ(S_OK, shape(dc.dc(), &dc.cache, text.data(), 2, 8));
   EXPECT_EQ(S_OK, shape(nullptr, &dc.cache, text.data(), 2, 8));
   int advances[8];
-  EXPECT_EQ(E_INVALIDARG, ScriptPlace(nullptr, &dc.cache, glyphs, 0, visAttrs, &analysis,
-                                      advances, nullptr, nullptr));
+  EXPECT_EQ(E_INVALIDARG, ScriptPlace(nullptr, &dc.cache, glyphs, 0, visAttrs, &analysis, advances,
+                                      nullptr, nullptr));
   EXPECT_EQ(E_INVALIDARG, ScriptPlace(nullptr, &dc.cache, glyphs, count, visAttrs, &analysis,
                                       nullptr, nullptr, nullptr));
   SCRIPT_FONTPROPERTIES properties{};

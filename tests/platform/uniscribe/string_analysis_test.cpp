@@ -24,8 +24,8 @@ struct Analysis {
     if (maxGlyphs == 0) maxGlyphs = length * 3 / 2 + 16;
     SCRIPT_CONTROL control{};
     SCRIPT_STATE state{};
-    result = ScriptStringAnalyse(dc, text.data(), length, maxGlyphs, -1, flags, 0, &control,
-                                 &state, nullptr, nullptr, nullptr, &handle);
+    result = ScriptStringAnalyse(dc, text.data(), length, maxGlyphs, -1, flags, 0, &control, &state,
+                                 nullptr, nullptr, nullptr, &handle);
   }
   ~Analysis() {
     if (handle != nullptr) {
@@ -144,7 +144,8 @@ TEST(StringAnalysis, PaintsAsExtTextOutPaintsTheSameGlyphs) {
   ASSERT_EQ(S_OK, ScriptStringOut(analysis.handle, 3, 2, ETO_OPAQUE, nullptr, 0, 0, FALSE));
   int differing = 0;
   for (int y = 0; y < shaped.height(); ++y) {
-    for (int x = 0; x < shaped.width(); ++x) differing += shaped.Pixel(x, y) != reference.Pixel(x, y);
+    for (int x = 0; x < shaped.width(); ++x)
+      differing += shaped.Pixel(x, y) != reference.Pixel(x, y);
   }
   EXPECT_EQ(0, differing);
 }
@@ -196,15 +197,15 @@ TEST(StringAnalysis, BadArgumentsAndStaleAnalyses) {
   const int dx[2] = {1, 1};
   auto analyse = [&](HDC hdc, const void* text, int length, int charset, DWORD flags,
                      const int* widths, SCRIPT_STRING_ANALYSIS* out) {
-    return ScriptStringAnalyse(hdc, text, length, 20, charset, flags, 0, &control, &state,
-                               widths, nullptr, nullptr, out);
+    return ScriptStringAnalyse(hdc, text, length, 20, charset, flags, 0, &control, &state, widths,
+                               nullptr, nullptr, out);
   };
   EXPECT_EQ(E_INVALIDARG, analyse(nullptr, u"ab", 2, -1, kRunFlags, nullptr, &handle));
   EXPECT_EQ(E_INVALIDARG, analyse(dc.dc(), nullptr, 2, -1, kRunFlags, nullptr, &handle));
   EXPECT_EQ(E_INVALIDARG, analyse(dc.dc(), u"ab", 0, -1, kRunFlags, nullptr, &handle));
   EXPECT_EQ(E_INVALIDARG, analyse(dc.dc(), "ab", 2, ANSI_CHARSET, kRunFlags, nullptr, &handle));
-  EXPECT_EQ(E_INVALIDARG, analyse(dc.dc(), u"ab", 2, -1, kRunFlags | SSA_PASSWORD, nullptr,
-                                  &handle));
+  EXPECT_EQ(E_INVALIDARG,
+            analyse(dc.dc(), u"ab", 2, -1, kRunFlags | SSA_PASSWORD, nullptr, &handle));
   EXPECT_EQ(E_INVALIDARG, analyse(dc.dc(), u"ab", 2, -1, kRunFlags, dx, &handle));
   EXPECT_EQ(E_INVALIDARG, analyse(dc.dc(), u"ab", 2, -1, kRunFlags, nullptr, nullptr));
   EXPECT_EQ(nullptr, handle);

@@ -71,7 +71,8 @@ std::vector<RefGlyph> ReferenceFace::Shape(const std::u16string& text, bool righ
                       length);
   hb_buffer_set_direction(buffer, rightToLeft ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
   hb_buffer_guess_segment_properties(buffer);
-  hb_buffer_set_flags(buffer, static_cast<hb_buffer_flags_t>(HB_BUFFER_FLAG_BOT | HB_BUFFER_FLAG_EOT));
+  hb_buffer_set_flags(buffer,
+                      static_cast<hb_buffer_flags_t>(HB_BUFFER_FLAG_BOT | HB_BUFFER_FLAG_EOT));
   hb_shape(font_, buffer, features.data(), static_cast<unsigned>(features.size()));
   unsigned count = 0;
   const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &count);
