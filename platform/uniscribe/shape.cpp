@@ -24,17 +24,23 @@ std::vector<WORD> LogicalClusters(const std::vector<ShapedGlyph>& glyphs, int le
                                   bool highestFirst) {
   std::vector<int> firstGlyph(static_cast<std::size_t>(length), -1);
   for (std::size_t j = 0; j < glyphs.size(); ++j) {
-    int& first = firstGlyph[static_cast<std::size_t>(glyphs[j].cluster)];
+    const auto cluster = static_cast<std::size_t>(glyphs[j].cluster);
+    if (cluster >= firstGlyph.size()) continue;
     // j grows: the first one seen is the lowest, the last one the highest.
-    if (first < 0 || highestFirst) first = static_cast<int>(j);
+    if (firstGlyph[cluster] < 0 || highestFirst) firstGlyph[cluster] = static_cast<int>(j);
   }
-  int leading = 0;  // the first cluster that exists, for characters before it
-  while (firstGlyph[static_cast<std::size_t>(leading)] < 0) ++leading;
+  // Characters before the first cluster that exists belong to it.
+  int current = 0;
+  for (int first : firstGlyph) {
+    if (first >= 0) {
+      current = first;
+      break;
+    }
+  }
   std::vector<WORD> clusters(static_cast<std::size_t>(length));
-  int current = firstGlyph[static_cast<std::size_t>(leading)];
   for (int i = 0; i < length; ++i) {
-    if (firstGlyph[static_cast<std::size_t>(i)] >= 0)
-      current = firstGlyph[static_cast<std::size_t>(i)];
+    const int first = firstGlyph[static_cast<std::size_t>(i)];
+    if (first >= 0) current = first;
     clusters[static_cast<std::size_t>(i)] = static_cast<WORD>(current);
   }
   return clusters;
@@ -132,7 +138,9 @@ HRESULT ScriptShape(HDC dc, SCRIPT_CACHE* cache, const WCHAR* text, int length, 
   for (WORD first : logical) clusterStart[first] = true;
   for (std::size_t j = 0; j < shaped.size(); ++j) {
     glyphs[j] = shaped[j].glyph;
-    visAttrs[j] = VisualAttributes(shaper, shaped[j], clusterStart[j], text[shaped[j].cluster]);
+    const int cluster = shaped[j].cluster;
+    const WCHAR first = cluster >= 0 && cluster < length ? text[cluster] : WCHAR{0};
+    visAttrs[j] = VisualAttributes(shaper, shaped[j], clusterStart[j], first);
   }
   std::copy(logical.begin(), logical.end(), clusters);
   *glyphCount = static_cast<int>(shaped.size());
