@@ -8,7 +8,9 @@ packages=(
   libsdl2-dev
   libpng-dev zlib1g-dev libjpeg-dev
   libfreetype-dev libfontconfig-dev libfribidi-dev  # text services, the pictures' lettering
+  libharfbuzz-dev libicu-dev  # text shaping: glyphs of complex scripts, word and cluster breaks
   fonts-liberation2 fonts-dejavu-core  # faces for Arial and Times New Roman, and the fallback
+  fonts-noto-core fonts-wqy-microhei  # Arabic, Hebrew, Devanagari, Thai and CJK faces for shaping
   libgtest-dev libgmock-dev libbenchmark-dev
   libpixman-1-dev  # benchmark only: a peer of the software Direct3D 9 device
   libsdl2-ttf-dev  # benchmark only: a peer of the font object
