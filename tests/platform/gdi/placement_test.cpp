@@ -160,19 +160,6 @@ TEST(CharacterPlacement, ControlCharactersShowTheBlankGlyph) {
   for (WCHAR c = 0; c < 0x20; ++c) {
     EXPECT_EQ(text.GlyphOf(c), c == defaultChar ? 0 : blank) << int(c);
   }
-  text.FillAll(0);
-  const std::u16string controls = u"\t\r\n\x01\x1b";
-  ASSERT_TRUE(ExtTextOutW(text.dc(), 2, 2, 0, nullptr, controls.data(), 5, nullptr));
-  for (int y = 0; y < text.height(); ++y) {
-    for (int x = 0; x < text.width(); ++x) ASSERT_EQ(text.Green(x, y), 0) << x << "," << y;
-  }
-  WCHAR glyph = 0;
-  GCP_RESULTSA narrow{};
-  narrow.lStructSize = 36;
-  narrow.lpGlyphs = &glyph;
-  narrow.nGlyphs = 1;
-  ASSERT_NE(GetCharacterPlacementA(text.dc(), "\t", 1, 0, &narrow, 0), 0u);
-  EXPECT_EQ(glyph, blank);
 }
 
 // The arrays hold nGlyphs entries: a longer text is cut to them, never written past them.

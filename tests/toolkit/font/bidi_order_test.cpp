@@ -141,7 +141,8 @@ class BidiOrderTest : public FontTest {
     return order;
   }
 
-  void CheckText(const std::u16string& text, bool rightToLeft);
+  // Draws the text on one line and at every width that wraps it, unless `oneLineOnly`.
+  void CheckText(const std::u16string& text, bool rightToLeft, bool oneLineOnly = false);
 
   CachedFont* font = nullptr;
   std::map<GlyphKey, int> keys;
@@ -149,7 +150,7 @@ class BidiOrderTest : public FontTest {
   std::vector<int> advance;
 };
 
-void BidiOrderTest::CheckText(const std::u16string& text, bool rightToLeft) {
+void BidiOrderTest::CheckText(const std::u16string& text, bool rightToLeft, bool oneLineOnly) {
   testing::Message name;
   for (char16_t c : text) name << std::hex << int(c) << ' ';
   SCOPED_TRACE(name << (rightToLeft ? "in a right-to-left paragraph" : "left to right"));
@@ -162,6 +163,7 @@ void BidiOrderTest::CheckText(const std::u16string& text, bool rightToLeft) {
   const DrawnLines single = Draw(text, direction, 2000);
   ASSERT_EQ(1u, single.size());
   EXPECT_EQ(InkedOrder(reference, 0, n), single[0]);
+  if (oneLineOnly) return;
 
   // Right-to-left words: runs of strong right-to-left letters.
   std::vector<std::pair<int, int>> rightToLeftWords;
@@ -234,6 +236,15 @@ TEST_F(BidiOrderTest, MixedWithDigitsAndLatin) {
     CheckText(u"\u05DE\u05D7\u05D9\u05E8 1,234.5 \u05E9\u05E7\u05DC", rightToLeft);
     CheckText(u"\u05D0\u05D1\u05D2 (\u05D3\u05D4\u05D5) xyz!", rightToLeft);
   }
+}
+
+// Embeddings three levels deep (Latin, Hebrew, Latin, Hebrew): words cannot be put in logical
+// order and keep the display order by runs of two directions, so they keep the display order.
+TEST_F(BidiOrderTest, DeeperEmbeddingsKeepTheDisplayOrderOnOneLine) {
+  const std::u16string text =
+      u"ab \u202B\u05D0\u05D1 \u202Acd \u202B\u05D2\u05D3\u202C ef\u202C \u05D4\u05D5\u202C gh";
+  CheckText(text, false, true);
+  CheckText(text, true, true);
 }
 
 TEST_F(BidiOrderTest, LatinLinesKeepTheirOrder) {

@@ -97,12 +97,4 @@ TEST_F(AnalysisTest, WordsComeInLogicalOrderWithRunFlags) {
   for (UINT w = 0; w < 4; ++w) EXPECT_EQ(rtl[w], font->words[w].flags) << w;
 }
 
-// A number inside right-to-left text is one word however many classes it holds.
-TEST_F(AnalysisTest, NumbersInsideRightToLeftTextAreOneWord) {
-  font = MakeFont("DejaVu Sans", 18);
-  const std::u16string text = u"\u05D0 1,234.5 \u05D1";
-  ASSERT_EQ(S_OK, font->AnalyseText(text.data(), static_cast<INT>(text.size()), true, false));
-  EXPECT_EQ((WordList{u"\u05D0", u"1,234.5 ", u"\u05D1 "}), WordTexts(font));
-}
-
 }  // namespace
