@@ -135,6 +135,13 @@ const char* WindowSystemError();
 // The SDL window behind a window handle, for the presenting device; null for none.
 SDL_Window* SdlWindowOf(HWND window);
 
+// The width and height in pixels that `window` actually has on the display, which can differ
+// from what SDL reports after an ungranted full-screen request.
+void DrawableSize(SDL_Window* window, int& width, int& height);
+// False where asking for full screen is known to be refused (an X display without a window
+// manager): the window then stays as it is.
+bool FullScreenCanBeGranted(SDL_Window* window);
+
 // Test seams: system events as the display would deliver them, read at the next PeekMessageA.
 // Each returns false when nothing could be sent (invalid window, key without a scancode).
 // A key press is the key going down; its release is a separate event.
