@@ -18,14 +18,9 @@ struct HRSRC__ {
 using HRSRC = HRSRC__*;
 using HGLOBAL = void*;
 
-// The integer names of resources and types, as pointers below 0x10000.
-#define MAKEINTRESOURCEA(id) (reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(id))))
-#define MAKEINTRESOURCEW(id) (reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(id))))
-#define MAKEINTRESOURCE MAKEINTRESOURCEA
-#define IS_INTRESOURCE(name) ((reinterpret_cast<ULONG_PTR>(name) >> 16) == 0)
-
-#define RT_BITMAP MAKEINTRESOURCE(2)
-#define RT_RCDATA MAKEINTRESOURCE(10)
+// The resource types the toolkit reads: bitmaps (a DIB without its file header) and raw data.
+inline const LPCSTR RT_BITMAP = MAKEINTRESOURCEA(2);
+inline const LPCSTR RT_RCDATA = MAKEINTRESOURCEA(10);
 
 // Null (and ERROR_RESOURCE_NAME_NOT_FOUND, ERROR_RESOURCE_TYPE_NOT_FOUND or
 // ERROR_MOD_NOT_FOUND) when the module is not loaded or has no such resource. A null module is

@@ -75,6 +75,21 @@ using HANDLE = void*;
 
 using FARPROC = void (*)();
 
+// --- Names by number -------------------------------------------------------------------------
+
+// A resource, resource type or class named by number rather than by string: a "pointer" below
+// 0x10000.
+inline LPCSTR MAKEINTRESOURCEA(WORD id) {
+  return reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(id));
+}
+inline LPCWSTR MAKEINTRESOURCEW(WORD id) {
+  return reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(id));
+}
+inline LPCSTR MAKEINTRESOURCE(WORD id) { return MAKEINTRESOURCEA(id); }
+inline bool IS_INTRESOURCE(const void* name) {
+  return (reinterpret_cast<ULONG_PTR>(name) >> 16) == 0;
+}
+
 // --- Results ---------------------------------------------------------------------------------
 
 constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }

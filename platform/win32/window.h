@@ -77,10 +77,6 @@ constexpr int SW_SHOWDEFAULT = 10;
 constexpr UINT PM_NOREMOVE = 0x0000;
 constexpr UINT PM_REMOVE = 0x0001;
 
-// A resource or class named by number rather than by string (values below 0x10000).
-inline LPCSTR MAKEINTRESOURCEA(WORD id) {
-  return reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(id));
-}
 inline LPCSTR MAKEINTATOM(ATOM atom) { return MAKEINTRESOURCEA(atom); }
 inline const LPCSTR IDC_ARROW = MAKEINTRESOURCEA(32512);
 
