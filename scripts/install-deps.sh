@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  libsdl2-dev
+  libsdl2-dev libx11-dev
+  xvfb  # tests: presentation on a virtual display without a window manager
   libpng-dev zlib1g-dev libjpeg-dev
   libfreetype-dev libfontconfig-dev libfribidi-dev  # text services, the pictures' lettering
   libharfbuzz-dev libicu-dev  # text shaping: glyphs of complex scripts, word and cluster breaks
