@@ -47,7 +47,9 @@ class VirtualDisplay {
       if (number[got - 1] == '\n') break;
     }
     ::close(pipe[0]);
-    if (got > 0) name = ":" + std::string(number, got - 1);
+    std::string digits(number, got);
+    while (!digits.empty() && (digits.back() < '0' || digits.back() > '9')) digits.pop_back();
+    if (!digits.empty()) name = ":" + digits;
   }
   ~VirtualDisplay() {
     if (server > 0) {
