@@ -24,6 +24,8 @@ struct SDL_Window;
 namespace d3d9 {
 
 class Presenter;
+class GeometryDrawer;
+struct VertexLayout;
 
 class Device final : public ComObject<IDirect3DDevice9> {
  public:
@@ -217,8 +219,12 @@ class Device final : public ComObject<IDirect3DDevice9> {
 
   // Shared argument checks and the common body of the draw calls.
   struct VertexSource;
+  // Refuses counts past the caps, indices past MaxVertexIndex and vertices outside the streams.
   HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSource& vertices,
-               const void* indices, D3DFORMAT indexFormat, UINT indexCount);
+               const void* indices, D3DFORMAT indexFormat, std::uint64_t indexCount);
+  HRESULT DrawSparse(GeometryDrawer& drawer, const VertexLayout& layout,
+                     const VertexSource& source, const void* indices, D3DFORMAT indexFormat,
+                     UINT count, D3DPRIMITIVETYPE type, UINT primitiveCount);
   HRESULT CheckTextureArguments(UINT width, UINT height, UINT depth, DWORD usage,
                                 D3DFORMAT format, D3DPOOL pool, D3DRESOURCETYPE type) const;
   UINT LevelCountFor(UINT levels, DWORD usage, UINT width, UINT height, UINT depth) const;

@@ -1,6 +1,7 @@
 // Scenes, clearing and the draw calls.
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "platform/d3d9/buffers.h"
 #include "platform/d3d9/device.h"
@@ -16,17 +17,23 @@ struct Device::VertexSource {
 
 namespace {
 
-UINT IndexCountOf(D3DPRIMITIVETYPE type, UINT primitives) {
+// Counted in 64 bits: a count near the top of the 32-bit range must not wrap to a few indices.
+std::uint64_t IndexCountOf(D3DPRIMITIVETYPE type, UINT primitives) {
+  const std::uint64_t n = primitives;
   switch (type) {
-    case D3DPT_POINTLIST: return primitives;
-    case D3DPT_LINELIST: return 2 * primitives;
-    case D3DPT_LINESTRIP: return primitives + 1;
-    case D3DPT_TRIANGLELIST: return 3 * primitives;
+    case D3DPT_POINTLIST: return n;
+    case D3DPT_LINELIST: return 2 * n;
+    case D3DPT_LINESTRIP: return n + 1;
+    case D3DPT_TRIANGLELIST: return 3 * n;
     case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN: return primitives + 2;
+    case D3DPT_TRIANGLEFAN: return n + 2;
     default: return 0;
   }
 }
+
+// Indices that reach this much further than the draw has indices are processed one by one
+// instead of as the whole range between the lowest and the highest.
+constexpr std::uint64_t sparseSlack = 4096;
 
 RECT Intersect(RECT a, const RECT& b) {
   a.left = std::max(a.left, b.left);
@@ -107,8 +114,12 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
 }
 
 HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSource& source,
-                     const void* indices, D3DFORMAT indexFormat, UINT indexCount) {
-  if (!inScene || primitiveCount == 0 || IndexCountOf(type, primitiveCount) == 0) {
+                     const void* indices, D3DFORMAT indexFormat, std::uint64_t indexCount) {
+  const D3DCAPS9& caps = Profile().caps;
+  const std::uint64_t count = IndexCountOf(type, primitiveCount);
+  // The drawer counts indices in 32 bits, whatever the caps allow.
+  if (!inScene || primitiveCount == 0 || primitiveCount > caps.MaxPrimitiveCount || count == 0 ||
+      count > UINT32_MAX) {
     return D3DERR_INVALIDCALL;
   }
   const UINT texcoordSet = state.stageStates[0][D3DTSS_TEXCOORDINDEX] & 0xFFFF;
@@ -120,18 +131,18 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSou
                                   texcoordSet, &layout)
           : LayoutFromFvf(format.fvf, texcoordSet, &layout);
   if (!described) return D3DERR_INVALIDCALL;
-  const UINT count = IndexCountOf(type, primitiveCount);
   if (indices != nullptr && indexCount < count) return D3DERR_INVALIDCALL;
   // The vertices the draw reaches, from its indices.
   std::int64_t lowest = source.base;
-  std::int64_t highest = source.base + count - 1;
+  std::int64_t highest = source.base + std::int64_t(count) - 1;
   if (indices != nullptr) {
     lowest = INT64_MAX;
     highest = INT64_MIN;
     for (UINT i = 0; i < count; ++i) {
-      const std::int64_t vertex = source.base + IndexAt(indices, indexFormat, i);
-      lowest = std::min(lowest, vertex);
-      highest = std::max(highest, vertex);
+      const std::int64_t index = IndexAt(indices, indexFormat, i);
+      if (index > std::int64_t(caps.MaxVertexIndex)) return D3DERR_INVALIDCALL;
+      lowest = std::min(lowest, source.base + index);
+      highest = std::max(highest, source.base + index);
     }
   }
   if (!CanRead(layout, source.streams, lowest) || !CanRead(layout, source.streams, highest)) {
@@ -164,14 +175,41 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSou
     setup.textureHeight = sampler.Height();
   }
   GeometryDrawer drawer(setup);
-  drawer.Process(layout, source.streams, lowest, highest - lowest + 1);
-  if (indices != nullptr) {
+  const std::uint64_t span = std::uint64_t(highest - lowest) + 1;
+  if (indices == nullptr) {
+    if (!drawer.Process(layout, source.streams, lowest, std::int64_t(span))) return E_OUTOFMEMORY;
+    drawer.Draw(type, primitiveCount, [&](UINT i) { return source.base + std::int64_t(i); });
+  } else if (span <= count + sparseSlack) {
+    if (!drawer.Process(layout, source.streams, lowest, std::int64_t(span))) return E_OUTOFMEMORY;
     drawer.Draw(type, primitiveCount,
                 [&](UINT i) { return source.base + IndexAt(indices, indexFormat, i); });
   } else {
-    drawer.Draw(type, primitiveCount, [&](UINT i) { return source.base + std::int64_t(i); });
+    const HRESULT drawn = DrawSparse(drawer, layout, source, indices, indexFormat, UINT(count),
+                                     type, primitiveCount);
+    if (FAILED(drawn)) return drawn;
   }
   image.Touch();
+  return S_OK;
+}
+
+// Only the vertices the indices name are processed, each once; each index is then given the
+// slot of its vertex.
+HRESULT Device::DrawSparse(GeometryDrawer& drawer, const VertexLayout& layout,
+                           const VertexSource& source, const void* indices, D3DFORMAT indexFormat,
+                           UINT count, D3DPRIMITIVETYPE type, UINT primitiveCount) {
+  std::vector<std::int64_t> named(count);
+  std::vector<UINT> slots(count);
+  for (UINT i = 0; i < count; ++i) named[i] = source.base + IndexAt(indices, indexFormat, i);
+  std::vector<std::int64_t> unique(named);
+  std::sort(unique.begin(), unique.end());
+  unique.erase(std::unique(unique.begin(), unique.end()), unique.end());
+  for (UINT i = 0; i < count; ++i) {
+    slots[i] = UINT(std::lower_bound(unique.begin(), unique.end(), named[i]) - unique.begin());
+  }
+  if (!drawer.ProcessList(layout, source.streams, unique.data(), unique.size())) {
+    return E_OUTOFMEMORY;
+  }
+  drawer.Draw(type, primitiveCount, [&](UINT i) { return std::int64_t(slots[i]); });
   return S_OK;
 }
 
@@ -224,10 +262,10 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount,
   const HRESULT entered = Enter("DrawPrimitiveUP", {std::int64_t(type), std::int64_t(primitiveCount),
                                                     Arg(vertexData), std::int64_t(vertexStride)});
   if (FAILED(entered)) return entered;
-  if (vertexData == nullptr || vertexStride == 0) return D3DERR_INVALIDCALL;
-  const UINT count = IndexCountOf(type, primitiveCount);
+  const std::uint64_t count = IndexCountOf(type, primitiveCount);
+  if (vertexData == nullptr || vertexStride == 0 || count > UINT32_MAX) return D3DERR_INVALIDCALL;
   VertexSource source;
-  source.streams[0] = {static_cast<const BYTE*>(vertexData), std::size_t(count) * vertexStride,
+  source.streams[0] = {static_cast<const BYTE*>(vertexData), std::size_t(count * vertexStride),
                        vertexStride};
   const HRESULT drawn = Draw(type, primitiveCount, source, nullptr, D3DFMT_UNKNOWN, 0);
   // Drawing from user memory leaves stream 0 unset, as in Direct3D 9.
@@ -253,7 +291,8 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexInde
   }
   VertexSource source;
   source.streams[0] = {static_cast<const BYTE*>(vertexData),
-                       std::size_t(minVertexIndex + numVertices) * vertexStride, vertexStride};
+                       std::size_t((std::uint64_t(minVertexIndex) + numVertices) * vertexStride),
+                       vertexStride};
   const HRESULT drawn = Draw(type, primitiveCount, source, indexData, indexFormat,
                              IndexCountOf(type, primitiveCount));
   state.streams[0].buffer.Reset();

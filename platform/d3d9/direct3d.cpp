@@ -154,9 +154,18 @@ HMONITOR Direct3D::GetAdapterMonitor(UINT) { return nullptr; }
 HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND focusWindow,
                                DWORD behaviorFlags, D3DPRESENT_PARAMETERS* parameters,
                                IDirect3DDevice9** device) {
-  const HRESULT entered = Enter("IDirect3D9::CreateDevice",
-                                {std::int64_t(adapter), std::int64_t(deviceType),
-                                 Arg(focusWindow), std::int64_t(behaviorFlags)});
+  // The presentation parameters are logged field by field after the other arguments.
+  D3DPRESENT_PARAMETERS p = parameters != nullptr ? *parameters : D3DPRESENT_PARAMETERS{};
+  const HRESULT entered = Enter(
+      "IDirect3D9::CreateDevice",
+      {std::int64_t(adapter), std::int64_t(deviceType), Arg(focusWindow),
+       std::int64_t(behaviorFlags), std::int64_t(p.BackBufferWidth),
+       std::int64_t(p.BackBufferHeight), std::int64_t(p.BackBufferFormat),
+       std::int64_t(p.BackBufferCount), std::int64_t(p.MultiSampleType),
+       std::int64_t(p.MultiSampleQuality), std::int64_t(p.SwapEffect), Arg(p.hDeviceWindow),
+       std::int64_t(p.Windowed), std::int64_t(p.EnableAutoDepthStencil),
+       std::int64_t(p.AutoDepthStencilFormat), std::int64_t(p.Flags),
+       std::int64_t(p.FullScreen_RefreshRateInHz), std::int64_t(p.PresentationInterval)});
   if (FAILED(entered)) return entered;
   if (adapter != 0 || deviceType != D3DDEVTYPE_HAL || parameters == nullptr ||
       device == nullptr) {

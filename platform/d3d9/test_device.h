@@ -6,7 +6,8 @@
 // the runtime, with their arguments. Device operations are named as published
 // ("DrawIndexedPrimitive"); operations of other interfaces carry the interface name
 // ("IDirect3DVertexBuffer9::Lock", "IDirect3DStateBlock9::Apply"). Pointer arguments are
-// logged as their addresses.
+// logged as their addresses, except CreateDevice's presentation parameters, whose fields
+// follow its other arguments in declaration order.
 //
 // LastPresentedFrame reads what a device's last Present showed, with or without a display.
 #pragma once

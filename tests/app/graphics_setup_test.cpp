@@ -56,8 +56,13 @@ TEST_F(GraphicsSetUpTest, MakesTheFullScreenDeviceThenTheBarStates) {
 
   const std::vector<d3d9::CallRecord> creations = setup->CallsNamed("IDirect3D9::CreateDevice");
   ASSERT_EQ(creations.size(), 1u);
-  const std::vector<std::int64_t> expected = {D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, Arg(window),
-                                              D3DCREATE_HARDWARE_VERTEXPROCESSING};
+  // Then the presentation parameters: one full-screen 640 x 480 back buffer in the display's
+  // format, discarded on Present, everything else zero.
+  const D3DDISPLAYMODE& mode = setup->profile.displayMode;
+  const std::vector<std::int64_t> expected = {
+      D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, Arg(window), D3DCREATE_HARDWARE_VERTEXPROCESSING,
+      640, 480, mode.Format, 0, D3DMULTISAMPLE_NONE, 0, D3DSWAPEFFECT_DISCARD, Arg(nullptr),
+      FALSE, FALSE, D3DFMT_UNKNOWN, 0, 0, D3DPRESENT_INTERVAL_DEFAULT};
   EXPECT_EQ(creations[0].arguments, expected);
 
   // The sprite object (its vertex declaration) is made between the device and the states.

@@ -43,8 +43,7 @@ void FindHooks() {
 // The "D3DXDoNotMute" value; anything but a 4-byte REG_DWORD reads as 0.
 DWORD ReadDoNotMute() {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Direct3D", 0, KEY_READ, &key) !=
-      ERROR_SUCCESS) {
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, direct3DSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
     return 0;
   }
   DWORD type = REG_NONE;

@@ -1,6 +1,7 @@
 // Drawing a string into a rectangle: analysis, line breaking with wrapping, tabs and line
 // feeds, placement by the format flags, and one sprite per glyph clipped to the rectangle.
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "toolkit/common/result.h"
@@ -8,7 +9,7 @@
 
 namespace {
 
-constexpr INT unlimited = 0x7FFFFFFF;
+constexpr long long unlimited = 0x7FFFFFFF;
 
 INT TextLength(const void* text, bool wide) {
   INT length = 0;
@@ -20,19 +21,44 @@ INT TextLength(const void* text, bool wide) {
   return length;
 }
 
-// Halving of a sum that cannot overflow, truncating toward zero.
-INT Half(long long sum) { return static_cast<INT>(sum / 2); }
+// Layout works in 64 bits, where rectangles spanning most of the INT range cannot overflow;
+// what goes back to the caller is clamped into that range.
+INT ClampToInt(long long value) {
+  return static_cast<INT>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+// Cuts a glyph's source rectangle to the clip rectangle, moving its centre with its top-left
+// cut; false when nothing of it is inside.
+bool ClipGlyph(const RECT& clip, long long gx, long long gy, INT w, INT h, RECT& source,
+               D3DXVECTOR3& center) {
+  if (gx >= clip.right || gy >= clip.bottom || gx + w <= clip.left || gy + h <= clip.top) {
+    return false;
+  }
+  if (gx < clip.left) {
+    const INT d = static_cast<INT>(clip.left - gx);
+    source.left += d;
+    center.x -= static_cast<float>(d);
+  }
+  if (gx + w > clip.right) source.right += static_cast<INT>(clip.right - gx - w);
+  if (gy < clip.top) {
+    const INT d = static_cast<INT>(clip.top - gy);
+    source.top += d;
+    center.y -= static_cast<float>(d);
+  }
+  if (gy + h > clip.bottom) source.bottom += static_cast<INT>(clip.bottom - gy - h);
+  return true;
+}
 
 }  // namespace
 
 struct CachedFont::Layout {
   DWORD format;
   bool rtlReading;
-  INT maxWidth = unlimited, maxHeight = unlimited;
-  INT x = 0;  // width of the open line
+  long long maxWidth = unlimited, maxHeight = unlimited;
+  long long x = 0;  // width of the open line
   UINT lineStart = 0, lineWord = 0;
-  INT widest = 0, totalHeight = 0;
-  INT x0 = 0, y0 = 0;
+  long long widest = 0, totalHeight = 0;
+  long long x0 = 0, y0 = 0;
 };
 
 HRESULT CachedFont::PreloadTextA(LPCSTR text, INT count) {
@@ -78,20 +104,24 @@ HRESULT CachedFont::RenderText(ID3DXSprite* callerSprite, const void* text, INT 
   if (rect != nullptr) {
     if (layout.rtlReading) layout.format ^= DT_RIGHT;
     const DWORD placed = layout.format;
-    layout.x0 = (placed & DT_CENTER)  ? Half(0LL + rect->left + rect->right - layout.widest)
-                : (placed & DT_RIGHT) ? rect->right - layout.widest
-                                      : rect->left;
-    layout.y0 = (placed & DT_VCENTER)  ? Half(0LL + rect->top + rect->bottom - layout.totalHeight)
-                : (placed & DT_BOTTOM) ? rect->bottom - layout.totalHeight
-                                       : rect->top;
-    *heightOut = layout.y0 - rect->top + layout.totalHeight;
+    // Halving truncates toward zero.
+    const long long left = rect->left, right = rect->right;
+    const long long top = rect->top, bottom = rect->bottom;
+    layout.x0 = (placed & DT_CENTER)  ? (left + right - layout.widest) / 2
+                : (placed & DT_RIGHT) ? right - layout.widest
+                                      : left;
+    layout.y0 = (placed & DT_VCENTER)  ? (top + bottom - layout.totalHeight) / 2
+                : (placed & DT_BOTTOM) ? bottom - layout.totalHeight
+                                       : top;
+    *heightOut = ClampToInt(layout.y0 - top + layout.totalHeight);
   } else {
-    *heightOut = layout.totalHeight;
+    *heightOut = ClampToInt(layout.totalHeight);
   }
   if (format & DT_CALCRECT) {
     if (rect != nullptr) {
-      *rect = RECT{layout.x0, layout.y0, layout.x0 + layout.widest,
-                   layout.y0 + layout.totalHeight};
+      *rect = RECT{ClampToInt(layout.x0), ClampToInt(layout.y0),
+                   ClampToInt(layout.x0 + layout.widest),
+                   ClampToInt(layout.y0 + layout.totalHeight)};
     }
     return S_OK;
   }
@@ -121,9 +151,9 @@ HRESULT CachedFont::BreakLines(DWORD format, const RECT* rect, Layout& layout) {
   const bool single = (format & DT_SINGLELINE) != 0;
   const bool wrap = (format & DT_WORDBREAK) && rect != nullptr && rect->left < rect->right &&
                     !single;
-  if (wrap) layout.maxWidth = rect->right - rect->left;
+  if (wrap) layout.maxWidth = std::min<long long>(0LL + rect->right - rect->left, unlimited);
   if (rect != nullptr && !(format & (DT_SINGLELINE | DT_NOCLIP | DT_CALCRECT))) {
-    layout.maxHeight = rect->bottom - rect->top;
+    layout.maxHeight = std::min<long long>(0LL + rect->bottom - rect->top, unlimited);
   }
   for (UINT w = 0; w < wordCount; ++w) {
     const DWORD flags = words[w].flags;
@@ -163,10 +193,10 @@ HRESULT CachedFont::ExpandTab(UINT w, bool wrap, Layout& layout) {
     layout.lineStart = g0;
     layout.lineWord = w;
   }
-  const INT stop = 8 * metrics.tmAveCharWidth;
-  INT tabWidth = stop - layout.x % stop;
+  const long long stop = 8LL * metrics.tmAveCharWidth;
+  long long tabWidth = stop - layout.x % stop;
   if (wrap && layout.x + tabWidth > layout.maxWidth) tabWidth = layout.maxWidth - layout.x;
-  advances[g0] = tabWidth;
+  advances[g0] = ClampToInt(tabWidth);
   glyphs[g0] = blankGlyph;
   const HRESULT result = CacheGlyphs(&glyphs[g0], 1, &glyphRecords[g0]);
   if (FAILED(result)) return result;
@@ -220,13 +250,13 @@ HRESULT CachedFont::CloseLine(UINT first, UINT end, UINT firstWord, UINT endWord
   }
   VisualOrder(first, end, firstWord, endWord, layout.rtlReading);
   if (firstWord < endWord) DropEndBlanks(first, end, firstWord, endWord, layout.rtlReading);
-  INT sum = 0;
+  long long sum = 0;
   for (UINT i = first; i < end; ++i) {
-    glyphX[order[i]] = sum;
+    glyphX[order[i]] = ClampToInt(sum);
     sum += advances[order[i]];
   }
   if (FAILED(lines.Reserve(lineCount + 1, true))) return E_OUTOFMEMORY;
-  lines[lineCount++] = TextLine{first, end, sum};
+  lines[lineCount++] = TextLine{first, end, ClampToInt(sum)};
   layout.widest = std::max(layout.widest, sum);
   layout.totalHeight += metrics.tmHeight;
   return S_OK;
@@ -285,42 +315,31 @@ void CachedFont::DropEndBlanks(UINT first, UINT end, UINT firstWord, UINT endWor
 
 HRESULT CachedFont::DrawLines(ID3DXSprite* target, const RECT* clip, DWORD format,
                               const Layout& layout, D3DCOLOR colour) {
-  INT y = layout.y0;
+  long long y = layout.y0;
   UINT line = 0;
   const INT lineHeight = metrics.tmHeight;
-  if (clip != nullptr && lineHeight != 0 && layout.y0 < clip->top) {
-    const INT skipped = (clip->top - layout.y0) / lineHeight;
+  if (clip != nullptr && lineHeight > 0 && layout.y0 < clip->top) {
+    const long long skipped = (clip->top - layout.y0) / lineHeight;
+    if (skipped >= lineCount) return S_OK;
     line = static_cast<UINT>(skipped);
     y = layout.y0 + skipped * lineHeight;
   }
   for (; line < lineCount && (clip == nullptr || y < clip->bottom); ++line, y += lineHeight) {
     const TextLine& current = lines[line];
-    const INT lx = (format & DT_CENTER)  ? layout.x0 + (layout.widest - current.width) / 2
-                   : (format & DT_RIGHT) ? layout.x0 + layout.widest - current.width
-                                         : layout.x0;
+    const long long lx = (format & DT_CENTER) ? layout.x0 + (layout.widest - current.width) / 2
+                         : (format & DT_RIGHT) ? layout.x0 + layout.widest - current.width
+                                               : layout.x0;
     for (UINT g = current.firstGlyph; g < current.endGlyph; ++g) {
       const GlyphRecord& r = *glyphRecords[g];
       if (!HasImage(r)) continue;
-      const INT gx = lx + glyphX[g] + glyphOffsets[g].du + r.originX;
-      const INT gy = y + glyphOffsets[g].dv + r.originY;
+      const long long gx = lx + glyphX[g] + glyphOffsets[g].du + r.originX;
+      const long long gy = y + glyphOffsets[g].dv + r.originY;
       RECT source = {r.left, r.top, r.right, r.bottom};
       const INT w = r.right - r.left, h = r.bottom - r.top;
       D3DXVECTOR3 center(w * 0.5f, h * 0.5f, 0.0f);
-      const D3DXVECTOR3 position(gx + w * 0.5f, gy + h * 0.5f, 0.0f);
-      if (clip != nullptr) {
-        if (gx < clip->left) {
-          const INT d = clip->left - gx;
-          source.left += d;
-          center.x -= d;
-        }
-        if (gx + w > clip->right) source.right += clip->right - gx - w;
-        if (gy < clip->top) {
-          const INT d = clip->top - gy;
-          source.top += d;
-          center.y -= d;
-        }
-        if (gy + h > clip->bottom) source.bottom += clip->bottom - gy - h;
-      }
+      const D3DXVECTOR3 position(static_cast<float>(gx) + w * 0.5f,
+                                 static_cast<float>(gy) + h * 0.5f, 0.0f);
+      if (clip != nullptr && !ClipGlyph(*clip, gx, gy, w, h, source, center)) continue;
       if (source.left >= source.right || source.top >= source.bottom) continue;
       const HRESULT result = target->Draw(r.texture, &source, &center, &position, colour);
       if (FAILED(result)) return result;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 namespace d3d9 {
 namespace {
@@ -184,47 +185,79 @@ RasterVertex GeometryDrawer::Project(const double clip[4],
   return v;
 }
 
+struct GeometryDrawer::ProcessContext {
+  VertexReader reader;
+  double gx, gy;  // the guard band in clip units
+  bool light;
+  bool pretransformed;
+};
+
+[[gnu::always_inline]] inline void GeometryDrawer::ProcessVertex(const ProcessContext& context,
+                                                                 std::int64_t index,
+                                                                 Processed& out) const {
+  const VertexReader& reader = context.reader;
+  RasterVertex& s = out.screen;
+  float position[4], u, v;
+  reader.Position(index, position);
+  reader.Texcoord(index, &u, &v);
+  const std::uint32_t colour = context.light ? Light(reader.Read(index)) : reader.Diffuse(index);
+  s.attributes[attrBlue] = double(colour & 0xFF);
+  s.attributes[attrGreen] = double((colour >> 8) & 0xFF);
+  s.attributes[attrRed] = double((colour >> 16) & 0xFF);
+  s.attributes[attrAlpha] = double(colour >> 24);
+  s.attributes[attrU] = double(u) * setup.textureWidth;
+  s.attributes[attrV] = double(v) * setup.textureHeight;
+  if (context.pretransformed) {
+    s.x = position[0];
+    s.y = position[1];
+    s.z = position[2];
+    s.q = position[3];
+    const bool inside = std::fabs(s.x) <= guardBand && std::fabs(s.y) <= guardBand;
+    out.outside = inside ? 0 : (left | right);
+    for (int k = 0; k < 4; ++k) out.clip[k] = position[k];
+    return;
+  }
+  for (int c = 0; c < 4; ++c) {
+    double sum = 0.0;
+    for (int k = 0; k < 4; ++k) sum += double(position[k]) * setup.transform[k][c];
+    out.clip[c] = sum;
+  }
+  out.outside = Outside(out.clip, context.gx, context.gy, setup.clipping);
+  if (out.outside == 0) PlaceOnScreen(out.clip, &s);
+}
+
+GeometryDrawer::ProcessContext GeometryDrawer::ContextFor(const VertexLayout& layout,
+                                                          const StreamView* streams) const {
+  return ProcessContext{VertexReader(layout, streams),
+                        guardBand / std::max(1.0, double(setup.viewport.Width)),
+                        guardBand / std::max(1.0, double(setup.viewport.Height)),
+                        setup.lighting && !layout.pretransformed, layout.pretransformed};
+}
+
+bool GeometryDrawer::Reserve(std::size_t count) {
+  vertices.reset(new (std::nothrow) Processed[count]);
+  return vertices != nullptr;
+}
+
 // Vertices are written in place: drawing processes every vertex of every draw.
-void GeometryDrawer::Process(const VertexLayout& layout, const StreamView* streams,
+bool GeometryDrawer::Process(const VertexLayout& layout, const StreamView* streams,
                              std::int64_t firstVertex, std::int64_t count) {
   first = firstVertex;
-  vertices.reset(new Processed[std::size_t(count)]);
-  const double gx = guardBand / std::max(1.0, double(setup.viewport.Width));
-  const double gy = guardBand / std::max(1.0, double(setup.viewport.Height));
-  const bool light = setup.lighting && !layout.pretransformed;
-  const VertexReader reader(layout, streams);
+  if (!Reserve(std::size_t(count))) return false;
+  const ProcessContext context = ContextFor(layout, streams);
   for (std::int64_t i = 0; i < count; ++i) {
-    const std::int64_t index = firstVertex + i;
-    Processed& out = vertices[std::size_t(i)];
-    RasterVertex& s = out.screen;
-    float position[4], u, v;
-    reader.Position(index, position);
-    reader.Texcoord(index, &u, &v);
-    const std::uint32_t colour = light ? Light(reader.Read(index)) : reader.Diffuse(index);
-    s.attributes[attrBlue] = double(colour & 0xFF);
-    s.attributes[attrGreen] = double((colour >> 8) & 0xFF);
-    s.attributes[attrRed] = double((colour >> 16) & 0xFF);
-    s.attributes[attrAlpha] = double(colour >> 24);
-    s.attributes[attrU] = double(u) * setup.textureWidth;
-    s.attributes[attrV] = double(v) * setup.textureHeight;
-    if (layout.pretransformed) {
-      s.x = position[0];
-      s.y = position[1];
-      s.z = position[2];
-      s.q = position[3];
-      const bool inside = std::fabs(s.x) <= guardBand && std::fabs(s.y) <= guardBand;
-      out.outside = inside ? 0 : (left | right);
-      for (int k = 0; k < 4; ++k) out.clip[k] = position[k];
-      continue;
-    }
-    for (int c = 0; c < 4; ++c) {
-      double sum = 0.0;
-      for (int k = 0; k < 4; ++k) sum += double(position[k]) * setup.transform[k][c];
-      out.clip[c] = sum;
-    }
-    out.outside = Outside(out.clip, gx, gy, setup.clipping);
-    if (out.outside == 0) PlaceOnScreen(out.clip, &s);
+    ProcessVertex(context, firstVertex + i, vertices[std::size_t(i)]);
   }
+  return true;
+}
+
+bool GeometryDrawer::ProcessList(const VertexLayout& layout, const StreamView* streams,
+                                 const std::int64_t* vertexNumbers, std::size_t count) {
+  first = 0;
+  if (!Reserve(count)) return false;
+  const ProcessContext context = ContextFor(layout, streams);
+  for (std::size_t i = 0; i < count; ++i) ProcessVertex(context, vertexNumbers[i], vertices[i]);
+  return true;
 }
 
 void GeometryDrawer::Triangle(const Processed& a, const Processed& b, const Processed& c) {

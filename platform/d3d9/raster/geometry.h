@@ -34,9 +34,14 @@ class GeometryDrawer {
  public:
   explicit GeometryDrawer(const GeometrySetup& setup);
 
-  // Processes the vertices first .. first + count - 1 (the caller has checked them readable).
-  void Process(const VertexLayout& layout, const StreamView* streams, std::int64_t first,
+  // Processes the vertices first .. first + count - 1 (the caller has checked them readable);
+  // false when there is no memory for them.
+  bool Process(const VertexLayout& layout, const StreamView* streams, std::int64_t first,
                std::int64_t count);
+  // Processes only the listed vertices, into slots 0 .. count - 1: for indices that reach far
+  // apart, where the whole range between them would not fit in memory.
+  bool ProcessList(const VertexLayout& layout, const StreamView* streams,
+                   const std::int64_t* vertexNumbers, std::size_t count);
   // Draws primitives over processed vertices; `vertexOf(i)` gives the vertex of the i-th
   // index (already offset), within the processed range.
   template <class VertexOf>
@@ -57,6 +62,10 @@ class GeometryDrawer {
   // The screen position (x, y, z and q) of a clip-space position inside the planes.
   [[gnu::always_inline]] inline void PlaceOnScreen(const double clip[4], RasterVertex* v) const;
   std::uint32_t Light(const InputVertex& input) const;
+  bool Reserve(std::size_t count);
+  struct ProcessContext;
+  ProcessContext ContextFor(const VertexLayout& layout, const StreamView* streams) const;
+  void ProcessVertex(const ProcessContext& context, std::int64_t index, Processed& out) const;
 
   const GeometrySetup& setup;
   // The viewport as the screen mapping of every vertex uses it, converted once a draw.

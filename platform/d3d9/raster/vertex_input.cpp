@@ -227,7 +227,9 @@ bool CanRead(const VertexLayout& layout, const StreamView* streams, std::int64_t
     if (layout.extent[s] == 0) continue;
     const StreamView& view = streams[s];
     if (view.data == nullptr) return false;
-    const std::uint64_t end = std::uint64_t(index) * view.stride + layout.extent[s];
+    // In 128 bits: a far index times a wide stride passes 64.
+    const unsigned __int128 end =
+        static_cast<unsigned __int128>(index) * view.stride + layout.extent[s];
     if (end > view.size) return false;
   }
   return true;

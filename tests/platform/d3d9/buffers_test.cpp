@@ -1,5 +1,6 @@
 // Vertex and index buffers: shapes, lock ranges and flags.
 #include <cstring>
+#include <vector>
 
 #include "tests/platform/d3d9/device_fixture.h"
 
@@ -93,6 +94,78 @@ TEST_F(BuffersTest, IndexedDrawsReadTheirVerticesAndRefuseIndicesBeyondThem) {
   device->SetIndices(nullptr);
   vertices->Release();
   indices->Release();
+}
+
+// Counts whose index total passes 32 bits must not wrap to a few indices that pass the range
+// checks; the caps' limits on primitives and index values are enforced.
+TEST_F(BuffersTest, DrawCountsAreCheckedInSixtyFourBitsAndAgainstTheCaps) {
+  const ScreenVertex quad[4] = {{2, 2, 0, 1, 0xFFFF0000, 0, 0}, {10, 2, 0, 1, 0xFFFF0000, 0, 0},
+                                {10, 10, 0, 1, 0xFFFF0000, 0, 0}, {2, 10, 0, 1, 0xFFFF0000, 0, 0}};
+  const WORD order[6] = {0, 1, 2, 0, 2, 3};
+  IDirect3DVertexBuffer9* vertices = nullptr;
+  ASSERT_EQ(S_OK, device->CreateVertexBuffer(sizeof(quad), 0, 0, D3DPOOL_MANAGED, &vertices, nullptr));
+  void* data = nullptr;
+  vertices->Lock(0, 0, &data, 0);
+  std::memcpy(data, quad, sizeof(quad));
+  vertices->Unlock();
+  device->SetFVF(screenVertexFvf);
+  ASSERT_EQ(S_OK, device->BeginScene());
+  const UINT stride = sizeof(ScreenVertex);
+  // 3 × 0x55555556 wraps to 2, 2 × 0x80000001 to 2, 0xFFFFFFFF + 2 to 1.
+  EXPECT_EQ(D3DERR_INVALIDCALL, device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 0x55555556, quad, stride));
+  EXPECT_EQ(D3DERR_INVALIDCALL, device->DrawPrimitiveUP(D3DPT_LINELIST, 0x80000001, quad, stride));
+  EXPECT_EQ(D3DERR_INVALIDCALL, device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 0xFFFFFFFF, quad, stride));
+  EXPECT_EQ(D3DERR_INVALIDCALL,
+            device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 0x55555556, order,
+                                           D3DFMT_INDEX16, quad, stride));
+  device->SetStreamSource(0, vertices, 0, stride);
+  EXPECT_EQ(D3DERR_INVALIDCALL, device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 0xFFFFFFFF));
+  EXPECT_EQ(D3DERR_INVALIDCALL, device->DrawPrimitive(D3DPT_LINESTRIP, 0, 0xFFFFFFFF));
+
+  setup->profile.caps.MaxPrimitiveCount = 1;
+  EXPECT_EQ(D3DERR_INVALIDCALL, device->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2));
+  EXPECT_EQ(S_OK, device->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 1));
+  EXPECT_EQ(D3DERR_INVALIDCALL, device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, stride));
+  setup->profile.caps.MaxPrimitiveCount = 0xFFFFF;
+  setup->profile.caps.MaxVertexIndex = 2;
+  EXPECT_EQ(D3DERR_INVALIDCALL, device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, order,
+                                                               D3DFMT_INDEX16, quad, stride));
+  EXPECT_EQ(S_OK, device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 1, order,
+                                                 D3DFMT_INDEX16, quad, stride));
+  ASSERT_EQ(S_OK, device->EndScene());
+  device->SetStreamSource(0, nullptr, 0, 0);
+  vertices->Release();
+}
+
+// Indices far apart draw as the same indices close together: only the vertices named are
+// processed, not the range between them.
+TEST_F(BuffersTest, IndicesFarApartDrawLikeIndicesCloseTogether) {
+  constexpr UINT far = 200000;
+  std::vector<ScreenVertex> spread(far + 4, ScreenVertex{0, 0, 0, 1, 0, 0, 0});
+  const ScreenVertex corners[4] = {{2, 2, 0, 1, 0xFFFF0000, 0, 0}, {30, 4, 0, 1, 0xFF00FF00, 0, 0},
+                                   {28, 30, 0, 1, 0xFF0000FF, 0, 0}, {3, 25, 0, 1, 0xFFFFFFFF, 0, 0}};
+  spread[0] = corners[0];
+  spread[1] = corners[1];
+  spread[far + 2] = corners[2];
+  spread[far + 3] = corners[3];
+  const DWORD farOrder[6] = {0, 1, far + 2, 0, far + 2, far + 3};
+  const DWORD nearOrder[6] = {0, 1, 2, 0, 2, 3};
+  device->SetFVF(screenVertexFvf);
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  ClearTo(0xFF000000);
+  ASSERT_EQ(S_OK, device->BeginScene());
+  ASSERT_EQ(S_OK, device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, nearOrder,
+                                                 D3DFMT_INDEX32, corners, sizeof(ScreenVertex)));
+  ASSERT_EQ(S_OK, device->EndScene());
+  const std::vector<std::uint32_t> expected = ReadBack();
+  ClearTo(0xFF000000);
+  ASSERT_EQ(S_OK, device->BeginScene());
+  ASSERT_EQ(S_OK, device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, far + 4, 2, farOrder,
+                                                 D3DFMT_INDEX32, spread.data(),
+                                                 sizeof(ScreenVertex)));
+  ASSERT_EQ(S_OK, device->EndScene());
+  EXPECT_EQ(expected, ReadBack());
+  EXPECT_NE(0u, expected[std::size_t(10) * width + 10]);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 // Coverage, culling and colour interpolation of triangles.
+#include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "tests/platform/d3d9/device_fixture.h"
 
@@ -23,6 +26,26 @@ class RasterisationTest : public DeviceTest {
   }
 };
 
+// Where (x, y) lies against the convex polygon `corners`: +1 strictly inside, -1 strictly
+// outside, 0 on an edge line (where the fill rule decides).
+int SideOfConvex(const std::vector<std::pair<double, double>>& corners, double x, double y) {
+  int sign = 0;
+  bool onEdge = false;
+  for (std::size_t i = 0; i < corners.size(); ++i) {
+    const auto [ax, ay] = corners[i];
+    const auto [bx, by] = corners[(i + 1) % corners.size()];
+    const double cross = (bx - ax) * (y - ay) - (by - ay) * (x - ax);
+    if (std::fabs(cross) < 1e-9) {
+      onEdge = true;
+      continue;
+    }
+    const int s = cross > 0 ? 1 : -1;
+    if (sign != 0 && s != sign) return -1;
+    sign = s;
+  }
+  return onEdge ? 0 : 1;
+}
+
 TEST_F(RasterisationTest, TrianglesSharingAnEdgeCoverEachPixelOnce) {
   ClearTo(0xFF000000);
   AdditiveBlending();
@@ -35,13 +58,25 @@ TEST_F(RasterisationTest, TrianglesSharingAnEdgeCoverEachPixelOnce) {
   DrawTriangle(At(55, 4), At(55, 20), At(47, 12));
   ASSERT_EQ(S_OK, device->EndScene());
   const std::vector<std::uint32_t> pixels = ReadBack();
-  int covered = 0;
-  for (std::size_t i = 0; i < pixels.size(); ++i) {
-    ASSERT_TRUE(pixels[i] == 0 || pixels[i] == 0x404040u)
-        << "pixel " << i % width << "," << i / width << " is " << std::hex << pixels[i];
-    covered += pixels[i] != 0;
+  // Each pair forms a convex quadrilateral: every pixel centre strictly inside it, on the
+  // shared edge too, is covered exactly once; every one strictly outside is not covered.
+  const std::vector<std::vector<std::pair<double, double>>> quads = {
+      {{3.3, 2.1}, {40.7, 9.9}, {45.0, 52.0}, {7.2, 50.4}},
+      {{55, 4}, {63, 12}, {55, 20}, {47, 12}}};
+  int inside = 0;
+  for (UINT y = 0; y < height; ++y) {
+    for (UINT x = 0; x < width; ++x) {
+      const std::uint32_t pixel = pixels[std::size_t(y) * width + x];
+      ASSERT_TRUE(pixel == 0 || pixel == 0x404040u)
+          << "pixel " << x << "," << y << " is " << std::hex << pixel;
+      int side = -1;
+      for (const auto& quad : quads) side = std::max(side, SideOfConvex(quad, x, y));
+      if (side == 0) continue;
+      EXPECT_EQ(side > 0, pixel != 0) << "pixel " << x << "," << y;
+      inside += side > 0;
+    }
   }
-  EXPECT_GT(covered, 1000);
+  EXPECT_GT(inside, 1000);
 }
 
 TEST_F(RasterisationTest, PixelCentresAreAtIntegerCoordinatesWithTopLeftEdgesIncluded) {

@@ -11,7 +11,7 @@
 
 namespace {
 
-const char* const direct3DKey = "Software\\Microsoft\\Direct3D";
+const char* const direct3DKey = "Software\\Direct3D";
 
 // Fake debug layers: each records its mute calls and answers its previous state.
 struct FakeDebugLayer {

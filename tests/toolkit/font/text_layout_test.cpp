@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 
 #include "tests/toolkit/font/font_fixture.h"
 
@@ -64,6 +65,30 @@ TEST_F(LayoutTest, CountsAndRefusedCalls) {
   // The caller's sprite is neither begun nor ended.
   EXPECT_EQ(0, sprite.begins);
   EXPECT_EQ(0, sprite.ends);
+}
+
+// Rectangles spanning most of the INT range lay out as any wide rectangle does: no wrap inside
+// the width, heights and rectangles back in range, glyphs where the placement puts them.
+TEST_F(LayoutTest, RectanglesNearTheIntRangeDoNotOverflow) {
+  constexpr LONG big = 2000000000;
+  EXPECT_EQ(18, Draw("Hello world", {-big, 0, big, 100}, DT_WORDBREAK));
+  EXPECT_EQ((LineList{"Hello world"}), Lines("Hello world"));
+  EXPECT_EQ(10u, sprite.drawn.size());  // every letter, none clipped away
+
+  // Centred: the block's top is half its height above the middle.
+  EXPECT_EQ(big + 9, Draw("AB", {-big, -big, big, big}, DT_CENTER | DT_VCENTER | DT_CALCRECT));
+  EXPECT_EQ(-10, drawnRect.left);
+  EXPECT_EQ(-9, drawnRect.top);
+  EXPECT_EQ(10, drawnRect.right);
+  EXPECT_EQ(9, drawnRect.bottom);
+  // Over the whole range the height from the top passes INT_MAX and is clamped.
+  EXPECT_EQ(INT_MAX, Draw("A", {INT_MIN, INT_MIN, INT_MAX, INT_MAX},
+                          DT_CENTER | DT_VCENTER | DT_WORDBREAK));
+  // Right-aligned against INT_MIN the block would start below it.
+  EXPECT_EQ(18, Draw("AB", {INT_MIN, 0, INT_MIN + 5, 100}, DT_RIGHT | DT_CALCRECT));
+  EXPECT_EQ(INT_MIN, drawnRect.left);
+  EXPECT_EQ(INT_MIN + 5, drawnRect.right);
+  EXPECT_EQ(30, Draw("AB", {INT_MAX - 5, INT_MAX - 30, INT_MAX, INT_MAX}, DT_BOTTOM));
 }
 
 TEST_F(LayoutTest, LineBreaksAreNotPartOfTheirLines) {
