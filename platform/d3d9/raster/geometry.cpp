@@ -73,6 +73,25 @@ ClipVertex Between(const ClipVertex& a, const ClipVertex& b, double t) {
   return out;
 }
 
+// Puts a point cut on `plane` exactly on it. Interpolating towards a far-away vertex
+// (1e38, say) loses every digit of the cut coordinate, which can land far outside the guard
+// band, beyond what snapped screen arithmetic holds.
+void PlaceOnPlane(unsigned plane, double gx, double gy, ClipVertex* v) {
+  double& x = v->clip[0];
+  double& y = v->clip[1];
+  double& z = v->clip[2];
+  double& w = v->clip[3];
+  switch (plane) {
+    case left: x = -gx * w; break;
+    case right: x = gx * w; break;
+    case bottom: y = -gy * w; break;
+    case top: y = gy * w; break;
+    case nearZ: z = 0.0; break;
+    case farZ: z = w; break;
+    default: w = std::max(w, smallestW); break;
+  }
+}
+
 // One pass of polygon clipping against a plane.
 std::vector<ClipVertex> ClipAgainst(const std::vector<ClipVertex>& polygon, unsigned plane,
                                     double gx, double gy) {
@@ -83,7 +102,10 @@ std::vector<ClipVertex> ClipAgainst(const std::vector<ClipVertex>& polygon, unsi
     const double da = Distance(a, plane, gx, gy);
     const double db = Distance(b, plane, gx, gy);
     if (da >= 0) out.push_back(a);
-    if ((da >= 0) != (db >= 0)) out.push_back(Between(a, b, da / (da - db)));
+    if ((da >= 0) != (db >= 0)) {
+      out.push_back(Between(a, b, da / (da - db)));
+      PlaceOnPlane(plane, gx, gy, &out.back());
+    }
   }
   return out;
 }
