@@ -53,9 +53,15 @@ std::uint64_t VerticesOf(D3DPRIMITIVETYPE type, UINT count) {
   }
 }
 
-// Mostly small values, sometimes any: lengths, offsets, strides.
+// Mostly small values, sometimes any: offsets, strides, counts.
 UINT ReadSize(FuzzInput& in, UINT usual) {
   return in.Byte() < 0xF0 ? in.Below(usual) : in.Read<std::uint32_t>();
+}
+
+// Buffer lengths: mostly small, sometimes up to 16 MiB. The device makes a buffer of any
+// length that memory holds, so lengths of gigabytes would test the machine, not the device.
+UINT ReadLength(FuzzInput& in) {
+  return in.Byte() < 0xF0 ? in.Below(0x4000) : in.Below(1u << 24);
 }
 
 class Program {
@@ -144,7 +150,7 @@ class Program {
   }
 
   void SetVertexBuffer() {
-    const UINT length = ReadSize(in, 0x4000);
+    const UINT length = ReadLength(in);
     const DWORD usage = in.Bool() ? D3DUSAGE_WRITEONLY : in.Read<std::uint32_t>();
     const DWORD fvf = in.Bool() ? 0 : ReadFvf();
     const auto pool = static_cast<D3DPOOL>(in.Below(5));
@@ -164,7 +170,7 @@ class Program {
   void SetIndexBuffer() {
     static constexpr D3DFORMAT kFormats[] = {D3DFMT_INDEX16, D3DFMT_INDEX32, D3DFMT_INDEX16,
                                              D3DFMT_INDEX32, D3DFMT_A8R8G8B8, D3DFMT_UNKNOWN};
-    const UINT length = ReadSize(in, 0x4000);
+    const UINT length = ReadLength(in);
     const D3DFORMAT format = in.OneOf(kFormats);
     IDirect3DIndexBuffer9* buffer = nullptr;
     if (FAILED(device->CreateIndexBuffer(length, D3DUSAGE_WRITEONLY, format, D3DPOOL_MANAGED,
