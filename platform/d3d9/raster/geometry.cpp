@@ -354,6 +354,14 @@ void GeometryDrawer::ClipAndDraw(const Processed* corners[3]) {
                                                   : polygon[i].attributes[a];
     }
   }
+  // A cut between ends far apart in w (4e34 and -1, say) carries a rounding error far larger
+  // than the guard band, and a later cut can leave a point outside an earlier plane. Such a
+  // triangle's picture is arbitrary anyway; its points are kept where snapped arithmetic holds.
+  constexpr double farthest = 4 * guardBand;
+  for (RasterVertex& s : screen) {
+    s.x = std::clamp(s.x, -farthest, farthest);
+    s.y = std::clamp(s.y, -farthest, farthest);
+  }
   for (std::size_t i = 1; i + 1 < screen.size(); ++i) {
     RasterizeTriangle(setup.context, screen[0], screen[i], screen[i + 1]);
   }
