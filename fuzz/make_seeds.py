@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes the seeds of the map, text, device and sprite fuzz targets into fuzz/seeds/<target>/.
+"""Writes the seeds of the map, text, device and sprite fuzz targets into fuzz/seeds/<target>/,
+and the image seeds that declare pictures far beyond any pixel block (fuzz/seeds/image/huge-*).
 
 Each seed is a small input that walks deep into its target: the game's own calls, and a few
 that use the less common paths. The byte layout follows fuzz/fuzz_input.h and each target's
@@ -62,6 +63,20 @@ def write(target, name, data):
     os.makedirs(folder, exist_ok=True)
     with open(os.path.join(folder, name), "wb") as f:
         f.write(data)
+
+
+# --- image: headers of pictures far larger than a pixel block may be ---------------------
+
+def image_seeds():
+    tga = struct.pack("<BBBHHBHHHHBB", 0, 0, 10, 0, 0, 0, 0, 0, 65535, 65535, 32, 8)
+    write("image", "huge-rle.tga", tga + bytes([0xFF, 1, 2, 3, 4]) * 200)
+    write("image", "huge.ppm", b"P6 100000 100000 255\n" + b"\x01" * 64)
+    bmp_info = struct.pack("<IiiHHIIiiII", 40, 60000, -60000, 1, 24, 0, 0, 0, 0, 0, 0)
+    write("image", "huge.bmp", b"BM" + struct.pack("<IHHI", 54 + 64, 0, 0, 54) + bmp_info +
+          b"\0" * 64)
+    write("image", "huge.hdr", b"#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 60000 +X 60000\n" +
+          b"\x02\x02\xea\x60" + b"\x80\x01" * 64)
+    write("image", "huge.pfm", b"PF\n60000 60000\n-1.0\n" + b"\0" * 64)
 
 
 # --- map ---------------------------------------------------------------------------------
@@ -287,6 +302,7 @@ def sprite_seeds():
 
 
 if __name__ == "__main__":
+    image_seeds()
     map_seeds()
     text_seeds()
     device_seeds()

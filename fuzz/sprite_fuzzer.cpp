@@ -22,7 +22,7 @@ constexpr int kMaxSteps = 64;
 // Sprites one step may queue: beyond the 4,096 quads of the sprite's buffers; and all steps
 // together, so that an input stays quick to draw.
 constexpr std::uint32_t kMaxRepeat = 5000;
-constexpr std::uint32_t kMaxSprites = 12000;
+constexpr std::uint32_t kMaxSprites = 6000;
 
 IDirect3DTexture9* PlainTexture(IDirect3DDevice9* device) {
   IDirect3DTexture9* texture = nullptr;
