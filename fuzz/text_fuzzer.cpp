@@ -2,9 +2,9 @@
 // colour, through fonts made by D3DXCreateFontA and D3DXCreateFontW on the software device,
 // with the font's own sprite or a caller's (begun with any flags, or not begun at all).
 //
-// Each input is a list of calls:
-//   call  := kind(1) font(1) format(1+4) count(1+) rect(1 + 4 EdgyInt32) colour(4)
-//            sprite(1) [flags(4)] text-length(1) text(...)
+// Each input is whether to draw inside a scene (1 byte), then a list of calls:
+//   call  := kind(1) font(1) format(1+4) rect(1 + 4 EdgyInt32) colour(4) sprite(1)
+//            [flags(4)] text-length(1) text(length bytes, or length UTF-16 units) count(1+)
 // The fonts, the device and the caller's sprite live for the whole run, so glyph caches fill
 // as they would in a game; the device's call log is emptied after each input.
 
