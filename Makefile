@@ -3,6 +3,7 @@ BUILD_DIR        ?= build
 SANITIZE_DIR     ?= build-sanitize
 BENCH_DIR        ?= build-bench
 FUZZ_DIR         ?= build-fuzz
+PACKAGE_DIR      ?= build-package
 # Seconds each fuzz target runs in fuzz-smoke, and the most one input may take.
 FUZZ_SECONDS     ?= 60
 FUZZ_TIMEOUT     ?= 20
@@ -12,7 +13,7 @@ WERROR           := $(if $(filter true 1,$(CI)),ON,OFF)
 CMAKE_FLAGS      := -DMIREFELL_WERROR=$(WERROR)
 CTEST_FLAGS      := --output-on-failure --no-tests=error -j $(JOBS)
 
-.PHONY: all deps build run test test-sanitize bench assets fuzz-smoke clean
+.PHONY: all deps build run test test-sanitize bench assets fuzz-smoke example package clean
 
 all: build
 
@@ -40,6 +41,18 @@ bench: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DMIREFELL_BENCH=ON $(CMAKE_FLAGS)
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	@for b in $(BENCH_DIR)/bench/*_bench; do echo "== $$b"; $$b || exit 1; done
+
+# Installs the toolkit into a temporary prefix, builds examples/sprites against it both ways and
+# checks its picture.
+example: build
+	BUILD_DIR=$(BUILD_DIR) scripts/check-example.sh
+
+# The Debian package of the game (mirefell_<version>_<arch>.deb in $(PACKAGE_DIR)), built
+# without the tests.
+package: deps
+	cmake -S . -B $(PACKAGE_DIR) -DCMAKE_BUILD_TYPE=Release -DMIREFELL_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(PACKAGE_DIR) -j $(JOBS)
+	cd $(PACKAGE_DIR) && cpack -G DEB
 
 # Draws the 21 pictures into res/ again; commit them with the change to tools/assetgen.
 assets: deps
@@ -83,4 +96,4 @@ fuzz-smoke: deps
 	    -artifact_prefix=$(FUZZ_DIR)/artifacts/$(t)- $(FUZZ_DIR)/corpus/$(t) $(FUZZ_SEEDS_$(t));)
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(BENCH_DIR) $(FUZZ_DIR) $(PACKAGE_DIR)

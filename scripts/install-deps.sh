@@ -5,10 +5,13 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  libsdl2-dev
+  libsdl2-dev libx11-dev
+  xvfb  # tests: presentation on a virtual display without a window manager
   libpng-dev zlib1g-dev libjpeg-dev
   libfreetype-dev libfontconfig-dev libfribidi-dev  # text services, the pictures' lettering
+  libharfbuzz-dev libicu-dev  # text shaping: glyphs of complex scripts, word and cluster breaks
   fonts-liberation2 fonts-dejavu-core  # faces for Arial and Times New Roman, and the fallback
+  fonts-noto-core fonts-wqy-microhei  # Arabic, Hebrew, Devanagari, Thai and CJK faces for shaping
   libgtest-dev libgmock-dev libbenchmark-dev
   libpixman-1-dev  # benchmark only: a peer of the software Direct3D 9 device
   libsdl2-ttf-dev  # benchmark only: a peer of the font object

@@ -16,7 +16,7 @@ Placement PlaceFrame(int width, int height, int targetWidth, int targetHeight) {
 
 Presenter::Presenter(HWND window, bool fullScreen) : window(window) {
   SDL_Window* sdlWindow = win32::SdlWindowOf(window);
-  if (sdlWindow != nullptr && fullScreen) {
+  if (sdlWindow != nullptr && fullScreen && win32::FullScreenCanBeGranted(sdlWindow)) {
     SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
   }
 }
@@ -34,7 +34,11 @@ void Presenter::Show(HWND target, const std::uint32_t* pixels, UINT width, UINT 
   // The back buffer's alpha byte means nothing on screen.
   SDL_SetSurfaceBlendMode(frame, SDL_BLENDMODE_NONE);
   SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));
-  const Placement place = PlaceFrame(int(width), int(height), screen->w, screen->h);
+  // Placed for the window's real size, should the surface be larger than what is shown.
+  int shownWidth = 0, shownHeight = 0;
+  win32::DrawableSize(sdlWindow, shownWidth, shownHeight);
+  const Placement place = PlaceFrame(int(width), int(height), std::min(shownWidth, screen->w),
+                                     std::min(shownHeight, screen->h));
   SDL_Rect destination = {place.x, place.y, int(width) * place.scale,
                           int(height) * place.scale};
   if (place.scale == 1) {

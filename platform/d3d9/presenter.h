@@ -1,5 +1,6 @@
-// Puts presented frames on the SDL window behind an HWND: the whole window, the frame scaled
-// by the largest whole factor that fits (at least 1), centred on black, nearest neighbour.
+// Puts presented frames on the SDL window behind an HWND: the whole window as it really is on
+// the display (full screen or not), the frame scaled by the largest whole factor that fits
+// (at least 1), centred on black, nearest neighbour.
 // Without a window (or a display) it does nothing.
 #pragma once
 

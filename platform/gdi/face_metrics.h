@@ -7,15 +7,10 @@
 #include <optional>
 #include <vector>
 
+#include "platform/gdi/face_size.h"
 #include "platform/gdi/records.h"
 
 namespace gdi {
-
-// Em sizes in pixels, horizontally and vertically.
-struct FaceSize {
-  double emX = 0;
-  double emY = 0;
-};
 
 // The em sizes that the LOGFONT's height and width ask for; empty for sizes beyond
 // kLargestSize or a face without outlines.

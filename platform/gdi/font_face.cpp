@@ -74,29 +74,61 @@ FontFace::FontFace(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) { latinG
 
 FontFace::~FontFace() = default;
 
-std::unique_ptr<FontFace> FontFace::Open(const LOGFONTW& logFont) {
+std::unique_ptr<FontFace::Impl> FontFace::OpenImpl(const char* file, int index) {
   FT_Library library = Library();
-  const std::optional<FaceChoice> choice = ChooseFace(logFont);
-  if (library == nullptr || !choice) return nullptr;
-  auto impl = std::make_unique<Impl>();
-  if (FT_New_Face(library, choice->file.c_str(), choice->index, &impl->face) != 0) {
+  if (library == nullptr) return nullptr;
+  auto impl = std::make_unique<FontFace::Impl>();
+  if (FT_New_Face(library, file, index, &impl->face) != 0) {
     impl->face = nullptr;
     return nullptr;
   }
   FT_Select_Charmap(impl->face, FT_ENCODING_UNICODE);
+  return impl;
+}
+
+std::unique_ptr<FontFace> FontFace::Open(const LOGFONTW& logFont) {
+  const std::optional<FaceChoice> choice = ChooseFace(logFont);
+  if (!choice) return nullptr;
+  std::unique_ptr<Impl> impl = OpenImpl(choice->file.c_str(), choice->index);
+  if (!impl) return nullptr;
   const std::optional<FaceSize> size = SizeFor(impl->face, logFont);
-  if (!size ||
-      FT_Set_Char_Size(impl->face, To26Dot6(size->emX), To26Dot6(size->emY), 72, 72) != 0) {
+  if (!size) return nullptr;
+  return Finish(std::move(impl), logFont, *size, choice->slantMissing);
+}
+
+std::unique_ptr<FontFace> FontFace::OpenFile(const char* file, int index, const FaceSize& size,
+                                             bool monochrome) {
+  const bool sizeAllowed =
+      size.emX > 0 && size.emY > 0 && size.emX <= kLargestSize && size.emY <= kLargestSize;
+  if (file == nullptr || !sizeAllowed) return nullptr;
+  std::unique_ptr<Impl> impl = OpenImpl(file, index);
+  if (!impl || !FT_IS_SCALABLE(impl->face) || impl->face->units_per_EM == 0) return nullptr;
+  LOGFONTW logFont{};
+  logFont.lfCharSet = DEFAULT_CHARSET;
+  logFont.lfQuality = monochrome ? NONANTIALIASED_QUALITY : ANTIALIASED_QUALITY;
+  return Finish(std::move(impl), logFont, size, false);
+}
+
+std::unique_ptr<FontFace> FontFace::Finish(std::unique_ptr<Impl> impl, const LOGFONTW& logFont,
+                                           const FaceSize& size, bool slanted) {
+  if (FT_Set_Char_Size(impl->face, To26Dot6(size.emX), To26Dot6(size.emY), 72, 72) != 0) {
     return nullptr;
   }
   impl->monochrome = logFont.lfQuality == NONANTIALIASED_QUALITY;
-  impl->slanted = choice->slantMissing;
+  impl->slanted = slanted;
   std::unique_ptr<FontFace> font(new FontFace(std::move(impl)));
+  font->size_ = size;
   font->ranges_ = MappedRanges(font->impl_->face);
   font->metrics_ =
-      MeasureFace(font->impl_->face, logFont, *size, font->impl_->slanted, font->ranges_);
+      MeasureFace(font->impl_->face, logFont, size, font->impl_->slanted, font->ranges_);
   return font;
 }
+
+FT_FaceRec_* FontFace::FreeTypeFace() const { return impl_->face; }
+
+std::int32_t FontFace::LoadFlags() const { return impl_->LoadFlags(); }
+
+bool FontFace::Monochrome() const { return impl_->monochrome; }
 
 WORD FontFace::GlyphOfCharacter(UINT character) const {
   std::int32_t* known = character < latinGlyphs_.size() ? &latinGlyphs_[character] : nullptr;

@@ -12,7 +12,10 @@
 #include <memory>
 #include <vector>
 
+#include "platform/gdi/face_size.h"
 #include "platform/gdi/records.h"
+
+struct FT_FaceRec_;
 
 namespace gdi {
 
@@ -35,11 +38,22 @@ class FontFace {
  public:
   // Null when no face can be chosen, opened or sized.
   static std::unique_ptr<FontFace> Open(const LOGFONTW& logFont);
+  // Face `index` of a font file at an em size of its own, drawn in grey levels or in two;
+  // null when the file cannot be opened or sized.
+  static std::unique_ptr<FontFace> OpenFile(const char* file, int index, const FaceSize& size,
+                                            bool monochrome);
   ~FontFace();
   FontFace(const FontFace&) = delete;
   FontFace& operator=(const FontFace&) = delete;
 
   const TEXTMETRICW& Metrics() const { return metrics_; }
+  const FaceSize& EmSize() const { return size_; }
+  // The FreeType face and the load flags that its glyphs are drawn and measured with, for
+  // services that lay text out with the same face (they must not change its size).
+  FT_FaceRec_* FreeTypeFace() const;
+  std::int32_t LoadFlags() const;
+  // Drawn in two levels (NONANTIALIASED_QUALITY) rather than in grey levels.
+  bool Monochrome() const;
   // Glyph 0 (the missing-glyph box) for characters the face does not map.
   WORD GlyphOfCharacter(UINT character) const;
   // Glyph indices the face does not have are drawn and measured as glyph 0.
@@ -55,8 +69,13 @@ class FontFace {
  private:
   struct Impl;
   explicit FontFace(std::unique_ptr<Impl> impl);
+  // Face `index` of `file`, not sized yet; null when FreeType cannot open it.
+  static std::unique_ptr<Impl> OpenImpl(const char* file, int index);
+  static std::unique_ptr<FontFace> Finish(std::unique_ptr<Impl> impl, const LOGFONTW& logFont,
+                                          const FaceSize& size, bool slanted);
 
   std::unique_ptr<Impl> impl_;
+  FaceSize size_;
   TEXTMETRICW metrics_{};
   std::vector<WCRANGE> ranges_;
   std::vector<std::unique_ptr<GlyphImage>> glyphs_;  // by glyph index, drawn when first asked

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/glyph_painting.h"
 #include "platform/gdi/objects.h"
 #include "platform/win32/windows1252.h"
 
@@ -113,37 +114,52 @@ void PaintBackground(const gdi::DcObject& context, const gdi::BitmapObject& bitm
 
 BOOL DrawGlyphs(HDC dc, int x, int y, UINT options, const RECT* rect,
                 const std::vector<WORD>& glyphs, const INT* dx) {
-  gdi::DcObject* context = gdi::LookUpDc(dc);
   gdi::FontFace* face = gdi::FaceOfDc(dc);
-  if (context == nullptr || face == nullptr) return FALSE;
+  if (face == nullptr) return FALSE;
   const std::vector<int> advances = Advances(*face, glyphs, options, dx);
-  long long width = 0;
-  for (int advance : advances) width += advance;
-  const TEXTMETRICW& metrics = face->Metrics();
+  std::vector<gdi::PlacedGlyph> placed(glyphs.size());
+  long long penX = 0;
+  long long penY = 0;
+  for (std::size_t i = 0; i < glyphs.size(); ++i) {
+    placed[i] = {face, glyphs[i], penX, penY};
+    penX += advances[i];
+    if ((options & ETO_PDY) != 0 && dx != nullptr) penY -= dx[2 * i + 1];
+  }
+  return gdi::PaintPlacedGlyphs(dc, x, y, options, rect, penX, placed);
+}
+
+}  // namespace
+
+namespace gdi {
+
+BOOL PaintPlacedGlyphs(HDC dc, int x, int y, UINT options, const RECT* rect, long long width,
+                       const std::vector<PlacedGlyph>& glyphs) {
+  DcObject* context = LookUpDc(dc);
+  FontFace* dcFace = FaceOfDc(dc);
+  if (context == nullptr || dcFace == nullptr) return FALSE;
+  const TEXTMETRICW& metrics = dcFace->Metrics();
   width = std::clamp<long long>(width, INT_MIN / 2, INT_MAX / 2);
   const Placement text = Place(*context, metrics, x, y, static_cast<int>(width));
-  const gdi::BitmapObject* bitmap = gdi::LookUpBitmap(context->bitmap);
+  const BitmapObject* bitmap = LookUpBitmap(context->bitmap);
   if (bitmap == nullptr || bitmap->pixels == nullptr) return TRUE;  // nothing to draw on
   RECT clip = {0, 0, bitmap->width, bitmap->height};
   if ((options & ETO_CLIPPED) != 0 && rect != nullptr) clip = Intersection(clip, *rect);
   PaintBackground(*context, *bitmap, options, rect, clip, text, metrics.tmHeight);
-  long long penX = text.left;
-  long long penY = static_cast<long long>(text.top) + metrics.tmAscent;
-  for (std::size_t i = 0; i < glyphs.size(); ++i) {
-    const gdi::GlyphImage& glyph = face->Glyph(glyphs[i]);
-    const long long glyphX = penX + glyph.left;
-    const long long glyphY = penY - glyph.top;
+  const long long baseline = static_cast<long long>(text.top) + metrics.tmAscent;
+  for (const PlacedGlyph& placed : glyphs) {
+    if (placed.face == nullptr) continue;
+    const GlyphImage& glyph = placed.face->Glyph(placed.glyph);
+    const long long glyphX = text.left + placed.x + glyph.left;
+    const long long glyphY = baseline + placed.y - glyph.top;
     if (glyphX > INT_MIN && glyphX < INT_MAX && glyphY > INT_MIN && glyphY < INT_MAX) {
       Blend(*bitmap, glyph, static_cast<int>(glyphX), static_cast<int>(glyphY), clip,
             context->textColour);
     }
-    penX += advances[i];
-    if ((options & ETO_PDY) != 0 && dx != nullptr) penY -= dx[2 * i + 1];
   }
   return TRUE;
 }
 
-}  // namespace
+}  // namespace gdi
 
 BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count,
                  const INT* dx) {

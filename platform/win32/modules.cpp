@@ -206,4 +206,19 @@ void HideModule(const std::string& name, bool hidden) {
 
 std::uint64_t ModuleTableGeneration() { return Table().generation; }
 
+std::string CanonicalModuleName(const std::string& name) {
+  return name.empty() ? std::string() : NameQuery(name).Canonical();
+}
+
+bool LoadedModuleName(HMODULE handle, std::string& name) {
+  if (handle == nullptr || handle == kProgramModule) {
+    name.clear();
+    return true;
+  }
+  const Module* module = ByHandle(handle);
+  if (module == nullptr) return false;
+  name = module->name;
+  return true;
+}
+
 }  // namespace win32

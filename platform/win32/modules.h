@@ -34,4 +34,10 @@ void HideModule(const std::string& name, bool hidden);
 // what it found until then.
 std::uint64_t ModuleTableGeneration();
 
+// The name a module is kept under ("D3D9" -> "d3d9.dll"); empty for an empty name.
+std::string CanonicalModuleName(const std::string& name);
+// The kept name of a loaded, visible module, or an empty string for the program (a null
+// handle or GetModuleHandleA(NULL)); false for any other handle.
+bool LoadedModuleName(HMODULE module, std::string& name);
+
 }  // namespace win32

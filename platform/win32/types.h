@@ -75,6 +75,21 @@ using HANDLE = void*;
 
 using FARPROC = void (*)();
 
+// --- Names by number -------------------------------------------------------------------------
+
+// A resource, resource type or class named by number rather than by string: a "pointer" below
+// 0x10000.
+inline LPCSTR MAKEINTRESOURCEA(WORD id) {
+  return reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(id));
+}
+inline LPCWSTR MAKEINTRESOURCEW(WORD id) {
+  return reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(id));
+}
+inline LPCSTR MAKEINTRESOURCE(WORD id) { return MAKEINTRESOURCEA(id); }
+inline bool IS_INTRESOURCE(const void* name) {
+  return (reinterpret_cast<ULONG_PTR>(name) >> 16) == 0;
+}
+
 // --- Results ---------------------------------------------------------------------------------
 
 constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
@@ -113,6 +128,8 @@ constexpr LONG ERROR_CANNOT_FIND_WND_CLASS = 1407;
 constexpr LONG ERROR_CLASS_ALREADY_EXISTS = 1410;
 constexpr LONG ERROR_CLASS_DOES_NOT_EXIST = 1411;
 constexpr LONG ERROR_CLASS_HAS_WINDOWS = 1412;
+constexpr LONG ERROR_RESOURCE_DATA_NOT_FOUND = 1812;
+constexpr LONG ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
 constexpr LONG ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
 constexpr LONG ERROR_NOT_ENOUGH_QUOTA = 1816;
 

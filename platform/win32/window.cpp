@@ -212,7 +212,7 @@ BOOL GetClientRect(HWND window, LPRECT rect) {
   }
   int width = 0;
   int height = 0;
-  SDL_GetWindowSize(record->sdlWindow, &width, &height);
+  win32::DrawableSize(record->sdlWindow, width, height);
   *rect = RECT{0, 0, width, height};
   return TRUE;
 }

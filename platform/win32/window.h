@@ -77,10 +77,6 @@ constexpr int SW_SHOWDEFAULT = 10;
 constexpr UINT PM_NOREMOVE = 0x0000;
 constexpr UINT PM_REMOVE = 0x0001;
 
-// A resource or class named by number rather than by string (values below 0x10000).
-inline LPCSTR MAKEINTRESOURCEA(WORD id) {
-  return reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(id));
-}
 inline LPCSTR MAKEINTATOM(ATOM atom) { return MAKEINTRESOURCEA(atom); }
 inline const LPCSTR IDC_ARROW = MAKEINTRESOURCEA(32512);
 
@@ -134,6 +130,13 @@ const char* WindowSystemError();
 
 // The SDL window behind a window handle, for the presenting device; null for none.
 SDL_Window* SdlWindowOf(HWND window);
+
+// The width and height in pixels that `window` actually has on the display, which can differ
+// from what SDL reports after an ungranted full-screen request.
+void DrawableSize(SDL_Window* window, int& width, int& height);
+// False where asking for full screen is known to be refused (an X display without a window
+// manager): the window then stays as it is.
+bool FullScreenCanBeGranted(SDL_Window* window);
 
 // Test seams: system events as the display would deliver them, read at the next PeekMessageA.
 // Each returns false when nothing could be sent (invalid window, key without a scancode).

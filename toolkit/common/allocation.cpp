@@ -6,8 +6,10 @@ namespace {
 
 // Allocations still allowed before refusals start; negative: never refuse.
 int allocationsBeforeFailure = -1;
+std::size_t largestRequest = 0;
 
-bool RefuseAllocation() {
+bool RefuseAllocation(std::size_t size) {
+  if (size > largestRequest) largestRequest = size;
   if (allocationsBeforeFailure < 0) return false;
   if (allocationsBeforeFailure == 0) return true;
   --allocationsBeforeFailure;
@@ -17,12 +19,12 @@ bool RefuseAllocation() {
 }  // namespace
 
 void* AllocateBytes(std::size_t size) {
-  if (RefuseAllocation()) return nullptr;
+  if (RefuseAllocation(size)) return nullptr;
   return std::malloc(size == 0 ? 1 : size);
 }
 
 void* AllocateZeroedBytes(std::size_t size) {
-  if (RefuseAllocation()) return nullptr;
+  if (RefuseAllocation(size)) return nullptr;
   return std::calloc(size == 0 ? 1 : size, 1);
 }
 
@@ -31,5 +33,11 @@ void FreeBytes(void* block) { std::free(block); }
 namespace testing_hooks {
 
 void FailAllocationAfter(int count) { allocationsBeforeFailure = count; }
+
+std::size_t TakeLargestAllocationRequest() {
+  std::size_t largest = largestRequest;
+  largestRequest = 0;
+  return largest;
+}
 
 }  // namespace testing_hooks

@@ -22,4 +22,8 @@ namespace testing_hooks {
 // toolkit's objects.
 void FailAllocationAfter(int count);
 
+// The largest size asked of AllocateBytes or AllocateZeroedBytes (refused requests included)
+// since the previous call; counting starts again from 0.
+std::size_t TakeLargestAllocationRequest();
+
 }  // namespace testing_hooks

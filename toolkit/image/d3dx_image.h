@@ -4,11 +4,15 @@
 //
 // Every entry point returns an HRESULT; out-pointers are written only on success, while a
 // D3DXIMAGE_INFO or palette may already be filled when a later step fails. A texture handed
-// out carries one reference that the caller releases. Module resources are not offered on
-// this platform.
+// out carries one reference that the caller releases.
+//
+// The resource forms take a module and a resource name (a string, or MAKEINTRESOURCE of an
+// integer) in place of a file name: the resource is looked up as RT_BITMAP, then as RT_RCDATA,
+// and its bytes are read as a file's. A missing or empty resource gives D3DXERR_INVALIDDATA.
 #pragma once
 
 #include "platform/d3d9/d3d9.h"
+#include "platform/win32/resources.h"
 #include "platform/win32/types.h"
 #include "toolkit/image/image_info.h"
 
@@ -162,3 +166,72 @@ HRESULT D3DXLoadVolumeFromFileA(IDirect3DVolume9* destVolume, const PALETTEENTRY
 HRESULT D3DXLoadVolumeFromFileW(IDirect3DVolume9* destVolume, const PALETTEENTRY* destPalette,
                                 const D3DBOX* destBox, LPCWSTR srcFile, const D3DBOX* srcBox,
                                 DWORD filter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo);
+
+// --- From module resources ------------------------------------------------------------
+
+HRESULT D3DXGetImageInfoFromResourceA(HMODULE module, LPCSTR resource, D3DXIMAGE_INFO* info);
+HRESULT D3DXGetImageInfoFromResourceW(HMODULE module, LPCWSTR resource, D3DXIMAGE_INFO* info);
+
+HRESULT D3DXCreateTextureFromResourceExA(IDirect3DDevice9* device, HMODULE module,
+                                         LPCSTR resource, UINT width, UINT height,
+                                         UINT mipLevels, DWORD usage, D3DFORMAT format,
+                                         D3DPOOL pool, DWORD filter, DWORD mipFilter,
+                                         D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
+                                         PALETTEENTRY* palette, IDirect3DTexture9** texture);
+HRESULT D3DXCreateTextureFromResourceA(IDirect3DDevice9* device, HMODULE module,
+                                       LPCSTR resource, IDirect3DTexture9** texture);
+HRESULT D3DXCreateCubeTextureFromResourceExA(IDirect3DDevice9* device, HMODULE module,
+                                             LPCSTR resource, UINT size, UINT mipLevels,
+                                             DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                             DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
+                                             D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
+                                             IDirect3DCubeTexture9** texture);
+HRESULT D3DXCreateCubeTextureFromResourceA(IDirect3DDevice9* device, HMODULE module,
+                                           LPCSTR resource, IDirect3DCubeTexture9** texture);
+HRESULT D3DXCreateVolumeTextureFromResourceExA(
+    IDirect3DDevice9* device, HMODULE module, LPCSTR resource, UINT width, UINT height,
+    UINT depth, UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
+    DWORD mipFilter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
+    IDirect3DVolumeTexture9** texture);
+HRESULT D3DXCreateVolumeTextureFromResourceA(IDirect3DDevice9* device, HMODULE module,
+                                             LPCSTR resource, IDirect3DVolumeTexture9** texture);
+HRESULT D3DXCreateTextureFromResourceExW(IDirect3DDevice9* device, HMODULE module,
+                                         LPCWSTR resource, UINT width, UINT height,
+                                         UINT mipLevels, DWORD usage, D3DFORMAT format,
+                                         D3DPOOL pool, DWORD filter, DWORD mipFilter,
+                                         D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
+                                         PALETTEENTRY* palette, IDirect3DTexture9** texture);
+HRESULT D3DXCreateTextureFromResourceW(IDirect3DDevice9* device, HMODULE module,
+                                       LPCWSTR resource, IDirect3DTexture9** texture);
+HRESULT D3DXCreateCubeTextureFromResourceExW(IDirect3DDevice9* device, HMODULE module,
+                                             LPCWSTR resource, UINT size, UINT mipLevels,
+                                             DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                             DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
+                                             D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
+                                             IDirect3DCubeTexture9** texture);
+HRESULT D3DXCreateCubeTextureFromResourceW(IDirect3DDevice9* device, HMODULE module,
+                                           LPCWSTR resource, IDirect3DCubeTexture9** texture);
+HRESULT D3DXCreateVolumeTextureFromResourceExW(
+    IDirect3DDevice9* device, HMODULE module, LPCWSTR resource, UINT width, UINT height,
+    UINT depth, UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
+    DWORD mipFilter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
+    IDirect3DVolumeTexture9** texture);
+HRESULT D3DXCreateVolumeTextureFromResourceW(IDirect3DDevice9* device, HMODULE module,
+                                             LPCWSTR resource, IDirect3DVolumeTexture9** texture);
+
+HRESULT D3DXLoadSurfaceFromResourceA(IDirect3DSurface9* destSurface,
+                                     const PALETTEENTRY* destPalette, const RECT* destRect,
+                                     HMODULE srcModule, LPCSTR srcResource, const RECT* srcRect,
+                                     DWORD filter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo);
+HRESULT D3DXLoadVolumeFromResourceA(IDirect3DVolume9* destVolume,
+                                    const PALETTEENTRY* destPalette, const D3DBOX* destBox,
+                                    HMODULE srcModule, LPCSTR srcResource, const D3DBOX* srcBox,
+                                    DWORD filter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo);
+HRESULT D3DXLoadSurfaceFromResourceW(IDirect3DSurface9* destSurface,
+                                     const PALETTEENTRY* destPalette, const RECT* destRect,
+                                     HMODULE srcModule, LPCWSTR srcResource, const RECT* srcRect,
+                                     DWORD filter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo);
+HRESULT D3DXLoadVolumeFromResourceW(IDirect3DVolume9* destVolume,
+                                    const PALETTEENTRY* destPalette, const D3DBOX* destBox,
+                                    HMODULE srcModule, LPCWSTR srcResource, const D3DBOX* srcBox,
+                                    DWORD filter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo);

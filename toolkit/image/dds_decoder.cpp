@@ -4,6 +4,8 @@
 // The header's pixel-format block is matched against a table of known descriptions; the
 // first row that matches names the Direct3D format.
 
+#include <algorithm>
+#include <bit>
 #include <iterator>
 
 #include "toolkit/image/decoded_image.h"
@@ -214,6 +216,10 @@ bool ReadLayout(const BYTE* bytes, DdsLayout& layout) {
   layout.levels = ReadLe32(header + 24);
   if (layout.levels == 0) layout.levels = 1;
   if (layout.width == 0 || layout.height == 0) return false;
+  // Each level halves the largest side until it is 1: a 2^k side gives k + 1 levels. More is
+  // no picture, and would make one record per declared level.
+  UINT largestSide = std::max({layout.width, layout.height, layout.depth});
+  if (layout.levels > static_cast<UINT>(std::bit_width(largestSide))) return false;
 
   DWORD cubeFaces = ReadLe32(header + 108) & allCubeFaces;
   if (cubeFaces != 0 && cubeFaces != allCubeFaces) return false;

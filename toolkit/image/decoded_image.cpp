@@ -7,14 +7,16 @@
 void DecodedImage::Empty() {
   if (ownsPixels) FreeBytes(pixels);
   if (ownsPalette) FreeBytes(palette);
-  DestroyChained(nextLevel);
-  DestroyChained(nextFace);
+  DecodedImage* levels = nextLevel;
+  DecodedImage* faces = nextFace;
   pixels = nullptr;
   palette = nullptr;
   ownsPixels = FALSE;
   ownsPalette = FALSE;
   nextLevel = nullptr;
   nextFace = nullptr;
+  DestroyChained(levels);
+  DestroyChained(faces);
 }
 
 DecodedImage* DecodedImage::NewChained() {
@@ -23,10 +25,25 @@ DecodedImage* DecodedImage::NewChained() {
   return new (block) DecodedImage();
 }
 
+// One loop over the whole tree, however deep its chains: a record with a face chain is
+// rotated under its first face (which takes it as its next level, handing over its own
+// levels), so that the loop only ever walks level chains, freeing each record once its
+// chains are detached.
 void DecodedImage::DestroyChained(DecodedImage* image) {
-  if (image == nullptr) return;
-  image->~DecodedImage();
-  FreeBytes(image);
+  while (image != nullptr) {
+    DecodedImage* face = image->nextFace;
+    if (face != nullptr) {
+      image->nextFace = face->nextLevel;
+      face->nextLevel = image;
+      image = face;
+      continue;
+    }
+    DecodedImage* next = image->nextLevel;
+    image->nextLevel = nullptr;
+    image->~DecodedImage();
+    FreeBytes(image);
+    image = next;
+  }
 }
 
 UINT DecodedImage::LevelCount() const {

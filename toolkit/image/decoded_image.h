@@ -10,7 +10,7 @@
 //
 // Ownership: records other than the head are allocated one by one by the decoder and owned by
 // the record that points to them. Destroying a record frees its owned pixels and palette and
-// then the records on its level and face chains, recursively.
+// then every record on its level and face chains, in a loop (chains may be long).
 //
 // A decoder is a member operation (bytes, size) -> HRESULT. It reads `loadPixels`, fills the
 // record (and chains further records for more levels or faces), and returns E_FAIL when the

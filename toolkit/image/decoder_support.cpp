@@ -23,9 +23,14 @@ bool CheckedProduct(std::uint64_t rowPitch, std::uint64_t rows, std::size_t& pro
   return true;
 }
 
-HRESULT AllocateOwnedPixels(DecodedImage& image, std::uint64_t rowPitch, std::uint64_t rows) {
+bool WithinPixelLimit(std::uint64_t rowPitch, std::uint64_t rows) {
   std::size_t bytes = 0;
-  if (!CheckedProduct(rowPitch, rows, bytes) || bytes > maxOwnedPixelBytes) return E_OUTOFMEMORY;
+  return CheckedProduct(rowPitch, rows, bytes) && bytes <= maxOwnedPixelBytes;
+}
+
+HRESULT AllocateOwnedPixels(DecodedImage& image, std::uint64_t rowPitch, std::uint64_t rows) {
+  if (!WithinPixelLimit(rowPitch, rows)) return E_OUTOFMEMORY;
+  std::size_t bytes = static_cast<std::size_t>(rowPitch * rows);
   image.pixels = static_cast<BYTE*>(AllocateZeroedBytes(bytes));
   if (image.pixels == nullptr) return E_OUTOFMEMORY;
   image.ownsPixels = TRUE;

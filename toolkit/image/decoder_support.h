@@ -77,6 +77,9 @@ bool CheckedProduct(std::uint64_t rowPitch, std::uint64_t rows, std::size_t& pro
 // them, before anything is touched.
 constexpr std::uint64_t maxOwnedPixelBytes = 1ull << 30;
 
+// True when a block of rowPitch x rows bytes is within maxOwnedPixelBytes.
+bool WithinPixelLimit(std::uint64_t rowPitch, std::uint64_t rows);
+
 // An owned, zero-filled pixel block of rowPitch x rows bytes for `image`: S_OK, or
 // E_OUTOFMEMORY when refused or larger than maxOwnedPixelBytes.
 HRESULT AllocateOwnedPixels(DecodedImage& image, std::uint64_t rowPitch, std::uint64_t rows);

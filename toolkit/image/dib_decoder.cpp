@@ -34,6 +34,9 @@ struct DibHeader {
   DWORD colorsUsed = 0;
   // Red, green, blue, alpha; bit-field files only.
   DWORD masks[4] = {};
+  // A BITMAPINFOHEADER of bit fields keeps red, green and blue after itself, before the
+  // colour table; longer headers hold them.
+  bool masksAfterHeader = false;
 };
 
 bool ReadCoreHeader(const BYTE* bytes, DibHeader& header) {
@@ -45,7 +48,7 @@ bool ReadCoreHeader(const BYTE* bytes, DibHeader& header) {
   return header.width != 0 && header.height != 0;
 }
 
-bool ReadInfoHeader(const BYTE* bytes, DibHeader& header) {
+bool ReadInfoHeader(const BYTE* bytes, UINT size, DibHeader& header) {
   auto width = static_cast<std::int32_t>(ReadLe32(bytes + 4));
   auto height = static_cast<std::int64_t>(static_cast<std::int32_t>(ReadLe32(bytes + 8)));
   if (width <= 0 || height == 0) return false;
@@ -56,10 +59,15 @@ bool ReadInfoHeader(const BYTE* bytes, DibHeader& header) {
   header.bitCount = ReadLe16(bytes + 14);
   header.compression = ReadLe32(bytes + 16);
   header.colorsUsed = ReadLe32(bytes + 32);
-  if (header.compression == BI_BITFIELDS && header.headerSize >= 52) {
-    for (int i = 0; i < 3; ++i) header.masks[i] = ReadLe32(bytes + 40 + 4 * i);
-    if (header.headerSize >= 56) header.masks[3] = ReadLe32(bytes + 52);
+  if (header.compression != BI_BITFIELDS) return true;
+  if (header.headerSize == infoHeaderBytes) {
+    if (!FitsInBlock(size, infoHeaderBytes, 12)) return false;
+    header.masksAfterHeader = true;
+  } else if (header.headerSize < 52) {
+    return true;
   }
+  for (int i = 0; i < 3; ++i) header.masks[i] = ReadLe32(bytes + 40 + 4 * i);
+  if (header.headerSize >= 56) header.masks[3] = ReadLe32(bytes + 52);
   return true;
 }
 
@@ -69,7 +77,7 @@ bool ReadDibHeader(const BYTE* bytes, UINT size, DibHeader& header) {
   if (header.headerSize > size) return false;
   if (header.headerSize == coreHeaderBytes) return ReadCoreHeader(bytes, header);
   if (header.headerSize < infoHeaderBytes) return false;
-  return ReadInfoHeader(bytes, header);
+  return ReadInfoHeader(bytes, size, header);
 }
 
 // Bit-field mask sets that are a Direct3D format as they stand.
@@ -133,7 +141,7 @@ D3DFORMAT FormatByBitCount(WORD bitCount) {
 }
 
 bool ChooseBitFieldFormat(const DibHeader& header, DibLayout& layout) {
-  if (header.headerSize < 52) return false;
+  if (header.headerSize < 52 && !header.masksAfterHeader) return false;
   if (header.bitCount != 16 && header.bitCount != 24 && header.bitCount != 32) return false;
   for (const MaskFormat& known : maskFormats) {
     if (known.bitCount != header.bitCount || known.red != header.masks[0] ||
@@ -177,7 +185,7 @@ bool PlaceTableAndPixels(const DibHeader& header, UINT size, UINT declaredPixelO
   std::uint64_t colorCount = header.colorsUsed;
   if (colorCount == 0 && header.bitCount <= 8) colorCount = 1u << header.bitCount;
   layout.entryBytes = header.core ? 3 : 4;
-  layout.tableOffset = header.headerSize;
+  layout.tableOffset = header.headerSize + (header.masksAfterHeader ? 12 : 0);
   std::uint64_t tableBytes = colorCount * layout.entryBytes;
   if (!FitsInBlock(size, layout.tableOffset, tableBytes)) return false;
   layout.colorCount = static_cast<UINT>(colorCount);

@@ -1,9 +1,9 @@
-// Image information from a block of file bytes or from a file.
+// Image information from a block of file bytes, a file or a module resource.
 
 #include "toolkit/common/result.h"
 #include "toolkit/image/d3dx_image.h"
 #include "toolkit/image/decoded_image.h"
-#include "toolkit/image/file_source.h"
+#include "toolkit/image/image_source.h"
 
 HRESULT D3DXGetImageInfoFromFileInMemory(LPCVOID data, UINT size, D3DXIMAGE_INFO* info) {
   DecodedImage header;
@@ -13,9 +13,9 @@ HRESULT D3DXGetImageInfoFromFileInMemory(LPCVOID data, UINT size, D3DXIMAGE_INFO
 namespace {
 
 template <typename Name>
-HRESULT ImageInfoFromFile(Name file, D3DXIMAGE_INFO* info) {
-  FileSource source;
-  HRESULT result = source.Open(file);
+HRESULT ImageInfoFromSource(Name name, D3DXIMAGE_INFO* info) {
+  ImageSource<Name> source;
+  HRESULT result = source.Open(name);
   if (FAILED(result)) return result;
   return D3DXGetImageInfoFromFileInMemory(source.Data(), source.Size(), info);
 }
@@ -23,9 +23,17 @@ HRESULT ImageInfoFromFile(Name file, D3DXIMAGE_INFO* info) {
 }  // namespace
 
 HRESULT D3DXGetImageInfoFromFileA(LPCSTR file, D3DXIMAGE_INFO* info) {
-  return ImageInfoFromFile(file, info);
+  return ImageInfoFromSource(file, info);
 }
 
 HRESULT D3DXGetImageInfoFromFileW(LPCWSTR file, D3DXIMAGE_INFO* info) {
-  return ImageInfoFromFile(file, info);
+  return ImageInfoFromSource(file, info);
+}
+
+HRESULT D3DXGetImageInfoFromResourceA(HMODULE module, LPCSTR resource, D3DXIMAGE_INFO* info) {
+  return ImageInfoFromSource(ModuleResourceA{module, resource}, info);
+}
+
+HRESULT D3DXGetImageInfoFromResourceW(HMODULE module, LPCWSTR resource, D3DXIMAGE_INFO* info) {
+  return ImageInfoFromSource(ModuleResourceW{module, resource}, info);
 }

@@ -2,9 +2,11 @@
 //
 // libjpeg reads from a memory source of our own over the block and reports errors through an
 // error manager whose exit jumps back into the decoder, which then refuses the file. Grey
-// pictures become D3DFMT_L8, colour ones D3DFMT_X8R8G8B8; anything else (CMYK) is refused.
+// pictures become D3DFMT_L8; colour ones, and CMYK (or YCCK) ones turned from inks to light,
+// D3DFMT_X8R8G8B8; anything else is refused.
 
 #include <csetjmp>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -106,11 +108,56 @@ struct JpegSession {
   }
 };
 
+// libjpeg keeps every coefficient of the picture (a 64-entry block per 8 x 8 samples of each
+// component, padded to whole MCUs) when the file has more than one scan: progressive files,
+// and sequential ones that store their components in separate scans.
+bool KeepsWholeCoefficients(const jpeg_decompress_struct& info) {
+  return info.progressive_mode || info.comps_in_scan < info.num_components;
+}
+
+std::uint64_t CoefficientBytes(const jpeg_decompress_struct& info) {
+  std::uint64_t bytes = 0;
+  for (int i = 0; i < info.num_components; ++i) {
+    const jpeg_component_info& component = info.comp_info[i];
+    const std::uint64_t across = component.width_in_blocks;
+    const std::uint64_t down = component.height_in_blocks;
+    const auto horizontal = static_cast<std::uint64_t>(component.h_samp_factor);
+    const auto vertical = static_cast<std::uint64_t>(component.v_samp_factor);
+    bytes += (across + horizontal - 1) / horizontal * horizontal *
+             ((down + vertical - 1) / vertical * vertical) * sizeof(JBLOCK);
+  }
+  return bytes;
+}
+
+// Pictures whose pixels, or whose coefficients while libjpeg decodes them, would take more
+// than the decoders' limit are refused before libjpeg allocates anything for them.
+bool WithinMemoryLimit(const jpeg_decompress_struct& info, UINT rowPitch, UINT height) {
+  if (!WithinPixelLimit(rowPitch, height)) return false;
+  return !KeepsWholeCoefficients(info) || CoefficientBytes(info) <= maxOwnedPixelBytes;
+}
+
 void SpreadColourRow(const BYTE* rgb, UINT width, BYTE* out) {
   for (UINT x = 0; x < width; ++x) {
     out[4 * x] = rgb[3 * x + 2];
     out[4 * x + 1] = rgb[3 * x + 1];
     out[4 * x + 2] = rgb[3 * x];
+    out[4 * x + 3] = 0;
+  }
+}
+
+// A colour left by a light of `light` (0 ... 255) through black ink that leaves `black`.
+BYTE Mix(UINT light, UINT black) { return static_cast<BYTE>((light * black + 127) / 255); }
+
+// Inks to light: each colour is what its ink and the black ink leave of full intensity.
+// Files with an Adobe marker store every ink inverted, that is as the light it leaves.
+void SpreadInkRow(const BYTE* cmyk, UINT width, bool inverted, BYTE* out) {
+  auto light = [inverted](BYTE stored) { return inverted ? stored : 255u - stored; };
+  for (UINT x = 0; x < width; ++x) {
+    const BYTE* ink = cmyk + 4 * x;
+    const UINT black = light(ink[3]);
+    out[4 * x] = Mix(light(ink[2]), black);
+    out[4 * x + 1] = Mix(light(ink[1]), black);
+    out[4 * x + 2] = Mix(light(ink[0]), black);
     out[4 * x + 3] = 0;
   }
 }
@@ -126,10 +173,15 @@ static HRESULT DecodeJpegWithRecovery(DecodedImage& image, JpegSession& session)
   info->src = &session.source.manager;
   jpeg_read_header(info, TRUE);
   if (!ProcessorHasMmx()) info->dct_method = JDCT_IFAST;
-  jpeg_start_decompress(info);
+  if (info->jpeg_color_space == JCS_CMYK || info->jpeg_color_space == JCS_YCCK) {
+    info->out_color_space = JCS_CMYK;  // libjpeg turns YCCK into CMYK itself
+  }
+  // The header tells the output's size and components; decompression starts only for the
+  // pixels, since for files of several scans it reads them all.
+  jpeg_calc_output_dimensions(info);
 
   int components = info->output_components;
-  if (components != 1 && components != 3) return E_FAIL;
+  if (components != 1 && components != 3 && components != 4) return E_FAIL;
   UINT width = info->output_width;
   UINT height = info->output_height;
   if (components == 1) {
@@ -139,6 +191,10 @@ static HRESULT DecodeJpegWithRecovery(DecodedImage& image, JpegSession& session)
   }
   if (!image.loadPixels) return S_OK;
 
+  if (!WithinMemoryLimit(*info, image.rowPitch, height)) return E_OUTOFMEMORY;
+  // libjpeg's own limit on its working memory stops anything else it might ask for beyond.
+  info->mem->max_memory_to_use = static_cast<long>(maxOwnedPixelBytes);
+  jpeg_start_decompress(info);
   HRESULT result = AllocateOwnedPixels(image, image.rowPitch, height);
   if (FAILED(result)) return result;
   const std::size_t rowBytes = static_cast<std::size_t>(width) * static_cast<UINT>(components);
@@ -150,8 +206,10 @@ static HRESULT DecodeJpegWithRecovery(DecodedImage& image, JpegSession& session)
     if (jpeg_read_scanlines(info, rows, 1) != 1) return E_FAIL;
     if (components == 1) {
       std::memcpy(out, session.row, rowBytes);
-    } else {
+    } else if (components == 3) {
       SpreadColourRow(session.row, width, out);
+    } else {
+      SpreadInkRow(session.row, width, info->saw_Adobe_marker != 0, out);
     }
   }
   jpeg_finish_decompress(info);

@@ -14,8 +14,19 @@
 
 #include "toolkit/common/allocation.h"
 #include "toolkit/image/decoded_image.h"
+#include "toolkit/image/decoder_support.h"
 
 namespace {
+
+// What libpng itself may hold for one file. A side of a million pixels (libpng's usual
+// default, made explicit) keeps each of its row buffers and our row-pointer table at a few
+// megabytes; the pixel block as a whole is held to maxOwnedPixelBytes. One ancillary chunk
+// (an ICC profile, a text inflated) may take a few megabytes, and only a few text or unknown
+// chunks are kept at all: we read none of them, and a small file could otherwise make libpng
+// keep a thousand inflated texts.
+constexpr png_uint_32 maxPngSide = 1000000;
+constexpr png_alloc_size_t maxPngChunkBytes = 4 << 20;
+constexpr png_uint_32 maxKeptPngChunks = 8;
 
 // The read position over the in-memory file, reached through libpng's I/O pointer.
 struct PngReadState {
@@ -59,7 +70,11 @@ struct PngSession {
     png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpToRecovery, IgnoreWarning);
     if (png == nullptr) return false;
     info = png_create_info_struct(png);
-    return info != nullptr;
+    if (info == nullptr) return false;
+    png_set_user_limits(png, maxPngSide, maxPngSide);
+    png_set_chunk_malloc_max(png, maxPngChunkBytes);
+    png_set_chunk_cache_max(png, maxKeptPngChunks);
+    return true;
   }
 };
 
@@ -215,10 +230,8 @@ static HRESULT DecodePngWithRecovery(DecodedImage& image, PngSession& session,
   image.slicePitch = 0;
   if (!image.loadPixels) return S_OK;
 
-  if (rowBytes * height > UINT32_MAX) return E_OUTOFMEMORY;
-  image.pixels = static_cast<BYTE*>(AllocateBytes(rowBytes * height));
-  if (image.pixels == nullptr) return E_OUTOFMEMORY;
-  image.ownsPixels = TRUE;
+  HRESULT allocated = AllocateOwnedPixels(image, rowBytes, height);
+  if (FAILED(allocated)) return allocated;
   session.rowPointers = static_cast<png_bytep*>(AllocateBytes(sizeof(png_bytep) * height));
   if (session.rowPointers == nullptr) return E_OUTOFMEMORY;
   for (png_uint_32 row = 0; row < height; ++row) {

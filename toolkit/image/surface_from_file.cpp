@@ -5,7 +5,7 @@
 
 #include "toolkit/image/d3dx_image.h"
 #include "toolkit/image/decoded_image.h"
-#include "toolkit/image/file_source.h"
+#include "toolkit/image/image_source.h"
 #include "toolkit/surface/d3dx_surface.h"
 
 namespace {
@@ -64,22 +64,22 @@ HRESULT D3DXLoadVolumeFromFileInMemory(IDirect3DVolume9* destVolume,
 namespace {
 
 template <class Name>
-HRESULT LoadSurfaceFromFile(IDirect3DSurface9* destSurface, const PALETTEENTRY* destPalette,
-                            const RECT* destRect, Name file, const RECT* srcRect, DWORD filter,
+HRESULT LoadSurfaceFromSource(IDirect3DSurface9* destSurface, const PALETTEENTRY* destPalette,
+                            const RECT* destRect, Name name, const RECT* srcRect, DWORD filter,
                             D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo) {
-  FileSource source;
-  const HRESULT opened = source.Open(file);
+  ImageSource<Name> source;
+  const HRESULT opened = source.Open(name);
   if (FAILED(opened)) return opened;
   return D3DXLoadSurfaceFromFileInMemory(destSurface, destPalette, destRect, source.Data(),
                                          source.Size(), srcRect, filter, colorKey, srcInfo);
 }
 
 template <class Name>
-HRESULT LoadVolumeFromFile(IDirect3DVolume9* destVolume, const PALETTEENTRY* destPalette,
-                           const D3DBOX* destBox, Name file, const D3DBOX* srcBox, DWORD filter,
+HRESULT LoadVolumeFromSource(IDirect3DVolume9* destVolume, const PALETTEENTRY* destPalette,
+                           const D3DBOX* destBox, Name name, const D3DBOX* srcBox, DWORD filter,
                            D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo) {
-  FileSource source;
-  const HRESULT opened = source.Open(file);
+  ImageSource<Name> source;
+  const HRESULT opened = source.Open(name);
   if (FAILED(opened)) return opened;
   return D3DXLoadVolumeFromFileInMemory(destVolume, destPalette, destBox, source.Data(),
                                         source.Size(), srcBox, filter, colorKey, srcInfo);
@@ -91,7 +91,7 @@ HRESULT D3DXLoadSurfaceFromFileA(IDirect3DSurface9* destSurface,
                                  const PALETTEENTRY* destPalette, const RECT* destRect,
                                  LPCSTR srcFile, const RECT* srcRect, DWORD filter,
                                  D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo) {
-  return LoadSurfaceFromFile(destSurface, destPalette, destRect, srcFile, srcRect, filter,
+  return LoadSurfaceFromSource(destSurface, destPalette, destRect, srcFile, srcRect, filter,
                              colorKey, srcInfo);
 }
 
@@ -99,20 +99,54 @@ HRESULT D3DXLoadSurfaceFromFileW(IDirect3DSurface9* destSurface,
                                  const PALETTEENTRY* destPalette, const RECT* destRect,
                                  LPCWSTR srcFile, const RECT* srcRect, DWORD filter,
                                  D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo) {
-  return LoadSurfaceFromFile(destSurface, destPalette, destRect, srcFile, srcRect, filter,
+  return LoadSurfaceFromSource(destSurface, destPalette, destRect, srcFile, srcRect, filter,
                              colorKey, srcInfo);
 }
 
 HRESULT D3DXLoadVolumeFromFileA(IDirect3DVolume9* destVolume, const PALETTEENTRY* destPalette,
                                 const D3DBOX* destBox, LPCSTR srcFile, const D3DBOX* srcBox,
                                 DWORD filter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo) {
-  return LoadVolumeFromFile(destVolume, destPalette, destBox, srcFile, srcBox, filter, colorKey,
+  return LoadVolumeFromSource(destVolume, destPalette, destBox, srcFile, srcBox, filter, colorKey,
                             srcInfo);
 }
 
 HRESULT D3DXLoadVolumeFromFileW(IDirect3DVolume9* destVolume, const PALETTEENTRY* destPalette,
                                 const D3DBOX* destBox, LPCWSTR srcFile, const D3DBOX* srcBox,
                                 DWORD filter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo) {
-  return LoadVolumeFromFile(destVolume, destPalette, destBox, srcFile, srcBox, filter, colorKey,
+  return LoadVolumeFromSource(destVolume, destPalette, destBox, srcFile, srcBox, filter, colorKey,
                             srcInfo);
+}
+
+// --- From module resources ------------------------------------------------------------
+
+HRESULT D3DXLoadSurfaceFromResourceA(IDirect3DSurface9* destSurface,
+                                     const PALETTEENTRY* destPalette, const RECT* destRect,
+                                     HMODULE srcModule, LPCSTR srcResource, const RECT* srcRect,
+                                     DWORD filter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo) {
+  return LoadSurfaceFromSource(destSurface, destPalette, destRect, ModuleResourceA{srcModule, srcResource},
+                             srcRect, filter, colorKey, srcInfo);
+}
+
+HRESULT D3DXLoadVolumeFromResourceA(IDirect3DVolume9* destVolume,
+                                    const PALETTEENTRY* destPalette, const D3DBOX* destBox,
+                                    HMODULE srcModule, LPCSTR srcResource, const D3DBOX* srcBox,
+                                    DWORD filter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo) {
+  return LoadVolumeFromSource(destVolume, destPalette, destBox, ModuleResourceA{srcModule, srcResource},
+                            srcBox, filter, colorKey, srcInfo);
+}
+
+HRESULT D3DXLoadSurfaceFromResourceW(IDirect3DSurface9* destSurface,
+                                     const PALETTEENTRY* destPalette, const RECT* destRect,
+                                     HMODULE srcModule, LPCWSTR srcResource, const RECT* srcRect,
+                                     DWORD filter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo) {
+  return LoadSurfaceFromSource(destSurface, destPalette, destRect, ModuleResourceW{srcModule, srcResource},
+                             srcRect, filter, colorKey, srcInfo);
+}
+
+HRESULT D3DXLoadVolumeFromResourceW(IDirect3DVolume9* destVolume,
+                                    const PALETTEENTRY* destPalette, const D3DBOX* destBox,
+                                    HMODULE srcModule, LPCWSTR srcResource, const D3DBOX* srcBox,
+                                    DWORD filter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo) {
+  return LoadVolumeFromSource(destVolume, destPalette, destBox, ModuleResourceW{srcModule, srcResource},
+                            srcBox, filter, colorKey, srcInfo);
 }

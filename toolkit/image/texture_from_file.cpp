@@ -1,9 +1,10 @@
 // The published texture, cube-texture and volume-texture loaders: file names (narrow and
-// wide), blocks of file bytes, and the short forms with every choice left to the toolkit.
+// wide), module resources, blocks of file bytes, and the short forms with every choice left
+// to the toolkit.
 
 #include "toolkit/common/defaults.h"
 #include "toolkit/image/d3dx_image.h"
-#include "toolkit/image/file_source.h"
+#include "toolkit/image/image_source.h"
 #include "toolkit/image/texture_load.h"
 
 namespace {
@@ -60,10 +61,10 @@ HRESULT LoadFromMemory(IDirect3DDevice9* device, const void* bytes, UINT size,
 }
 
 template <class Name, class Texture>
-HRESULT LoadFromFile(IDirect3DDevice9* device, Name file, const TextureSize& wished,
+HRESULT LoadFromSource(IDirect3DDevice9* device, Name name, const TextureSize& wished,
                      const LoadOptions& options, D3DRESOURCETYPE kind, Texture** texture) {
-  FileSource source;
-  const HRESULT opened = source.Open(file);
+  ImageSource<Name> source;
+  const HRESULT opened = source.Open(name);
   if (FAILED(opened)) return opened;
   return LoadFromMemory(device, source.Data(), source.Size(), wished, options, kind, texture);
 }
@@ -92,7 +93,7 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, LPCSTR file, UINT
                                      D3DPOOL pool, DWORD filter, DWORD mipFilter,
                                      D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
                                      PALETTEENTRY* palette, IDirect3DTexture9** texture) {
-  return LoadFromFile(device, file, {width, height, 1},
+  return LoadFromSource(device, file, {width, height, 1},
                       {mipLevels, usage, format, pool, filter, mipFilter, colorKey, srcInfo,
                        palette},
                       D3DRTYPE_TEXTURE, texture);
@@ -103,7 +104,7 @@ HRESULT D3DXCreateTextureFromFileExW(IDirect3DDevice9* device, LPCWSTR file, UIN
                                      D3DPOOL pool, DWORD filter, DWORD mipFilter,
                                      D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
                                      PALETTEENTRY* palette, IDirect3DTexture9** texture) {
-  return LoadFromFile(device, file, {width, height, 1},
+  return LoadFromSource(device, file, {width, height, 1},
                       {mipLevels, usage, format, pool, filter, mipFilter, colorKey, srcInfo,
                        palette},
                       D3DRTYPE_TEXTURE, texture);
@@ -117,12 +118,12 @@ HRESULT D3DXCreateTextureFromFileInMemory(IDirect3DDevice9* device, LPCVOID data
 
 HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice9* device, LPCSTR file,
                                    IDirect3DTexture9** texture) {
-  return LoadFromFile(device, file, defaultFlatSize, defaultOptions, D3DRTYPE_TEXTURE, texture);
+  return LoadFromSource(device, file, defaultFlatSize, defaultOptions, D3DRTYPE_TEXTURE, texture);
 }
 
 HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* device, LPCWSTR file,
                                    IDirect3DTexture9** texture) {
-  return LoadFromFile(device, file, defaultFlatSize, defaultOptions, D3DRTYPE_TEXTURE, texture);
+  return LoadFromSource(device, file, defaultFlatSize, defaultOptions, D3DRTYPE_TEXTURE, texture);
 }
 
 // --- Cube textures -------------------------------------------------------------------------
@@ -146,7 +147,7 @@ HRESULT D3DXCreateCubeTextureFromFileExA(IDirect3DDevice9* device, LPCSTR file, 
                                          D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
                                          PALETTEENTRY* palette,
                                          IDirect3DCubeTexture9** texture) {
-  return LoadFromFile(device, file, {size, size, 1},
+  return LoadFromSource(device, file, {size, size, 1},
                       {mipLevels, usage, format, pool, filter, mipFilter, colorKey, srcInfo,
                        palette},
                       D3DRTYPE_CUBETEXTURE, texture);
@@ -158,7 +159,7 @@ HRESULT D3DXCreateCubeTextureFromFileExW(IDirect3DDevice9* device, LPCWSTR file,
                                          D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
                                          PALETTEENTRY* palette,
                                          IDirect3DCubeTexture9** texture) {
-  return LoadFromFile(device, file, {size, size, 1},
+  return LoadFromSource(device, file, {size, size, 1},
                       {mipLevels, usage, format, pool, filter, mipFilter, colorKey, srcInfo,
                        palette},
                       D3DRTYPE_CUBETEXTURE, texture);
@@ -172,13 +173,13 @@ HRESULT D3DXCreateCubeTextureFromFileInMemory(IDirect3DDevice9* device, LPCVOID 
 
 HRESULT D3DXCreateCubeTextureFromFileA(IDirect3DDevice9* device, LPCSTR file,
                                        IDirect3DCubeTexture9** texture) {
-  return LoadFromFile(device, file, defaultFlatSize, defaultOptions, D3DRTYPE_CUBETEXTURE,
+  return LoadFromSource(device, file, defaultFlatSize, defaultOptions, D3DRTYPE_CUBETEXTURE,
                       texture);
 }
 
 HRESULT D3DXCreateCubeTextureFromFileW(IDirect3DDevice9* device, LPCWSTR file,
                                        IDirect3DCubeTexture9** texture) {
-  return LoadFromFile(device, file, defaultFlatSize, defaultOptions, D3DRTYPE_CUBETEXTURE,
+  return LoadFromSource(device, file, defaultFlatSize, defaultOptions, D3DRTYPE_CUBETEXTURE,
                       texture);
 }
 
@@ -201,7 +202,7 @@ HRESULT D3DXCreateVolumeTextureFromFileExA(IDirect3DDevice9* device, LPCSTR file
                                            DWORD mipFilter, D3DCOLOR colorKey,
                                            D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
                                            IDirect3DVolumeTexture9** texture) {
-  return LoadFromFile(device, file, {width, height, depth},
+  return LoadFromSource(device, file, {width, height, depth},
                       {mipLevels, usage, format, pool, filter, mipFilter, colorKey, srcInfo,
                        palette},
                       D3DRTYPE_VOLUMETEXTURE, texture);
@@ -213,7 +214,7 @@ HRESULT D3DXCreateVolumeTextureFromFileExW(IDirect3DDevice9* device, LPCWSTR fil
                                            DWORD mipFilter, D3DCOLOR colorKey,
                                            D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
                                            IDirect3DVolumeTexture9** texture) {
-  return LoadFromFile(device, file, {width, height, depth},
+  return LoadFromSource(device, file, {width, height, depth},
                       {mipLevels, usage, format, pool, filter, mipFilter, colorKey, srcInfo,
                        palette},
                       D3DRTYPE_VOLUMETEXTURE, texture);
@@ -228,12 +229,114 @@ HRESULT D3DXCreateVolumeTextureFromFileInMemory(IDirect3DDevice9* device, LPCVOI
 
 HRESULT D3DXCreateVolumeTextureFromFileA(IDirect3DDevice9* device, LPCSTR file,
                                          IDirect3DVolumeTexture9** texture) {
-  return LoadFromFile(device, file, defaultVolumeSize, defaultOptions, D3DRTYPE_VOLUMETEXTURE,
+  return LoadFromSource(device, file, defaultVolumeSize, defaultOptions, D3DRTYPE_VOLUMETEXTURE,
                       texture);
 }
 
 HRESULT D3DXCreateVolumeTextureFromFileW(IDirect3DDevice9* device, LPCWSTR file,
                                          IDirect3DVolumeTexture9** texture) {
-  return LoadFromFile(device, file, defaultVolumeSize, defaultOptions, D3DRTYPE_VOLUMETEXTURE,
+  return LoadFromSource(device, file, defaultVolumeSize, defaultOptions, D3DRTYPE_VOLUMETEXTURE,
                       texture);
+}
+
+// --- From module resources ------------------------------------------------------------
+
+HRESULT D3DXCreateTextureFromResourceExA(IDirect3DDevice9* device, HMODULE module,
+                                         LPCSTR resource, UINT width, UINT height,
+                                         UINT mipLevels, DWORD usage, D3DFORMAT format,
+                                         D3DPOOL pool, DWORD filter, DWORD mipFilter,
+                                         D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
+                                         PALETTEENTRY* palette, IDirect3DTexture9** texture) {
+  return LoadFromSource(device, ModuleResourceA{module, resource}, {width, height, 1},
+                      {mipLevels, usage, format, pool, filter, mipFilter, colorKey, srcInfo, palette},
+                      D3DRTYPE_TEXTURE, texture);
+}
+
+HRESULT D3DXCreateTextureFromResourceA(IDirect3DDevice9* device, HMODULE module,
+                                       LPCSTR resource, IDirect3DTexture9** texture) {
+  return LoadFromSource(device, ModuleResourceA{module, resource}, defaultFlatSize, defaultOptions,
+                      D3DRTYPE_TEXTURE, texture);
+}
+
+HRESULT D3DXCreateCubeTextureFromResourceExA(IDirect3DDevice9* device, HMODULE module,
+                                             LPCSTR resource, UINT size, UINT mipLevels,
+                                             DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                             DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
+                                             D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
+                                             IDirect3DCubeTexture9** texture) {
+  return LoadFromSource(device, ModuleResourceA{module, resource}, {size, size, 1},
+                      {mipLevels, usage, format, pool, filter, mipFilter, colorKey, srcInfo, palette},
+                      D3DRTYPE_CUBETEXTURE, texture);
+}
+
+HRESULT D3DXCreateCubeTextureFromResourceA(IDirect3DDevice9* device, HMODULE module,
+                                           LPCSTR resource, IDirect3DCubeTexture9** texture) {
+  return LoadFromSource(device, ModuleResourceA{module, resource}, defaultFlatSize, defaultOptions,
+                      D3DRTYPE_CUBETEXTURE, texture);
+}
+
+HRESULT D3DXCreateVolumeTextureFromResourceExA(
+    IDirect3DDevice9* device, HMODULE module, LPCSTR resource, UINT width, UINT height,
+    UINT depth, UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
+    DWORD mipFilter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
+    IDirect3DVolumeTexture9** texture) {
+  return LoadFromSource(device, ModuleResourceA{module, resource}, {width, height, depth},
+                      {mipLevels, usage, format, pool, filter, mipFilter, colorKey, srcInfo, palette},
+                      D3DRTYPE_VOLUMETEXTURE, texture);
+}
+
+HRESULT D3DXCreateVolumeTextureFromResourceA(IDirect3DDevice9* device, HMODULE module,
+                                             LPCSTR resource, IDirect3DVolumeTexture9** texture) {
+  return LoadFromSource(device, ModuleResourceA{module, resource}, defaultVolumeSize, defaultOptions,
+                      D3DRTYPE_VOLUMETEXTURE, texture);
+}
+
+HRESULT D3DXCreateTextureFromResourceExW(IDirect3DDevice9* device, HMODULE module,
+                                         LPCWSTR resource, UINT width, UINT height,
+                                         UINT mipLevels, DWORD usage, D3DFORMAT format,
+                                         D3DPOOL pool, DWORD filter, DWORD mipFilter,
+                                         D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
+                                         PALETTEENTRY* palette, IDirect3DTexture9** texture) {
+  return LoadFromSource(device, ModuleResourceW{module, resource}, {width, height, 1},
+                      {mipLevels, usage, format, pool, filter, mipFilter, colorKey, srcInfo, palette},
+                      D3DRTYPE_TEXTURE, texture);
+}
+
+HRESULT D3DXCreateTextureFromResourceW(IDirect3DDevice9* device, HMODULE module,
+                                       LPCWSTR resource, IDirect3DTexture9** texture) {
+  return LoadFromSource(device, ModuleResourceW{module, resource}, defaultFlatSize, defaultOptions,
+                      D3DRTYPE_TEXTURE, texture);
+}
+
+HRESULT D3DXCreateCubeTextureFromResourceExW(IDirect3DDevice9* device, HMODULE module,
+                                             LPCWSTR resource, UINT size, UINT mipLevels,
+                                             DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                             DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
+                                             D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
+                                             IDirect3DCubeTexture9** texture) {
+  return LoadFromSource(device, ModuleResourceW{module, resource}, {size, size, 1},
+                      {mipLevels, usage, format, pool, filter, mipFilter, colorKey, srcInfo, palette},
+                      D3DRTYPE_CUBETEXTURE, texture);
+}
+
+HRESULT D3DXCreateCubeTextureFromResourceW(IDirect3DDevice9* device, HMODULE module,
+                                           LPCWSTR resource, IDirect3DCubeTexture9** texture) {
+  return LoadFromSource(device, ModuleResourceW{module, resource}, defaultFlatSize, defaultOptions,
+                      D3DRTYPE_CUBETEXTURE, texture);
+}
+
+HRESULT D3DXCreateVolumeTextureFromResourceExW(
+    IDirect3DDevice9* device, HMODULE module, LPCWSTR resource, UINT width, UINT height,
+    UINT depth, UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
+    DWORD mipFilter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
+    IDirect3DVolumeTexture9** texture) {
+  return LoadFromSource(device, ModuleResourceW{module, resource}, {width, height, depth},
+                      {mipLevels, usage, format, pool, filter, mipFilter, colorKey, srcInfo, palette},
+                      D3DRTYPE_VOLUMETEXTURE, texture);
+}
+
+HRESULT D3DXCreateVolumeTextureFromResourceW(IDirect3DDevice9* device, HMODULE module,
+                                             LPCWSTR resource, IDirect3DVolumeTexture9** texture) {
+  return LoadFromSource(device, ModuleResourceW{module, resource}, defaultVolumeSize, defaultOptions,
+                      D3DRTYPE_VOLUMETEXTURE, texture);
 }

@@ -1,5 +1,5 @@
-// Decoder of TGA pictures: colour-mapped, true-colour and grey, plain or run-length coded,
-// stored in any of the four corner orders.
+// Decoder of TGA pictures: colour-mapped, true-colour and grey (with or without alpha), plain
+// or run-length coded, stored in any of the four corner orders.
 //
 // TGA has no signature, so the header is only judged plausible; the decoder is tried late.
 // Uncompressed top-down, left-to-right pictures are borrowed from the block; all others are
@@ -63,7 +63,10 @@ D3DFORMAT ChooseFormat(const TgaHeader& header) {
       if (header.colorMapType != 1 || header.pixelDepth != 8) return D3DFMT_UNKNOWN;
       return D3DFMT_P8;
     case 2: return TrueColourFormat(header.pixelDepth);
-    case 3: return header.pixelDepth == 8 ? D3DFMT_L8 : D3DFMT_UNKNOWN;
+    // Grey with alpha is stored grey first, as D3DFMT_A8L8 holds it.
+    case 3:
+      if (header.pixelDepth == 8) return D3DFMT_L8;
+      return header.pixelDepth == 16 ? D3DFMT_A8L8 : D3DFMT_UNKNOWN;
     default: return D3DFMT_UNKNOWN;
   }
 }

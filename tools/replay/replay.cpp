@@ -114,6 +114,27 @@ int RunReplay(const ReplayOptions& options, const KeyScript& script, std::ostrea
   return RunGame(options, script, writer, errors);
 }
 
+namespace {
+
+// The game reads res/ from the working folder: with --data the run moves there, the output
+// folder taken from where the command was given.
+bool EnterDataFolder(ReplayOptions& options, std::ostream& errors) {
+  if (options.dataDir.empty()) return true;
+  std::error_code failure;
+  if (!options.outDir.empty()) {
+    options.outDir = std::filesystem::absolute(options.outDir, failure).string();
+  }
+  if (!failure) std::filesystem::current_path(options.dataDir, failure);
+  if (failure) {
+    errors << kProgram << "cannot use the data folder " << options.dataDir << ": "
+           << failure.message() << "\n";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 int ReplayMain(const std::vector<std::string>& arguments, std::ostream& out,
                std::ostream& errors) {
   ReplayOptions options;
@@ -128,5 +149,6 @@ int ReplayMain(const std::vector<std::string>& arguments, std::ostream& out,
   }
   KeyScript script;
   if (!ReadKeyScript(options.keysFile, &script, errors)) return 2;
+  if (!EnterDataFolder(options, errors)) return 2;
   return RunReplay(options, script, errors);
 }

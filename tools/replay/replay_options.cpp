@@ -6,9 +6,9 @@
 
 const char kReplayUsage[] =
     "usage: mirefell-replay --frames N [--keys FILE | --bot] [--shot FRAME]... [--every K]\n"
-    "                       [--out DIR]\n"
+    "                       [--out DIR] [--data DIR]\n"
     "Runs the game without a display on the software Direct3D 9 device, one frame per 40 ms\n"
-    "of an injected clock, from the repository root (res/ is read from the working folder).\n"
+    "of an injected clock. The game reads res/ from the working folder, or from --data.\n"
     "\n"
     "  --frames N     run frames 0 to N-1\n"
     "  --keys FILE    key script: lines 'FIRST LAST KEY...' hold the keys from frame FIRST to\n"
@@ -17,6 +17,7 @@ const char kReplayUsage[] =
     "  --shot FRAME   write this frame (repeatable)\n"
     "  --every K      write frames 0, K, 2K, ...\n"
     "  --out DIR      folder for the pictures, made if missing: DIR/frame-NNNNN.png, 8-bit RGB\n"
+    "  --data DIR     the folder that holds res/ (the installed game's data folder)\n"
     "  --help         this text\n"
     "\n"
     "Exit status: 0 done, 1 the run failed, 2 bad arguments or key script.\n";
@@ -114,6 +115,12 @@ bool ParseReplayArguments(const std::vector<std::string>& arguments, ReplayOptio
       ok = TakeValue(arguments, &k, name, &parsed.outDir, error);
       if (ok && parsed.outDir.empty()) {
         *error = "--out needs a folder name";
+        ok = false;
+      }
+    } else if (name == "--data") {
+      ok = TakeValue(arguments, &k, name, &parsed.dataDir, error);
+      if (ok && parsed.dataDir.empty()) {
+        *error = "--data needs a folder name";
         ok = false;
       }
     } else {

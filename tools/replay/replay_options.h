@@ -12,6 +12,7 @@ struct ReplayOptions {
   std::vector<int64_t> shots;  // frames to write, ascending, each once
   int64_t every = 0;           // also every K-th frame (0, K, 2K, ...); 0: none
   std::string outDir;          // where the pictures go
+  std::string dataDir;         // the folder holding res/; empty: the working folder
   bool help = false;
 };
 

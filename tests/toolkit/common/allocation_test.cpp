@@ -43,4 +43,16 @@ TEST(AllocationTest, ZeroedBlocksAreZeroAndRefusedLikeOthers) {
   EXPECT_EQ(nullptr, refused);
 }
 
+TEST(AllocationTest, TheLargestRequestIsToldOnceRefusalsIncluded) {
+  testing_hooks::TakeLargestAllocationRequest();
+  FreeBytes(AllocateBytes(300));
+  FreeBytes(AllocateZeroedBytes(700));
+  testing_hooks::FailAllocationAfter(0);
+  EXPECT_EQ(nullptr, AllocateBytes(900));
+  testing_hooks::FailAllocationAfter(-1);
+  FreeBytes(AllocateBytes(20));
+  EXPECT_EQ(900u, testing_hooks::TakeLargestAllocationRequest());
+  EXPECT_EQ(0u, testing_hooks::TakeLargestAllocationRequest());
+}
+
 }  // namespace

@@ -25,7 +25,7 @@ struct FakeShaping {
 } fake;
 
 HRESULT FakeStringAnalyse(HDC dc, const void* text, int length, int, int, DWORD, int,
-                          SCRIPT_CONTROL*, SCRIPT_STATE*, const int*, void*, const BYTE*,
+                          SCRIPT_CONTROL*, SCRIPT_STATE*, const int*, SCRIPT_TABDEF*, const BYTE*,
                           SCRIPT_STRING_ANALYSIS* analysis) {
   ++fake.analyses;
   if (FAILED(fake.analyseResult)) return fake.analyseResult;

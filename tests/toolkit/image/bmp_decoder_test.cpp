@@ -22,6 +22,8 @@ struct DibShape {
   // Colour-table entries as 0xRRGGBB.
   std::vector<unsigned> table;
   unsigned masks[4] = {};
+  // Red, green and blue masks stored after the header (BITMAPINFOHEADER with bit fields).
+  bool masksAfterHeader = false;
   // The pixel bytes exactly as stored, padding included.
   FileBytes pixels;
 };
@@ -40,6 +42,9 @@ FileBytes MakeDib(const DibShape& shape) {
   PutLe32(out, shape.colorsUsed);
   PutLe32(out, 0);
   for (unsigned i = 0; out.size() < shape.headerSize; ++i) PutLe32(out, i < 4 ? shape.masks[i] : 0);
+  if (shape.masksAfterHeader) {
+    for (int i = 0; i < 3; ++i) PutLe32(out, shape.masks[i]);
+  }
   for (unsigned entry : shape.table) PutLe32(out, entry);
   out.insert(out.end(), shape.pixels.begin(), shape.pixels.end());
   return out;
@@ -57,7 +62,8 @@ FileBytes MakeBmp(const FileBytes& dib, unsigned pixelOffset) {
 
 FileBytes MakeBmp(const DibShape& shape) {
   const unsigned tableBytes = 4 * static_cast<unsigned>(shape.table.size());
-  return MakeBmp(MakeDib(shape), 14 + shape.headerSize + tableBytes);
+  const unsigned maskBytes = shape.masksAfterHeader ? 12 : 0;
+  return MakeBmp(MakeDib(shape), 14 + shape.headerSize + maskBytes + tableBytes);
 }
 
 // A 3 x 2 picture of 24 bits, stored bottom-up: row 0 of the file is the picture's last.
@@ -241,11 +247,59 @@ TEST(BmpDecoder, KnownMaskSetsNameTheirFormat) {
   EXPECT_EQ(shifted.PixelByte(0, 1), 0x20);
   EXPECT_EQ(shifted.PixelByte(0, 2), 0x10);
 
-  // Bit fields need the masks inside the header.
+  // A 40-byte header whose masks the block does not hold.
   shape = BitFields(16, 0xF800, 0x7E0, 0x1F, 0);
   shape.headerSize = 40;
   shape.pixels = {0, 0, 0, 0};
   EXPECT_EQ(DecodeFromBlock(MakeDib(shape)).Result(), D3DXERR_INVALIDDATA);
+}
+
+TEST(BmpDecoder, InfoHeaderBitFieldsTakeTheirMasksFromAfterTheHeader) {
+  // 5-6-5, 2 x 2 bottom-up: red, green below; blue, 0x1234 above.
+  DibShape shape = BitFields(16, 0xF800, 0x7E0, 0x1F, 0);
+  shape.headerSize = 40;
+  shape.masksAfterHeader = true;
+  shape.width = 2;
+  shape.height = 2;
+  shape.pixels = {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0x34, 0x12};
+  DecodeFromBlock r5g6b5(MakeBmp(shape));
+  ASSERT_EQ(r5g6b5.Result(), S_OK);
+  EXPECT_EQ(r5g6b5.Image().format, D3DFMT_R5G6B5);
+  EXPECT_EQ(r5g6b5.Image().rowPitch, 4u);
+  const BYTE top[4] = {0x1F, 0x00, 0x34, 0x12};
+  const BYTE bottom[4] = {0x00, 0xF8, 0xE0, 0x07};
+  for (UINT i = 0; i < 4; ++i) {
+    EXPECT_EQ(r5g6b5.PixelByte(0, i), top[i]) << i;
+    EXPECT_EQ(r5g6b5.PixelByte(1, i), bottom[i]) << i;
+  }
+
+  // 32 bits, with a colour table after the masks that the pixels follow.
+  shape = BitFields(32, 0xFF0000, 0xFF00, 0xFF, 0);
+  shape.headerSize = 40;
+  shape.masksAfterHeader = true;
+  shape.width = 2;
+  shape.colorsUsed = 1;
+  shape.table = {0xABCDEF};
+  shape.pixels = {10, 20, 30, 0, 40, 50, 60, 0};
+  for (const FileBytes& file : {MakeBmp(shape), MakeDib(shape)}) {
+    DecodeFromBlock decoded(file);
+    ASSERT_EQ(decoded.Result(), S_OK);
+    EXPECT_EQ(decoded.Image().format, D3DFMT_X8R8G8B8);
+    EXPECT_EQ(decoded.Image().pixels, decoded.Block() + file.size() - 8);
+    EXPECT_EQ(decoded.PixelByte(0, 4), 40);
+    EXPECT_EQ(decoded.PixelByte(0, 6), 60);
+  }
+
+  // A mask set without a Direct3D format of its own reads as floats, as from longer headers.
+  shape = BitFields(16, 0xF000, 0x0F00, 0x00F0, 0);
+  shape.headerSize = 40;
+  shape.masksAfterHeader = true;
+  shape.pixels = {0x00, 0xF5, 0, 0};
+  DecodeFromBlock floats(MakeDib(shape));
+  ASSERT_EQ(floats.Result(), S_OK);
+  EXPECT_EQ(floats.Image().format, D3DFMT_A32B32G32R32F);
+  EXPECT_FLOAT_EQ(floats.PixelFloat(0, 0, 1), 5.0f / 15.0f);
+  EXPECT_FLOAT_EQ(floats.PixelFloat(0, 0, 3), 1.0f);
 }
 
 TEST(BmpDecoder, OtherMaskSetsBecomeFloatsScaledByTheirMask) {
@@ -383,6 +437,12 @@ TEST(BmpDecoder, FilesCutShortOrCorruptedNeverReadOutsideTheBlock) {
   shifted.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9};  // one byte more than the pixels: borrowed
   DecodeEveryPrefix(MakeDib(shifted));
   DecodeEveryByteCorrupted(MakeDib(shifted));
+  DibShape masksAfter = BitFields(16, 0xF800, 0x7E0, 0x1F, 0);
+  masksAfter.headerSize = 40;
+  masksAfter.masksAfterHeader = true;
+  masksAfter.pixels = {1, 2, 0, 0};
+  DecodeEveryPrefix(MakeBmp(masksAfter));
+  DecodeEveryByteCorrupted(MakeBmp(masksAfter));
 }
 
 }  // namespace

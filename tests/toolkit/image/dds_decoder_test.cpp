@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/toolkit/image/decoder_test_support.h"
+#include "toolkit/image/d3dx_image.h"
 
 namespace {
 
@@ -198,6 +199,39 @@ TEST(DdsDecoder, PalettesFollowTheHeaderAndAreBorrowedToo) {
   EXPECT_EQ(decoded.Image().pixels, decoded.Block() + 128 + 1024);
   EXPECT_EQ(decoded.Image().nextLevel->palette, decoded.Image().palette);
   EXPECT_EQ(DecodeFromBlock(MakeDds(shape, 1000)).Result(), D3DXERR_INVALIDDATA);
+}
+
+DdsShape LuminanceShape(unsigned width, unsigned height, unsigned levels) {
+  DdsShape shape;
+  shape.width = width;
+  shape.height = height;
+  shape.levels = levels;
+  shape.pixelFormat.flags = 0x20000;  // L8
+  shape.pixelFormat.bitCount = 8;
+  shape.pixelFormat.masks[0] = 0xFF;
+  shape.pixelFormat.masks[1] = shape.pixelFormat.masks[2] = shape.pixelFormat.masks[3] = 0;
+  return shape;
+}
+
+TEST(DdsDecoder, NoChainHoldsMoreLevelsThanTheLargestSideHasBits) {
+  // A 1 x 1 picture with a million levels, a byte each: the header alone is refused too.
+  const FileBytes million = MakeDds(LuminanceShape(1, 1, 1000000), 1000000);
+  D3DXIMAGE_INFO info{};
+  EXPECT_EQ(D3DXERR_INVALIDDATA, D3DXGetImageInfoFromFileInMemory(
+                                     million.data(), static_cast<UINT>(million.size()), &info));
+  EXPECT_EQ(D3DXERR_INVALIDDATA, DecodeFromBlock(million).Result());
+
+  // 8 x 2 halves to 4 x 1, 2 x 1 and 1 x 1: four levels and no fifth.
+  DecodeFromBlock four(MakeDds(LuminanceShape(8, 2, 4), 16 + 4 + 2 + 1 + 1));
+  ASSERT_EQ(S_OK, four.Result());
+  EXPECT_EQ(4u, four.Info().MipLevels);
+  EXPECT_EQ(D3DXERR_INVALIDDATA, DecodeFromBlock(MakeDds(LuminanceShape(8, 2, 5), 24)).Result());
+
+  // A volume's depth is one of its sides.
+  DdsShape volume = LuminanceShape(1, 1, 3);
+  volume.flags |= DDSD_DEPTH;
+  volume.depth = 4;
+  EXPECT_EQ(S_OK, DecodeFromBlock(MakeDds(volume, 4 + 2 + 1)).Result());
 }
 
 TEST(DdsDecoder, FilesCutShortOrCorruptedNeverReadOutsideTheBlock) {

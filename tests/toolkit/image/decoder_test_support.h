@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <cstring>
 #include <string>
@@ -36,6 +37,14 @@ inline void PutText(FileBytes& out, const std::string& text) {
 
 inline void SetLe32(FileBytes& out, std::size_t at, unsigned value) {
   for (int i = 0; i < 4; ++i) out[at + i] = static_cast<BYTE>(value >> (8 * i));
+}
+
+// The most memory the process has held at once so far. Files that make a decoder (or the
+// library beneath it) fill memory far beyond their size show here.
+inline std::size_t PeakResidentBytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<std::size_t>(usage.ru_maxrss) * 1024;
 }
 
 // A decoded image with the outcome of the recognition loop that made it.

@@ -1,12 +1,16 @@
-// DecodeJpeg through the recognition loop, on files written here with libjpeg: grey and
-// colour pictures, CMYK refused, and files that end early or skip past their end.
+// DecodeJpeg through the recognition loop, on files written here with libjpeg: grey, colour
+// and ink (CMYK, YCCK) pictures, memory limits, and files that end early or skip past their
+// end.
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
 #include "tests/toolkit/image/decoder_test_support.h"
+#include "toolkit/common/allocation.h"
+#include "toolkit/image/d3dx_image.h"
 
 // After our headers: jpeglib.h defines TRUE and FALSE as macros.
 #include <jpeglib.h>
@@ -16,8 +20,8 @@
 namespace {
 
 // A JPEG file of `components` samples a pixel in `space`, every pixel `pixel`, at quality 100.
-FileBytes WriteJpeg(UINT width, UINT height, J_COLOR_SPACE space,
-                    const std::vector<BYTE>& pixel) {
+FileBytes WriteJpeg(UINT width, UINT height, J_COLOR_SPACE space, const std::vector<BYTE>& pixel,
+                    bool progressive = false) {
   jpeg_compress_struct info{};
   jpeg_error_mgr errors{};
   info.err = jpeg_std_error(&errors);
@@ -31,6 +35,7 @@ FileBytes WriteJpeg(UINT width, UINT height, J_COLOR_SPACE space,
   info.in_color_space = space;
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, 100, 1);
+  if (progressive) jpeg_simple_progression(&info);
   jpeg_start_compress(&info, 1);
   std::vector<BYTE> row;
   for (UINT x = 0; x < width; ++x) row.insert(row.end(), pixel.begin(), pixel.end());
@@ -81,9 +86,94 @@ TEST(JpegDecoder, ColourPicturesBecomeBlueGreenRedAndZero) {
   EXPECT_EQ(header.Image().pixels, nullptr);
 }
 
-TEST(JpegDecoder, CmykPicturesAreRefused) {
-  EXPECT_EQ(DecodeFromBlock(WriteJpeg(8, 8, JCS_CMYK, {10, 20, 30, 40})).Result(),
-            D3DXERR_INVALIDDATA);
+// A 16 x 8 picture of inks running through their range, stored as `stored` (CMYK or YCCK).
+FileBytes WriteInkJpeg(J_COLOR_SPACE stored, bool adobeMarker) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = 16;
+  info.image_height = 8;
+  info.input_components = 4;
+  info.in_color_space = JCS_CMYK;
+  jpeg_set_defaults(&info);
+  jpeg_set_colorspace(&info, stored);
+  info.write_Adobe_marker = adobeMarker ? 1 : 0;
+  jpeg_set_quality(&info, 90, 1);
+  jpeg_start_compress(&info, 1);
+  std::vector<BYTE> row(16 * 4);
+  while (info.next_scanline < 8) {
+    const UINT y = info.next_scanline;
+    for (UINT x = 0; x < 16; ++x) {
+      const BYTE ink[4] = {static_cast<BYTE>(16 * x), static_cast<BYTE>(255 - 30 * y),
+                           static_cast<BYTE>(8 * (x + y)), static_cast<BYTE>(64 + 12 * x)};
+      std::memcpy(&row[4 * x], ink, 4);
+    }
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  FileBytes file(buffer, buffer + size);
+  std::free(buffer);
+  return file;
+}
+
+// The inks libjpeg itself decodes from `file`, 4 bytes a pixel.
+std::vector<BYTE> DecodeInks(const FileBytes& file) {
+  jpeg_decompress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_decompress(&info);
+  jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
+  jpeg_read_header(&info, 1);
+  info.out_color_space = JCS_CMYK;
+  jpeg_start_decompress(&info);
+  std::vector<BYTE> inks(info.output_width * info.output_height * 4);
+  while (info.output_scanline < info.output_height) {
+    JSAMPROW rows[1] = {&inks[info.output_scanline * info.output_width * 4]};
+    jpeg_read_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_decompress(&info);
+  jpeg_destroy_decompress(&info);
+  return inks;
+}
+
+TEST(JpegDecoder, InkPicturesBecomeTheLightTheirInksLeave) {
+  const struct {
+    J_COLOR_SPACE stored;
+    bool adobeMarker;  // the marker also says the inks are stored inverted
+  } kinds[] = {{JCS_CMYK, true}, {JCS_CMYK, false}, {JCS_YCCK, true}};
+  for (const auto& kind : kinds) {
+    SCOPED_TRACE(kind.stored == JCS_YCCK ? "YCCK" : kind.adobeMarker ? "Adobe CMYK" : "CMYK");
+    const FileBytes file = WriteInkJpeg(kind.stored, kind.adobeMarker);
+    const std::vector<BYTE> inks = DecodeInks(file);
+    DecodeFromBlock decoded(file);
+    ASSERT_EQ(decoded.Result(), S_OK);
+    EXPECT_EQ(decoded.Image().format, D3DFMT_X8R8G8B8);
+    EXPECT_EQ(decoded.Image().rowPitch, 64u);
+    int mismatches = 0;
+    for (UINT y = 0; y < 8; ++y) {
+      for (UINT x = 0; x < 16; ++x) {
+        const BYTE* ink = &inks[(y * 16 + x) * 4];
+        auto light = [&](int stored) { return kind.adobeMarker ? stored : 255 - stored; };
+        auto colour = [&](int channel) {
+          return static_cast<int>(std::lround(light(ink[channel]) * light(ink[3]) / 255.0));
+        };
+        const int expected[4] = {colour(2), colour(1), colour(0), 0};
+        for (UINT i = 0; i < 4; ++i) {
+          if (decoded.PixelByte(y, 4 * x + i) != expected[i] && ++mismatches < 5) {
+            ADD_FAILURE() << "pixel " << x << ", " << y << " byte " << i;
+          }
+        }
+      }
+    }
+    EXPECT_EQ(0, mismatches);
+    EXPECT_EQ(DecodeFromBlock(file, false).Info().Format, D3DFMT_X8R8G8B8);
+  }
 }
 
 TEST(JpegDecoder, AFileCutShortEndsItsPictureWhereTheBytesEnd) {
@@ -104,6 +194,52 @@ TEST(JpegDecoder, AMarkerThatSkipsPastTheEndStopsThere) {
   FileBytes skipping = {0xFF, 0xD8, 0xFF, 0xE1, 0xFF, 0xFF};  // APP1 of 65,533 bytes
   skipping.insert(skipping.end(), whole.begin() + 2, whole.end());
   EXPECT_EQ(DecodeFromBlock(skipping).Result(), D3DXERR_INVALIDDATA);
+}
+
+// A small progressive file whose frame header is made to declare `width` x `height`.
+FileBytes HugeProgressiveJpeg(J_COLOR_SPACE space, const std::vector<BYTE>& pixel, UINT width,
+                              UINT height) {
+  FileBytes file = WriteJpeg(16, 16, space, pixel, true);
+  std::size_t frame = 2;
+  while (frame + 9 < file.size() && !(file[frame] == 0xFF && file[frame + 1] == 0xC2)) ++frame;
+  EXPECT_LT(frame + 9, file.size());
+  file[frame + 5] = static_cast<BYTE>(height >> 8);
+  file[frame + 6] = static_cast<BYTE>(height);
+  file[frame + 7] = static_cast<BYTE>(width >> 8);
+  file[frame + 8] = static_cast<BYTE>(width);
+  return file;
+}
+
+TEST(JpegDecoder, TheHeaderAloneStartsNoDecompression) {
+  // 30000 x 30000 colour: libjpeg would keep 2.7 GB of coefficients for its scans.
+  const FileBytes file = HugeProgressiveJpeg(JCS_RGB, {200, 100, 50}, 30000, 30000);
+  const std::size_t peakBefore = PeakResidentBytes();
+  D3DXIMAGE_INFO info{};
+  ASSERT_EQ(S_OK,
+            D3DXGetImageInfoFromFileInMemory(file.data(), static_cast<UINT>(file.size()), &info));
+  EXPECT_EQ(30000u, info.Width);
+  EXPECT_EQ(30000u, info.Height);
+  EXPECT_EQ(D3DFMT_X8R8G8B8, info.Format);
+  EXPECT_LT(PeakResidentBytes() - peakBefore, std::size_t{256} << 20);
+  // Its pixels would pass the limit.
+  testing_hooks::TakeLargestAllocationRequest();
+  EXPECT_EQ(D3DXERR_INVALIDDATA, DecodeFromBlock(file).Result());
+  EXPECT_LT(testing_hooks::TakeLargestAllocationRequest(), std::size_t{1} << 20);
+}
+
+TEST(JpegDecoder, ProgressiveFilesWhoseCoefficientsPassTheLimitAreRefusedBeforeDecoding) {
+  // 24000 x 24000 grey: 576 MB of pixels, within the limit, but 1.15 GB of coefficients.
+  const FileBytes file = HugeProgressiveJpeg(JCS_GRAYSCALE, {90}, 24000, 24000);
+  testing_hooks::TakeLargestAllocationRequest();
+  DecodedImage image;
+  image.loadPixels = TRUE;
+  EXPECT_EQ(E_OUTOFMEMORY, image.DecodeJpeg(file.data(), static_cast<UINT>(file.size())));
+  EXPECT_LT(testing_hooks::TakeLargestAllocationRequest(), std::size_t{1} << 20);
+  // Progressive files within it decode as their plain twins do.
+  DecodeFromBlock plain(WriteJpeg(16, 16, JCS_RGB, {200, 100, 50}));
+  DecodeFromBlock progressive(WriteJpeg(16, 16, JCS_RGB, {200, 100, 50}, true));
+  ASSERT_EQ(S_OK, progressive.Result());
+  EXPECT_EQ(0, std::memcmp(plain.Image().pixels, progressive.Image().pixels, 16 * 64));
 }
 
 TEST(JpegDecoder, FilesCutShortOrCorruptedNeverReadOutsideTheBlock) {

@@ -1,12 +1,14 @@
 // PNG decoding: the pixel format and byte order of every colour type and depth, transparency,
 // palettes and their gamma, interlacing, damaged files and what header-only decoding touches.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstring>
 #include <functional>
 #include <vector>
 
 #include "png_writer.h"
+#include "tests/toolkit/image/decoder_test_support.h"
 #include "toolkit/common/allocation.h"
 #include "toolkit/common/result.h"
 #include "toolkit/image/decoded_image.h"
@@ -292,6 +294,66 @@ TEST_F(PngDecoding, FileCutInsideItsImageDataIsRefusedButItsHeaderReads) {
   // The header ends before the image data, so its description is still there.
   ASSERT_EQ(S_OK, image.LoadFromMemory(file.data(), static_cast<UINT>(file.size()), &info, false));
   EXPECT_EQ(40u, info.Width);
+}
+
+void PutBe32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
+}
+
+// The chunk's CRC over its type and data, as the file stores it after them.
+void PutChunkCrc(std::vector<std::uint8_t>& file, std::size_t chunkStart, std::size_t length) {
+  const uLong crc = crc32(0, &file[chunkStart + 4], static_cast<uInt>(length + 4));
+  PutBe32(file, chunkStart + 8 + length, static_cast<std::uint32_t>(crc));
+}
+
+// A chunk of `type` and `data` put in before the first IDAT.
+void InsertChunk(std::vector<std::uint8_t>& file, const char* type,
+                 const std::vector<std::uint8_t>& data) {
+  const std::size_t at = ImageDataOffset(file) - 8;
+  std::vector<std::uint8_t> chunk(12 + data.size());
+  PutBe32(chunk, 0, static_cast<std::uint32_t>(data.size()));
+  std::memcpy(&chunk[4], type, 4);
+  std::copy(data.begin(), data.end(), chunk.begin() + 8);
+  PutChunkCrc(chunk, 0, data.size());
+  file.insert(file.begin() + static_cast<std::ptrdiff_t>(at), chunk.begin(), chunk.end());
+}
+
+TEST_F(PngDecoding, PicturesPastThePixelLimitAreRefusedBeforeTheirBlockIsAsked) {
+  // 20000 x 20000 RGBA (1.6 GB) declared before the image data of a 4 x 4 picture.
+  std::vector<std::uint8_t> file = WritePng(RampPicture(PNG_COLOR_TYPE_RGB_ALPHA, 8, 4, 4));
+  PutBe32(file, 16, 20000);
+  PutBe32(file, 20, 20000);
+  PutChunkCrc(file, 8, 13);
+  testing_hooks::TakeLargestAllocationRequest();
+  image.loadPixels = TRUE;
+  EXPECT_EQ(E_OUTOFMEMORY, image.DecodePng(file.data(), static_cast<UINT>(file.size())));
+  EXPECT_LT(testing_hooks::TakeLargestAllocationRequest(), std::size_t{1} << 20);
+  image.Empty();
+  EXPECT_EQ(D3DXERR_INVALIDDATA,
+            image.LoadFromMemory(file.data(), static_cast<UINT>(file.size()), nullptr, true));
+  // The header alone still describes it.
+  ASSERT_EQ(S_OK, image.LoadFromMemory(file.data(), static_cast<UINT>(file.size()), &info, false));
+  EXPECT_EQ(20000u, info.Width);
+}
+
+TEST_F(PngDecoding, CompressedTextChunksCannotSwellMemory) {
+  // Sixty zTXt chunks, each 3 MB of text packed into a few kilobytes.
+  const std::vector<std::uint8_t> text(3 << 20, 'a');
+  uLongf packedSize = compressBound(static_cast<uLong>(text.size()));
+  std::vector<std::uint8_t> chunk = {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 0};
+  const std::size_t head = chunk.size();
+  chunk.resize(head + packedSize);
+  ASSERT_EQ(Z_OK, compress2(&chunk[head], &packedSize, text.data(),
+                            static_cast<uLong>(text.size()), 9));
+  chunk.resize(head + packedSize);
+  const PngPicture picture = RampPicture(PNG_COLOR_TYPE_GRAY, 8, 8, 8);
+  std::vector<std::uint8_t> file = WritePng(picture);
+  for (int i = 0; i < 60; ++i) InsertChunk(file, "zTXt", chunk);
+
+  const std::size_t peakBefore = PeakResidentBytes();
+  Decode(file);
+  EXPECT_LT(PeakResidentBytes() - peakBefore, std::size_t{64} << 20);
+  EXPECT_EQ(picture.samples[9], image.pixels[image.rowPitch + 1]);
 }
 
 TEST_F(PngDecoding, BlockShorterThanTheSignatureFailsWhenLibpngReadsOn) {

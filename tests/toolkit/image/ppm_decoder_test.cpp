@@ -1,5 +1,5 @@
-// DecodePpm through the recognition loop: text and binary samples, scaling, comments, and
-// files that are not whole.
+// DecodePpm through the recognition loop: pixmaps, grey maps and bitmaps, text and binary
+// samples, scaling, comments, and files that are not whole.
 
 #include <gtest/gtest.h>
 
@@ -75,7 +75,7 @@ TEST(PpmDecoder, MalformedHeadersAndSamplesAreRefused) {
            "P3 1 1 255 1 2 3x",        // a sample running into a letter
            "P3 1 1 255 1 -2 3",        // no sign allowed
            "P31 1 255 1 2 3",          // no separator after the magic
-           "P5 1 1 255 1",             // grey maps are not read
+           "P7 1 1 255 1",             // no such kind
        }) {
     EXPECT_EQ(DecodeFromBlock(Text(text)).Result(), D3DXERR_INVALIDDATA) << text;
   }
@@ -87,6 +87,84 @@ TEST(PpmDecoder, MalformedHeadersAndSamplesAreRefused) {
             D3DXERR_INVALIDDATA);
 }
 
+// The 16-bit value of pixel x of row y, stored little-endian.
+unsigned Wide(const DecodeFromBlock& decoded, UINT y, UINT x) {
+  return decoded.PixelByte(y, 2 * x) | (decoded.PixelByte(y, 2 * x + 1) << 8);
+}
+
+TEST(PpmDecoder, GreyMapsUpToAByteAreL8AndWiderOnesL16) {
+  DecodeFromBlock text(Text("P2\n# grey\n3 1\n15\n0 7\n15"));
+  ASSERT_EQ(text.Result(), S_OK);
+  EXPECT_EQ(text.Image().fileFormat, D3DXIFF_PPM);
+  EXPECT_EQ(text.Image().format, D3DFMT_L8);
+  EXPECT_EQ(text.Image().rowPitch, 3u);
+  EXPECT_EQ(text.PixelByte(0, 0), 0);
+  EXPECT_EQ(text.PixelByte(0, 1), 7 * 255 / 15);
+  EXPECT_EQ(text.PixelByte(0, 2), 255);
+
+  FileBytes bytes = Text("P5 2 1 127\n");
+  PutBytes(bytes, {127, 64});
+  DecodeFromBlock binary(bytes);
+  ASSERT_EQ(binary.Result(), S_OK);
+  EXPECT_EQ(binary.PixelByte(0, 0), 255);
+  EXPECT_EQ(binary.PixelByte(0, 1), 64 * 255 / 127);
+
+  DecodeFromBlock wideText(Text("P2 2 1 1000 1000 250"), false);
+  ASSERT_EQ(wideText.Result(), S_OK);
+  EXPECT_EQ(wideText.Info().Format, D3DFMT_L16);
+  EXPECT_EQ(wideText.Image().rowPitch, 4u);
+  EXPECT_EQ(Wide(wideText, 0, 0), 65535u);
+  EXPECT_EQ(Wide(wideText, 0, 1), 250u * 65535 / 1000);
+
+  // Binary samples of two bytes are stored most significant byte first.
+  bytes = Text("P5 3 1 300\r\n");
+  PutBytes(bytes, {0x01, 0x00, 0x00, 0x96, 0xFF, 0xFF});
+  DecodeFromBlock wideBinary(bytes);
+  ASSERT_EQ(wideBinary.Result(), S_OK);
+  EXPECT_EQ(wideBinary.Image().format, D3DFMT_L16);
+  EXPECT_EQ(Wide(wideBinary, 0, 0), 256u * 65535 / 300);
+  EXPECT_EQ(Wide(wideBinary, 0, 1), 150u * 65535 / 300);
+  EXPECT_EQ(Wide(wideBinary, 0, 2), 65535u);
+
+  bytes = Text("P5 1 1 65536\n");
+  PutBytes(bytes, {1, 2, 3});
+  EXPECT_EQ(DecodeFromBlock(bytes).Result(), D3DXERR_INVALIDDATA);
+  bytes = Text("P5 2 1 1000\n");
+  PutBytes(bytes, {1, 2, 3});
+  EXPECT_EQ(DecodeFromBlock(bytes).Result(), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(DecodeFromBlock(Text("P2 2 1 255 1")).Result(), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(DecodeFromBlock(Text("P2 1 1 255 1x")).Result(), D3DXERR_INVALIDDATA);
+}
+
+TEST(PpmDecoder, BitmapsAreL8WithSetBitsBlack) {
+  DecodeFromBlock text(Text("P1\n# bits\n3 2\n1 0 1\n01#c\n0"));
+  ASSERT_EQ(text.Result(), S_OK);
+  EXPECT_EQ(text.Image().format, D3DFMT_L8);
+  EXPECT_EQ(text.Image().rowPitch, 3u);
+  const BYTE expected[2][3] = {{0, 255, 0}, {255, 0, 255}};
+  for (UINT y = 0; y < 2; ++y) {
+    for (UINT x = 0; x < 3; ++x) EXPECT_EQ(text.PixelByte(y, x), expected[y][x]) << x << y;
+  }
+
+  // Rows of 10 bits take two bytes each, most significant bit first.
+  FileBytes bytes = Text("P4\n10 2\n");
+  PutBytes(bytes, {0xB0, 0x40, 0xFF, 0xC0});
+  DecodeFromBlock binary(bytes);
+  ASSERT_EQ(binary.Result(), S_OK);
+  const BYTE top[10] = {0, 255, 0, 0, 255, 255, 255, 255, 255, 0};
+  for (UINT x = 0; x < 10; ++x) {
+    EXPECT_EQ(binary.PixelByte(0, x), top[x]) << x;
+    EXPECT_EQ(binary.PixelByte(1, x), 0) << x;
+  }
+
+  EXPECT_EQ(DecodeFromBlock(Text("P1 2 1 1 2")).Result(), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(DecodeFromBlock(Text("P1 2 1 1")).Result(), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(DecodeFromBlock(Text("P1 0 1 1")).Result(), D3DXERR_INVALIDDATA);
+  bytes = Text("P4 9 1\n");
+  PutBytes(bytes, {0xFF});
+  EXPECT_EQ(DecodeFromBlock(bytes).Result(), D3DXERR_INVALIDDATA);
+}
+
 TEST(PpmDecoder, FilesCutShortOrCorruptedNeverReadOutsideTheBlock) {
   FileBytes text = Text("P3\n#c\n2 2\n255\n1 2 3 4 5 6 7 8 9 10 11 12\n");
   DecodeEveryPrefix(text);
@@ -95,6 +173,18 @@ TEST(PpmDecoder, FilesCutShortOrCorruptedNeverReadOutsideTheBlock) {
   PutBytes(binary, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
   DecodeEveryPrefix(binary);
   DecodeEveryByteCorrupted(binary);
+  for (const char* grey : {"P2 2 1 700 1 699\n", "P1 3 1 101\n"}) {
+    DecodeEveryPrefix(Text(grey));
+    DecodeEveryByteCorrupted(Text(grey));
+  }
+  FileBytes wide = Text("P5 2 1 700\n");
+  PutBytes(wide, {1, 2, 3, 4});
+  DecodeEveryPrefix(wide);
+  DecodeEveryByteCorrupted(wide);
+  FileBytes bits = Text("P4 9 2\n");
+  PutBytes(bits, {1, 2, 3, 4});
+  DecodeEveryPrefix(bits);
+  DecodeEveryByteCorrupted(bits);
 }
 
 }  // namespace

@@ -177,4 +177,27 @@ TEST(DecodedImageTree, BorrowedPixelsStayWithTheirOwner) {
   EXPECT_EQ(4u, head.width);
 }
 
+TEST(DecodedImageTree, ChainsOfAMillionRecordsAreFreedWithoutRecursion) {
+  DecodedImage head;
+  DecodedImage* level = &head;
+  for (int i = 0; i < 1000000; ++i) {
+    level->nextLevel = DecodedImage::NewChained();
+    ASSERT_NE(nullptr, level->nextLevel);
+    level = level->nextLevel;
+  }
+  head.Empty();
+  EXPECT_EQ(nullptr, head.nextLevel);
+
+  // Faces chained to faces, each with a level and owned pixels of its own.
+  DecodedImage* comb = DecodedImage::NewChained();
+  DecodedImage* face = comb;
+  for (int i = 0; i < 500000; ++i) {
+    face->nextLevel = DecodedImage::NewChained();
+    OwnedPixels(*face->nextLevel, 1);
+    face->nextFace = DecodedImage::NewChained();
+    face = face->nextFace;
+  }
+  DecodedImage::DestroyChained(comb);
+}
+
 }  // namespace

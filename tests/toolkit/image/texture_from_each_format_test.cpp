@@ -1,5 +1,6 @@
 // Textures made from the sample file of every format besides PNG (tests/data/formats): each
-// becomes a texture of its picture's size and levels whose texels hold its colours.
+// becomes a texture of its picture's size and levels whose texels hold its colours; and the
+// levels a texture has past a file's own.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -110,6 +111,59 @@ TEST_F(TextureFromEachFormatTest, DdsMipChainsGiveOneTextureLevelEach) {
   // Every level's block starts with colours 0x0100 and 0x0302 and index 0: green 8 of 63.
   for (UINT level = 0; level < 4; ++level) {
     EXPECT_TRUE(ChannelsNear(Texel(texture, level, 0, 0), 0xFF002000, 1)) << level;
+  }
+  EXPECT_EQ(0u, texture->Release());
+}
+
+void PutLe32(std::vector<BYTE>& out, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<BYTE>(value >> (8 * i)));
+}
+
+// An A8R8G8B8 DDS file of `width` x `height` with the given levels, texels in memory order.
+std::vector<BYTE> A8R8G8B8Dds(UINT width, UINT height,
+                              const std::vector<std::vector<std::uint32_t>>& levels) {
+  std::vector<BYTE> out = {'D', 'D', 'S', ' '};
+  for (std::uint32_t field : {124u, 0x21007u, height, width, 0u, 0u,
+                              static_cast<std::uint32_t>(levels.size())}) {
+    PutLe32(out, field);
+  }
+  for (int i = 0; i < 11; ++i) PutLe32(out, 0);
+  for (std::uint32_t field : {32u, 0x41u, 0u, 32u, 0xFF0000u, 0xFF00u, 0xFFu, 0xFF000000u,
+                              0x401008u, 0u, 0u, 0u, 0u}) {
+    PutLe32(out, field);
+  }
+  for (const auto& level : levels) {
+    for (std::uint32_t texel : level) PutLe32(out, texel);
+  }
+  return out;
+}
+
+TEST_F(TextureFromEachFormatTest, LevelsPastTheFilesAreResampledFromItsLastLevel) {
+  // 8 x 8 of one grey, then a 4 x 4 level of its own colours; the texture wants 4 levels.
+  const std::vector<std::uint32_t> top(64, 0xFF808080);
+  std::vector<std::uint32_t> last;
+  for (std::uint32_t y = 0; y < 4; ++y) {
+    for (std::uint32_t x = 0; x < 4; ++x) last.push_back(0xFF000011 | x * 60 << 16 | y * 60 << 8);
+  }
+  const std::vector<BYTE> file = A8R8G8B8Dds(8, 8, {top, last});
+  // Point sampling for the levels the file lacks; a triangle mip filter keeps them from the
+  // mip filler.
+  IDirect3DTexture9* texture = nullptr;
+  ASSERT_EQ(S_OK, D3DXCreateTextureFromFileInMemoryEx(
+                      device, file.data(), static_cast<UINT>(file.size()), 0, 0, 4, 0,
+                      D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_FILTER_POINT,
+                      D3DX_FILTER_TRIANGLE, 0, nullptr, nullptr, &texture));
+  ASSERT_EQ(4u, texture->GetLevelCount());
+  EXPECT_EQ(top[63], Texel(texture, 0, 7, 7));
+  EXPECT_EQ(last[13], Texel(texture, 1, 1, 3));
+  // A texel of a level of size n is the last level's texel at 4 / n times its position.
+  for (UINT level = 2, size = 2; level < 4; ++level, size /= 2) {
+    for (UINT y = 0; y < size; ++y) {
+      for (UINT x = 0; x < size; ++x) {
+        EXPECT_EQ(last[(y * 4 / size) * 4 + x * 4 / size], Texel(texture, level, x, y))
+            << "level " << level << " at " << x << ", " << y;
+      }
+    }
   }
   EXPECT_EQ(0u, texture->Release());
 }

@@ -111,6 +111,37 @@ TEST(TgaDecoder, RunLengthPacketsRepeatOrCopyAcrossRows) {
   EXPECT_EQ(DecodeFromBlock(MakeTga(shape)).Result(), D3DXERR_INVALIDDATA);
 }
 
+TEST(TgaDecoder, GreyWithAlphaIsA8L8PlainOrCoded) {
+  TgaShape shape;
+  shape.imageType = 3;
+  shape.depth = 16;
+  shape.width = 2;
+  shape.height = 2;
+  shape.descriptor = 0x10;  // bottom-up, right to left
+  shape.pixels = {10, 1, 20, 2, 30, 3, 40, 4};
+  DecodeFromBlock plain(MakeTga(shape));
+  ASSERT_EQ(plain.Result(), S_OK);
+  EXPECT_EQ(plain.Image().format, D3DFMT_A8L8);
+  EXPECT_EQ(plain.Image().rowPitch, 4u);
+  const BYTE top[4] = {40, 4, 30, 3};
+  const BYTE bottom[4] = {20, 2, 10, 1};
+  for (UINT i = 0; i < 4; ++i) {
+    EXPECT_EQ(plain.PixelByte(0, i), top[i]) << i;
+    EXPECT_EQ(plain.PixelByte(1, i), bottom[i]) << i;
+  }
+
+  shape.imageType = 11;
+  shape.descriptor = 0x20;
+  shape.pixels = {0x82, 50, 0, 0x00, 60, 255};  // three of (50, 0), then (60, 255)
+  DecodeFromBlock coded(MakeTga(shape));
+  ASSERT_EQ(coded.Result(), S_OK);
+  EXPECT_EQ(coded.Image().format, D3DFMT_A8L8);
+  EXPECT_EQ(coded.PixelByte(1, 0), 50);
+  EXPECT_EQ(coded.PixelByte(1, 1), 0);
+  EXPECT_EQ(coded.PixelByte(1, 2), 60);
+  EXPECT_EQ(coded.PixelByte(1, 3), 255);
+}
+
 TEST(TgaDecoder, ColourMapEntriesLandAtTheirIndicesWithTheAlphaRule) {
   TgaShape shape;
   shape.colorMapType = 1;

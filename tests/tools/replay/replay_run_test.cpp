@@ -113,6 +113,23 @@ TEST_F(ReplayRunTest, OutsideTheRepositoryTheMissingPicturesAreNamed) {
             "res/tileimage.png); run from the repository root so that res/ is found\n");
 }
 
+TEST_F(ReplayRunTest, TheDataFolderServesARunStartedElsewhere) {
+  const fs::path repository = fs::current_path();
+  fs::create_directories(folder);
+  fs::current_path(folder);
+  const int status = Main({"--frames", "1", "--shot", "0", "--out", "shots", "--data",
+                           repository.string()});
+  const fs::path after = fs::current_path();
+  fs::current_path(repository);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(errors.str(), "") << "every picture is found";
+  EXPECT_TRUE(fs::exists(folder / "shots" / "frame-00000.png")) << "the output stays where asked";
+  EXPECT_EQ(after, repository);
+
+  EXPECT_EQ(Main({"--frames", "1", "--data", (folder / "missing").string()}), 2);
+  EXPECT_NE(errors.str().find("cannot use the data folder"), std::string::npos) << errors.str();
+}
+
 TEST_F(ReplayRunTest, HelpPrintsTheUsage) {
   EXPECT_EQ(Main({"--help"}), 0);
   EXPECT_EQ(out.str().rfind("usage: mirefell-replay --frames N", 0), 0u) << out.str();

@@ -1,0 +1,38 @@
+// What a SCRIPT_CACHE holds, and the handles this module has given out (not part of the
+// program's interface).
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/uniscribe/shaper.h"
+#include "platform/uniscribe/usp10.h"
+
+namespace uniscribe {
+
+struct ScriptCacheData {
+  std::shared_ptr<Shaper> shaper;
+  // The last shaping, in the order its glyphs were handed out, for the placement that follows.
+  std::vector<ShapedGlyph> lastShaped;
+};
+
+// The cache's data: made from the DC's face when the cache is null, and moved to the DC's face
+// when the DC has another one since. E_PENDING for a null cache without a DC; E_INVALIDARG for a
+// cache this module did not make (or has freed) or a DC without a face; E_OUTOFMEMORY.
+HRESULT ResolveCache(HDC dc, SCRIPT_CACHE* cache, ScriptCacheData** data);
+HRESULT FreeCache(SCRIPT_CACHE* cache);
+
+// Pointers handed out as handles; a handle that is not live is refused, never followed.
+class LiveHandles {
+ public:
+  void Add(const void* handle);
+  void Remove(const void* handle);
+  bool Contains(const void* handle) const;
+
+ private:
+  std::vector<const void*> handles_;
+};
+
+LiveHandles& LiveStringAnalyses();
+
+}  // namespace uniscribe
