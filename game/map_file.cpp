@@ -55,13 +55,17 @@ class NumberReader {
 void LoadMap(const char* fileName) {
   std::FILE* file = std::fopen(fileName, "r");
   if (file == nullptr) return;
+  LoadMapFrom(file);
+  std::fclose(file);
+}
+
+void LoadMapFrom(std::FILE* file) {
   NumberReader reader(file);
   for (int k = 0; k < kMapFileNumbers; ++k) {
     int32_t value = 0;
     if (!reader.Read(&value)) break;
     tileMap[k / (kMapSize * kMapSize)][(k / kMapSize) % kMapSize][k % kMapSize] = value;
   }
-  std::fclose(file);
 }
 
 int32_t MarkedObject(int32_t cellValue) {

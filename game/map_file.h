@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 constexpr int kMapFileNumbers = 2 * 32 * 32;
 
@@ -11,6 +12,9 @@ constexpr int kMapFileNumbers = 2 * 32 * 32;
 // int32): that cell and all later ones keep what they held. A missing file changes nothing.
 // Nothing is reported.
 void LoadMap(const char* fileName);
+// The same from a stream open for reading, which stays open; the fuzz target reads from
+// memory through it.
+void LoadMapFrom(std::FILE* file);
 
 // The object a cell value names: i for a marker -i that lies inside `objects` (0 for an empty
 // cell, whose record is never spawned), -1 for tiles and for markers outside the table.

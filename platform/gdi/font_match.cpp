@@ -211,7 +211,15 @@ std::optional<FaceChoice> ChooseFace(const LOGFONTW& logFont) {
 
 }  // namespace gdi
 
+// gcc tells of AddressSanitizer by __SANITIZE_ADDRESS__, clang (the fuzz build) by __has_feature.
 #if defined(__SANITIZE_ADDRESS__)
+#define MIREFELL_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define MIREFELL_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(MIREFELL_ADDRESS_SANITIZER)
 // fontconfig 2.14 loses two small blocks while it parses its configuration files, once per
 // process. The library has no frame pointers, so the leak's recorded stack ends inside it and
 // can only be told by the library's name; our own fontconfig objects are all held by

@@ -73,6 +73,25 @@ ClipVertex Between(const ClipVertex& a, const ClipVertex& b, double t) {
   return out;
 }
 
+// Puts a point cut on `plane` exactly on it. Interpolating towards a far-away vertex
+// (1e38, say) loses every digit of the cut coordinate, which can land far outside the guard
+// band, beyond what snapped screen arithmetic holds.
+void PlaceOnPlane(unsigned plane, double gx, double gy, ClipVertex* v) {
+  double& x = v->clip[0];
+  double& y = v->clip[1];
+  double& z = v->clip[2];
+  double& w = v->clip[3];
+  switch (plane) {
+    case left: x = -gx * w; break;
+    case right: x = gx * w; break;
+    case bottom: y = -gy * w; break;
+    case top: y = gy * w; break;
+    case nearZ: z = 0.0; break;
+    case farZ: z = w; break;
+    default: w = std::max(w, smallestW); break;
+  }
+}
+
 // One pass of polygon clipping against a plane.
 std::vector<ClipVertex> ClipAgainst(const std::vector<ClipVertex>& polygon, unsigned plane,
                                     double gx, double gy) {
@@ -83,7 +102,10 @@ std::vector<ClipVertex> ClipAgainst(const std::vector<ClipVertex>& polygon, unsi
     const double da = Distance(a, plane, gx, gy);
     const double db = Distance(b, plane, gx, gy);
     if (da >= 0) out.push_back(a);
-    if ((da >= 0) != (db >= 0)) out.push_back(Between(a, b, da / (da - db)));
+    if ((da >= 0) != (db >= 0)) {
+      out.push_back(Between(a, b, da / (da - db)));
+      PlaceOnPlane(plane, gx, gy, &out.back());
+    }
   }
   return out;
 }
@@ -331,6 +353,14 @@ void GeometryDrawer::ClipAndDraw(const Processed* corners[3]) {
       s.attributes[a] = perspective && s.q != 0.0 ? polygon[i].attributes[a] / s.q
                                                   : polygon[i].attributes[a];
     }
+  }
+  // A cut between ends far apart in w (4e34 and -1, say) carries a rounding error far larger
+  // than the guard band, and a later cut can leave a point outside an earlier plane. Such a
+  // triangle's picture is arbitrary anyway; its points are kept where snapped arithmetic holds.
+  constexpr double farthest = 4 * guardBand;
+  for (RasterVertex& s : screen) {
+    s.x = std::clamp(s.x, -farthest, farthest);
+    s.y = std::clamp(s.y, -farthest, farthest);
   }
   for (std::size_t i = 1; i + 1 < screen.size(); ++i) {
     RasterizeTriangle(setup.context, screen[0], screen[i], screen[i + 1]);

@@ -211,6 +211,32 @@ TEST_F(RasterisationTest, TransformedVerticesAreClippedToTheViewportAndTheNearPl
   EXPECT_EQ(0u, PixelAt(32, 32));
 }
 
+// Cutting an edge that runs from -1e38 to 1e38 loses every digit of the cut coordinate
+// unless the cut point is put on the clip plane. This triangle's edge along y = -0.5 is cut on
+// the left and right planes; above it the triangle covers the whole viewport.
+TEST_F(RasterisationTest, EdgesReachingTheFloatLimitAreCutOnTheClipPlanes) {
+  ClearTo(0xFF000000);
+  struct Vertex {
+    float x, y, z;
+    D3DCOLOR colour;
+  };
+  device->SetRenderState(D3DRS_LIGHTING, FALSE);
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  ASSERT_EQ(S_OK, device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE));
+  const Vertex wide[3] = {{-1e38f, -0.5f, 0.5f, 0xFFFFFFFF}, {1e38f, -0.5f, 0.5f, 0xFFFFFFFF},
+                          {0.0f, 1e38f, 0.5f, 0xFFFFFFFF}};
+  ASSERT_EQ(S_OK, device->BeginScene());
+  ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, wide, sizeof(Vertex)));
+  ASSERT_EQ(S_OK, device->EndScene());
+  // y = -0.5 falls between rows 47 and 48.
+  for (const auto& [x, y] : {std::pair{0, 0}, {63, 0}, {2, 20}, {61, 40}, {32, 47}}) {
+    EXPECT_EQ(0xFFFFFFu, PixelAt(x, y)) << x << ", " << y;
+  }
+  for (const auto& [x, y] : {std::pair{0, 48}, {32, 48}, {63, 63}}) {
+    EXPECT_EQ(0u, PixelAt(x, y)) << x << ", " << y;
+  }
+}
+
 TEST_F(RasterisationTest, UntransformedVerticesAreLitWhileLightingIsOn) {
   ClearTo(0xFF000000);
   struct Vertex {
