@@ -6,8 +6,10 @@ namespace {
 
 // Allocations still allowed before refusals start; negative: never refuse.
 int allocationsBeforeFailure = -1;
+long long allocationsAsked = 0;
 
 bool RefuseAllocation() {
+  ++allocationsAsked;
   if (allocationsBeforeFailure < 0) return false;
   if (allocationsBeforeFailure == 0) return true;
   --allocationsBeforeFailure;
@@ -31,5 +33,7 @@ void FreeBytes(void* block) { std::free(block); }
 namespace testing_hooks {
 
 void FailAllocationAfter(int count) { allocationsBeforeFailure = count; }
+
+long long AllocationsAsked() { return allocationsAsked; }
 
 }  // namespace testing_hooks
