@@ -209,6 +209,8 @@ class Device final : public ComObject<IDirect3DDevice9> {
   const AdapterProfile& Profile() const { return direct3d->Profile(); }
   const PresentedFrame& LastFrame() const { return presentedFrame; }
   bool HasPresented() const { return presented; }
+  // Objects made on the device that are still alive, each holding it through a DeviceLink.
+  ULONG ObjectsMadeAlive() const { return internalCount; }
 
  private:
   ~Device() override;

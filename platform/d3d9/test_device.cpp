@@ -8,6 +8,15 @@ void TestSetup::FailCall(const std::string& operation, unsigned nth, HRESULT res
   faults.emplace(operation, Fault{nth, result});
 }
 
+void TestSetup::FailAnyCall(unsigned nth, HRESULT result) {
+  anyCallFaults.push_back(Fault{nth, result});
+}
+
+void TestSetup::ClearFaults() {
+  faults.clear();
+  anyCallFaults.clear();
+}
+
 unsigned TestSetup::CallCount(const std::string& operation) const {
   const auto found = counts.find(operation);
   return found != counts.end() ? found->second : 0;
@@ -23,7 +32,11 @@ std::vector<CallRecord> TestSetup::CallsNamed(const std::string& operation) cons
 
 HRESULT TestSetup::Enter(const char* operation, std::initializer_list<std::int64_t> arguments) {
   const unsigned count = ++counts[operation];
+  const unsigned total = ++totalCount;
   log.push_back({operation, std::vector<std::int64_t>(arguments)});
+  for (const Fault& fault : anyCallFaults) {
+    if (fault.nth == total) return fault.result;
+  }
   const auto [first, last] = faults.equal_range(operation);
   for (auto fault = first; fault != last; ++fault) {
     if (fault->second.nth == count) return fault->second.result;
@@ -47,6 +60,11 @@ HRESULT CreateTestDevice(std::shared_ptr<TestSetup> setup, UINT width, UINT heig
                                                 device);
   direct3d->Release();
   return result;
+}
+
+unsigned LiveObjectCount(IDirect3DDevice9* device) {
+  const Device* own = AsDevice(device);
+  return own != nullptr ? own->ObjectsMadeAlive() : 0;
 }
 
 const PresentedFrame* LastPresentedFrame(IDirect3DDevice9* device) {

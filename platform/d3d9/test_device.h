@@ -56,6 +56,12 @@ class TestSetup {
   // `result` and does nothing else.
   void FailCall(const std::string& operation, unsigned nth, HRESULT result);
   unsigned CallCount(const std::string& operation) const;
+  // The `nth` call of any operation (counted from 1 over the setup's life, as TotalCallCount
+  // counts) fails with `result` and does nothing else: for sweeps that fail every call in turn.
+  void FailAnyCall(unsigned nth, HRESULT result);
+  unsigned TotalCallCount() const { return totalCount; }
+  // Forgets every injected fault that has not struck yet.
+  void ClearFaults();
 
   const std::vector<CallRecord>& Log() const { return log; }
   std::vector<CallRecord> CallsNamed(const std::string& operation) const;
@@ -70,7 +76,9 @@ class TestSetup {
     HRESULT result;
   };
   std::multimap<std::string, Fault> faults;
+  std::vector<Fault> anyCallFaults;
   std::map<std::string, unsigned> counts;
+  unsigned totalCount = 0;
   std::vector<CallRecord> log;
 };
 
@@ -87,6 +95,11 @@ struct PresentedFrame {
   UINT height = 0;
   std::vector<std::uint32_t> pixels;  // 0xAARRGGBB, row after row
 };
+
+// Objects made on a device of this runtime that are still alive: its own back buffer and
+// render target, and every texture, surface, buffer, declaration and state block made on it,
+// whoever holds them. 0 for a device of another runtime.
+unsigned LiveObjectCount(IDirect3DDevice9* device);
 
 // The last frame presented by a device of this runtime; null before the first Present or for
 // a device of another runtime.

@@ -73,6 +73,8 @@ bool RemoveObject(HGDIOBJ handle) {
   return Table().entries.erase(Key(handle)) != 0;
 }
 
+std::size_t ObjectCount() { return Table().entries.size(); }
+
 HFONT DefaultFont() {
   ObjectTable& table = Table();
   if (table.defaultFont == nullptr) {

@@ -2,6 +2,7 @@
 // the program's interface).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -51,6 +52,9 @@ HBITMAP AddBitmap(BitmapObject bitmap);
 HDC AddDc(DcObject dc);
 // Removes an unselected font or bitmap, or a DC; false for anything else.
 bool RemoveObject(HGDIOBJ handle);
+// Fonts, bitmaps and DCs alive, the default objects included: tests compare it before and
+// after work that must leave none behind.
+std::size_t ObjectCount();
 
 // The objects that a new DC starts with; never deleted.
 HFONT DefaultFont();

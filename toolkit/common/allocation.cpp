@@ -7,9 +7,11 @@ namespace {
 // Allocations still allowed before refusals start; negative: never refuse.
 int allocationsBeforeFailure = -1;
 std::size_t largestRequest = 0;
+long long allocationsAsked = 0;
 
 bool RefuseAllocation(std::size_t size) {
   if (size > largestRequest) largestRequest = size;
+  ++allocationsAsked;
   if (allocationsBeforeFailure < 0) return false;
   if (allocationsBeforeFailure == 0) return true;
   --allocationsBeforeFailure;
@@ -39,5 +41,7 @@ std::size_t TakeLargestAllocationRequest() {
   largestRequest = 0;
   return largest;
 }
+
+long long AllocationsAsked() { return allocationsAsked; }
 
 }  // namespace testing_hooks

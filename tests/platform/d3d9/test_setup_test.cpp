@@ -23,6 +23,34 @@ TEST_F(TestSetupTest, TheNthCallOfANamedOperationFailsWithTheGivenResult) {
   third->Release();
 }
 
+TEST_F(TestSetupTest, TheNthCallOfAnyOperationFailsUntilFaultsAreCleared) {
+  const unsigned before = setup->TotalCallCount();
+  setup->FailAnyCall(before + 2, E_FAIL);
+  setup->FailAnyCall(before + 4, E_FAIL);
+  D3DVIEWPORT9 viewport{};
+  EXPECT_EQ(S_OK, device->GetViewport(&viewport));
+  EXPECT_EQ(E_FAIL, device->SetRenderState(D3DRS_ZENABLE, FALSE));
+  EXPECT_EQ(S_OK, device->GetViewport(&viewport));
+  setup->ClearFaults();
+  EXPECT_EQ(S_OK, device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0));
+  EXPECT_EQ(before + 4, setup->TotalCallCount());
+}
+
+TEST_F(TestSetupTest, DeviceObjectsAliveAreCountedWhoeverHoldsThem) {
+  const unsigned own = d3d9::LiveObjectCount(device);
+  EXPECT_GE(own, 1u) << "the back buffer";
+  IDirect3DTexture9* texture = MakeTexture(4, 4, std::vector<std::uint32_t>(16, 0));
+  IDirect3DSurface9* level = nullptr;
+  ASSERT_EQ(S_OK, texture->GetSurfaceLevel(0, &level));
+  ASSERT_EQ(S_OK, device->SetTexture(0, texture));
+  texture->Release();
+  EXPECT_GT(d3d9::LiveObjectCount(device), own) << "bound and its level held";
+  device->SetTexture(0, nullptr);
+  level->Release();
+  EXPECT_EQ(own, d3d9::LiveObjectCount(device));
+  EXPECT_EQ(0u, d3d9::LiveObjectCount(nullptr));
+}
+
 TEST_F(TestSetupTest, FaultsReachObjectsOtherThanTheDevice) {
   IDirect3DVertexBuffer9* buffer = nullptr;
   ASSERT_EQ(S_OK, device->CreateVertexBuffer(64, D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &buffer, nullptr));

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/gdi/objects.h"
 #include "platform/win32/modules.h"
 #include "tests/platform/gdi/gdi_fixture.h"
 
@@ -202,6 +203,21 @@ TEST(Handles, NullAndDeletedHandlesFailCleanly) {
   EXPECT_FALSE(DeleteObject(other));
   EXPECT_TRUE(DeleteDC(other));
   EXPECT_TRUE(DeleteDC(live));
+}
+
+TEST(Handles, TheObjectCountFollowsCreationAndDeletion) {
+  DeleteDC(CreateCompatibleDC(nullptr));  // the stock objects, made once
+  const std::size_t before = gdi::ObjectCount();
+  HDC dc = CreateCompatibleDC(nullptr);
+  LOGFONTW asked = MakeLogFont(u"Arial", 18, FW_NORMAL, FALSE, 0);
+  HFONT font = CreateFontIndirectW(&asked);
+  EXPECT_EQ(gdi::ObjectCount(), before + 2);
+  HGDIOBJ previous = SelectObject(dc, font);
+  EXPECT_FALSE(DeleteObject(font)) << "selected";
+  SelectObject(dc, previous);
+  EXPECT_TRUE(DeleteObject(font));
+  EXPECT_TRUE(DeleteDC(dc));
+  EXPECT_EQ(gdi::ObjectCount(), before);
 }
 
 TEST(DrawingState, SettersReturnThePreviousValueAndRefuseOthers) {

@@ -22,6 +22,17 @@ TEST(AllocationTest, RefusesEveryAllocationAfterTheCountUntilReset) {
   FreeBytes(afterReset);
 }
 
+TEST(AllocationTest, CountsEveryAllocationAskedForRefusedOrNot) {
+  const long long before = testing_hooks::AllocationsAsked();
+  void* given = AllocateBytes(8);
+  testing_hooks::FailAllocationAfter(0);
+  void* refused = AllocateZeroedBytes(8);
+  testing_hooks::FailAllocationAfter(-1);
+  FreeBytes(given);
+  EXPECT_EQ(nullptr, refused);
+  EXPECT_EQ(before + 2, testing_hooks::AllocationsAsked());
+}
+
 TEST(AllocationTest, ZeroBytesGiveDistinctBlocks) {
   void* a = AllocateBytes(0);
   void* b = AllocateBytes(0);
