@@ -309,6 +309,16 @@ void CachedFont::DropEndBlanks(UINT first, UINT end, UINT firstWord, UINT endWor
     if (!firstRtl) fromRight();
     if (lastRtl) fromLeft();
   }
+  // The blanks that end the line's last word in reading order take none either. A line's
+  // trailing white space belongs at the paragraph's end; where a word of the other direction
+  // ends the line they stand inside it, and taking no room there shows the same line.
+  const UINT wordStart = std::clamp<UINT>(static_cast<UINT>(words[endWord - 1].firstGlyph), first, end);
+  const UINT wordEnd = std::clamp<UINT>(static_cast<UINT>(words[endWord].firstGlyph), wordStart, end);
+  if (lastRtl) {
+    for (UINT g = wordStart; g < wordEnd && glyphs[g] == blankGlyph; ++g) advances[g] = 0;
+  } else {
+    for (UINT g = wordEnd; g > wordStart && glyphs[g - 1] == blankGlyph; --g) advances[g - 1] = 0;
+  }
 }
 
 // --- Drawing -------------------------------------------------------------------------------------
