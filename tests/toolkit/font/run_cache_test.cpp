@@ -88,18 +88,12 @@ class RunCacheTest : public FontTest {
     exports.emplace_back("ScriptStringCPtoX", Export(&FakeStringCPtoX));
     exports.emplace_back("ScriptString_pSize", Export(&FakeStringSize));
     win32::RegisterModule("usp10.dll", exports, true);
-    testing_hooks::ForgetTextServicesProbe();
+    UseShapingModule(true);
     font = MakeFont("Arial", 18);
     ASSERT_NE(nullptr, font);
     ASSERT_TRUE(SharedTextServices().uniscribeAvailable);
     ASSERT_EQ(3, font->blankGlyph);
   }
-  void TearDown() override {
-    FontTest::TearDown();
-    win32::UnregisterModule("usp10.dll");
-    testing_hooks::ForgetTextServicesProbe();
-  }
-
   struct Run {
     INT count = 0;
     GlyphRecord* pieces = nullptr;
