@@ -216,6 +216,7 @@ class CachedFont final : public ID3DXFont {
   struct Layout;
   HRESULT BreakLines(DWORD format, const RECT* rect, Layout& layout);
   HRESULT ExpandTab(UINT word, bool wrap, Layout& layout);
+  bool BlankWord(INT firstGlyph, INT endGlyph) const;
   HRESULT PlaceWord(UINT word, bool wrap, Layout& layout);
   HRESULT CloseLine(UINT first, UINT end, UINT firstWord, UINT endWord, Layout& layout);
   void VisualOrder(UINT first, UINT end, UINT firstWord, UINT endWord, bool rtlReading);

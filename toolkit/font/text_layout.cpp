@@ -168,6 +168,10 @@ HRESULT CachedFont::BreakLines(DWORD format, const RECT* rect, Layout& layout) {
       layout.lineWord = w + 1;
     } else if ((flags & WF_TAB) && (format & DT_EXPANDTABS) && metrics.tmAveCharWidth > 0) {
       result = ExpandTab(w, wrap, layout);
+    } else if (wrap && BlankWord(g0, g1)) {
+      // Blanks alone (where the direction changes after a space) never open a line: they stay
+      // at the end of the one they follow, where they take no room.
+      for (INT g = g0; g < g1; ++g) layout.x += advances[g];
     } else {
       // A carriage return takes no room and shows nothing, but stays an ordinary word.
       if ((flags & WF_CR) && !single) {
@@ -181,6 +185,14 @@ HRESULT CachedFont::BreakLines(DWORD format, const RECT* rect, Layout& layout) {
   }
   if (layout.x > 0) return CloseLine(layout.lineStart, n, layout.lineWord, wordCount, layout);
   return S_OK;
+}
+
+bool CachedFont::BlankWord(INT first, INT end) const {
+  if (first >= end) return false;
+  for (INT g = first; g < end; ++g) {
+    if (glyphs[g] != blankGlyph) return false;
+  }
+  return true;
 }
 
 // A tab advances to the next multiple of eight average widths, cut at the wrapping width.
@@ -205,7 +217,7 @@ HRESULT CachedFont::ExpandTab(UINT w, bool wrap, Layout& layout) {
 }
 
 // An ordinary word starts a new line when it does not fit, and is split between glyphs when it
-// is wider than the line itself.
+// is wider than the line itself; never before a blank, which hangs at the line's end instead.
 HRESULT CachedFont::PlaceWord(UINT w, bool wrap, Layout& layout) {
   const INT g0 = words[w].firstGlyph, g1 = words[w + 1].firstGlyph;
   const bool rtl = (words[w].flags & WF_RTL) != 0;
@@ -219,8 +231,10 @@ HRESULT CachedFont::PlaceWord(UINT w, bool wrap, Layout& layout) {
     layout.lineWord = w;
   }
   for (INT g = g0; g < g1; ++g) {
-    const INT adv = rtl ? advances[g1 - 1 - (g - g0)] : advances[g];
-    if (wrap && layout.x + adv > layout.maxWidth) {
+    const INT taken = rtl ? g1 - 1 - (g - g0) : g;
+    const INT adv = advances[taken];
+    // A blank never starts a line: it hangs past the end of the one it ends.
+    if (wrap && layout.x + adv > layout.maxWidth && glyphs[taken] != blankGlyph) {
       if (rtl) {
         // The piece already consumed from the word's right end goes first in the range.
         const INT k = g - g0;
