@@ -16,7 +16,7 @@ namespace {
 // No text needs more items than characters, plus the closing one. A module that asks for more
 // room anyway gets up to this many times that before the analysis takes it for a real
 // shortage of memory.
-constexpr std::size_t itemRoomFactor = 4;
+constexpr std::size_t itemRoomFactor = 8;
 // The same for glyphs: room for this many glyphs per character of a word, and a few more, is
 // the most a word is given before a shaping that keeps asking counts as out of memory.
 constexpr std::size_t glyphRoomFactor = 32;
