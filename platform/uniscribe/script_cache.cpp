@@ -56,6 +56,7 @@ HRESULT ResolveCache(HDC dc, SCRIPT_CACHE* cache, ScriptCacheData** data) {
   }
   held->shaper = std::move(shaper);
   held->lastShaped.clear();
+  held->shapedWords.Clear();
   *data = held;
   return S_OK;
 }

@@ -8,6 +8,7 @@
 #include <hb-ot.h>
 #include <unicode/uchar.h>
 
+#include <algorithm>
 #include <map>
 
 #include "platform/uniscribe/script_ids.h"
@@ -101,15 +102,22 @@ bool Shaper::Shape(const ShapingRequest& request, std::vector<ShapedGlyph>& glyp
 int Shaper::PlainAdvance(WORD glyph) const { return hb_font_get_glyph_h_advance(font_, glyph); }
 
 bool Shaper::InkExtent(WORD glyph, int* left, int* right) const {
-  hb_glyph_extents_t extents{};
-  if (!hb_font_get_glyph_extents(font_, glyph, &extents)) return false;
-  if (extents.width == 0 || extents.height == 0) return false;
-  // Widths are negative for glyphs drawn right to left from their bearing.
-  const int a = extents.x_bearing;
-  const int b = extents.x_bearing + extents.width;
-  *left = std::min(a, b);
-  *right = std::max(a, b);
-  return true;
+  auto known = inks_.find(glyph);
+  if (known == inks_.end()) {
+    Ink ink{false, 0, 0};
+    hb_glyph_extents_t extents{};
+    if (hb_font_get_glyph_extents(font_, glyph, &extents) && extents.width != 0 &&
+        extents.height != 0) {
+      // Widths are negative for glyphs drawn right to left from their bearing.
+      const int a = extents.x_bearing;
+      const int b = extents.x_bearing + extents.width;
+      ink = Ink{true, std::min(a, b), std::max(a, b)};
+    }
+    known = inks_.emplace(glyph, ink).first;
+  }
+  *left = known->second.left;
+  *right = known->second.right;
+  return known->second.inked;
 }
 
 bool Shaper::IsMark(WORD glyph) const {

@@ -4,6 +4,7 @@
 #include <hb.h>
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/gdi/font_face.h"
@@ -55,6 +56,7 @@ class Shaper {
   // The glyph's own advance, without shaping.
   int PlainAdvance(WORD glyph) const;
   // The glyph's ink from its pen position, left and right edges; false for a glyph without ink.
+  // Kept per glyph once measured: measuring loads (and hints) the glyph.
   bool InkExtent(WORD glyph, int* left, int* right) const;
   // A mark by the face's glyph classes.
   bool IsMark(WORD glyph) const;
@@ -62,8 +64,15 @@ class Shaper {
  private:
   Shaper(FT_FaceRec_* face, hb_font_t* font) : face_(face), font_(font) {}
 
+  struct Ink {
+    bool inked;
+    int left;
+    int right;
+  };
+
   FT_FaceRec_* face_;
   hb_font_t* font_;
+  mutable std::unordered_map<WORD, Ink> inks_;
 };
 
 }  // namespace uniscribe
