@@ -64,9 +64,8 @@ HRESULT CachedFont::RenderRun(const WCHAR* text, INT length, BOOL rightToLeft,
     const DWORD flags = SSA_GLYPHS | SSA_FALLBACK | SSA_LINK | (rightToLeft ? SSA_RTL : 0);
     SCRIPT_STRING_ANALYSIS analysis = nullptr;
     const int maxGlyphs = static_cast<int>(std::min<long long>(length * 3LL / 2 + 16, INT_MAX));
-    result = services.scriptStringAnalyse(dc, text, length, maxGlyphs, -1, flags, 0,
-                                          &scriptControl, &scriptState, nullptr, nullptr,
-                                          nullptr, &analysis);
+    result = services.scriptStringAnalyse(dc, text, length, maxGlyphs, -1, flags, 0, &scriptControl,
+                                          &scriptState, nullptr, nullptr, nullptr, &analysis);
     if (FAILED(result)) return result;
     result = CutRunIntoPieces(analysis, length, *node);
     services.scriptStringFree(&analysis);

@@ -42,8 +42,7 @@ int RoomOf(std::size_t capacity, std::size_t used) {
 
 }  // namespace
 
-HRESULT CachedFont::AnalyseWithScripts(const void* source, INT count, bool wide,
-                                       bool rightToLeft) {
+HRESULT CachedFont::AnalyseWithScripts(const void* source, INT count, bool wide, bool rightToLeft) {
   const WCHAR* text = static_cast<const WCHAR*>(source);
   if (!wide) {
     const auto* narrow = static_cast<const char*>(source);
@@ -62,8 +61,8 @@ HRESULT CachedFont::AnalyseWithScripts(const void* source, INT count, bool wide,
   TextServices& services = SharedTextServices();
   std::memset(&scriptState, 0, sizeof(scriptState));
   std::memset(&scriptControl, 0, sizeof(scriptControl));
-  HRESULT result = services.scriptApplyDigitSubstitution(&services.digitSubstitute,
-                                                         &scriptControl, &scriptState);
+  HRESULT result = services.scriptApplyDigitSubstitution(&services.digitSubstitute, &scriptControl,
+                                                         &scriptState);
   if (FAILED(result)) return result;
   if (rightToLeft) scriptState.uBidiLevel = 1;
 
@@ -197,8 +196,8 @@ HRESULT CachedFont::ShapeWord(const WCHAR* text, UINT w, std::size_t& maxGlyphs,
     wordExtents[w] = ABC{0, 0, 0};
     return S_OK;
   }
-  result = CacheGlyphs(glyphs.Data() + cursor, static_cast<UINT>(shaped),
-                       glyphRecords.Data() + cursor);
+  result =
+      CacheGlyphs(glyphs.Data() + cursor, static_cast<UINT>(shaped), glyphRecords.Data() + cursor);
   if (FAILED(result)) return result;
   cursor = end;
   return S_OK;

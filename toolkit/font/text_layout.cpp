@@ -326,8 +326,10 @@ void CachedFont::DropEndBlanks(UINT first, UINT end, UINT firstWord, UINT endWor
   // The blanks that end the line's last word in reading order take none either. A line's
   // trailing white space belongs at the paragraph's end; where a word of the other direction
   // ends the line they stand inside it, and taking no room there shows the same line.
-  const UINT wordStart = std::clamp<UINT>(static_cast<UINT>(words[endWord - 1].firstGlyph), first, end);
-  const UINT wordEnd = std::clamp<UINT>(static_cast<UINT>(words[endWord].firstGlyph), wordStart, end);
+  const UINT wordStart =
+      std::clamp<UINT>(static_cast<UINT>(words[endWord - 1].firstGlyph), first, end);
+  const UINT wordEnd =
+      std::clamp<UINT>(static_cast<UINT>(words[endWord].firstGlyph), wordStart, end);
   if (lastRtl) {
     for (UINT g = wordStart; g < wordEnd && glyphs[g] == blankGlyph; ++g) advances[g] = 0;
   } else {

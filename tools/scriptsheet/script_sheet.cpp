@@ -42,8 +42,7 @@ const std::vector<SheetLine>& Lines() {
        u"\u0E14\u0E01\u0E31\u0E19\u0E42\u0E14\u0E22\u0E44\u0E21\u0E48\u0E40\u0E27\u0E49\u0E19"
        u"\u0E27\u0E23\u0E23\u0E04",
        DT_WORDBREAK, 220},
-      {"e + U+0301, and e-acute", "Arial", 24, u"cafe\u0301 = caf\u00E9", 0,
-       textWidth},
+      {"e + U+0301, and e-acute", "Arial", 24, u"cafe\u0301 = caf\u00E9", 0, textWidth},
       {"Fallback faces: CJK, private use", "Arial", 22, u"Kanji \u6F22\u5B57 and \uF000 here", 0,
        textWidth},
       {"Ligatures where the face has them", "DejaVu Sans", 24, u"fine office, fifty flies", 0,
@@ -72,8 +71,7 @@ ID3DXFont* SheetFonts::FontOf(const char* face, INT em) {
   }
   std::u16string wideFace(face, face + std::char_traits<char>::length(face));
   ID3DXFont* font = nullptr;
-  if (FAILED(D3DXCreateFontW(device_, -em, 0, 0, 0, FALSE, 0, 0, 0, 0, wideFace.c_str(),
-                             &font))) {
+  if (FAILED(D3DXCreateFontW(device_, -em, 0, 0, 0, FALSE, 0, 0, 0, 0, wideFace.c_str(), &font))) {
     return nullptr;
   }
   made_.push_back({face, em, font});
@@ -91,7 +89,8 @@ HRESULT DrawSheet(IDirect3DDevice9* device, SheetFonts& fonts, bool measureOnly,
     ID3DXFont* font = fonts.FontOf(line.face, line.em);
     if (font == nullptr) return E_FAIL;
     RECT captionRect = {lineGap, y, textLeft - lineGap, y + unbounded};
-    const std::u16string caption(line.caption, line.caption + std::char_traits<char>::length(line.caption));
+    const std::u16string caption(line.caption,
+                                 line.caption + std::char_traits<char>::length(line.caption));
     const INT captionHeight = captions->DrawTextW(nullptr, caption.c_str(), -1, &captionRect,
                                                   DT_WORDBREAK | measuring, captionColour);
     RECT rect = {textLeft, y, textLeft + line.width, y + unbounded};
@@ -138,11 +137,10 @@ HRESULT ReadBack(IDirect3DDevice9* device, IDirect3DSurface9* target, UINT heigh
 
 }  // namespace
 
-HRESULT RenderSheet(std::vector<std::uint32_t>* pixels, UINT* height,
-                    const AfterLine& afterLine) {
+HRESULT RenderSheet(std::vector<std::uint32_t>* pixels, UINT* height, const AfterLine& afterLine) {
   Held<IDirect3DDevice9> device;
-  HRESULT result = d3d9::CreateTestDevice(std::make_shared<d3d9::TestSetup>(), sheetWidth, 64,
-                                          &device.p);
+  HRESULT result =
+      d3d9::CreateTestDevice(std::make_shared<d3d9::TestSetup>(), sheetWidth, 64, &device.p);
   if (FAILED(result)) return result;
   INT measured = 0;
   Held<IDirect3DTexture9> texture;
@@ -151,9 +149,9 @@ HRESULT RenderSheet(std::vector<std::uint32_t>* pixels, UINT* height,
     SheetFonts fonts(device.p);
     result = DrawSheet(device.p, fonts, true, nullptr, &measured);
     if (FAILED(result)) return result;
-    result = device.p->CreateTexture(sheetWidth, static_cast<UINT>(measured), 1,
-                                     D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
-                                     &texture.p, nullptr);
+    result =
+        device.p->CreateTexture(sheetWidth, static_cast<UINT>(measured), 1, D3DUSAGE_RENDERTARGET,
+                                D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture.p, nullptr);
     if (SUCCEEDED(result)) result = texture.p->GetSurfaceLevel(0, &target.p);
     if (SUCCEEDED(result)) result = device.p->SetRenderTarget(0, target.p);
     if (SUCCEEDED(result)) result = device.p->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1, 0);

@@ -33,8 +33,7 @@ Bidi Resolve(const std::u16string& text, bool rightToLeft) {
 }
 
 bool JoinsNeighbours(hb_script_t script) {
-  return script == HB_SCRIPT_COMMON || script == HB_SCRIPT_INHERITED ||
-         script == HB_SCRIPT_UNKNOWN;
+  return script == HB_SCRIPT_COMMON || script == HB_SCRIPT_INHERITED || script == HB_SCRIPT_UNKNOWN;
 }
 
 struct Run {
@@ -152,9 +151,9 @@ std::u16string VisualString(const std::u16string& text, bool rightToLeft) {
   const Bidi resolved = Resolve(text, rightToLeft);
   std::vector<FriBidiChar> visual(text.size() + 1);
   FriBidiParType direction = resolved.direction;
-  EXPECT_NE(0, fribidi_log2vis(resolved.characters.data(),
-                               static_cast<FriBidiStrIndex>(text.size()), &direction,
-                               visual.data(), nullptr, nullptr, nullptr));
+  EXPECT_NE(0,
+            fribidi_log2vis(resolved.characters.data(), static_cast<FriBidiStrIndex>(text.size()),
+                            &direction, visual.data(), nullptr, nullptr, nullptr));
   return std::u16string(visual.begin(), visual.begin() + static_cast<long>(text.size()));
 }
 

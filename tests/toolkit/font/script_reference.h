@@ -5,11 +5,11 @@
 // shaping module promises.
 #pragma once
 
+#include <hb.h>
+
 #include <ostream>
 #include <string>
 #include <vector>
-
-#include <hb.h>
 
 #include "tests/platform/uniscribe/uniscribe_fixture.h"
 

@@ -133,8 +133,7 @@ std::vector<FaceRun> FaceRuns(const SheetLine& line, int first, int end) {
     const char16_t c = line.text[i];
     const ReferenceFace* face = &own;
     if (own.GlyphOf(c) == 0) {
-      const std::string file =
-          usp_test::FirstCandidateWith(own.Face()->family_name, line.em, c);
+      const std::string file = usp_test::FirstCandidateWith(own.Face()->family_name, line.em, c);
       EXPECT_FALSE(file.empty()) << "no face has U+" << std::hex << int(c);
       if (!file.empty()) face = &FileFace(file, line.em);
     }
@@ -245,8 +244,8 @@ namespace {
 // Lays `text` out in a rectangle `width` wide without drawing it (DT_CALCRECT).
 void LayOut(CachedFont* font, const std::u16string& text, DWORD format, INT width) {
   RECT rect = {0, 0, width, 100000};
-  ASSERT_NE(0, font->DrawTextW(nullptr, text.c_str(), INT(text.size()), &rect,
-                               format | DT_CALCRECT, 0xFFFFFFFF));
+  ASSERT_NE(0, font->DrawTextW(nullptr, text.c_str(), INT(text.size()), &rect, format | DT_CALCRECT,
+                               0xFFFFFFFF));
 }
 
 // The laid-out line that holds each glyph position.
@@ -346,11 +345,11 @@ TEST_F(ScriptSheetTest, WrappedWordsStayWholeWhereTheyFitAtEveryWidth) {
         const auto laidOut = LaidOutLines(font);
         const auto ranges = LineCharacters(font);
         for (std::size_t l = 0; l < laidOut.size(); ++l) {
-          EXPECT_EQ(sheet_test::WithoutEmptyBlanks(
-                        sheet_test::ReferenceLine(face, c.text, rtl, ranges[l].first,
-                                                  ranges[l].second),
-                        blank),
-                    sheet_test::WithoutEmptyBlanks(laidOut[l], blank))
+          EXPECT_EQ(
+              sheet_test::WithoutEmptyBlanks(
+                  sheet_test::ReferenceLine(face, c.text, rtl, ranges[l].first, ranges[l].second),
+                  blank),
+              sheet_test::WithoutEmptyBlanks(laidOut[l], blank))
               << "line " << l;
         }
       }
@@ -365,8 +364,8 @@ TEST_F(ScriptSheetTest, ThaiBreaksBetweenWordsWhereIcuFindsThem) {
   const ReferenceFace& face = FaceFor(line.face, line.em);
   std::set<int> boundaries;
   UErrorCode status = U_ZERO_ERROR;
-  UBreakIterator* words = ubrk_open(UBRK_WORD, "th", line.text.data(),
-                                    int32_t(line.text.size()), &status);
+  UBreakIterator* words =
+      ubrk_open(UBRK_WORD, "th", line.text.data(), int32_t(line.text.size()), &status);
   ASSERT_TRUE(U_SUCCESS(status));
   for (int32_t at = ubrk_first(words); at != UBRK_DONE; at = ubrk_next(words)) {
     boundaries.insert(at);
@@ -382,9 +381,9 @@ TEST_F(ScriptSheetTest, ThaiBreaksBetweenWordsWhereIcuFindsThem) {
     for (std::size_t l = 0; l < ranges.size(); ++l) {
       EXPECT_EQ(1u, boundaries.count(ranges[l].first)) << "line " << l << " starts inside a word";
       EXPECT_LE(font->lines[l].width, width);
-      EXPECT_EQ(sheet_test::ReferenceLine(face, line.text, false, ranges[l].first,
-                                          ranges[l].second),
-                laidOut[l]);
+      EXPECT_EQ(
+          sheet_test::ReferenceLine(face, line.text, false, ranges[l].first, ranges[l].second),
+          laidOut[l]);
     }
   }
 }

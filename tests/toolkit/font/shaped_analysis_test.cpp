@@ -15,8 +15,8 @@ namespace {
 
 // What the wrapped module does wrong; calls go to the real module otherwise.
 struct Faults {
-  int itemizeRefusals = 0;       // E_OUTOFMEMORY this many times
-  bool itemsShort = false;       // the closing item ends before the text
+  int itemizeRefusals = 0;  // E_OUTOFMEMORY this many times
+  bool itemsShort = false;  // the closing item ends before the text
   HRESULT breakResult = S_OK;
   HRESULT digitsResult = S_OK;
   int shapeRefusals = 0;         // E_OUTOFMEMORY this many times

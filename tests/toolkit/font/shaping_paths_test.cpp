@@ -81,8 +81,8 @@ TEST_F(ShapingPathsTest, TheGameLinesOnBothPaths) {
     // force.
     UseShapingModule(true);
     ID3DXFont* made = nullptr;
-    ASSERT_EQ(S_OK, D3DXCreateFontA(device, line.height, 0, 0, 0, FALSE, 0, 0, 0, 0, line.face,
-                                    &made));
+    ASSERT_EQ(S_OK,
+              D3DXCreateFontA(device, line.height, 0, 0, 0, FALSE, 0, 0, 0, 0, line.face, &made));
     auto* shaping = static_cast<CachedFont*>(made);
     ASSERT_TRUE(SharedTextServices().uniscribeAvailable);
     const auto shaped = LaidOut(shaping, line.text);
@@ -121,8 +121,8 @@ TEST_F(ShapingPathsTest, HidingTheModuleGivesTheGdiPath) {
   for (bool shown : {true, false}) {
     UseShapingModule(shown);
     ID3DXFont* made = nullptr;
-    ASSERT_EQ(S_OK, D3DXCreateFontA(device, -24, 0, 0, 0, FALSE, 0, 0, 0, 0,
-                                    "Noto Sans Devanagari", &made));
+    ASSERT_EQ(S_OK, D3DXCreateFontA(device, -24, 0, 0, 0, FALSE, 0, 0, 0, 0, "Noto Sans Devanagari",
+                                    &made));
     auto* font = static_cast<CachedFont*>(made);
     EXPECT_EQ(shown, bool(SharedTextServices().uniscribeAvailable));
     ASSERT_EQ(S_OK, font->PreloadTextW(ki.c_str(), 2));
