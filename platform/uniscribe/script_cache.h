@@ -21,6 +21,10 @@ struct ShapedWord {
 
 struct ScriptCacheData {
   std::shared_ptr<Shaper> shaper;
+  // The DC and its font when the shaper was last found to be theirs: GDI never hands out a
+  // handle twice, and a selected font lives, so while that DC holds that font it still is.
+  HDC checkedDc = nullptr;
+  HGDIOBJ checkedFont = nullptr;
   // The last shaping, in the order its glyphs were handed out, for the placement that follows.
   std::vector<ShapedGlyph> lastShaped;
   // Texts shaped with the face, by their text and what else changes their shaping.

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <map>
+#include <new>
 
 #include "platform/uniscribe/script_ids.h"
 
@@ -102,22 +103,28 @@ bool Shaper::Shape(const ShapingRequest& request, std::vector<ShapedGlyph>& glyp
 int Shaper::PlainAdvance(WORD glyph) const { return hb_font_get_glyph_h_advance(font_, glyph); }
 
 bool Shaper::InkExtent(WORD glyph, int* left, int* right) const {
-  auto known = inks_.find(glyph);
-  if (known == inks_.end()) {
-    Ink ink{false, 0, 0};
+  std::unique_ptr<InkBlock>& block = inks_[glyph >> 8];
+  if (!block) {
+    block.reset(new (std::nothrow) InkBlock{});
+    if (!block) return false;
+  }
+  Ink& ink = (*block)[glyph & 0xFF];
+  if (!ink.known) {
+    ink.known = true;
     hb_glyph_extents_t extents{};
     if (hb_font_get_glyph_extents(font_, glyph, &extents) && extents.width != 0 &&
         extents.height != 0) {
       // Widths are negative for glyphs drawn right to left from their bearing.
       const int a = extents.x_bearing;
       const int b = extents.x_bearing + extents.width;
-      ink = Ink{true, std::min(a, b), std::max(a, b)};
+      ink.inked = true;
+      ink.left = std::min(a, b);
+      ink.right = std::max(a, b);
     }
-    known = inks_.emplace(glyph, ink).first;
   }
-  *left = known->second.left;
-  *right = known->second.right;
-  return known->second.inked;
+  *left = ink.left;
+  *right = ink.right;
+  return ink.inked;
 }
 
 bool Shaper::IsMark(WORD glyph) const {

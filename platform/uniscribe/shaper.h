@@ -3,8 +3,8 @@
 
 #include <hb.h>
 
+#include <array>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/gdi/font_face.h"
@@ -65,14 +65,16 @@ class Shaper {
   Shaper(FT_FaceRec_* face, hb_font_t* font) : face_(face), font_(font) {}
 
   struct Ink {
-    bool inked;
-    int left;
-    int right;
+    bool known = false;
+    bool inked = false;
+    int left = 0;
+    int right = 0;
   };
+  using InkBlock = std::array<Ink, 256>;
 
   FT_FaceRec_* face_;
   hb_font_t* font_;
-  mutable std::unordered_map<WORD, Ink> inks_;
+  mutable std::array<std::unique_ptr<InkBlock>, 256> inks_;  // by the glyph's high byte
 };
 
 }  // namespace uniscribe

@@ -221,7 +221,8 @@ TEST(Shape, TooFewGlyphsAsksForMoreAndWritesNothing) {
   EXPECT_EQ(int(ShapeAndPlace(dc, text, analysis).glyphs.size()), count);
 }
 
-// A cache keeps the words it shaped, with its face: a DC with another face shapes anew.
+// A cache keeps the words it shaped, with its face: a DC with another face, or a DC that has
+// another font selected since, shapes anew.
 TEST(Shape, ACacheTakenToAnotherFaceShapesWithIt) {
   ShapingDc liberation(u"Liberation Sans", 20);
   ShapingDc dejaVu(u"DejaVu Sans", 20);
@@ -249,6 +250,16 @@ TEST(Shape, ACacheTakenToAnotherFaceShapesWithIt) {
     EXPECT_EQ(reference(liberationFace), glyphsWith(liberation.dc()));
     EXPECT_EQ(reference(dejaVuFace), glyphsWith(dejaVu.dc()));
   }
+  // The same DC with another font selected.
+  const LOGFONTW logFont = gdi_test::MakeLogFont(u"DejaVu Sans", -20);
+  HFONT other = CreateFontIndirectW(&logFont);
+  ASSERT_NE(nullptr, other);
+  EXPECT_EQ(reference(liberationFace), glyphsWith(liberation.dc()));
+  HGDIOBJ previous = SelectObject(liberation.dc(), other);
+  EXPECT_EQ(reference(dejaVuFace), glyphsWith(liberation.dc()));
+  SelectObject(liberation.dc(), previous);
+  EXPECT_EQ(reference(liberationFace), glyphsWith(liberation.dc()));
+  EXPECT_TRUE(DeleteObject(other));
   EXPECT_EQ(S_OK, ScriptFreeCache(&cache));
 }
 
