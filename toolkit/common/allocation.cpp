@@ -6,12 +6,16 @@ namespace {
 
 // Allocations still allowed before refusals start; negative: never refuse.
 int allocationsBeforeFailure = -1;
+bool refuseOnlyOne = false;
 long long allocationsAsked = 0;
 
 bool RefuseAllocation() {
   ++allocationsAsked;
   if (allocationsBeforeFailure < 0) return false;
-  if (allocationsBeforeFailure == 0) return true;
+  if (allocationsBeforeFailure == 0) {
+    if (refuseOnlyOne) allocationsBeforeFailure = -1;
+    return true;
+  }
   --allocationsBeforeFailure;
   return false;
 }
@@ -32,7 +36,15 @@ void FreeBytes(void* block) { std::free(block); }
 
 namespace testing_hooks {
 
-void FailAllocationAfter(int count) { allocationsBeforeFailure = count; }
+void FailAllocationAfter(int count) {
+  allocationsBeforeFailure = count;
+  refuseOnlyOne = false;
+}
+
+void FailOneAllocationAfter(int count) {
+  allocationsBeforeFailure = count;
+  refuseOnlyOne = true;
+}
 
 long long AllocationsAsked() { return allocationsAsked; }
 
