@@ -490,8 +490,8 @@ class FrameFaultSweep : public StartupFaultSweep,
  protected:
   void SetUp() override {
     StartupFaultSweep::SetUp();
-    // What the frames draw is not examined: a back buffer a tenth of the screen's size keeps
-    // the software rasterizer's share of the sweep small, and the frames make the same calls.
+    // What the frames draw is not examined: a back buffer of a tenth of the screen's width and
+    // height keeps the software rasterizer's share of the sweep small; the calls are the same.
     const int32_t fullWidth = screenWidth;
     const int32_t fullHeight = screenHeight;
     screenWidth = fullWidth / 10;
@@ -668,9 +668,9 @@ std::string RangeName(const ::testing::TestParamInfo<FrameRange>& info) {
   return NameOf(info.param);
 }
 
-// Cases of at most five frames each keep within seconds in the sanitizer build.
+// Cases of at most three frames each keep within seconds in the sanitizer build.
 std::vector<FrameRange> FrameRanges() {
-  constexpr int kFramesPerCase = 5;
+  constexpr int kFramesPerCase = 3;
   std::vector<FrameRange> ranges;
   for (const FramePhase* phase : {&kMap11, &kBossMap}) {
     int first = 0;
