@@ -6,8 +6,8 @@
 // is released, and each object must go with its last reference, leaving nothing alive on the
 // device or in GDI.
 //
-// A refused allocation stays refused until the step ends (that is how the allocation hook
-// works), so each allocation point is also the start of an out-of-memory spell.
+// Each allocation is refused twice over: alone, the work going on after it, and as the start
+// of a spell of refusals that lasts to the end of the step.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -73,22 +73,28 @@ StepCost Measure(const d3d9::TestSetup& setup, const std::function<void()>& step
 }
 
 // The index-th device call or allocation of a step, from 0.
+enum class FaultKind { kDeviceCall, kAllocation, kAllocationSpell };
+
 struct FaultPoint {
-  bool allocation = false;
+  FaultKind kind = FaultKind::kDeviceCall;
   unsigned index = 0;
+  bool IsAllocation() const { return kind != FaultKind::kDeviceCall; }
 };
 
 std::vector<FaultPoint> PointsOf(StepCost cost) {
   std::vector<FaultPoint> points;
-  for (unsigned i = 0; i < cost.calls; ++i) points.push_back({false, i});
+  for (unsigned i = 0; i < cost.calls; ++i) points.push_back({FaultKind::kDeviceCall, i});
   for (long long i = 0; i < cost.allocations; ++i) {
-    points.push_back({true, static_cast<unsigned>(i)});
+    for (FaultKind kind : {FaultKind::kAllocation, FaultKind::kAllocationSpell}) {
+      points.push_back({kind, static_cast<unsigned>(i)});
+    }
   }
   return points;
 }
 
 std::string Describe(const FaultPoint& point) {
-  return (point.allocation ? "allocation " : "device call ") + std::to_string(point.index);
+  const char* kinds[] = {"device call ", "allocation ", "allocations from "};
+  return kinds[static_cast<int>(point.kind)] + std::to_string(point.index);
 }
 
 // Arms one fault for the coming step, counted from where calls and allocations stand now.
@@ -99,10 +105,17 @@ class ArmedFault {
         point(point),
         callBase(setup.TotalCallCount()),
         allocationBase(testing_hooks::AllocationsAsked()) {
-    if (point.allocation) {
-      testing_hooks::FailAllocationAfter(static_cast<int>(point.index));
-    } else {
-      setup.FailAnyCall(callBase + point.index + 1, kInjectedFailure);
+    const int allowed = static_cast<int>(point.index);
+    switch (point.kind) {
+      case FaultKind::kDeviceCall:
+        setup.FailAnyCall(callBase + point.index + 1, kInjectedFailure);
+        break;
+      case FaultKind::kAllocation:
+        testing_hooks::FailOneAllocationAfter(allowed);
+        break;
+      case FaultKind::kAllocationSpell:
+        testing_hooks::FailAllocationAfter(allowed);
+        break;
     }
   }
   ArmedFault(const ArmedFault&) = delete;
@@ -114,7 +127,9 @@ class ArmedFault {
   bool Disarm() {
     setup.ClearFaults();
     testing_hooks::FailAllocationAfter(-1);
-    if (point.allocation) return testing_hooks::AllocationsAsked() - allocationBase > point.index;
+    if (point.IsAllocation()) {
+      return testing_hooks::AllocationsAsked() - allocationBase > point.index;
+    }
     return setup.TotalCallCount() - callBase > point.index;
   }
 
@@ -400,7 +415,7 @@ TEST_P(PictureFaultSweep, LoadSheet) {
       EXPECT_EQ(sheet.imageHeight, height);
       // A failed unlock leaves the level locked on this device; it cannot be read back.
       const bool unlockFailed =
-          !point.allocation && operations[point.index].find("Unlock") != std::string::npos;
+          !point.IsAllocation() && operations[point.index].find("Unlock") != std::string::npos;
       if (SameLayout(LevelDesc(sheet.texture), layout) && !unlockFailed) {
         EXPECT_TRUE(Texels(sheet.texture, width, height) == picture) << "picture spoilt";
       }
@@ -475,8 +490,8 @@ class FrameFaultSweep : public StartupFaultSweep,
  protected:
   void SetUp() override {
     StartupFaultSweep::SetUp();
-    // What the frames draw is not examined: a back buffer a tenth of the screen's size keeps
-    // the software rasterizer's share of the sweep small, and the frames make the same calls.
+    // What the frames draw is not examined: a back buffer of a tenth of the screen's width and
+    // height keeps the software rasterizer's share of the sweep small; the calls are the same.
     const int32_t fullWidth = screenWidth;
     const int32_t fullHeight = screenHeight;
     screenWidth = fullWidth / 10;
@@ -616,7 +631,8 @@ TEST_P(FrameFaultSweep, FirstFrames) {
       if (pointNumber++ % range.slices != range.slice) continue;
       SCOPED_TRACE(std::string(Phase().name) + ", frame " + std::to_string(frame) + ", " +
                    Describe(point));
-      const std::string failedOperation = point.allocation ? "" : clean.operations[point.index];
+      const std::string failedOperation =
+          point.IsAllocation() ? "" : clean.operations[point.index];
       const FrameRecord faulty = Play(frame, drawn, &point, failedOperation);
       // The toolkit gets over the fault: the next frame draws as much as without it. A failed
       // unlock or EndStateBlock leaves this device locked or recording for good.
@@ -626,11 +642,8 @@ TEST_P(FrameFaultSweep, FirstFrames) {
         EXPECT_EQ(faulty.primitivesAfter, clean.primitivesAfter) << "the next frame drew less";
       }
       if (HasFailure()) return;
-      if (point.allocation) {
-        ++swept.allocations;
-      } else {
-        ++swept.calls;
-      }
+      if (point.kind == FaultKind::kDeviceCall) ++swept.calls;
+      if (point.kind == FaultKind::kAllocation) ++swept.allocations;
     }
   }
   ASSERT_GE(swept.calls, 40u * (range.end - range.first) / range.slices);
@@ -655,9 +668,9 @@ std::string RangeName(const ::testing::TestParamInfo<FrameRange>& info) {
   return NameOf(info.param);
 }
 
-// Cases of at most five frames each keep within seconds in the sanitizer build.
+// Cases of at most three frames each keep within seconds in the sanitizer build.
 std::vector<FrameRange> FrameRanges() {
-  constexpr int kFramesPerCase = 5;
+  constexpr int kFramesPerCase = 3;
   std::vector<FrameRange> ranges;
   for (const FramePhase* phase : {&kMap11, &kBossMap}) {
     int first = 0;

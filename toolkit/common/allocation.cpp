@@ -7,13 +7,17 @@ namespace {
 // Allocations still allowed before refusals start; negative: never refuse.
 int allocationsBeforeFailure = -1;
 std::size_t largestRequest = 0;
+bool refuseOnlyOne = false;
 long long allocationsAsked = 0;
 
 bool RefuseAllocation(std::size_t size) {
   if (size > largestRequest) largestRequest = size;
   ++allocationsAsked;
   if (allocationsBeforeFailure < 0) return false;
-  if (allocationsBeforeFailure == 0) return true;
+  if (allocationsBeforeFailure == 0) {
+    if (refuseOnlyOne) allocationsBeforeFailure = -1;
+    return true;
+  }
   --allocationsBeforeFailure;
   return false;
 }
@@ -34,7 +38,15 @@ void FreeBytes(void* block) { std::free(block); }
 
 namespace testing_hooks {
 
-void FailAllocationAfter(int count) { allocationsBeforeFailure = count; }
+void FailAllocationAfter(int count) {
+  allocationsBeforeFailure = count;
+  refuseOnlyOne = false;
+}
+
+void FailOneAllocationAfter(int count) {
+  allocationsBeforeFailure = count;
+  refuseOnlyOne = true;
+}
 
 std::size_t TakeLargestAllocationRequest() {
   std::size_t largest = largestRequest;

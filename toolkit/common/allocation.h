@@ -21,6 +21,9 @@ namespace testing_hooks {
 // again. A negative count (the state at start) refuses none. Not thread-safe, like the
 // toolkit's objects.
 void FailAllocationAfter(int count);
+// Lets the next `count` allocations succeed, refuses the one after them and none after that:
+// one refusal amid work that goes on.
+void FailOneAllocationAfter(int count);
 // Allocations asked for since the process began, refused ones included: a clean run of a step
 // tells a sweep how many allocations it has to fail in turn.
 long long AllocationsAsked();

@@ -61,10 +61,15 @@ HRESULT Blitter::RunStrategies() {
     // What a declining strategy left behind (diffused error, held blocks) must not leak into
     // the next one.
     dest->Restart();
-    if (SUCCEEDED(strategy(*this))) {
+    const HRESULT result = strategy(*this);
+    if (SUCCEEDED(result)) {
       dest->Flush();
       return S_OK;
     }
+    // A strategy short of memory had taken the job: a later one would resample with another
+    // filter than the one asked for (the catch-all triangle filter in place of NONE, say) and
+    // hand back a different picture as a success.
+    if (result == E_OUTOFMEMORY) return result;
   }
   return E_FAIL;
 }

@@ -4,8 +4,9 @@
 // It pairs a source and a destination RowConverter for one call and tries a chain of
 // strategies, from the cheapest: direct copy, same-size conversion, the NONE and POINT
 // filters, then box, linear and triangle resampling in 2-D and 3-D. A strategy either declines
-// (any failure result) or writes the whole destination box; the first to succeed ends the
-// call. Triangle 3-D takes every case, so the chain fails only when memory runs out.
+// (E_FAIL) or writes the whole destination box; the first to succeed ends the call. A strategy
+// that runs out of memory ends it too, with E_OUTOFMEMORY. Triangle 3-D takes every case, so
+// the chain fails only when memory runs out.
 #pragma once
 
 #include "platform/win32/types.h"
@@ -25,7 +26,8 @@ class Blitter {
       : destRegion(destination), sourceRegion(source), filter(filter) {}
 
   // D3DERR_INVALIDCALL for a bad filter, E_FAIL for an unsupported format or when every
-  // strategy declines, E_OUTOFMEMORY when the converters cannot be paired.
+  // strategy declines, E_OUTOFMEMORY when the converters cannot be paired or a strategy runs
+  // out of memory.
   HRESULT Run();
 
   RowConverter& Dest() { return *dest; }
@@ -55,7 +57,7 @@ class Blitter {
 };
 
 // The strategies, in the order the Blitter tries them. Each returns S_OK when it has written
-// the whole destination box, and a failure when it declines.
+// the whole destination box, E_FAIL when it declines, E_OUTOFMEMORY when it cannot allocate.
 HRESULT CopyDirectly(Blitter& blitter);
 HRESULT ConvertSameSize(Blitter& blitter);
 HRESULT CopyUnscaled(Blitter& blitter);  // D3DX_FILTER_NONE

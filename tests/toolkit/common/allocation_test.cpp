@@ -22,6 +22,19 @@ TEST(AllocationTest, RefusesEveryAllocationAfterTheCountUntilReset) {
   FreeBytes(afterReset);
 }
 
+TEST(AllocationTest, ASingleRefusalLetsTheAllocationsAfterItThrough) {
+  testing_hooks::FailOneAllocationAfter(1);
+  void* first = AllocateBytes(8);
+  void* second = AllocateZeroedBytes(8);
+  void* third = AllocateBytes(8);
+  testing_hooks::FailAllocationAfter(-1);
+  EXPECT_NE(nullptr, first);
+  EXPECT_EQ(nullptr, second);
+  EXPECT_NE(nullptr, third);
+  FreeBytes(first);
+  FreeBytes(third);
+}
+
 TEST(AllocationTest, CountsEveryAllocationAskedForRefusedOrNot) {
   const long long before = testing_hooks::AllocationsAsked();
   void* given = AllocateBytes(8);

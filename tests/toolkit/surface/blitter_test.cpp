@@ -185,4 +185,33 @@ TEST(BlitterMemory, RefusedAllocationsFailCleanlyAndLeakNothing) {
   }
 }
 
+// A filter that runs out of memory must not hand the job to another: NONE and POINT into a
+// larger box, BOX into an exact half, each with one allocation refused in turn, either fail
+// or give what they give with all the memory they want. (A converter that cannot be made
+// fails as an unsupported format does.)
+TEST(BlitterMemory, ARefusedAllocationNeverChangesTheFilter) {
+  Image32 source = NoiseImage(8, 6, 3);
+  const struct {
+    DWORD filter;
+    UINT width, height;
+  } cases[] = {{D3DX_FILTER_NONE, 16, 8}, {D3DX_FILTER_POINT, 13, 9}, {D3DX_FILTER_BOX, 4, 3}};
+  for (const auto& c : cases) {
+    Image32 expected(c.width, c.height);
+    ASSERT_EQ(S_OK, BlitImages(expected, D3DFMT_A8R8G8B8, source, D3DFMT_A8R8G8B8, c.filter, key));
+    for (int allowed = 0;; ++allowed) {
+      Image32 dest(c.width, c.height);
+      const long long before = testing_hooks::AllocationsAsked();
+      testing_hooks::FailOneAllocationAfter(allowed);
+      const HRESULT hr = BlitImages(dest, D3DFMT_A8R8G8B8, source, D3DFMT_A8R8G8B8, c.filter, key);
+      testing_hooks::FailAllocationAfter(-1);
+      if (testing_hooks::AllocationsAsked() - before <= allowed) break;  // nothing refused
+      if (hr == S_OK) {
+        EXPECT_EQ(expected.pixels, dest.pixels) << "filter " << c.filter << ", refusal " << allowed;
+      } else {
+        EXPECT_TRUE(hr == E_OUTOFMEMORY || hr == E_FAIL) << std::hex << hr;
+      }
+    }
+  }
+}
+
 }  // namespace
