@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/uniscribe/recent_answers.h"
 #include "platform/uniscribe/uniscribe.h"
 
 namespace {
@@ -59,7 +60,14 @@ HRESULT ScriptBreak(const WCHAR* text, int length, const SCRIPT_ANALYSIS* analys
   if (text == nullptr || length <= 0 || analysis == nullptr || attributes == nullptr) {
     return E_INVALIDARG;
   }
-  std::vector<SCRIPT_LOGATTR> found(static_cast<std::size_t>(length));
+  thread_local uniscribe::RecentAnswers<std::vector<SCRIPT_LOGATTR>, 16> recent;
+  const uniscribe::AnswerKey key{std::u16string_view(text, std::size_t(length))};
+  if (const std::vector<SCRIPT_LOGATTR>* known = recent.Find(key)) {
+    std::copy(known->begin(), known->end(), attributes);
+    return S_OK;
+  }
+  thread_local std::vector<SCRIPT_LOGATTR> found;
+  found.assign(static_cast<std::size_t>(length), SCRIPT_LOGATTR{});
   for (int i = 0; i < length; ++i) {
     found[i].fWhiteSpace = IsWhiteSpace(text[i]);
     // Tabs and line breaks are words of their own, and so is what follows them.
@@ -76,6 +84,7 @@ HRESULT ScriptBreak(const WCHAR* text, int length, const SCRIPT_ANALYSIS* analys
         if (at > 0) found[at].fSoftBreak = 1;
       });
   if (!broken) return E_OUTOFMEMORY;
+  recent.Keep(key) = found;
   std::copy(found.begin(), found.end(), attributes);
   return S_OK;
 }

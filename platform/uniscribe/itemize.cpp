@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "platform/uniscribe/recent_answers.h"
 #include "platform/uniscribe/script_ids.h"
 #include "platform/uniscribe/uniscribe.h"
 
@@ -92,8 +93,10 @@ bool IsNumber(FriBidiCharType type) { return type == FRIBIDI_TYPE_EN || type == 
 
 }  // namespace
 
-bool FindItems(const WCHAR* text, int length, const SCRIPT_STATE& state,
-               std::vector<ItemRun>& items) {
+namespace {
+
+bool WorkOutItems(const WCHAR* text, int length, const SCRIPT_STATE& state,
+                  std::vector<ItemRun>& items) {
   items.clear();
   if (length <= 0) return true;
   const CodePoints points = Decode(text, length);
@@ -127,6 +130,23 @@ bool FindItems(const WCHAR* text, int length, const SCRIPT_STATE& state,
     hasNumber = hasNumber || IsNumber(types[i]);
   }
   closeItem();
+  return true;
+}
+
+}  // namespace
+
+bool FindItems(const WCHAR* text, int length, const SCRIPT_STATE& state,
+               std::vector<ItemRun>& items) {
+  thread_local RecentAnswers<std::vector<ItemRun>, 16> recent;
+  const AnswerKey key{
+      std::u16string_view(text, length > 0 ? std::size_t(length) : 0),
+      std::uint32_t{state.uBidiLevel} | std::uint32_t{state.fOverrideDirection} << 5};
+  if (const std::vector<ItemRun>* known = recent.Find(key)) {
+    items = *known;
+    return true;
+  }
+  if (!WorkOutItems(text, length, state, items)) return false;
+  recent.Keep(key) = items;
   return true;
 }
 
@@ -166,7 +186,7 @@ HRESULT ScriptItemize(const WCHAR* text, int length, int maxItems, const SCRIPT_
     return E_INVALIDARG;
   }
   const SCRIPT_STATE paragraph = state != nullptr ? *state : SCRIPT_STATE{};
-  std::vector<uniscribe::ItemRun> runs;
+  thread_local std::vector<uniscribe::ItemRun> runs;
   if (!uniscribe::FindItems(text, length, paragraph, runs)) return E_OUTOFMEMORY;
   // One more for the closing item.
   if (runs.size() + 1 > static_cast<std::size_t>(maxItems)) return E_OUTOFMEMORY;

@@ -10,6 +10,9 @@ FARPROC Export(Proc proc) {
   return reinterpret_cast<FARPROC>(proc);
 }
 
+// usp10.dll comes with the program, as gdi32.dll does: it is in the module table before main.
+[[maybe_unused]] const bool scriptModuleRegistered = (RegisterModule(), true);
+
 }  // namespace
 
 void RegisterModule() {

@@ -40,9 +40,17 @@ HRESULT ResolveCache(HDC dc, SCRIPT_CACHE* cache, ScriptCacheData** data) {
     *data = held;
     return S_OK;
   }
+  const gdi::DcObject* context = gdi::LookUpDc(dc);
+  if (held != nullptr && context != nullptr && dc == held->checkedDc &&
+      context->font == held->checkedFont) {
+    *data = held;
+    return S_OK;
+  }
   const gdi::FontFace* face = gdi::FaceOfDc(dc);
   if (face == nullptr) return E_INVALIDARG;
   if (held != nullptr && held->shaper->Face() == face->FreeTypeFace()) {
+    held->checkedDc = dc;
+    held->checkedFont = context->font;
     *data = held;
     return S_OK;
   }
@@ -55,7 +63,10 @@ HRESULT ResolveCache(HDC dc, SCRIPT_CACHE* cache, ScriptCacheData** data) {
     *cache = held;
   }
   held->shaper = std::move(shaper);
+  held->checkedDc = dc;
+  held->checkedFont = context->font;
   held->lastShaped.clear();
+  held->shapedWords.Clear();
   *data = held;
   return S_OK;
 }

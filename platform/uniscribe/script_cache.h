@@ -5,15 +5,30 @@
 #include <memory>
 #include <vector>
 
+#include "platform/uniscribe/recent_answers.h"
 #include "platform/uniscribe/shaper.h"
 #include "platform/uniscribe/usp10.h"
 
 namespace uniscribe {
 
+// A text shaped with the cache's face: what ScriptShape hands out, and the shaping's glyphs.
+struct ShapedWord {
+  std::vector<WORD> glyphs;
+  std::vector<WORD> clusters;
+  std::vector<SCRIPT_VISATTR> visAttrs;
+  std::vector<ShapedGlyph> shaped;
+};
+
 struct ScriptCacheData {
   std::shared_ptr<Shaper> shaper;
+  // The DC and its font when the shaper was last found to be theirs: GDI never hands out a
+  // handle twice, and a selected font lives, so while that DC holds that font it still is.
+  HDC checkedDc = nullptr;
+  HGDIOBJ checkedFont = nullptr;
   // The last shaping, in the order its glyphs were handed out, for the placement that follows.
   std::vector<ShapedGlyph> lastShaped;
+  // Texts shaped with the face, by their text and what else changes their shaping.
+  ManyAnswers<ShapedWord, 4096> shapedWords;
 };
 
 // The cache's data: made from the DC's face when the cache is null, and moved to the DC's face

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "platform/uniscribe/script_cache.h"
@@ -106,6 +108,49 @@ ABC RunExtent(const uniscribe::Shaper& shaper, const WORD* glyphs, int count,
 
 }  // namespace
 
+namespace {
+
+// What changes the shaping of a text with one face.
+std::uint32_t ShapingFlags(const SCRIPT_ANALYSIS& analysis) {
+  return std::uint32_t{analysis.eScript} | std::uint32_t{analysis.fRTL} << 10 |
+         std::uint32_t{analysis.fLogicalOrder} << 11 |
+         std::uint32_t{analysis.s.fInhibitLigate} << 12;
+}
+
+// Shapes the text with the shaper; E_OUTOFMEMORY when memory runs out, E_INVALIDARG past the
+// glyphs a WORD can index.
+HRESULT ShapeWord(const uniscribe::Shaper& shaper, const WCHAR* text, int length,
+                  const SCRIPT_ANALYSIS& analysis, uniscribe::ShapedWord& word) {
+  uniscribe::ShapingRequest request;
+  request.text = text;
+  request.contextLength = length;
+  request.length = length;
+  request.rightToLeft = analysis.fRTL;
+  request.scriptId = analysis.eScript;
+  request.inhibitLigatures = analysis.s.fInhibitLigate;
+  std::vector<ShapedGlyph>& shaped = word.shaped;
+  if (!shaper.Shape(request, shaped)) return E_OUTOFMEMORY;
+  // Every character merged away (invisible ones in a face without a blank): one blank glyph.
+  if (shaped.empty()) shaped.push_back(ShapedGlyph{shaper.BlankGlyph(), 0, 0, 0, 0, true});
+  if (shaped.size() > kMostGlyphs) return E_INVALIDARG;
+  const bool logicalOrder = analysis.fRTL && analysis.fLogicalOrder;
+  if (logicalOrder) std::reverse(shaped.begin(), shaped.end());
+  word.clusters = LogicalClusters(shaped, length, analysis.fRTL && !logicalOrder);
+  std::vector<bool> clusterStart(shaped.size(), false);
+  for (WORD first : word.clusters) clusterStart[first] = true;
+  word.glyphs.resize(shaped.size());
+  word.visAttrs.resize(shaped.size());
+  for (std::size_t j = 0; j < shaped.size(); ++j) {
+    word.glyphs[j] = shaped[j].glyph;
+    const int cluster = shaped[j].cluster;
+    const WCHAR first = cluster >= 0 && cluster < length ? text[cluster] : WCHAR{0};
+    word.visAttrs[j] = VisualAttributes(shaper, shaped[j], clusterStart[j], first);
+  }
+  return S_OK;
+}
+
+}  // namespace
+
 HRESULT ScriptShape(HDC dc, SCRIPT_CACHE* cache, const WCHAR* text, int length, int maxGlyphs,
                     SCRIPT_ANALYSIS* analysis, WORD* glyphs, WORD* clusters,
                     SCRIPT_VISATTR* visAttrs, int* glyphCount) {
@@ -116,35 +161,24 @@ HRESULT ScriptShape(HDC dc, SCRIPT_CACHE* cache, const WCHAR* text, int length, 
   uniscribe::ScriptCacheData* data = nullptr;
   const HRESULT resolved = uniscribe::ResolveCache(dc, cache, &data);
   if (FAILED(resolved)) return resolved;
-  const uniscribe::Shaper& shaper = *data->shaper;
-  uniscribe::ShapingRequest request;
-  request.text = text;
-  request.contextLength = length;
-  request.length = length;
-  request.rightToLeft = analysis->fRTL;
-  request.scriptId = analysis->eScript;
-  request.inhibitLigatures = analysis->s.fInhibitLigate;
-  std::vector<ShapedGlyph> shaped;
-  if (!shaper.Shape(request, shaped)) return E_OUTOFMEMORY;
-  // Every character merged away (invisible ones in a face without a blank): one blank glyph.
-  if (shaped.empty()) shaped.push_back(ShapedGlyph{shaper.BlankGlyph(), 0, 0, 0, 0, true});
-  if (shaped.size() > kMostGlyphs) return E_INVALIDARG;
-  if (shaped.size() > static_cast<std::size_t>(maxGlyphs)) return E_OUTOFMEMORY;
-  const bool logicalOrder = analysis->fRTL && analysis->fLogicalOrder;
-  if (logicalOrder) std::reverse(shaped.begin(), shaped.end());
-  const std::vector<WORD> logical =
-      LogicalClusters(shaped, length, analysis->fRTL && !logicalOrder);
-  std::vector<bool> clusterStart(shaped.size(), false);
-  for (WORD first : logical) clusterStart[first] = true;
-  for (std::size_t j = 0; j < shaped.size(); ++j) {
-    glyphs[j] = shaped[j].glyph;
-    const int cluster = shaped[j].cluster;
-    const WCHAR first = cluster >= 0 && cluster < length ? text[cluster] : WCHAR{0};
-    visAttrs[j] = VisualAttributes(shaper, shaped[j], clusterStart[j], first);
+  // Words come again frame after frame: their shaping with this face is kept.
+  const uniscribe::AnswerKey key{std::u16string_view(text, std::size_t(length)),
+                                 ShapingFlags(*analysis)};
+  const uniscribe::ShapedWord* word = data->shapedWords.Find(key);
+  if (word == nullptr) {
+    uniscribe::ShapedWord made;
+    const HRESULT result = ShapeWord(*data->shaper, text, length, *analysis, made);
+    if (FAILED(result)) return result;
+    uniscribe::ShapedWord& kept = data->shapedWords.Keep(key);
+    kept = std::move(made);
+    word = &kept;
   }
-  std::copy(logical.begin(), logical.end(), clusters);
-  *glyphCount = static_cast<int>(shaped.size());
-  data->lastShaped = std::move(shaped);
+  if (word->glyphs.size() > static_cast<std::size_t>(maxGlyphs)) return E_OUTOFMEMORY;
+  std::copy(word->glyphs.begin(), word->glyphs.end(), glyphs);
+  std::copy(word->visAttrs.begin(), word->visAttrs.end(), visAttrs);
+  std::copy(word->clusters.begin(), word->clusters.end(), clusters);
+  *glyphCount = static_cast<int>(word->glyphs.size());
+  data->lastShaped.assign(word->shaped.begin(), word->shaped.end());
   return S_OK;
 }
 
@@ -160,8 +194,10 @@ HRESULT ScriptPlace(HDC dc, SCRIPT_CACHE* cache, const WORD* glyphs, int count,
   if (FAILED(resolved)) return resolved;
   const uniscribe::Shaper& shaper = *data->shaper;
   const bool shapedHere = SameGlyphs(data->lastShaped, glyphs, count);
-  std::vector<int> placed(static_cast<std::size_t>(count));
-  std::vector<GOFFSET> moved(static_cast<std::size_t>(count), GOFFSET{0, 0});
+  thread_local std::vector<int> placed;
+  thread_local std::vector<GOFFSET> moved;
+  placed.assign(static_cast<std::size_t>(count), 0);
+  moved.assign(static_cast<std::size_t>(count), GOFFSET{0, 0});
   for (int i = 0; i < count; ++i) {
     const auto k = static_cast<std::size_t>(i);
     if (shapedHere) {

@@ -8,7 +8,9 @@
 #include <hb-ot.h>
 #include <unicode/uchar.h>
 
+#include <algorithm>
 #include <map>
+#include <new>
 
 #include "platform/uniscribe/script_ids.h"
 
@@ -101,15 +103,28 @@ bool Shaper::Shape(const ShapingRequest& request, std::vector<ShapedGlyph>& glyp
 int Shaper::PlainAdvance(WORD glyph) const { return hb_font_get_glyph_h_advance(font_, glyph); }
 
 bool Shaper::InkExtent(WORD glyph, int* left, int* right) const {
-  hb_glyph_extents_t extents{};
-  if (!hb_font_get_glyph_extents(font_, glyph, &extents)) return false;
-  if (extents.width == 0 || extents.height == 0) return false;
-  // Widths are negative for glyphs drawn right to left from their bearing.
-  const int a = extents.x_bearing;
-  const int b = extents.x_bearing + extents.width;
-  *left = std::min(a, b);
-  *right = std::max(a, b);
-  return true;
+  std::unique_ptr<InkBlock>& block = inks_[glyph >> 8];
+  if (!block) {
+    block.reset(new (std::nothrow) InkBlock{});
+    if (!block) return false;
+  }
+  Ink& ink = (*block)[glyph & 0xFF];
+  if (!ink.known) {
+    ink.known = true;
+    hb_glyph_extents_t extents{};
+    if (hb_font_get_glyph_extents(font_, glyph, &extents) && extents.width != 0 &&
+        extents.height != 0) {
+      // Widths are negative for glyphs drawn right to left from their bearing.
+      const int a = extents.x_bearing;
+      const int b = extents.x_bearing + extents.width;
+      ink.inked = true;
+      ink.left = std::min(a, b);
+      ink.right = std::max(a, b);
+    }
+  }
+  *left = ink.left;
+  *right = ink.right;
+  return ink.inked;
 }
 
 bool Shaper::IsMark(WORD glyph) const {

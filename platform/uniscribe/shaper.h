@@ -3,6 +3,7 @@
 
 #include <hb.h>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -55,6 +56,7 @@ class Shaper {
   // The glyph's own advance, without shaping.
   int PlainAdvance(WORD glyph) const;
   // The glyph's ink from its pen position, left and right edges; false for a glyph without ink.
+  // Kept per glyph once measured: measuring loads (and hints) the glyph.
   bool InkExtent(WORD glyph, int* left, int* right) const;
   // A mark by the face's glyph classes.
   bool IsMark(WORD glyph) const;
@@ -62,8 +64,17 @@ class Shaper {
  private:
   Shaper(FT_FaceRec_* face, hb_font_t* font) : face_(face), font_(font) {}
 
+  struct Ink {
+    bool known = false;
+    bool inked = false;
+    int left = 0;
+    int right = 0;
+  };
+  using InkBlock = std::array<Ink, 256>;
+
   FT_FaceRec_* face_;
   hb_font_t* font_;
+  mutable std::array<std::unique_ptr<InkBlock>, 256> inks_;  // by the glyph's high byte
 };
 
 }  // namespace uniscribe

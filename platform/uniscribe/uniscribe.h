@@ -111,8 +111,9 @@ HRESULT ScriptStringFree(SCRIPT_STRING_ANALYSIS* analysis);
 
 namespace uniscribe {
 
-// Adds "usp10.dll" with every export above to the module table, as loaded. Not done at
-// start-up: a program (or test) that wants fonts to shape their text calls it; callable again.
+// Adds "usp10.dll" with every export above to the module table, as loaded. Done before main in
+// every program that links this module (whole, as the font's library does), so that fonts shape
+// their text; callable again, to put the module back after a test took it out.
 void RegisterModule();
 
 }  // namespace uniscribe

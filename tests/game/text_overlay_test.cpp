@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "game/text_overlay.h"
@@ -10,7 +11,9 @@
 #include "platform/d3d9/test_device.h"
 #include "tests/platform/d3d9/device_fixture.h"
 #include "tests/harness/world_reset.h"
+#include "platform/win32/modules.h"
 #include "toolkit/font/d3dx_font.h"
+#include "toolkit/font/text_services.h"
 
 namespace {
 
@@ -94,6 +97,45 @@ TEST_F(TextOverlayTest, TheCreditLineIsRedOverTheDirectionLine) {
   }
   EXPECT_GT(red, 10);
   EXPECT_GT(white, 10);
+}
+
+// Fonts shape their text with the module the program starts with; hiding it sends them down the
+// GDI path. The direction line comes out the same either way, pixel for pixel. (The credit
+// line does not: the shaping path kerns V and y; see the font's tests.)
+TEST_F(TextOverlayTest, TheDirectionLineIsTheSameWithAndWithoutShaping) {
+  auto directionLines = [&] {
+    CreateOverlayFonts();
+    std::vector<std::vector<std::uint32_t>> frames;
+    for (int facing = 0; facing < 8; ++facing) {
+      const std::string text = "direction: " + std::to_string(facing) + " ";
+      frames.push_back(Frame([&] {
+        RECT rect = {0, 0, 200, 60};
+        directionFont->DrawTextA(nullptr, text.c_str(), -1, &rect, 0, 0xFFFFFFFF);
+      }));
+    }
+    EXPECT_EQ(0u, directionFont->Release());
+    EXPECT_EQ(0u, creditFont->Release());
+    directionFont = creditFont = nullptr;
+    return frames;
+  };
+  testing_hooks::ForgetTextServicesProbe();
+  const auto shaped = directionLines();
+  EXPECT_TRUE(SharedTextServices().uniscribeAvailable);
+  win32::HideModule("usp10.dll", true);
+  testing_hooks::ForgetTextServicesProbe();
+  const auto placed = directionLines();
+  EXPECT_FALSE(SharedTextServices().uniscribeAvailable);
+  win32::HideModule("usp10.dll", false);
+  testing_hooks::ForgetTextServicesProbe();
+  for (int facing = 0; facing < 8; ++facing) {
+    int differing = 0, lit = 0;
+    for (std::size_t i = 0; i < shaped[facing].size(); ++i) {
+      differing += shaped[facing][i] != placed[facing][i];
+      lit += shaped[facing][i] != 0;
+    }
+    EXPECT_EQ(0, differing) << "facing " << facing;
+    EXPECT_GT(lit, 100) << "facing " << facing;
+  }
 }
 
 TEST_F(TextOverlayTest, MissingFontsDrawNothing) {

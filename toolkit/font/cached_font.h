@@ -20,6 +20,7 @@
 // handed out by CacheGlyphs stay valid for the font's life.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/gdi/gdi.h"
@@ -68,7 +69,7 @@ constexpr DWORD WF_LF = 2;
 constexpr DWORD WF_TAB = 4;
 constexpr DWORD WF_RTL = 8;
 // A WF_RTL word whose glyphs read left to right (a number inside right-to-left text): it is
-// split from its left end. Only the GDI path sets it.
+// split from its left end.
 constexpr DWORD WF_LTR_GLYPHS = 16;
 
 // A word owns the glyph positions from its firstGlyph to the next word's.
@@ -119,6 +120,7 @@ class CachedFont final : public ID3DXFont {
   HRESULT MakeSurface(INT width, INT height, HBITMAP* bitmap, void** bits);
   HRESULT CacheGlyphs(const WORD* glyphList, UINT count, GlyphRecord** recordsOut);
   HRESULT RenderIntoCell(INT x0, INT width, INT height, CellPool& pool, GlyphRecord& record);
+  // The pieces of a run drawn whole, left to right; the arrays stay the run cache's.
   HRESULT RenderRun(const WCHAR* text, INT length, BOOL rightToLeft, INT* pieceCountOut,
                     GlyphRecord** piecesOut, INT** pieceWidthsOut);
   WORD MapToFontRange(UINT value);
@@ -198,12 +200,22 @@ class CachedFont final : public ID3DXFont {
   HRESULT FindSpecialGlyphs();
 
   // glyph_cache.cpp
-  UINT DrawGlyph(WORD glyph);
+  UINT DrawGlyph(WORD glyph, INT* shift);
   HRESULT AddGlyphTexture(CellPool& pool);
   HRESULT GlyphsOfCharacters(UINT first, UINT count, WORD* out, UINT* placed);
+  // run_cache.cpp
+  HRESULT CutRunIntoPieces(SCRIPT_STRING_ANALYSIS analysis, INT length, RunCacheNode& node);
 
   // text_analysis.cpp
   HRESULT AnalyseWithGdi(const void* text, INT count, bool wide, bool rightToLeft);
+  // shaped_analysis.cpp
+  HRESULT AnalyseWithScripts(const void* text, INT count, bool wide, bool rightToLeft);
+  HRESULT ItemiseText(const WCHAR* text, INT count, INT* itemCount);
+  HRESULT FindScriptWords(const WCHAR* text, INT count, UINT* total);
+  HRESULT ShapeWord(const WCHAR* text, UINT word, std::size_t& maxGlyphs, std::size_t& cursor);
+  HRESULT DrawWordWhole(const WCHAR* characters, INT length, bool rightToLeft, UINT word,
+                        std::size_t& maxGlyphs, std::size_t& cursor);
+  HRESULT KeepBlankGlyph(UINT word, std::size_t& maxGlyphs, std::size_t& cursor);
   UINT FindGdiWords(UINT glyphTotal);
   // gdi_word_order.cpp
   HRESULT OrderGdiWords(UINT words, UINT glyphTotal, bool rightToLeft, UINT* wordTotal);
@@ -216,6 +228,7 @@ class CachedFont final : public ID3DXFont {
   struct Layout;
   HRESULT BreakLines(DWORD format, const RECT* rect, Layout& layout);
   HRESULT ExpandTab(UINT word, bool wrap, Layout& layout);
+  bool BlankWord(INT firstGlyph, INT endGlyph) const;
   HRESULT PlaceWord(UINT word, bool wrap, Layout& layout);
   void MoveRightEndToFront(INT first, INT end, INT k);
   HRESULT CloseLine(UINT first, UINT end, UINT firstWord, UINT endWord, Layout& layout);

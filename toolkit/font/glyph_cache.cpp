@@ -1,6 +1,7 @@
 // The glyph table: records made on first use by drawing the glyph with GDI, and the interface
 // operations that read or fill it.
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "toolkit/common/allocation.h"
@@ -36,7 +37,8 @@ HRESULT CachedFont::CacheGlyphs(const WORD* glyphList, UINT count, GlyphRecord**
     GlyphRecord& record = blocks[block][glyph & 255];
     if (recordsOut != nullptr) recordsOut[i] = &record;
     if (record.texture != nullptr) continue;
-    const INT width = static_cast<INT>(DrawGlyph(glyph));
+    INT shift = 0;
+    const INT width = static_cast<INT>(DrawGlyph(glyph, &shift));
     if (width <= 0) {
       record.texture = noGlyphImage;
       continue;
@@ -44,25 +46,32 @@ HRESULT CachedFont::CacheGlyphs(const WORD* glyphList, UINT count, GlyphRecord**
     CellPool& pool = width > static_cast<INT>(smallPool.cellSize) ? largePool : smallPool;
     const HRESULT result = RenderIntoCell(0, width, metrics.tmHeight, pool, record);
     if (FAILED(result)) return result;
+    if (HasImage(record)) record.originX = static_cast<std::int16_t>(record.originX - shift);
   }
   return S_OK;
 }
 
 // Draws one glyph with its cell's top-left at the surface origin and answers its width: the
 // ink's right end for outline fonts, else the advance. The surface is cleared first, so that
-// ink reaching past the advance never picks up an earlier glyph's pixels.
-UINT CachedFont::DrawGlyph(WORD glyph) {
+// ink reaching past the advance never picks up an earlier glyph's pixels. An outline glyph whose
+// ink starts left of its pen position (a negative A: marks drawn back over the glyph before
+// them, italic descenders) is drawn `shift` pixels further right, so that none of it is lost;
+// the width then counts from the surface's left edge.
+UINT CachedFont::DrawGlyph(WORD glyph, INT* shift) {
   std::memset(surfaceBits, 0, std::size_t(surfaceWidth) * surfaceHeight * 4);
+  *shift = 0;
   const TextServices& services = SharedTextServices();
   if (services.unicodeGdi) {
     const WCHAR index = static_cast<WCHAR>(glyph);
-    ExtTextOutW(dc, 0, 0, ETO_GLYPH_INDEX | ETO_OPAQUE, nullptr, &index, 1, nullptr);
     if (metrics.tmPitchAndFamily & TMPF_TRUETYPE) {
       ABC abc{};
       services.getCharABCWidthsI(dc, glyph, 1, nullptr, &abc);
-      const INT width = abc.abcA + static_cast<INT>(abc.abcB);
-      return width > 0 ? static_cast<UINT>(width) : 0;
+      *shift = std::clamp(-abc.abcA, 0, surfaceWidth);
+      ExtTextOutW(dc, *shift, 0, ETO_GLYPH_INDEX | ETO_OPAQUE, nullptr, &index, 1, nullptr);
+      const long long width = 0LL + *shift + abc.abcA + abc.abcB;
+      return width > 0 ? static_cast<UINT>(std::min<long long>(width, INT_MAX)) : 0;
     }
+    ExtTextOutW(dc, 0, 0, ETO_GLYPH_INDEX | ETO_OPAQUE, nullptr, &index, 1, nullptr);
     INT width = 0;
     services.getCharWidthI(dc, glyph, 1, nullptr, &width);
     return width > 0 ? static_cast<UINT>(width) : 0;

@@ -1,6 +1,7 @@
-// Turning a string into words and glyphs, every glyph in the glyph cache. Without the shaping
-// services GDI's character placement gives the glyphs, advances, order and classes of the
-// whole text, and words are found by character classes.
+// Turning a string into words and glyphs, every glyph in the glyph cache. With the shaping
+// services the text is shaped word by word (shaped_analysis.cpp); without them GDI's character
+// placement gives the glyphs, advances, order and classes of the whole text, and words are
+// found by character classes.
 #include <algorithm>
 #include <cstring>
 #include <cwctype>
@@ -24,9 +25,10 @@ constexpr BYTE rightToLeftClass = GCPCLASS_ARABIC;
 
 }  // namespace
 
-// The shaping path joins here once the shaping services exist; until then every font analyses
-// with GDI.
 HRESULT CachedFont::AnalyseText(const void* text, INT count, bool wide, bool rightToLeft) {
+  if (SharedTextServices().uniscribeAvailable) {
+    return AnalyseWithScripts(text, count, wide, rightToLeft);
+  }
   return AnalyseWithGdi(text, count, wide, rightToLeft);
 }
 

@@ -168,6 +168,10 @@ HRESULT CachedFont::BreakLines(DWORD format, const RECT* rect, Layout& layout) {
       layout.lineWord = w + 1;
     } else if ((flags & WF_TAB) && (format & DT_EXPANDTABS) && metrics.tmAveCharWidth > 0) {
       result = ExpandTab(w, wrap, layout);
+    } else if (wrap && BlankWord(g0, g1)) {
+      // Blanks alone (where the direction changes after a space) never open a line: they stay
+      // at the end of the one they follow, where they take no room.
+      for (INT g = g0; g < g1; ++g) layout.x += advances[g];
     } else {
       // A carriage return takes no room and shows nothing, but stays an ordinary word.
       if ((flags & WF_CR) && !single) {
@@ -181,6 +185,14 @@ HRESULT CachedFont::BreakLines(DWORD format, const RECT* rect, Layout& layout) {
   }
   if (layout.x > 0) return CloseLine(layout.lineStart, n, layout.lineWord, wordCount, layout);
   return S_OK;
+}
+
+bool CachedFont::BlankWord(INT first, INT end) const {
+  if (first >= end) return false;
+  for (INT g = first; g < end; ++g) {
+    if (glyphs[g] != blankGlyph) return false;
+  }
+  return true;
 }
 
 // A tab advances to the next multiple of eight average widths, cut at the wrapping width.
@@ -205,10 +217,11 @@ HRESULT CachedFont::ExpandTab(UINT w, bool wrap, Layout& layout) {
 }
 
 // An ordinary word starts a new line when it does not fit, and is split between glyphs when it
-// is wider than the line itself. A right-to-left word (unless its glyphs read left to right) is
-// taken from its right end, its logical start; the blanks there come before it in the text, so
-// they never tear it: they end the open line when the word moves to the next, and take no part
-// in whether it fits a line it opens.
+// is wider than the line itself; never before a blank, which hangs at the line's end instead.
+// A right-to-left word (unless its glyphs read left to right) is taken from its right end, its
+// logical start; the blanks there come before it in the text, so they never tear it: they end
+// the open line when the word moves to the next, and take no part in whether it fits a line it
+// opens.
 HRESULT CachedFont::PlaceWord(UINT w, bool wrap, Layout& layout) {
   const INT g0 = words[w].firstGlyph, g1 = words[w + 1].firstGlyph;
   const bool rtl = (words[w].flags & (WF_RTL | WF_LTR_GLYPHS)) == WF_RTL;
@@ -230,9 +243,12 @@ HRESULT CachedFont::PlaceWord(UINT w, bool wrap, Layout& layout) {
   }
   long long hanging = 0;  // blanks that opened the line
   for (INT g = rest; g < g1; ++g) {
-    const INT adv = rtl ? advances[g1 - 1 - (g - rest)] : advances[g];
+    const INT taken = rtl ? g1 - 1 - (g - rest) : g;
+    const INT adv = advances[taken];
     const bool leadingBlank = rtl && rest == g0 && g - g0 < blanks;
-    if (wrap && !leadingBlank && layout.x - hanging + adv > layout.maxWidth) {
+    // A blank never starts a line: it hangs past the end of the one it ends.
+    if (wrap && !leadingBlank && glyphs[taken] != blankGlyph &&
+        layout.x - hanging + adv > layout.maxWidth) {
       // The piece already consumed from the word's right end goes first in what is left.
       if (rtl) MoveRightEndToFront(rest, g1, g - rest);
       const HRESULT result = CloseLine(layout.lineStart, g, layout.lineWord, w + 1, layout);
@@ -327,6 +343,18 @@ void CachedFont::DropEndBlanks(UINT first, UINT end, UINT firstWord, UINT endWor
   } else {
     if (!firstRtl) fromRight();
     if (lastRtl) fromLeft();
+  }
+  // The blanks that end the line's last word in reading order take none either. A line's
+  // trailing white space belongs at the paragraph's end; where a word of the other direction
+  // ends the line they stand inside it, and taking no room there shows the same line.
+  const UINT wordStart =
+      std::clamp<UINT>(static_cast<UINT>(words[endWord - 1].firstGlyph), first, end);
+  const UINT wordEnd =
+      std::clamp<UINT>(static_cast<UINT>(words[endWord].firstGlyph), wordStart, end);
+  if ((words[endWord - 1].flags & (WF_RTL | WF_LTR_GLYPHS)) == WF_RTL) {
+    for (UINT g = wordStart; g < wordEnd && glyphs[g] == blankGlyph; ++g) advances[g] = 0;
+  } else {
+    for (UINT g = wordEnd; g > wordStart && glyphs[g - 1] == blankGlyph; --g) advances[g - 1] = 0;
   }
 }
 

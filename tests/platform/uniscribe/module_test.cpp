@@ -10,10 +10,8 @@ namespace {
 
 using usp_test::ShapingDc;
 
-TEST(Module, RegisteredOnlyWhenAskedWithEveryExportTheFontLooksUp) {
-  // Nothing registers it at start-up: fonts keep their GDI analysis until it is wanted.
-  EXPECT_EQ(nullptr, GetModuleHandleA("usp10.dll"));
-  uniscribe::RegisterModule();
+TEST(Module, RegisteredAtStartWithEveryExportTheFontLooksUp) {
+  // In the table before main, as gdi32.dll is: fonts shape their text from the start.
   HMODULE module = GetModuleHandleA("usp10.dll");
   ASSERT_NE(nullptr, module);
   const std::pair<const char*, FARPROC> exports[] = {
@@ -36,7 +34,11 @@ TEST(Module, RegisteredOnlyWhenAskedWithEveryExportTheFontLooksUp) {
   };
   for (const auto& [name, procedure] : exports)
     EXPECT_EQ(procedure, GetProcAddress(module, name)) << name;
+  // Taken out and put back, it keeps its handle.
   win32::UnregisterModule("usp10.dll");
+  EXPECT_EQ(nullptr, GetModuleHandleA("usp10.dll"));
+  uniscribe::RegisterModule();
+  EXPECT_NE(nullptr, GetModuleHandleA("usp10.dll"));
 }
 
 TEST(Module, ScriptPropertiesAndDigitSubstitution) {

@@ -221,6 +221,48 @@ TEST(Shape, TooFewGlyphsAsksForMoreAndWritesNothing) {
   EXPECT_EQ(int(ShapeAndPlace(dc, text, analysis).glyphs.size()), count);
 }
 
+// A cache keeps the words it shaped, with its face: a DC with another face, or a DC that has
+// another font selected since, shapes anew.
+TEST(Shape, ACacheTakenToAnotherFaceShapesWithIt) {
+  ShapingDc liberation(u"Liberation Sans", 20);
+  ShapingDc dejaVu(u"DejaVu Sans", 20);
+  const ReferenceFace liberationFace("Liberation Sans", 20);
+  const ReferenceFace dejaVuFace("DejaVu Sans", 20);
+  const std::u16string text = u"figure";
+  const SCRIPT_ANALYSIS analysis = AnalysisOf(text);
+  SCRIPT_CACHE cache = nullptr;
+  auto glyphsWith = [&](HDC dc) {
+    WORD glyphs[32], clusters[6];
+    SCRIPT_VISATTR visAttrs[32];
+    SCRIPT_ANALYSIS a = analysis;
+    int count = 0;
+    EXPECT_EQ(S_OK,
+              ScriptShape(dc, &cache, text.data(), 6, 32, &a, glyphs, clusters, visAttrs, &count));
+    return std::vector<unsigned>(glyphs, glyphs + count);
+  };
+  auto reference = [&](const ReferenceFace& face) {
+    std::vector<unsigned> glyphs;
+    for (const usp_test::RefGlyph& g : face.Shape(text, false)) glyphs.push_back(g.glyph);
+    return glyphs;
+  };
+  ASSERT_NE(reference(liberationFace), reference(dejaVuFace));
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(reference(liberationFace), glyphsWith(liberation.dc()));
+    EXPECT_EQ(reference(dejaVuFace), glyphsWith(dejaVu.dc()));
+  }
+  // The same DC with another font selected.
+  const LOGFONTW logFont = gdi_test::MakeLogFont(u"DejaVu Sans", -20);
+  HFONT other = CreateFontIndirectW(&logFont);
+  ASSERT_NE(nullptr, other);
+  EXPECT_EQ(reference(liberationFace), glyphsWith(liberation.dc()));
+  HGDIOBJ previous = SelectObject(liberation.dc(), other);
+  EXPECT_EQ(reference(dejaVuFace), glyphsWith(liberation.dc()));
+  SelectObject(liberation.dc(), previous);
+  EXPECT_EQ(reference(liberationFace), glyphsWith(liberation.dc()));
+  EXPECT_TRUE(DeleteObject(other));
+  EXPECT_EQ(S_OK, ScriptFreeCache(&cache));
+}
+
 TEST(Shape, BadArgumentsAndCaches) {
   ShapingDc dc(u"Liberation Sans", 20);
   const std::u16string text = u"ab";

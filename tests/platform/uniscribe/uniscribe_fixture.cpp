@@ -5,6 +5,7 @@
 #include FT_FREETYPE_H
 #include <hb-ft.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "platform/gdi/objects.h"
@@ -21,7 +22,7 @@ FT_Library Library() {
   return library;
 }
 
-FcPattern* Pattern(const std::string& family, int em) {
+FcPattern* Pattern(const std::string& family, double em) {
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   FcPatternAddInteger(pattern, FC_WEIGHT, FC_WEIGHT_REGULAR);
@@ -35,7 +36,7 @@ FcPattern* Pattern(const std::string& family, int em) {
 
 }  // namespace
 
-ReferenceFace::ReferenceFace(const std::string& family, int em) {
+ReferenceFace::ReferenceFace(const std::string& family, double em) {
   FcPattern* pattern = Pattern(family, em);
   FcResult result = FcResultNoMatch;
   FcPattern* match = FcFontMatch(nullptr, pattern, &result);
@@ -48,12 +49,13 @@ ReferenceFace::ReferenceFace(const std::string& family, int em) {
   FcPatternDestroy(pattern);
 }
 
-ReferenceFace::ReferenceFace(const File& file, int em) { Open(file.path.c_str(), 0, em); }
+ReferenceFace::ReferenceFace(const File& file, double em) { Open(file.path.c_str(), 0, em); }
 
-void ReferenceFace::Open(const char* file, int index, int em) {
+void ReferenceFace::Open(const char* file, int index, double em) {
   EXPECT_EQ(0, FT_New_Face(Library(), file, index, &face_));
   FT_Select_Charmap(face_, FT_ENCODING_UNICODE);
-  FT_Set_Char_Size(face_, em * 64, em * 64, 72, 72);
+  const FT_F26Dot6 size = std::lround(em * 64);
+  FT_Set_Char_Size(face_, size, size, 72, 72);
   font_ = hb_ft_font_create_referenced(face_);
   hb_ft_font_set_load_flags(font_, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_NORMAL);
 }

@@ -29,12 +29,12 @@ struct RefGlyph {
 class ReferenceFace {
  public:
   // The regular upright face of `family` that fontconfig matches, at an em of `em` pixels.
-  ReferenceFace(const std::string& family, int em);
+  ReferenceFace(const std::string& family, double em);
   // Face 0 of a font file, at an em of `em` pixels.
   struct File {
     std::string path;
   };
-  ReferenceFace(const File& file, int em);
+  ReferenceFace(const File& file, double em);
   ~ReferenceFace();
   ReferenceFace(const ReferenceFace&) = delete;
   ReferenceFace& operator=(const ReferenceFace&) = delete;
@@ -46,7 +46,7 @@ class ReferenceFace {
   FT_FaceRec_* Face() const { return face_; }
 
  private:
-  void Open(const char* file, int index, int em);
+  void Open(const char* file, int index, double em);
 
   FT_FaceRec_* face_ = nullptr;
   hb_font_t* font_ = nullptr;

@@ -235,6 +235,7 @@ TEST_F(ProbeTest, ASecondFontUsesTheFirstProbe) {
   ASSERT_NE(nullptr, first);
   // A shaping module without its entry points appears; only a new probe would notice.
   win32::RegisterModule("usp10.dll", ExportsWithout({"ScriptItemize"}, "ScriptItemize"), true);
+  win32::HideModule("usp10.dll", false);
   EXPECT_NE(nullptr, MakeFont("Arial", 24));
   testing_hooks::ForgetTextServicesProbe();
   ID3DXFont* font = nullptr;

@@ -1,11 +1,27 @@
 #include "tests/toolkit/font/font_fixture.h"
 
+#include "platform/uniscribe/uniscribe.h"
+#include "platform/win32/modules.h"
+#include "toolkit/font/text_services.h"
+
 namespace font_test {
+
+void FontTest::SetUp() {
+  DeviceTest::SetUp();
+  UseShapingModule(false);
+}
 
 void FontTest::TearDown() {
   for (CachedFont* font : fonts) EXPECT_EQ(0u, font->Release());
   fonts.clear();
+  uniscribe::RegisterModule();
+  UseShapingModule(true);
   DeviceTest::TearDown();
+}
+
+void FontTest::UseShapingModule(bool shown) {
+  win32::HideModule("usp10.dll", !shown);
+  testing_hooks::ForgetTextServicesProbe();
 }
 
 CachedFont* FontTest::MakeFont(const char* face, INT height, UINT mipLevels, DWORD quality) {

@@ -59,9 +59,15 @@ class RecordingSprite final : public ID3DXSprite {
   HRESULT drawResult = S_OK;
 };
 
+// Fonts analyse with GDI here unless a test shows the shaping module, which every program has
+// from start-up; whatever a test did to the module, the real one is back afterwards.
 class FontTest : public d3d9_test::DeviceTest {
  protected:
+  void SetUp() override;
   void TearDown() override;
+
+  // Shows or hides "usp10.dll" and forgets the probe, so that the next font takes that path.
+  static void UseShapingModule(bool shown);
 
   // A font made by D3DXCreateFontA and kept for release at the end.
   CachedFont* MakeFont(const char* face, INT height, UINT mipLevels = 0, DWORD quality = 0);

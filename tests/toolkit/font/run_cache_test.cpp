@@ -17,14 +17,25 @@ struct FakeShaping {
   HDC dc = nullptr;
   const WCHAR* text = nullptr;
   int length = 0;
-  int advance = 10;  // pixels per character
+  int advance = 10;      // pixels per character
+  bool growing = false;  // the i-th character is (i + 1) advances wide
+  bool rightToLeft = false;
   SIZE size{};
   int analyses = 0;
   int frees = 0;
   HRESULT analyseResult = S_OK;
 } fake;
 
-HRESULT FakeStringAnalyse(HDC dc, const void* text, int length, int, int, DWORD, int,
+int WidthOf(int position) { return fake.advance * (fake.growing ? position + 1 : 1); }
+
+// The x of the logical start of a character, as if the run read left to right.
+int StartOf(int position) {
+  int x = 0;
+  for (int i = 0; i < position; ++i) x += WidthOf(i);
+  return x;
+}
+
+HRESULT FakeStringAnalyse(HDC dc, const void* text, int length, int, int, DWORD flags, int,
                           SCRIPT_CONTROL*, SCRIPT_STATE*, const int*, SCRIPT_TABDEF*, const BYTE*,
                           SCRIPT_STRING_ANALYSIS* analysis) {
   ++fake.analyses;
@@ -32,7 +43,8 @@ HRESULT FakeStringAnalyse(HDC dc, const void* text, int length, int, int, DWORD,
   fake.dc = dc;
   fake.text = static_cast<const WCHAR*>(text);
   fake.length = length;
-  fake.size = SIZE{fake.advance * length, 18};
+  fake.rightToLeft = (flags & SSA_RTL) != 0;
+  fake.size = SIZE{StartOf(length), 18};
   *analysis = &fake;
   return S_OK;
 }
@@ -45,8 +57,10 @@ HRESULT FakeStringOut(SCRIPT_STRING_ANALYSIS, int x, int y, UINT, const RECT*, i
   return S_OK;
 }
 
+// Right to left, the first character stands at the right end.
 HRESULT FakeStringCPtoX(SCRIPT_STRING_ANALYSIS, int position, BOOL trailing, int* x) {
-  *x = fake.advance * (position + (trailing ? 1 : 0));
+  const int edge = StartOf(position) + (trailing ? WidthOf(position) : 0);
+  *x = fake.rightToLeft ? fake.size.cx - edge : edge;
   return S_OK;
 }
 
@@ -88,18 +102,12 @@ class RunCacheTest : public FontTest {
     exports.emplace_back("ScriptStringCPtoX", Export(&FakeStringCPtoX));
     exports.emplace_back("ScriptString_pSize", Export(&FakeStringSize));
     win32::RegisterModule("usp10.dll", exports, true);
-    testing_hooks::ForgetTextServicesProbe();
+    UseShapingModule(true);
     font = MakeFont("Arial", 18);
     ASSERT_NE(nullptr, font);
     ASSERT_TRUE(SharedTextServices().uniscribeAvailable);
     ASSERT_EQ(3, font->blankGlyph);
   }
-  void TearDown() override {
-    FontTest::TearDown();
-    win32::UnregisterModule("usp10.dll");
-    testing_hooks::ForgetTextServicesProbe();
-  }
-
   struct Run {
     INT count = 0;
     GlyphRecord* pieces = nullptr;
@@ -163,6 +171,25 @@ TEST_F(RunCacheTest, AFailedAnalysisLeavesTheRunToTryAgain) {
   RenderRun(u"xy", E_OUTOFMEMORY);
   fake.analyseResult = S_OK;
   EXPECT_EQ(2, RenderRun(u"xy").count);
+  EXPECT_EQ(2, fake.analyses);
+}
+
+// Pieces come left to right whichever way the run reads, and a run drawn right to left is
+// kept apart from the same characters drawn left to right.
+TEST_F(RunCacheTest, PiecesComeLeftToRightAndEachDirectionHasItsOwn) {
+  fake.growing = true;  // 10, 20 and 30 pixels
+  const Run forward = RenderRun(u"abc");
+  ASSERT_EQ(3, forward.count);
+  EXPECT_EQ((std::vector<INT>{10, 20, 30}), std::vector<INT>(forward.widths, forward.widths + 3));
+  Run backward;
+  ASSERT_EQ(S_OK, font->RenderRun(u"abc", 3, TRUE, &backward.count, &backward.pieces,
+                                  &backward.widths));
+  EXPECT_EQ(2, fake.analyses);
+  ASSERT_EQ(3, backward.count);
+  EXPECT_EQ((std::vector<INT>{30, 20, 10}),
+            std::vector<INT>(backward.widths, backward.widths + 3));
+  EXPECT_NE(forward.pieces, backward.pieces);
+  EXPECT_EQ(forward.pieces, RenderRun(u"abc").pieces);
   EXPECT_EQ(2, fake.analyses);
 }
 

@@ -16,13 +16,7 @@ class ShapingModuleTest : public font_test::FontTest {
  protected:
   void SetUp() override {
     FontTest::SetUp();
-    uniscribe::RegisterModule();
-    testing_hooks::ForgetTextServicesProbe();
-  }
-  void TearDown() override {
-    FontTest::TearDown();
-    win32::UnregisterModule("usp10.dll");
-    testing_hooks::ForgetTextServicesProbe();
+    UseShapingModule(true);
   }
 };
 
