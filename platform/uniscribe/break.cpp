@@ -60,7 +60,7 @@ HRESULT ScriptBreak(const WCHAR* text, int length, const SCRIPT_ANALYSIS* analys
   if (text == nullptr || length <= 0 || analysis == nullptr || attributes == nullptr) {
     return E_INVALIDARG;
   }
-  thread_local uniscribe::RecentAnswers<std::vector<SCRIPT_LOGATTR>, 16> recent;
+  thread_local uniscribe::RecentAnswers<std::vector<SCRIPT_LOGATTR>, 16, 1024> recent;
   const uniscribe::AnswerKey key{std::u16string_view(text, std::size_t(length))};
   if (const std::vector<SCRIPT_LOGATTR>* known = recent.Find(key)) {
     std::copy(known->begin(), known->end(), attributes);
@@ -84,7 +84,7 @@ HRESULT ScriptBreak(const WCHAR* text, int length, const SCRIPT_ANALYSIS* analys
         if (at > 0) found[at].fSoftBreak = 1;
       });
   if (!broken) return E_OUTOFMEMORY;
-  recent.Keep(key) = found;
+  if (std::vector<SCRIPT_LOGATTR>* kept = recent.Keep(key)) *kept = found;
   std::copy(found.begin(), found.end(), attributes);
   return S_OK;
 }

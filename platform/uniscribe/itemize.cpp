@@ -137,7 +137,7 @@ bool WorkOutItems(const WCHAR* text, int length, const SCRIPT_STATE& state,
 
 bool FindItems(const WCHAR* text, int length, const SCRIPT_STATE& state,
                std::vector<ItemRun>& items) {
-  thread_local RecentAnswers<std::vector<ItemRun>, 16> recent;
+  thread_local RecentAnswers<std::vector<ItemRun>, 16, 1024> recent;
   const AnswerKey key{
       std::u16string_view(text, length > 0 ? std::size_t(length) : 0),
       std::uint32_t{state.uBidiLevel} | std::uint32_t{state.fOverrideDirection} << 5};
@@ -146,7 +146,7 @@ bool FindItems(const WCHAR* text, int length, const SCRIPT_STATE& state,
     return true;
   }
   if (!WorkOutItems(text, length, state, items)) return false;
-  recent.Keep(key) = items;
+  if (std::vector<ItemRun>* kept = recent.Keep(key)) *kept = items;
   return true;
 }
 

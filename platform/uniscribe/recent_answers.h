@@ -22,8 +22,9 @@ struct AnswerKey {
   std::uint32_t flags = 0;
 };
 
-// A few recent answers; the oldest is replaced when all are taken.
-template <typename Answer, std::size_t Count>
+// A few recent answers for texts of at most `Longest` units; the oldest is replaced when all are
+// taken.
+template <typename Answer, std::size_t Count, std::size_t Longest>
 class RecentAnswers {
  public:
   const Answer* Find(const AnswerKey& key) const {
@@ -32,14 +33,16 @@ class RecentAnswers {
     }
     return nullptr;
   }
-  // The slot for the answer of `key`, to be filled by the caller.
-  Answer& Keep(const AnswerKey& key) {
+  // The slot for the answer of `key`, to be filled by the caller; null for a text too long to
+  // keep.
+  Answer* Keep(const AnswerKey& key) {
+    if (key.text.size() > Longest) return nullptr;
     Entry& entry = entries_[next_];
     next_ = (next_ + 1) % Count;
     entry.used = true;
     entry.text.assign(key.text);
     entry.flags = key.flags;
-    return entry.answer;
+    return &entry.answer;
   }
 
  private:
@@ -53,17 +56,20 @@ class RecentAnswers {
   std::size_t next_ = 0;
 };
 
-// Many answers, as many as `Limit`; when full, all are forgotten and it fills again.
-template <typename Answer, std::size_t Limit>
+// Many answers for texts of at most `Longest` units, as many as `Limit`; when full, all are
+// forgotten and it fills again.
+template <typename Answer, std::size_t Limit, std::size_t Longest>
 class ManyAnswers {
  public:
   const Answer* Find(const AnswerKey& key) const {
     const auto found = answers_.find(key);
     return found != answers_.end() ? &found->second : nullptr;
   }
-  Answer& Keep(const AnswerKey& key) {
+  // Null for a text too long to keep.
+  Answer* Keep(const AnswerKey& key) {
+    if (key.text.size() > Longest) return nullptr;
     if (answers_.size() >= Limit) answers_.clear();
-    return answers_[Stored{std::u16string(key.text), key.flags}];
+    return &answers_[Stored{std::u16string(key.text), key.flags}];
   }
   void Clear() { answers_.clear(); }
 

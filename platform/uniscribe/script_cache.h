@@ -27,8 +27,9 @@ struct ScriptCacheData {
   HGDIOBJ checkedFont = nullptr;
   // The last shaping, in the order its glyphs were handed out, for the placement that follows.
   std::vector<ShapedGlyph> lastShaped;
-  // Texts shaped with the face, by their text and what else changes their shaping.
-  ManyAnswers<ShapedWord, 4096> shapedWords;
+  // Words shaped with the face, by their text and what else changes their shaping: a few
+  // thousand words of up to 64 units, a few megabytes at most.
+  ManyAnswers<ShapedWord, 2048, 64> shapedWords;
 };
 
 // The cache's data: made from the DC's face when the cache is null, and moved to the DC's face

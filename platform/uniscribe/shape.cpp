@@ -165,13 +165,15 @@ HRESULT ScriptShape(HDC dc, SCRIPT_CACHE* cache, const WCHAR* text, int length, 
   const uniscribe::AnswerKey key{std::u16string_view(text, std::size_t(length)),
                                  ShapingFlags(*analysis)};
   const uniscribe::ShapedWord* word = data->shapedWords.Find(key);
+  thread_local uniscribe::ShapedWord made;
   if (word == nullptr) {
-    uniscribe::ShapedWord made;
     const HRESULT result = ShapeWord(*data->shaper, text, length, *analysis, made);
     if (FAILED(result)) return result;
-    uniscribe::ShapedWord& kept = data->shapedWords.Keep(key);
-    kept = std::move(made);
-    word = &kept;
+    word = &made;
+    if (uniscribe::ShapedWord* kept = data->shapedWords.Keep(key)) {
+      *kept = made;
+      word = kept;
+    }
   }
   if (word->glyphs.size() > static_cast<std::size_t>(maxGlyphs)) return E_OUTOFMEMORY;
   std::copy(word->glyphs.begin(), word->glyphs.end(), glyphs);
