@@ -6,14 +6,17 @@ include(MirefellPublicHeaders)
 
 # In link order: each library before those it uses.
 set(MIREFELL_TOOLKIT_LIBRARIES toolkit_font toolkit_image toolkit_sprite toolkit_surface
-    toolkit_common platform_gdi platform_d3d9 platform_win32)
+    toolkit_common platform_uniscribe platform_gdi platform_d3d9 platform_win32)
 foreach(library IN LISTS MIREFELL_TOOLKIT_LIBRARIES)
   set_target_properties(${library} PROPERTIES OUTPUT_NAME mirefell_${library})
 endforeach()
 
-# Mirefell::toolkit: everything at once.
+# Mirefell::toolkit: everything at once. The shaping module comes whole through toolkit_font;
+# naming it here too, without that, is a conflict the linker step refuses.
+set(toolkit_interface ${MIREFELL_TOOLKIT_LIBRARIES})
+list(REMOVE_ITEM toolkit_interface platform_uniscribe)
 add_library(toolkit INTERFACE)
-target_link_libraries(toolkit INTERFACE ${MIREFELL_TOOLKIT_LIBRARIES})
+target_link_libraries(toolkit INTERFACE ${toolkit_interface})
 
 install(TARGETS ${MIREFELL_TOOLKIT_LIBRARIES} toolkit EXPORT MirefellToolkit
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT toolkit)
@@ -42,9 +45,16 @@ install(FILES ${CMAKE_BINARY_DIR}/MirefellConfig.cmake
               ${PROJECT_SOURCE_DIR}/cmake/MirefellResources.cmake
         DESTINATION ${package_dir} COMPONENT toolkit)
 
+# The shaping module is only reached through the module table, so nothing pulls its objects
+# in by name: it is linked whole, which keeps its registration before main.
 set(pc_libraries "")
 foreach(library IN LISTS MIREFELL_TOOLKIT_LIBRARIES)
-  string(APPEND pc_libraries " -lmirefell_${library}")
+  if(library STREQUAL "platform_uniscribe")
+    string(APPEND pc_libraries
+           " -Wl,--whole-archive -lmirefell_${library} -Wl,--no-whole-archive")
+  else()
+    string(APPEND pc_libraries " -lmirefell_${library}")
+  endif()
 endforeach()
 file(RELATIVE_PATH pc_to_prefix /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
 string(REGEX REPLACE "/$" "" pc_to_prefix "${pc_to_prefix}")

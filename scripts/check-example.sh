@@ -23,3 +23,20 @@ PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig" make -s -C "$work" sprites
 SDL_VIDEODRIVER=dummy "$work/sprites" "$example/slime.png" "$work/pkg-config.png" \
   --check "$example/expected.png"
 echo "check-example: the pkg-config build draws the expected frame"
+
+# The shaping module is reached only through the module table, so a link that dropped its
+# objects would still succeed; a program linked through pkg-config must find it.
+cat > "$work/probe.cpp" <<'PROBE'
+#include <d3dx9.h>
+#include <platform/win32/modules.h>
+int main() {
+  HMODULE module = LoadLibraryA("usp10.dll");
+  return module != nullptr && GetProcAddress(module, "ScriptStringAnalyse") != nullptr ? 0 : 1;
+}
+PROBE
+PKG_CONFIG_PATH="$work/prefix/lib/pkgconfig"
+export PKG_CONFIG_PATH
+# shellcheck disable=SC2046
+c++ -std=c++20 "$work/probe.cpp" -o "$work/probe" $(pkg-config --cflags --libs mirefell-toolkit)
+"$work/probe"
+echo "check-example: a program linked with the installed toolkit finds the shaping module"
