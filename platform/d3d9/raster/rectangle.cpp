@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
+#include "platform/d3d9/raster/depth_stencil.h"
 #include "platform/d3d9/raster/raster.h"
 #include "platform/d3d9/raster/texel_cache.h"
 #include "platform/d3d9/texture.h"
@@ -159,12 +161,57 @@ void BlitRow(const PixelPipeline& pipeline, RunActions actions, const RunIndex& 
   }
 }
 
+// Depth tests of rectangles of one depth: each row is drawn in the runs of pixels that pass,
+// and depth is written where the alpha test keeps the pixel.
+class RectangleDepth {
+ public:
+  RectangleDepth(const DepthStencil& depth, std::uint32_t value, std::int64_t columns)
+      : depth(depth), value(value) {
+    scratch().resize(std::size_t(2 * columns));
+  }
+
+  // Calls draw(first, count) for each run of passing pixels of row y (pixels x .. x + columns
+  // - 1); `keeps(i)` tells whether the alpha test keeps pixel i of the row.
+  template <class DrawRun, class Keeps>
+  void Row(std::int64_t x, std::int64_t y, std::int64_t columns, DrawRun draw, Keeps keeps) const {
+    std::uint8_t* passes = scratch().data();
+    std::uint8_t* writes = passes + columns;
+    depth.TestRow(x, y, columns, value, passes);
+    std::int64_t i = 0;
+    while (i < columns) {
+      while (i < columns && passes[i] == 0) ++i;
+      const std::int64_t start = i;
+      while (i < columns && passes[i] != 0) ++i;
+      if (i > start) draw(start, i - start);
+    }
+    if (!depth.WritesDepth()) return;
+    for (std::int64_t k = 0; k < columns; ++k) writes[k] = passes[k] & keeps(k);
+    depth.WriteRow(x, y, columns, value, writes);
+  }
+
+ private:
+  static std::vector<std::uint8_t>& scratch() {
+    thread_local std::vector<std::uint8_t> bytes;
+    return bytes;
+  }
+  const DepthStencil& depth;
+  std::uint32_t value;
+};
+
+bool ConstantDepth(const Corners& c) {
+  const double z = c.at[0][0]->z;
+  return c.at[0][1]->z == z && c.at[1][0]->z == z && c.at[1][1]->z == z;
+}
+
 }  // namespace
 
 bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
                    const RasterVertex* second[3]) {
+  if (context.fillMode == D3DFILL_POINT || context.fillMode == D3DFILL_WIREFRAME) return false;
   Corners c;
   if (!FindCorners(first, second, &c)) return false;
+  const DepthStencil* depth = context.depthStencil;
+  if (depth != nullptr && (depth->UsesStencil() || !ConstantDepth(c))) return false;
   const std::int64_t areaFirst = c.areas[0];
   const std::int64_t areaSecond = c.areas[1];
   if ((areaFirst > 0) != (areaSecond > 0) || areaFirst == 0 || areaSecond == 0) return false;
@@ -190,6 +237,17 @@ bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
   const PixelPipeline& pipeline = *context.pipeline;
   if (!pipeline.ReadsTexture() || context.sampler == nullptr) {
     const std::uint32_t colour = pipeline.Combine(0, diffuse);
+    if (depth != nullptr) {
+      if (!pipeline.AlphaTestKeeps(colour)) return true;
+      const RectangleDepth tested(*depth, depth->Quantise(origin.z), columns);
+      for (std::int64_t y = rowBegin; y < rowEnd; ++y) {
+        std::uint32_t* row = context.pixels + std::ptrdiff_t(y) * context.pitch + columnBegin;
+        tested.Row(columnBegin, y, columns, [&](std::int64_t from, std::int64_t count) {
+          for (std::int64_t x = from; x < from + count; ++x) pipeline.Write(row + x, colour);
+        }, [](std::int64_t) { return std::uint8_t(1); });
+      }
+      return true;
+    }
     for (std::int64_t y = rowBegin; y < rowEnd; ++y) {
       std::uint32_t* row = context.pixels + std::ptrdiff_t(y) * context.pitch;
       for (std::int64_t x = columnBegin; x < columnEnd; ++x) pipeline.Write(row + x, colour);
@@ -200,16 +258,44 @@ bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
   if (!FindBlitOrigin(context, c, columnBegin, rowBegin, columns, rows, &texelX, &texelY)) {
     return false;
   }
+  // With depth tested, the alpha test decides the depth writes: from the texel's alpha alone.
+  std::uint8_t keepsAlpha[256];
+  if (depth != nullptr) {
+    bool keepsAll = true;
+    for (std::uint32_t a = 0; a < 256; ++a) keepsAll = keepsAll && pipeline.AlphaTestKeeps(a << 24);
+    for (std::uint32_t a = 0; a < 256; ++a) {
+      const int combined = keepsAll ? 255 : pipeline.CombinedAlpha(a, diffuse);
+      if (combined < 0) return false;
+      keepsAlpha[a] = pipeline.AlphaTestKeeps(std::uint32_t(combined) << 24) ? 1 : 0;
+    }
+  }
   const SamplerLevel& level = context.sampler->Level(0);
   std::uint32_t* target = context.pixels + std::ptrdiff_t(rowBegin) * context.pitch + columnBegin;
   const std::uint32_t* texels = level.texels + std::ptrdiff_t(texelY) * level.width + texelX;
+  const bool narrow = columns <= narrowRectangle;
+  const Image* image = context.sampler->Texture()->ImageAt(0, 0);
+  if (depth != nullptr) {
+    const RectangleDepth tested(*depth, depth->Quantise(origin.z), columns);
+    const RunIndex* runs = narrow ? nullptr : &TexelRuns(*image);
+    const RunActions actions = ActionsFor(pipeline, diffuse);
+    for (std::int64_t y = 0; y < rows; ++y, target += context.pitch, texels += level.width) {
+      tested.Row(columnBegin, rowBegin + y, columns, [&](std::int64_t from, std::int64_t count) {
+        if (narrow) {
+          pipeline.WriteRow(target + from, texels + from, std::uint32_t(count), diffuse);
+        } else {
+          BlitRow(pipeline, actions, *runs, texels + from, texelY + y, texelX + from, target + from,
+                  count, diffuse);
+        }
+      }, [&](std::int64_t i) { return keepsAlpha[texels[i] >> 24]; });
+    }
+    return true;
+  }
   // Narrow rectangles (glyphs, say) have runs too short to be worth walking.
-  if (columns <= narrowRectangle) {
+  if (narrow) {
     pipeline.WriteRows(target, context.pitch, texels, level.width, std::uint32_t(columns),
                        std::uint32_t(rows), diffuse);
     return true;
   }
-  const Image* image = context.sampler->Texture()->ImageAt(0, 0);
   const RunIndex& runs = TexelRuns(*image);
   const RunActions actions = ActionsFor(pipeline, diffuse);
   for (std::int64_t y = 0; y < rows; ++y, target += context.pitch, texels += level.width) {

@@ -1,0 +1,207 @@
+#include "platform/d3d9/raster/depth_stencil.h"
+
+#include <bit>
+
+#include "platform/d3d9/image.h"
+
+namespace d3d9 {
+namespace {
+
+template <class Cell>
+Cell Load(const std::uint8_t* p) {
+  Cell v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+bool Compare(DWORD func, std::uint32_t left, std::uint32_t right) {
+  switch (func) {
+    case D3DCMP_NEVER: return false;
+    case D3DCMP_LESS: return left < right;
+    case D3DCMP_EQUAL: return left == right;
+    case D3DCMP_LESSEQUAL: return left <= right;
+    case D3DCMP_GREATER: return left > right;
+    case D3DCMP_NOTEQUAL: return left != right;
+    case D3DCMP_GREATEREQUAL: return left >= right;
+    default: return true;
+  }
+}
+
+// passes[i] = depth FUNC stored depth of cell i, one comparison fixed for the whole row so that
+// the loop has no branch.
+template <class Cell, class Less>
+void TestCells(const std::uint8_t* cells, std::int64_t count, std::uint32_t shift,
+               std::uint32_t depth, Less compare, std::uint8_t* passes) {
+  for (std::int64_t i = 0; i < count; ++i) {
+    const std::uint32_t stored = std::uint32_t(Load<Cell>(cells + i * std::int64_t(sizeof(Cell)))) >> shift;
+    passes[i] = compare(depth, stored) ? 1 : 0;
+  }
+}
+
+template <class Cell>
+void TestCellsBy(DWORD func, const std::uint8_t* cells, std::int64_t count, std::uint32_t shift,
+                 std::uint32_t depth, std::uint8_t* passes) {
+  using U = std::uint32_t;
+  switch (func) {
+    case D3DCMP_LESS: return TestCells<Cell>(cells, count, shift, depth, [](U a, U b) { return a < b; }, passes);
+    case D3DCMP_EQUAL: return TestCells<Cell>(cells, count, shift, depth, [](U a, U b) { return a == b; }, passes);
+    case D3DCMP_LESSEQUAL: return TestCells<Cell>(cells, count, shift, depth, [](U a, U b) { return a <= b; }, passes);
+    case D3DCMP_GREATER: return TestCells<Cell>(cells, count, shift, depth, [](U a, U b) { return a > b; }, passes);
+    case D3DCMP_NOTEQUAL: return TestCells<Cell>(cells, count, shift, depth, [](U a, U b) { return a != b; }, passes);
+    case D3DCMP_GREATEREQUAL: return TestCells<Cell>(cells, count, shift, depth, [](U a, U b) { return a >= b; }, passes);
+    case D3DCMP_NEVER: std::memset(passes, 0, std::size_t(count)); return;
+    default: std::memset(passes, 1, std::size_t(count)); return;
+  }
+}
+
+}  // namespace
+
+bool FindDepthLayout(D3DFORMAT format, DepthLayout* layout) {
+  switch (format) {
+    case D3DFMT_D16:
+    case D3DFMT_D16_LOCKABLE: *layout = {2, 0, 0xFFFFu, false, false}; return true;
+    case D3DFMT_D24X8: *layout = {4, 8, 0xFFFFFFu, false, false}; return true;
+    case D3DFMT_D24S8: *layout = {4, 8, 0xFFFFFFu, true, false}; return true;
+    case D3DFMT_D32: *layout = {4, 0, 0xFFFFFFFFu, false, false}; return true;
+    case D3DFMT_D32F_LOCKABLE: *layout = {4, 0, 0, false, true}; return true;
+    default: return false;
+  }
+}
+
+std::uint32_t QuantiseDepth(const DepthLayout& layout, double z) {
+  // NaN and -0 both become +0: negative zero would order above every float's bits.
+  if (!(z > 0.0)) z = 0.0;
+  if (z > 1.0) z = 1.0;
+  if (layout.floating) return std::bit_cast<std::uint32_t>(float(z));
+  return std::uint32_t(z * double(layout.depthMax) + 0.5);
+}
+
+void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool stencil,
+                       std::uint32_t stencilValue) {
+  DepthLayout layout;
+  if (!FindDepthLayout(image.Format(), &layout) || rect.left >= rect.right ||
+      rect.top >= rect.bottom) {
+    return;
+  }
+  stencil = stencil && layout.stencil;
+  const std::uint32_t depthBits = QuantiseDepth(layout, z) << layout.depthShift;
+  const std::uint32_t stencilBits = stencilValue & 0xFF;
+  // The bits a clear replaces, from depth and stencil as asked.
+  std::uint32_t replaced = 0;
+  if (depth) replaced |= layout.depthShift == 8 ? 0xFFFFFF00u : 0xFFFFFFFFu;
+  if (stencil) replaced |= 0xFFu;
+  const std::uint32_t value = (depthBits | stencilBits) & replaced;
+  for (LONG y = rect.top; y < rect.bottom; ++y) {
+    std::uint8_t* row = image.Row(UINT(y)) + std::size_t(rect.left) * layout.bytes;
+    for (LONG x = rect.left; x < rect.right; ++x, row += layout.bytes) {
+      if (layout.bytes == 2) {
+        const std::uint16_t v = std::uint16_t(value);
+        if (depth) std::memcpy(row, &v, 2);
+        continue;
+      }
+      std::uint32_t old;
+      std::memcpy(&old, row, 4);
+      const std::uint32_t v = (old & ~replaced) | value;
+      std::memcpy(row, &v, 4);
+    }
+  }
+  image.Touch();
+}
+
+bool DepthStencil::Prepare(const DeviceState& state, Image* image) {
+  if (image == nullptr || !FindDepthLayout(image->Format(), &layout)) return false;
+  const auto& rs = state.renderStates;
+  // W-buffering is not offered (no D3DPRASTERCAPS_WBUFFER): D3DZB_USEW tests z.
+  depthOn = rs[D3DRS_ZENABLE] != D3DZB_FALSE;
+  depthWrite = depthOn && rs[D3DRS_ZWRITEENABLE] != FALSE;
+  depthFunc = rs[D3DRS_ZFUNC];
+  stencilOn = layout.stencil && rs[D3DRS_STENCILENABLE] != FALSE;
+  if (!depthOn && !stencilOn) return false;
+  stencilFunc = rs[D3DRS_STENCILFUNC];
+  stencilRef = rs[D3DRS_STENCILREF] & 0xFF;
+  stencilMask = rs[D3DRS_STENCILMASK] & 0xFF;
+  stencilWriteMask = rs[D3DRS_STENCILWRITEMASK] & 0xFF;
+  stencilFailOp = stencilOn ? rs[D3DRS_STENCILFAIL] : D3DSTENCILOP_KEEP;
+  depthFailOp = stencilOn ? rs[D3DRS_STENCILZFAIL] : D3DSTENCILOP_KEEP;
+  passOp = stencilOn ? rs[D3DRS_STENCILPASS] : D3DSTENCILOP_KEEP;
+  bits = image->Bits();
+  pitch = std::ptrdiff_t(image->RowPitch());
+  width = image->Width();
+  height = image->Height();
+  return true;
+}
+
+DepthOutcome DepthStencil::Test(std::int64_t x, std::int64_t y, std::uint32_t depth) const {
+  const std::uint32_t cell = Read(Cell(x, y));
+  if (stencilOn && !Compare(stencilFunc, stencilRef & stencilMask, cell & stencilMask)) {
+    return DepthOutcome::StencilFail;
+  }
+  if (depthOn && !Compare(depthFunc, depth, cell >> layout.depthShift)) {
+    return DepthOutcome::DepthFail;
+  }
+  return DepthOutcome::Pass;
+}
+
+std::uint32_t DepthStencil::StencilResult(DWORD op, std::uint32_t stored) const {
+  switch (op) {
+    case D3DSTENCILOP_ZERO: return 0;
+    case D3DSTENCILOP_REPLACE: return stencilRef;
+    case D3DSTENCILOP_INCRSAT: return stored < 0xFF ? stored + 1 : 0xFF;
+    case D3DSTENCILOP_DECRSAT: return stored > 0 ? stored - 1 : 0;
+    case D3DSTENCILOP_INVERT: return ~stored & 0xFF;
+    case D3DSTENCILOP_INCR: return (stored + 1) & 0xFF;
+    case D3DSTENCILOP_DECR: return (stored - 1) & 0xFF;
+    default: return stored;
+  }
+}
+
+void DepthStencil::Update(std::int64_t x, std::int64_t y, DepthOutcome outcome,
+                          std::uint32_t depth) const {
+  std::uint8_t* cell = Cell(x, y);
+  std::uint32_t value = Read(cell);
+  const std::uint32_t old = value;
+  if (stencilOn) {
+    const DWORD op = outcome == DepthOutcome::Pass
+                         ? passOp
+                         : (outcome == DepthOutcome::StencilFail ? stencilFailOp : depthFailOp);
+    const std::uint32_t stored = value & 0xFF;
+    const std::uint32_t result = StencilResult(op, stored);
+    value = (value & ~0xFFu) | ((stored & ~stencilWriteMask) | (result & stencilWriteMask));
+  }
+  if (outcome == DepthOutcome::Pass && depthWrite) {
+    const std::uint32_t low = layout.stencil ? value & 0xFFu : 0;
+    value = (depth << layout.depthShift) | low;
+  }
+  if (value != old) Store(cell, value);
+}
+
+void DepthStencil::TestRow(std::int64_t x, std::int64_t y, std::int64_t count, std::uint32_t depth,
+                           std::uint8_t* passes) const {
+  const DWORD func = depthOn ? depthFunc : D3DCMP_ALWAYS;
+  if (layout.bytes == 2) {
+    TestCellsBy<std::uint16_t>(func, Cell(x, y), count, layout.depthShift, depth, passes);
+  } else {
+    TestCellsBy<std::uint32_t>(func, Cell(x, y), count, layout.depthShift, depth, passes);
+  }
+}
+
+void DepthStencil::WriteRow(std::int64_t x, std::int64_t y, std::int64_t count, std::uint32_t depth,
+                            const std::uint8_t* writes) const {
+  if (!depthWrite) return;
+  std::uint8_t* cell = Cell(x, y);
+  const std::uint32_t shifted = depth << layout.depthShift;
+  for (std::int64_t i = 0; i < count; ++i, cell += layout.bytes) {
+    if (writes[i] == 0) continue;
+    if (layout.bytes == 2) {
+      const std::uint16_t v = std::uint16_t(depth);
+      std::memcpy(cell, &v, 2);
+    } else {
+      // Without stencil on, the low byte (stencil or padding) is kept as it was.
+      const std::uint32_t old = Load<std::uint32_t>(cell);
+      const std::uint32_t v = layout.depthShift != 0 ? (shifted | (old & 0xFFu)) : shifted;
+      std::memcpy(cell, &v, 4);
+    }
+  }
+}
+
+}  // namespace d3d9
