@@ -50,6 +50,40 @@ void ShadePixel(const RasterContext& context, std::int64_t x, std::int64_t y, do
 
 bool Finite(const RasterVertex& v) { return std::isfinite(v.x) && std::isfinite(v.y); }
 
+// A snapped line and the diamond rule: the diamond of pixel (x, y) is the open square
+// |px - x| + |py - y| < 1/2 around its centre, and the line lights the pixel when it passes
+// through the diamond and ends outside it.
+struct Segment {
+  std::int64_t x0, y0, x1, y1;
+
+  // The distance |px - cx| + |py - cy| (in 1/256 pixels) times d, at the point n / d of the
+  // way along (d > 0).
+  __int128 Distance(std::int64_t cx, std::int64_t cy, __int128 n, __int128 d) const {
+    const __int128 px = __int128(x0) * d + n * (x1 - x0) - __int128(cx) * d;
+    const __int128 py = __int128(y0) * d + n * (y1 - y0) - __int128(cy) * d;
+    return (px < 0 ? -px : px) + (py < 0 ? -py : py);
+  }
+  bool InsideAt(std::int64_t cx, std::int64_t cy, __int128 n, __int128 d) const {
+    return Distance(cx, cy, n, d) < __int128(half) * d;
+  }
+  bool Leaves(std::int64_t x, std::int64_t y) const {
+    const std::int64_t cx = x * subPixel, cy = y * subPixel;
+    if (InsideAt(cx, cy, 1, 1)) return false;
+    if (InsideAt(cx, cy, 0, 1)) return true;
+    // The distance is convex along the line and bends only where the line crosses the
+    // centre's row or column: its least value is at one of those points.
+    const std::int64_t dx = x1 - x0, dy = y1 - y0;
+    const std::int64_t crossings[2][2] = {{cx - x0, dx}, {cy - y0, dy}};
+    for (const auto& crossing : crossings) {
+      std::int64_t n = crossing[0], d = crossing[1];
+      if (d == 0) continue;
+      if (d < 0) n = -n, d = -d;
+      if (n > 0 && n < d && InsideAt(cx, cy, n, d)) return true;
+    }
+    return false;
+  }
+};
+
 // The values a fraction t of the way from `from` to `to`.
 void Between(const RasterContext& context, const RasterVertex& from, const RasterVertex& to,
              double t, double* z, double attributes[attributeCount]) {
@@ -71,60 +105,53 @@ void DrawPoint(const RasterContext& context, const RasterVertex& point) {
 void DrawLine(const RasterContext& context, const RasterVertex& from, const RasterVertex& to,
               bool lastPixel) {
   if (!Finite(from) || !Finite(to)) return;
-  const std::int64_t x0 = Snap(from.x), y0 = Snap(from.y);
-  const std::int64_t x1 = Snap(to.x), y1 = Snap(to.y);
-  const bool xMajor = std::llabs(x1 - x0) >= std::llabs(y1 - y0);
-  // Along the major axis a, with the minor axis b.
-  const std::int64_t a0 = xMajor ? x0 : y0, a1 = xMajor ? x1 : y1;
-  const std::int64_t b0 = xMajor ? y0 : x0, b1 = xMajor ? y1 : x1;
-  const std::int64_t da = a1 - a0, db = b1 - b0;
-  std::int64_t lastA = 0, lastB = 0;
-  bool drewAny = false;
+  const Segment line{Snap(from.x), Snap(from.y), Snap(to.x), Snap(to.y)};
+  const std::int64_t dx = line.x1 - line.x0, dy = line.y1 - line.y0;
+  const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+  // Along the major axis a, with the minor axis b; the pixels a line can leave lie in the
+  // columns (or rows) from its start to its end, one or two to a column.
+  const std::int64_t a0 = xMajor ? line.x0 : line.y0, a1 = xMajor ? line.x1 : line.y1;
+  const std::int64_t b0 = xMajor ? line.y0 : line.x0;
+  const std::int64_t da = a1 - a0, db = xMajor ? dy : dx;
+  const std::int64_t step = da >= 0 ? 1 : -1;
+  const std::int64_t low = xMajor ? context.clip.left : context.clip.top;
+  const std::int64_t high = (xMajor ? context.clip.right : context.clip.bottom) - 1;
+  std::int64_t first = NearestPixel(a0) - step, last = NearestPixel(a1) + step;
+  if (step > 0) {
+    first = std::max(first, low);
+    last = std::min(last, high);
+  } else {
+    first = std::min(first, high);
+    last = std::max(last, low);
+  }
+  std::int64_t drawn[2][2] = {{INT64_MIN, INT64_MIN}, {INT64_MIN, INT64_MIN}};
+  const auto shade = [&](std::int64_t x, std::int64_t y, double t) {
+    double z, attributes[attributeCount];
+    Between(context, from, to, std::clamp(t, 0.0, 1.0), &z, attributes);
+    ShadePixel(context, x, y, z, attributes);
+    drawn[0][0] = drawn[1][0];
+    drawn[0][1] = drawn[1][1];
+    drawn[1][0] = x;
+    drawn[1][1] = y;
+  };
   if (da != 0) {
-    // A pixel is lit when the line leaves its diamond, whose far corner along the major axis
-    // lies half a pixel past the centre: from < corner <= to.
-    std::int64_t first, last, step;
-    if (da > 0) {
-      first = FloorDiv(a0 - half, subPixel) + 1;
-      last = FloorDiv(a1 - half, subPixel);
-      step = 1;
-    } else {
-      first = CeilDiv(a0 + half, subPixel) - 1;
-      last = CeilDiv(a1 + half, subPixel);
-      step = -1;
-    }
-    // Only the pixels of the clip rectangle along the major axis are visited.
-    const std::int64_t low = xMajor ? context.clip.left : context.clip.top;
-    const std::int64_t high = (xMajor ? context.clip.right : context.clip.bottom) - 1;
-    if (step > 0) {
-      first = std::max(first, low);
-      last = std::min(last, high);
-    } else {
-      first = std::min(first, high);
-      last = std::max(last, low);
-    }
-    const std::int64_t denominator = da > 0 ? da : -da;
-    const std::int64_t sign = da > 0 ? 1 : -1;
+    const std::int64_t length = da * step;
     for (std::int64_t i = first; step > 0 ? i <= last : i >= last; i += step) {
-      // The minor coordinate at the centre line of column i, as a fraction over `denominator`.
-      const std::int64_t along = (i * subPixel - a0) * sign;
-      const std::int64_t numerator = b0 * denominator + along * db;
-      const std::int64_t j = CeilDiv(numerator - half * denominator, subPixel * denominator);
-      const double t = std::clamp(double(along) / double(denominator), 0.0, 1.0);
-      double z, attributes[attributeCount];
-      Between(context, from, to, t, &z, attributes);
-      ShadePixel(context, xMajor ? i : j, xMajor ? j : i, z, attributes);
-      lastA = i;
-      lastB = j;
-      drewAny = true;
+      const std::int64_t along = (i * subPixel - a0) * step;
+      // The minor coordinate where the line crosses the column's centre, floored to a pixel.
+      const std::int64_t j = FloorDiv(b0 * length + along * db, subPixel * length);
+      for (const std::int64_t k : {j, j + 1}) {
+        const std::int64_t x = xMajor ? i : k, y = xMajor ? k : i;
+        if (line.Leaves(x, y)) shade(x, y, double(along) / double(length));
+      }
     }
   }
   if (!lastPixel) return;
-  const std::int64_t endA = NearestPixel(a1), endB = NearestPixel(b1);
-  if (drewAny && endA == lastA && endB == lastB) return;
-  double z, attributes[attributeCount];
-  Between(context, from, to, 1.0, &z, attributes);
-  ShadePixel(context, xMajor ? endA : endB, xMajor ? endB : endA, z, attributes);
+  const std::int64_t endX = NearestPixel(line.x1), endY = NearestPixel(line.y1);
+  for (const auto& pixel : drawn) {
+    if (pixel[0] == endX && pixel[1] == endY) return;
+  }
+  shade(endX, endY, 1.0);
 }
 
 void DrawTriangleOutline(const RasterContext& context, const RasterVertex* corners[3]) {

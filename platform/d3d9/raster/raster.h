@@ -56,8 +56,8 @@ bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
                    const RasterVertex* second[3]);
 
 // A point lights the pixel whose centre is nearest, ties going up and left: (20.5, 10.5)
-// lights (20, 10). A line lights, along its major axis, each pixel whose diamond it leaves,
-// and with `lastPixel` also the pixel of its end point.
+// lights (20, 10). A line lights each pixel whose diamond (|px - x| + |py - y| < 1/2) it
+// passes through and leaves, and with `lastPixel` also the pixel of its end point.
 void DrawPoint(const RasterContext& context, const RasterVertex& point);
 void DrawLine(const RasterContext& context, const RasterVertex& from, const RasterVertex& to,
               bool lastPixel);
