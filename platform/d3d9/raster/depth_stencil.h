@@ -77,13 +77,13 @@ class DepthStencil {
     Update(x, y, outcome, depth);
   }
 
-  // Rows of constant depth, without stencil (the rectangle path): passes[i] tells whether
-  // pixel x + i of row y passes the depth test.
-  void TestRow(std::int64_t x, std::int64_t y, std::int64_t count, std::uint32_t depth,
+  // Rows of constant depth, without stencil (the rectangle path): tests pixels x .. x + count
+  // - 1 of row y, sets passes[i] to whether pixel i passes, and writes the depth where it
+  // passes and the alpha of texels[i] lies in keepLow..keepHigh (every passing pixel when
+  // `texels` is null). True when every pixel passes.
+  bool TestRow(std::int64_t x, std::int64_t y, std::int64_t count, std::uint32_t depth,
+               const std::uint32_t* texels, std::uint32_t keepLow, std::uint32_t keepHigh,
                std::uint8_t* passes) const;
-  // Writes `depth` to the pixels x + i whose writes[i] is set.
-  void WriteRow(std::int64_t x, std::int64_t y, std::int64_t count, std::uint32_t depth,
-                const std::uint8_t* writes) const;
 
  private:
   std::uint8_t* Cell(std::int64_t x, std::int64_t y) const {

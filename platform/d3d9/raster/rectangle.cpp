@@ -167,26 +167,27 @@ class RectangleDepth {
  public:
   RectangleDepth(const DepthStencil& depth, std::uint32_t value, std::int64_t columns)
       : depth(depth), value(value) {
-    scratch().resize(std::size_t(2 * columns));
+    scratch().resize(std::size_t(columns));
   }
 
-  // Calls draw(first, count) for each run of passing pixels of row y (pixels x .. x + columns
-  // - 1); `keeps(i)` tells whether the alpha test keeps pixel i of the row.
-  template <class DrawRun, class Keeps>
-  void Row(std::int64_t x, std::int64_t y, std::int64_t columns, DrawRun draw, Keeps keeps) const {
+  // Calls draw(first, count) for each run of passing pixels of row y (pixels x .. x + count
+  // - 1); texels (null for untextured rectangles) are those of the pixels, whose alpha decides
+  // the depth writes.
+  template <class DrawRun>
+  void Row(std::int64_t x, std::int64_t y, std::int64_t count, const std::uint32_t* texels,
+           std::uint32_t keepLow, std::uint32_t keepHigh, DrawRun draw) const {
     std::uint8_t* passes = scratch().data();
-    std::uint8_t* writes = passes + columns;
-    depth.TestRow(x, y, columns, value, passes);
+    if (depth.TestRow(x, y, count, value, texels, keepLow, keepHigh, passes)) {
+      draw(0, count);
+      return;
+    }
     std::int64_t i = 0;
-    while (i < columns) {
-      while (i < columns && passes[i] == 0) ++i;
+    while (i < count) {
+      while (i < count && passes[i] == 0) ++i;
       const std::int64_t start = i;
-      while (i < columns && passes[i] != 0) ++i;
+      while (i < count && passes[i] != 0) ++i;
       if (i > start) draw(start, i - start);
     }
-    if (!depth.WritesDepth()) return;
-    for (std::int64_t k = 0; k < columns; ++k) writes[k] = passes[k] & keeps(k);
-    depth.WriteRow(x, y, columns, value, writes);
   }
 
  private:
@@ -197,6 +198,38 @@ class RectangleDepth {
   const DepthStencil& depth;
   std::uint32_t value;
 };
+
+// The texel alphas whose pixels the alpha test keeps, low..high (low > high for none); false
+// when they are not one range or depend on more than the texel.
+bool KeptTexelAlphas(const PixelPipeline& pipeline, std::uint32_t diffuse, std::uint32_t* low,
+                     std::uint32_t* high) {
+  int testLow, testHigh;
+  bool outside;
+  pipeline.AlphaTestRange(&testLow, &testHigh, &outside);
+  if (!outside && testLow <= 0 && testHigh >= 255) {
+    *low = 0;
+    *high = 255;
+    return true;
+  }
+  if (outside || pipeline.CombinedAlpha(0, diffuse) < 0) return false;
+  // The combined alpha is the texel's, its product with the diffuse's, or the diffuse's: it
+  // never falls as the texel's grows, so the kept texels are one range, found by halving.
+  const auto firstReaching = [&](int bound) {
+    int lo = 0, hi = 256;
+    while (lo < hi) {
+      const int mid = (lo + hi) / 2;
+      if (pipeline.CombinedAlpha(std::uint32_t(mid), diffuse) >= bound) {
+        hi = mid;
+      } else {
+        lo = mid + 1;
+      }
+    }
+    return lo;
+  };
+  *low = std::uint32_t(firstReaching(testLow));
+  *high = std::uint32_t(firstReaching(testHigh + 1) - 1);
+  return true;
+}
 
 bool ConstantDepth(const Corners& c) {
   const double z = c.at[0][0]->z;
@@ -242,9 +275,9 @@ bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
       const RectangleDepth tested(*depth, depth->Quantise(origin.z), columns);
       for (std::int64_t y = rowBegin; y < rowEnd; ++y) {
         std::uint32_t* row = context.pixels + std::ptrdiff_t(y) * context.pitch + columnBegin;
-        tested.Row(columnBegin, y, columns, [&](std::int64_t from, std::int64_t count) {
+        tested.Row(columnBegin, y, columns, nullptr, 0, 255, [&](std::int64_t from, std::int64_t count) {
           for (std::int64_t x = from; x < from + count; ++x) pipeline.Write(row + x, colour);
-        }, [](std::int64_t) { return std::uint8_t(1); });
+        });
       }
       return true;
     }
@@ -259,15 +292,11 @@ bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
     return false;
   }
   // With depth tested, the alpha test decides the depth writes: from the texel's alpha alone.
-  std::uint8_t keepsAlpha[256];
+  std::uint32_t keepLow = 0, keepHigh = 255;
   if (depth != nullptr) {
-    bool keepsAll = true;
-    for (std::uint32_t a = 0; a < 256; ++a) keepsAll = keepsAll && pipeline.AlphaTestKeeps(a << 24);
-    for (std::uint32_t a = 0; a < 256; ++a) {
-      const int combined = keepsAll ? 255 : pipeline.CombinedAlpha(a, diffuse);
-      if (combined < 0) return false;
-      keepsAlpha[a] = pipeline.AlphaTestKeeps(std::uint32_t(combined) << 24) ? 1 : 0;
-    }
+    if (!KeptTexelAlphas(pipeline, diffuse, &keepLow, &keepHigh)) return false;
+    // No texel is kept: nothing is drawn and no depth written.
+    if (keepLow > keepHigh) return true;
   }
   const SamplerLevel& level = context.sampler->Level(0);
   std::uint32_t* target = context.pixels + std::ptrdiff_t(rowBegin) * context.pitch + columnBegin;
@@ -278,15 +307,43 @@ bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
     const RectangleDepth tested(*depth, depth->Quantise(origin.z), columns);
     const RunIndex* runs = narrow ? nullptr : &TexelRuns(*image);
     const RunActions actions = ActionsFor(pipeline, diffuse);
+    // Transparent runs that neither the colour nor the depth write would take are passed over
+    // untested.
+    const bool skipTransparent =
+        !narrow && actions.skipTransparent && (!depth->WritesDepth() || keepLow > 0);
+    const std::uint32_t begin = std::uint32_t(texelX);
+    const std::uint32_t end = std::uint32_t(texelX + columns);
     for (std::int64_t y = 0; y < rows; ++y, target += context.pitch, texels += level.width) {
-      tested.Row(columnBegin, rowBegin + y, columns, [&](std::int64_t from, std::int64_t count) {
-        if (narrow) {
-          pipeline.WriteRow(target + from, texels + from, std::uint32_t(count), diffuse);
-        } else {
-          BlitRow(pipeline, actions, *runs, texels + from, texelY + y, texelX + from, target + from,
-                  count, diffuse);
-        }
-      }, [&](std::int64_t i) { return keepsAlpha[texels[i] >> 24]; });
+      // Tests pixels [from, to) of the row and draws those that pass.
+      const auto segment = [&](std::int64_t from, std::int64_t to) {
+        const auto draw = [&](std::int64_t start, std::int64_t count) {
+          const std::int64_t at = from + start;
+          if (narrow) {
+            pipeline.WriteRow(target + at, texels + at, std::uint32_t(count), diffuse);
+          } else {
+            BlitRow(pipeline, actions, *runs, texels + at, texelY + y, texelX + at, target + at,
+                    count, diffuse);
+          }
+        };
+        tested.Row(columnBegin + from, rowBegin + y, to - from, texels + from, keepLow, keepHigh,
+                   draw);
+      };
+      if (!skipTransparent) {
+        segment(0, columns);
+        continue;
+      }
+      std::int64_t pending = 0;
+      const std::uint32_t row = std::uint32_t(texelY + y);
+      const TexelRun* last = runs->RowEnd(row);
+      for (const TexelRun* run = runs->RunAt(row, begin); run != last && run->start < end; ++run) {
+        if (run->kind != RunKind::Transparent) continue;
+        const std::int64_t from = std::int64_t(std::max(run->start, begin) - begin);
+        const std::int64_t to = std::int64_t(std::min(run->end, end) - begin);
+        if (to - from < std::int64_t(shortRun)) continue;
+        if (pending < from) segment(pending, from);
+        pending = to;
+      }
+      if (pending < columns) segment(pending, columns);
     }
     return true;
   }
