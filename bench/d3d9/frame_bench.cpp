@@ -1,6 +1,7 @@
 // The map frame and the picture frame drawn by the device and by its two peers in the same
-// run, and the map frame on a device with a depth buffer, its test off and on (every sprite at
-// depth 0 over a buffer cleared to 1, so all pass and the kept texels write depth). Each
+// run, and the map frame on a device with a depth buffer: bound with its test off (and not
+// cleared, as nothing reads it), and with the test on (every sprite at depth 0 over a buffer
+// cleared to 1 each frame, so all pass and the kept texels write depth). Each
 // benchmark also reports how many pixels differ from pixman's frame, and the draw counts of
 // the frame.
 #include "bench/d3d9/frame_harness.h"

@@ -118,7 +118,7 @@ std::vector<std::uint32_t> ReadRenderTarget(IDirect3DDevice9* device) {
 
 DeviceRenderer::DeviceRenderer(const Workload& workload, DepthMode depth)
     : workload(workload),
-      clearFlags(D3DCLEAR_TARGET | (depth == DepthMode::None ? 0 : D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) {
+      clearFlags(D3DCLEAR_TARGET | (depth == DepthMode::On ? D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL : 0)) {
   direct3d = Direct3DCreate9(D3D_SDK_VERSION);
   device = MakeScreenDevice(direct3d, depth);
   const D3DVERTEXELEMENT9 elements[] = {

@@ -213,7 +213,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSou
     if (FAILED(drawn)) return drawn;
   }
   image.Touch();
-  if (tested) depthSurface->Pixels().Touch();
+  if (tested) depth.Finish();
   return S_OK;
 }
 

@@ -4,6 +4,7 @@
 #include <bit>
 
 #include "platform/d3d9/image.h"
+#include "platform/d3d9/raster/texel_cache.h"
 
 namespace d3d9 {
 namespace {
@@ -111,6 +112,25 @@ void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool
   if (stencil) replaced |= 0xFFu;
   const std::uint32_t value = (depthBits | stencilBits) & replaced;
   const std::size_t count = std::size_t(rect.right - rect.left);
+  // What is known of the rows' lowest depths: set by a clear of the whole buffer, lowered by
+  // a clear of a part of it.
+  TexelCache& known = image.Cache();
+  const bool wasKnown = known.depthGeneration == image.Generation();
+  const bool whole = rect.left == 0 && rect.top == 0 && UINT(rect.right) == image.Width() &&
+                     UINT(rect.bottom) == image.Height();
+  bool keepsKnown = wasKnown || !depth;
+  if (depth && whole) {
+    known.depthRowLow.assign(image.Height(), QuantiseDepth(layout, z));
+    keepsKnown = true;
+  } else if (depth && wasKnown) {
+    for (LONG y = rect.top; y < rect.bottom; ++y) {
+      known.depthRowLow[std::size_t(y)] = std::min(known.depthRowLow[std::size_t(y)], QuantiseDepth(layout, z));
+    }
+  }
+  const auto touch = [&] {
+    image.Touch();
+    if (keepsKnown) known.depthGeneration = image.Generation();
+  };
   if (layout.bytes == 2 || replaced == 0xFFFFFFFFu) {
     // Every bit of the cells is replaced: rows are filled whole.
     if (layout.bytes == 2 && !depth) return;
@@ -122,7 +142,7 @@ void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool
         std::fill_n(reinterpret_cast<std::uint32_t*>(row), count, value);
       }
     }
-    image.Touch();
+    touch();
     return;
   }
   for (LONG y = rect.top; y < rect.bottom; ++y) {
@@ -134,7 +154,7 @@ void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool
       std::memcpy(row, &v, 4);
     }
   }
-  image.Touch();
+  touch();
 }
 
 bool DepthStencil::Prepare(const DeviceState& state, Image* image) {
@@ -153,11 +173,27 @@ bool DepthStencil::Prepare(const DeviceState& state, Image* image) {
   stencilFailOp = stencilOn ? rs[D3DRS_STENCILFAIL] : D3DSTENCILOP_KEEP;
   depthFailOp = stencilOn ? rs[D3DRS_STENCILZFAIL] : D3DSTENCILOP_KEEP;
   passOp = stencilOn ? rs[D3DRS_STENCILPASS] : D3DSTENCILOP_KEEP;
+  this->image = image;
+  TexelCache& known = image->Cache();
+  rowLow = known.depthGeneration == image->Generation() && known.depthRowLow.size() == image->Height()
+               ? known.depthRowLow.data()
+               : nullptr;
   bits = image->Bits();
   pitch = std::ptrdiff_t(image->RowPitch());
   width = image->Width();
   height = image->Height();
   return true;
+}
+
+[[gnu::target_clones("avx2", "default")]] void FillKeeping(std::uint32_t* __restrict cells,
+                                                            std::int64_t count, std::uint32_t bits,
+                                                            std::uint32_t kept) {
+  for (std::int64_t i = 0; i < count; ++i) cells[i] = bits | (cells[i] & kept);
+}
+
+void DepthStencil::Finish() const {
+  image->Touch();
+  if (rowLow != nullptr) image->Cache().depthGeneration = image->Generation();
 }
 
 DepthOutcome DepthStencil::Test(std::int64_t x, std::int64_t y, std::uint32_t depth) const {
@@ -200,6 +236,7 @@ void DepthStencil::Update(std::int64_t x, std::int64_t y, DepthOutcome outcome,
   if (outcome == DepthOutcome::Pass && depthWrite) {
     const std::uint32_t low = layout.stencil ? value & 0xFFu : 0;
     value = (depth << layout.depthShift) | low;
+    Lower(y, depth);
   }
   if (value != old) Store(cell, value);
 }
@@ -210,6 +247,7 @@ bool DepthStencil::TestRow(std::int64_t x, std::int64_t y, std::int64_t count, s
   const DWORD func = depthOn ? depthFunc : D3DCMP_ALWAYS;
   const std::uint32_t span = keepHigh - keepLow;
   std::uint8_t* cells = Cell(x, y);
+  if (depthWrite) Lower(y, depth);
   if (layout.bytes == 2) {
     return depthWrite ? TestCellsBy<std::uint16_t, true>(func, cells, count, 0, depth, texels,
                                                          keepLow, span, passes)

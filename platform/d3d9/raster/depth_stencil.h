@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 
 #include "platform/d3d9/device_state.h"
@@ -42,6 +43,9 @@ std::uint32_t QuantiseDepth(const DepthLayout& layout, double z);
 // Fills `rect` (within the image) of a depth-stencil image: depth and/or stencil.
 void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool stencil,
                        std::uint32_t stencilValue);
+
+// cells[i] = bits | (cells[i] & kept), for i below count.
+void FillKeeping(std::uint32_t* cells, std::int64_t count, std::uint32_t bits, std::uint32_t kept);
 
 class DepthStencil {
  public:
@@ -77,6 +81,32 @@ class DepthStencil {
     Update(x, y, outcome, depth);
   }
 
+  // Whether every pixel of row y passes the depth test at `depth`, known without reading
+  // the row (from the lowest depth the row can hold), with nothing else to test.
+  bool PassesRow(std::int64_t y, std::uint32_t depth) const {
+    if (rowLow == nullptr || stencilOn) return false;
+    const std::uint32_t low = rowLow[y];
+    return depthFunc == D3DCMP_ALWAYS || (depthFunc == D3DCMP_LESSEQUAL && depth <= low) ||
+           (depthFunc == D3DCMP_LESS && depth < low) || !depthOn;
+  }
+  // Writes `depth` to pixels x .. x + count - 1 of row y (when depth writes are on), keeping
+  // the stencil bits.
+  void FillRow(std::int64_t x, std::int64_t y, std::int64_t count, std::uint32_t depth) const {
+    if (!depthWrite) return;
+    std::uint8_t* cells = Cell(x, y);
+    if (layout.bytes == 2) {
+      std::fill_n(reinterpret_cast<std::uint16_t*>(cells), count, std::uint16_t(depth));
+    } else if (layout.depthShift == 0) {
+      std::fill_n(reinterpret_cast<std::uint32_t*>(cells), count, depth);
+    } else {
+      // D24 formats keep their low byte (stencil or padding).
+      FillKeeping(reinterpret_cast<std::uint32_t*>(cells), count, depth << layout.depthShift, 0xFFu);
+    }
+    Lower(y, depth);
+  }
+  // After drawing: marks the buffer written, keeping what is known of its rows.
+  void Finish() const;
+
   // Rows of constant depth, without stencil (the rectangle path): tests pixels x .. x + count
   // - 1 of row y, sets passes[i] to whether pixel i passes, and writes the depth where it
   // passes and the alpha of texels[i] lies in keepLow..keepHigh (every passing pixel when
@@ -108,6 +138,12 @@ class DepthStencil {
     }
   }
   std::uint32_t StencilResult(DWORD op, std::uint32_t stored) const;
+  void Lower(std::int64_t y, std::uint32_t depth) const {
+    if (rowLow != nullptr && depth < rowLow[y]) rowLow[y] = depth;
+  }
+
+  Image* image = nullptr;
+  std::uint32_t* rowLow = nullptr;  // null when the rows' lowest depths are not known
 
   DepthLayout layout;
   std::uint8_t* bits = nullptr;

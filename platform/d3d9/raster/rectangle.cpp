@@ -135,22 +135,25 @@ RunActions ActionsFor(const PixelPipeline& pipeline, std::uint32_t diffuse) {
 constexpr std::uint32_t shortRun = 8;
 constexpr std::int64_t narrowRectangle = 4 * shortRun;
 
-// One row of a blit; `source` is the texel of the row's first pixel, texelX along texel row
-// texelY.
-void BlitRow(const PixelPipeline& pipeline, RunActions actions, const RunIndex& runs,
-             const std::uint32_t* source, std::int64_t texelY, std::int64_t texelX,
-             std::uint32_t* target, std::int64_t count, std::uint32_t diffuse) {
+// Part of a row of a blit: `count` pixels from texel texelX on, whose texel runs start at
+// `run` (the first that ends after texelX) and end before `last`; `source` is the texel of the
+// first pixel.
+// `eachRun(kind, from, to)` is told every run's pixels (the depth writes of rows that pass
+// their depth test whole).
+template <class EachRun>
+[[gnu::always_inline]] inline void BlitRuns(const PixelPipeline& pipeline, RunActions actions, const TexelRun* run,
+              const TexelRun* last, const std::uint32_t* source, std::int64_t texelX,
+              std::uint32_t* target, std::int64_t count, std::uint32_t diffuse, EachRun eachRun) {
   const std::uint32_t begin = std::uint32_t(texelX);
   const std::uint32_t end = std::uint32_t(texelX + count);
   std::uint32_t pending = 0;  // the first pixel not drawn yet, from the row's start
-  const TexelRun* last = runs.RowEnd(std::uint32_t(texelY));
-  for (const TexelRun* run = runs.RunAt(std::uint32_t(texelY), begin); run != last && run->start < end;
-       ++run) {
+  for (; run != last && run->start < end; ++run) {
+    const std::uint32_t from = (run->start > begin ? run->start : begin) - begin;
+    const std::uint32_t to = (run->end < end ? run->end : end) - begin;
+    eachRun(run->kind, from, to);
     const bool skip = run->kind == RunKind::Transparent && actions.skipTransparent;
     const bool copy = run->kind == RunKind::Opaque && actions.copyOpaque;
     if (!skip && !copy) continue;
-    const std::uint32_t from = (run->start > begin ? run->start : begin) - begin;
-    const std::uint32_t to = (run->end < end ? run->end : end) - begin;
     if (to - from < shortRun) continue;
     if (pending < from) pipeline.WriteRow(target + pending, source + pending, from - pending, diffuse);
     if (copy) std::memcpy(target + from, source + from, std::size_t(to - from) * 4);
@@ -159,6 +162,16 @@ void BlitRow(const PixelPipeline& pipeline, RunActions actions, const RunIndex& 
   if (pending < count) {
     pipeline.WriteRow(target + pending, source + pending, std::uint32_t(count) - pending, diffuse);
   }
+}
+
+// One row of a blit; `source` is the texel of the row's first pixel, texelX along texel row
+// texelY. In line: the blit's inner loop calls it for every row.
+[[gnu::always_inline]] inline void BlitRow(const PixelPipeline& pipeline, RunActions actions, const RunIndex& runs,
+             const std::uint32_t* source, std::int64_t texelY, std::int64_t texelX,
+             std::uint32_t* target, std::int64_t count, std::uint32_t diffuse) {
+  BlitRuns(pipeline, actions, runs.RunAt(std::uint32_t(texelY), std::uint32_t(texelX)),
+           runs.RowEnd(std::uint32_t(texelY)), source, texelX, target, count, diffuse,
+           [](RunKind, std::uint32_t, std::uint32_t) {});
 }
 
 // Depth tests of rectangles of one depth: each row is drawn in the runs of pixels that pass,
@@ -230,6 +243,151 @@ bool KeptTexelAlphas(const PixelPipeline& pipeline, std::uint32_t diffuse, std::
   *high = std::uint32_t(firstReaching(testHigh + 1) - 1);
   return true;
 }
+
+// A blit with the depth test, at one depth. Rows known to pass whole are drawn as without
+// the test, their depth filled over the runs whose texels the alpha test keeps; other rows are
+// tested, over the runs that neither the colour nor the depth write passes over.
+struct TestedBlit {
+  const PixelPipeline& pipeline;
+  const DepthStencil& depth;
+  const RunIndex& runs;
+  RunActions actions;
+  std::uint32_t value;
+  std::uint32_t keepLow, keepHigh;
+  std::uint32_t diffuse;
+  std::int64_t columnBegin, rowBegin, texelX, texelY, columns;
+  bool narrow;
+
+  bool Keeps(std::uint32_t alpha) const { return alpha >= keepLow && alpha <= keepHigh; }
+  // Runs of alphas other than 0 and 255 hold alphas within 1..254.
+  bool KeepsMixed() const { return keepLow <= 1 && keepHigh >= 254; }
+
+  void Draw(std::uint32_t* target, std::ptrdiff_t pitch, const std::uint32_t* texels,
+            std::ptrdiff_t texelPitch, std::int64_t rows) const {
+    const RectangleDepth tested(depth, value, columns);
+    bool allPass = true;
+    for (std::int64_t y = 0; y < rows && allPass; ++y) allPass = depth.PassesRow(rowBegin + y, value);
+    if (narrow && allPass) {
+      pipeline.WriteRows(target, pitch, texels, texelPitch, std::uint32_t(columns),
+                         std::uint32_t(rows), diffuse);
+      for (std::int64_t y = 0; y < rows; ++y, texels += texelPitch) {
+        const std::uint32_t row = std::uint32_t(texelY + y);
+        FillDepth(tested, y, texels, runs.RunAt(row, std::uint32_t(texelX)), runs.RowEnd(row));
+      }
+      return;
+    }
+    for (std::int64_t y = 0; y < rows; ++y, target += pitch, texels += texelPitch) {
+      if (!narrow && (allPass || depth.PassesRow(rowBegin + y, value))) {
+        PassingRow(tested, y, target, texels);
+      } else {
+        TestedRow(tested, y, target, texels);
+      }
+    }
+  }
+
+  // Fills the row's depth over the runs whose texels are kept, neighbours together; tests
+  // (and so writes) the others pixel by pixel. `eachRun` is given to BlitRuns or called here.
+  struct Filler {
+    const TestedBlit& blit;
+    const RectangleDepth& tested;
+    std::int64_t y;
+    const std::uint32_t* texels;
+    std::int64_t from = 0, to = 0;
+
+    void Run(RunKind kind, std::int64_t start, std::int64_t end) {
+      if (kind == RunKind::Mixed && !blit.KeepsMixed()) {
+        Flush();
+        tested.Row(blit.columnBegin + start, blit.rowBegin + y, end - start, texels + start,
+                   blit.keepLow, blit.keepHigh, [](std::int64_t, std::int64_t) {});
+      } else if (kind == RunKind::Mixed || blit.Keeps(kind == RunKind::Opaque ? 255 : 0)) {
+        if (to != start) Flush();
+        if (to == from) from = start;
+        to = end;
+      }
+    }
+    void Flush() {
+      if (to > from) blit.depth.FillRow(blit.columnBegin + from, blit.rowBegin + y, to - from, blit.value);
+      from = to = 0;
+    }
+  };
+
+  void FillDepth(const RectangleDepth& tested, std::int64_t y, const std::uint32_t* texels,
+                 const TexelRun* run, const TexelRun* last) const {
+    if (!depth.WritesDepth()) return;
+    const std::uint32_t begin = std::uint32_t(texelX), end = std::uint32_t(texelX + columns);
+    Filler filler{*this, tested, y, texels};
+    for (; run != last && run->start < end; ++run) {
+      filler.Run(run->kind, std::int64_t(std::max(run->start, begin) - begin),
+                 std::int64_t(std::min(run->end, end) - begin));
+    }
+    filler.Flush();
+  }
+
+  void PassingRow(const RectangleDepth& tested, std::int64_t y, std::uint32_t* target,
+                  const std::uint32_t* texels) const {
+    const std::uint32_t row = std::uint32_t(texelY + y);
+    const TexelRun* first = runs.RunAt(row, std::uint32_t(texelX));
+    const TexelRun* last = runs.RowEnd(row);
+    if (!depth.WritesDepth()) {
+      BlitRuns(pipeline, actions, first, last, texels, texelX, target, columns, diffuse,
+               [](RunKind, std::uint32_t, std::uint32_t) {});
+      return;
+    }
+    Filler filler{*this, tested, y, texels};
+    BlitRuns(pipeline, actions, first, last, texels, texelX, target, columns, diffuse,
+             [&](RunKind kind, std::uint32_t from, std::uint32_t to) {
+               filler.Run(kind, from, to);
+             });
+    filler.Flush();
+  }
+
+  // Tests pixels [from, to) of the row whose runs start at `first`, and draws those that pass.
+  void Segment(const RectangleDepth& tested, std::int64_t y, std::uint32_t* target,
+               const std::uint32_t* texels, const TexelRun* first, std::int64_t from,
+               std::int64_t to) const {
+    const TexelRun* last = runs.RowEnd(std::uint32_t(texelY + y));
+    tested.Row(columnBegin + from, rowBegin + y, to - from, texels + from, keepLow, keepHigh,
+               [&](std::int64_t start, std::int64_t count) {
+                 const std::int64_t at = from + start;
+                 if (narrow) {
+                   pipeline.WriteRow(target + at, texels + at, std::uint32_t(count), diffuse);
+                 } else if (start == 0) {
+                   BlitRuns(pipeline, actions, first, last, texels + at, texelX + at, target + at,
+                            count, diffuse, [](RunKind, std::uint32_t, std::uint32_t) {});
+                 } else {
+                   BlitRow(pipeline, actions, runs, texels + at, texelY + y, texelX + at,
+                           target + at, count, diffuse);
+                 }
+               });
+  }
+
+  void TestedRow(const RectangleDepth& tested, std::int64_t y, std::uint32_t* target,
+                 const std::uint32_t* texels) const {
+    const std::uint32_t row = std::uint32_t(texelY + y);
+    const std::uint32_t begin = std::uint32_t(texelX), end = std::uint32_t(texelX + columns);
+    const TexelRun* first = runs.RunAt(row, begin);
+    // Transparent runs that neither the colour nor the depth write would take are passed
+    // over untested.
+    const bool skipTransparent =
+        !narrow && actions.skipTransparent && (!depth.WritesDepth() || keepLow > 0);
+    if (!skipTransparent) {
+      Segment(tested, y, target, texels, first, 0, columns);
+      return;
+    }
+    const TexelRun* last = runs.RowEnd(row);
+    std::int64_t pending = 0;
+    for (const TexelRun* run = first; run != last && run->start < end; ++run) {
+      if (run->kind != RunKind::Transparent) continue;
+      const std::int64_t from = std::int64_t(std::max(run->start, begin) - begin);
+      const std::int64_t to = std::int64_t(std::min(run->end, end) - begin);
+      if (to - from < std::int64_t(shortRun)) continue;
+      if (pending < from) Segment(tested, y, target, texels, first, pending, from);
+      pending = to;
+      first = run + 1;
+    }
+    if (pending < columns) Segment(tested, y, target, texels, first, pending, columns);
+  }
+};
 
 bool ConstantDepth(const Corners& c) {
   const double z = c.at[0][0]->z;
@@ -304,47 +462,10 @@ bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
   const bool narrow = columns <= narrowRectangle;
   const Image* image = context.sampler->Texture()->ImageAt(0, 0);
   if (depth != nullptr) {
-    const RectangleDepth tested(*depth, depth->Quantise(origin.z), columns);
-    const RunIndex* runs = narrow ? nullptr : &TexelRuns(*image);
-    const RunActions actions = ActionsFor(pipeline, diffuse);
-    // Transparent runs that neither the colour nor the depth write would take are passed over
-    // untested.
-    const bool skipTransparent =
-        !narrow && actions.skipTransparent && (!depth->WritesDepth() || keepLow > 0);
-    const std::uint32_t begin = std::uint32_t(texelX);
-    const std::uint32_t end = std::uint32_t(texelX + columns);
-    for (std::int64_t y = 0; y < rows; ++y, target += context.pitch, texels += level.width) {
-      // Tests pixels [from, to) of the row and draws those that pass.
-      const auto segment = [&](std::int64_t from, std::int64_t to) {
-        const auto draw = [&](std::int64_t start, std::int64_t count) {
-          const std::int64_t at = from + start;
-          if (narrow) {
-            pipeline.WriteRow(target + at, texels + at, std::uint32_t(count), diffuse);
-          } else {
-            BlitRow(pipeline, actions, *runs, texels + at, texelY + y, texelX + at, target + at,
-                    count, diffuse);
-          }
-        };
-        tested.Row(columnBegin + from, rowBegin + y, to - from, texels + from, keepLow, keepHigh,
-                   draw);
-      };
-      if (!skipTransparent) {
-        segment(0, columns);
-        continue;
-      }
-      std::int64_t pending = 0;
-      const std::uint32_t row = std::uint32_t(texelY + y);
-      const TexelRun* last = runs->RowEnd(row);
-      for (const TexelRun* run = runs->RunAt(row, begin); run != last && run->start < end; ++run) {
-        if (run->kind != RunKind::Transparent) continue;
-        const std::int64_t from = std::int64_t(std::max(run->start, begin) - begin);
-        const std::int64_t to = std::int64_t(std::min(run->end, end) - begin);
-        if (to - from < std::int64_t(shortRun)) continue;
-        if (pending < from) segment(pending, from);
-        pending = to;
-      }
-      if (pending < columns) segment(pending, columns);
-    }
+    const TestedBlit blit{pipeline, *depth, TexelRuns(*image), ActionsFor(pipeline, diffuse),
+                          depth->Quantise(origin.z), keepLow, keepHigh, diffuse, columnBegin,
+                          rowBegin, texelX, texelY, columns, narrow};
+    blit.Draw(target, context.pitch, texels, level.width, rows);
     return true;
   }
   // Narrow rectangles (glyphs, say) have runs too short to be worth walking.
