@@ -1,5 +1,6 @@
 // Depth and stencil buffers: their surfaces and formats, clearing, and scenes drawn under the
 // tests compared with the reference rasteriser, colours and buffer contents.
+#include <cstring>
 #include <string>
 
 #include "tests/platform/d3d9/depth_scene.h"
@@ -121,6 +122,48 @@ TEST_F(DepthStencilTest, ClearsFollowTheRectanglesViewportAndFormat) {
   EXPECT_EQ(7u, stencil[0]);
   EXPECT_EQ(7u, stencil[55]);
   EXPECT_EQ(0u, stencil[56]);
+}
+
+// Blits whose rows are known to pass untested must see depth written through a lock and by a
+// clear of part of the buffer.
+TEST_F(DepthStencilTest, BlitsSeeDepthFromLocksAndPartialClears) {
+  UseDepth(D3DFMT_D16_LOCKABLE);
+  IDirect3DTexture9* texture = MakeTexture(64, 32, std::vector<std::uint32_t>(64 * 32, 0xFFFF0000));
+  ASSERT_EQ(S_OK, device->SetTexture(0, texture));
+  ASSERT_EQ(S_OK, device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE));
+  ASSERT_EQ(S_OK, device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0));
+  const auto blit = [&](float top) {
+    ASSERT_EQ(S_OK, device->BeginScene());
+    const ScreenVertex quad[4] = {{-0.5f, top - 0.5f, 0.5f, 1, 0xFFFFFFFF, 0, 0},
+                                  {63.5f, top - 0.5f, 0.5f, 1, 0xFFFFFFFF, 1, 0},
+                                  {63.5f, top + 31.5f, 0.5f, 1, 0xFFFFFFFF, 1, 1},
+                                  {-0.5f, top + 31.5f, 0.5f, 1, 0xFFFFFFFF, 0, 1}};
+    ASSERT_EQ(S_OK, device->SetFVF(screenVertexFvf));
+    ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex)));
+    ASSERT_EQ(S_OK, device->EndScene());
+  };
+  D3DLOCKED_RECT locked;
+  ASSERT_EQ(S_OK, depthSurface->LockRect(&locked, nullptr, 0));
+  const std::uint16_t nearest = 0;
+  std::memcpy(static_cast<BYTE*>(locked.pBits) + 5 * locked.Pitch + 2 * 10, &nearest, 2);
+  ASSERT_EQ(S_OK, depthSurface->UnlockRect());
+  const D3DRECT band = {0, 40, 64, 48};
+  ASSERT_EQ(S_OK, device->Clear(1, &band, D3DCLEAR_ZBUFFER, 0, 0.25f, 0));
+  blit(0);
+  blit(32);
+  const std::vector<std::uint32_t> pixels = ReadBack();
+  EXPECT_EQ(0u, pixels[5 * width + 10]);
+  EXPECT_EQ(0xFF0000u, pixels[5 * width + 11]);
+  EXPECT_EQ(0xFF0000u, pixels[39 * width + 3]);
+  EXPECT_EQ(0u, pixels[40 * width + 3]);
+  EXPECT_EQ(0u, pixels[47 * width + 60]);
+  EXPECT_EQ(0xFF0000u, pixels[48 * width + 60]);
+  const std::vector<std::uint32_t> depth = ReadDepth();
+  EXPECT_EQ(0u, depth[5 * width + 10]);
+  EXPECT_EQ(0x8000u, depth[5 * width + 11]);
+  EXPECT_EQ(0x4000u, depth[44 * width + 30]);
+  device->SetTexture(0, nullptr);
+  texture->Release();
 }
 
 // Every operation as the stencil-fail, depth-fail and pass operation of a quad over regions
