@@ -142,15 +142,15 @@ TEST_F(DepthStencilTest, BlitsSeeDepthFromLocksAndPartialClears) {
     ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex)));
     ASSERT_EQ(S_OK, device->EndScene());
   };
+  const D3DRECT band = {0, 40, 64, 48};
+  ASSERT_EQ(S_OK, device->Clear(1, &band, D3DCLEAR_ZBUFFER, 0, 0.25f, 0));
+  blit(32);
   D3DLOCKED_RECT locked;
   ASSERT_EQ(S_OK, depthSurface->LockRect(&locked, nullptr, 0));
   const std::uint16_t nearest = 0;
   std::memcpy(static_cast<BYTE*>(locked.pBits) + 5 * locked.Pitch + 2 * 10, &nearest, 2);
   ASSERT_EQ(S_OK, depthSurface->UnlockRect());
-  const D3DRECT band = {0, 40, 64, 48};
-  ASSERT_EQ(S_OK, device->Clear(1, &band, D3DCLEAR_ZBUFFER, 0, 0.25f, 0));
   blit(0);
-  blit(32);
   const std::vector<std::uint32_t> pixels = ReadBack();
   EXPECT_EQ(0u, pixels[5 * width + 10]);
   EXPECT_EQ(0xFF0000u, pixels[5 * width + 11]);
