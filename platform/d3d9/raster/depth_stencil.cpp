@@ -32,9 +32,12 @@ bool Compare(DWORD func, std::uint32_t left, std::uint32_t right) {
 // The row kernel of TestRow, for one cell size and comparison: branch-free, so that it runs
 // a vector of cells at a time, twice as many where the processor has AVX2.
 template <class Cell, bool write, class Compare>
-[[gnu::target_clones("avx2", "default")]] bool TestCells(std::uint8_t* cells, std::int64_t count, std::uint32_t shift, std::uint32_t depth,
-               const std::uint32_t* texels, std::uint32_t keepLow, std::uint32_t keepSpan,
-               Compare compare, std::uint8_t* passes) {
+[[gnu::target_clones("avx2", "default")]] bool TestCells(std::uint8_t* cells, std::int64_t count,
+                                                         std::uint32_t shift, std::uint32_t depth,
+                                                         const std::uint32_t* texels,
+                                                         std::uint32_t keepLow,
+                                                         std::uint32_t keepSpan, Compare compare,
+                                                         std::uint8_t* passes) {
   const Cell shifted = Cell(depth << shift);
   const Cell kept = Cell(shift != 0 ? 0xFFu : 0u);
   std::uint8_t all = 1;
@@ -124,7 +127,8 @@ void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool
     keepsKnown = true;
   } else if (depth && wasKnown) {
     for (LONG y = rect.top; y < rect.bottom; ++y) {
-      known.depthRowLow[std::size_t(y)] = std::min(known.depthRowLow[std::size_t(y)], QuantiseDepth(layout, z));
+      known.depthRowLow[std::size_t(y)] =
+          std::min(known.depthRowLow[std::size_t(y)], QuantiseDepth(layout, z));
     }
   }
   const auto touch = [&] {
@@ -175,9 +179,10 @@ bool DepthStencil::Prepare(const DeviceState& state, Image* image) {
   passOp = stencilOn ? rs[D3DRS_STENCILPASS] : D3DSTENCILOP_KEEP;
   this->image = image;
   TexelCache& known = image->Cache();
-  rowLow = known.depthGeneration == image->Generation() && known.depthRowLow.size() == image->Height()
-               ? known.depthRowLow.data()
-               : nullptr;
+  rowLow =
+      known.depthGeneration == image->Generation() && known.depthRowLow.size() == image->Height()
+          ? known.depthRowLow.data()
+          : nullptr;
   bits = image->Bits();
   pitch = std::ptrdiff_t(image->RowPitch());
   width = image->Width();
@@ -186,8 +191,8 @@ bool DepthStencil::Prepare(const DeviceState& state, Image* image) {
 }
 
 [[gnu::target_clones("avx2", "default")]] void FillKeeping(std::uint32_t* __restrict cells,
-                                                            std::int64_t count, std::uint32_t bits,
-                                                            std::uint32_t kept) {
+                                                           std::int64_t count, std::uint32_t bits,
+                                                           std::uint32_t kept) {
   for (std::int64_t i = 0; i < count; ++i) cells[i] = bits | (cells[i] & kept);
 }
 

@@ -11,9 +11,9 @@
 // mask, and depth is written only when both pass with ZWRITEENABLE on.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <algorithm>
 #include <cstring>
 
 #include "platform/d3d9/device_state.h"
@@ -100,7 +100,8 @@ class DepthStencil {
       std::fill_n(reinterpret_cast<std::uint32_t*>(cells), count, depth);
     } else {
       // D24 formats keep their low byte (stencil or padding).
-      FillKeeping(reinterpret_cast<std::uint32_t*>(cells), count, depth << layout.depthShift, 0xFFu);
+      FillKeeping(reinterpret_cast<std::uint32_t*>(cells), count, depth << layout.depthShift,
+                  0xFFu);
     }
     Lower(y, depth);
   }

@@ -158,7 +158,9 @@ void DrawTriangleOutline(const RasterContext& context, const RasterVertex* corne
   RasterVertex v[3] = {*corners[0], *corners[1], *corners[2]};
   // Flat shading gives the whole triangle the first corner's colour.
   if (context.flatShading) {
-    for (int k = 1; k < 3; ++k) std::copy(v[0].attributes, v[0].attributes + attrAlpha + 1, v[k].attributes);
+    for (int k = 1; k < 3; ++k) {
+      std::copy(v[0].attributes, v[0].attributes + attrAlpha + 1, v[k].attributes);
+    }
   }
   if (context.fillMode == D3DFILL_POINT) {
     for (const RasterVertex& corner : v) DrawPoint(context, corner);

@@ -141,9 +141,11 @@ constexpr std::int64_t narrowRectangle = 4 * shortRun;
 // `eachRun(kind, from, to)` is told every run's pixels (the depth writes of rows that pass
 // their depth test whole).
 template <class EachRun>
-[[gnu::always_inline]] inline void BlitRuns(const PixelPipeline& pipeline, RunActions actions, const TexelRun* run,
-              const TexelRun* last, const std::uint32_t* source, std::int64_t texelX,
-              std::uint32_t* target, std::int64_t count, std::uint32_t diffuse, EachRun eachRun) {
+[[gnu::always_inline]] inline void BlitRuns(const PixelPipeline& pipeline, RunActions actions,
+                                            const TexelRun* run, const TexelRun* last,
+                                            const std::uint32_t* source, std::int64_t texelX,
+                                            std::uint32_t* target, std::int64_t count,
+                                            std::uint32_t diffuse, EachRun eachRun) {
   const std::uint32_t begin = std::uint32_t(texelX);
   const std::uint32_t end = std::uint32_t(texelX + count);
   std::uint32_t pending = 0;  // the first pixel not drawn yet, from the row's start
@@ -166,9 +168,11 @@ template <class EachRun>
 
 // One row of a blit; `source` is the texel of the row's first pixel, texelX along texel row
 // texelY. In line: the blit's inner loop calls it for every row.
-[[gnu::always_inline]] inline void BlitRow(const PixelPipeline& pipeline, RunActions actions, const RunIndex& runs,
-             const std::uint32_t* source, std::int64_t texelY, std::int64_t texelX,
-             std::uint32_t* target, std::int64_t count, std::uint32_t diffuse) {
+[[gnu::always_inline]] inline void BlitRow(const PixelPipeline& pipeline, RunActions actions,
+                                           const RunIndex& runs, const std::uint32_t* source,
+                                           std::int64_t texelY, std::int64_t texelX,
+                                           std::uint32_t* target, std::int64_t count,
+                                           std::uint32_t diffuse) {
   BlitRuns(pipeline, actions, runs.RunAt(std::uint32_t(texelY), std::uint32_t(texelX)),
            runs.RowEnd(std::uint32_t(texelY)), source, texelX, target, count, diffuse,
            [](RunKind, std::uint32_t, std::uint32_t) {});
@@ -266,7 +270,9 @@ struct TestedBlit {
             std::ptrdiff_t texelPitch, std::int64_t rows) const {
     const RectangleDepth tested(depth, value, columns);
     bool allPass = true;
-    for (std::int64_t y = 0; y < rows && allPass; ++y) allPass = depth.PassesRow(rowBegin + y, value);
+    for (std::int64_t y = 0; y < rows && allPass; ++y) {
+      allPass = depth.PassesRow(rowBegin + y, value);
+    }
     if (narrow && allPass) {
       pipeline.WriteRows(target, pitch, texels, texelPitch, std::uint32_t(columns),
                          std::uint32_t(rows), diffuse);
@@ -306,7 +312,8 @@ struct TestedBlit {
       }
     }
     void Flush() {
-      if (to > from) blit.depth.FillRow(blit.columnBegin + from, blit.rowBegin + y, to - from, blit.value);
+      if (to > from)
+        blit.depth.FillRow(blit.columnBegin + from, blit.rowBegin + y, to - from, blit.value);
       from = to = 0;
     }
   };
@@ -334,10 +341,9 @@ struct TestedBlit {
       return;
     }
     Filler filler{*this, tested, y, texels};
-    BlitRuns(pipeline, actions, first, last, texels, texelX, target, columns, diffuse,
-             [&](RunKind kind, std::uint32_t from, std::uint32_t to) {
-               filler.Run(kind, from, to);
-             });
+    BlitRuns(
+        pipeline, actions, first, last, texels, texelX, target, columns, diffuse,
+        [&](RunKind kind, std::uint32_t from, std::uint32_t to) { filler.Run(kind, from, to); });
     filler.Flush();
   }
 
@@ -433,9 +439,12 @@ bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
       const RectangleDepth tested(*depth, depth->Quantise(origin.z), columns);
       for (std::int64_t y = rowBegin; y < rowEnd; ++y) {
         std::uint32_t* row = context.pixels + std::ptrdiff_t(y) * context.pitch + columnBegin;
-        tested.Row(columnBegin, y, columns, nullptr, 0, 255, [&](std::int64_t from, std::int64_t count) {
-          for (std::int64_t x = from; x < from + count; ++x) pipeline.Write(row + x, colour);
-        });
+        tested.Row(columnBegin, y, columns, nullptr, 0, 255,
+                   [&](std::int64_t from, std::int64_t count) {
+                     for (std::int64_t x = from; x < from + count; ++x) {
+                       pipeline.Write(row + x, colour);
+                     }
+                   });
       }
       return true;
     }
@@ -462,9 +471,20 @@ bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
   const bool narrow = columns <= narrowRectangle;
   const Image* image = context.sampler->Texture()->ImageAt(0, 0);
   if (depth != nullptr) {
-    const TestedBlit blit{pipeline, *depth, TexelRuns(*image), ActionsFor(pipeline, diffuse),
-                          depth->Quantise(origin.z), keepLow, keepHigh, diffuse, columnBegin,
-                          rowBegin, texelX, texelY, columns, narrow};
+    const TestedBlit blit{pipeline,
+                          *depth,
+                          TexelRuns(*image),
+                          ActionsFor(pipeline, diffuse),
+                          depth->Quantise(origin.z),
+                          keepLow,
+                          keepHigh,
+                          diffuse,
+                          columnBegin,
+                          rowBegin,
+                          texelX,
+                          texelY,
+                          columns,
+                          narrow};
     blit.Draw(target, context.pitch, texels, level.width, rows);
     return true;
   }

@@ -35,8 +35,8 @@ void DepthSceneTest::TearDown() {
 void DepthSceneTest::UseDepth(D3DFORMAT format) {
   if (depthSurface != nullptr) depthSurface->Release();
   depthSurface = nullptr;
-  ASSERT_EQ(S_OK, device->CreateDepthStencilSurface(width, height, format, D3DMULTISAMPLE_NONE,
-                                                    0, FALSE, &depthSurface, nullptr));
+  ASSERT_EQ(S_OK, device->CreateDepthStencilSurface(width, height, format, D3DMULTISAMPLE_NONE, 0,
+                                                    FALSE, &depthSurface, nullptr));
   ASSERT_EQ(S_OK, device->SetDepthStencilSurface(depthSurface));
 }
 
@@ -128,7 +128,9 @@ void DepthSceneTest::Draw(reference::Frame& frame, const reference::States& stat
   } else {
     ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, UINT(v.size() / 3), screen.data(),
                                             sizeof(ScreenVertex)));
-    for (std::size_t k = 0; k + 2 < v.size(); k += 3) frame.Triangle(states, v[k], v[k + 1], v[k + 2]);
+    for (std::size_t k = 0; k + 2 < v.size(); k += 3) {
+      frame.Triangle(states, v[k], v[k + 1], v[k + 2]);
+    }
   }
   ASSERT_EQ(S_OK, device->EndScene());
 }

@@ -12,10 +12,10 @@ using reference::Frame;
 using reference::States;
 using reference::Vertex;
 
-constexpr DWORD functions[] = {D3DCMP_NEVER,    D3DCMP_LESS,     D3DCMP_EQUAL,
-                               D3DCMP_LESSEQUAL, D3DCMP_GREATER, D3DCMP_NOTEQUAL,
+constexpr DWORD functions[] = {D3DCMP_NEVER,        D3DCMP_LESS,    D3DCMP_EQUAL,
+                               D3DCMP_LESSEQUAL,    D3DCMP_GREATER, D3DCMP_NOTEQUAL,
                                D3DCMP_GREATEREQUAL, D3DCMP_ALWAYS};
-constexpr DWORD operations[] = {D3DSTENCILOP_KEEP,    D3DSTENCILOP_ZERO,  D3DSTENCILOP_REPLACE,
+constexpr DWORD operations[] = {D3DSTENCILOP_KEEP,    D3DSTENCILOP_ZERO,    D3DSTENCILOP_REPLACE,
                                 D3DSTENCILOP_INCRSAT, D3DSTENCILOP_DECRSAT, D3DSTENCILOP_INVERT,
                                 D3DSTENCILOP_INCR,    D3DSTENCILOP_DECR};
 
@@ -63,9 +63,11 @@ TEST_F(DepthStencilTest, TheTestFollowsZEnableAndTheBoundSurface) {
   ASSERT_EQ(S_OK, device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE));
   const auto drawTwo = [&] {
     ASSERT_EQ(S_OK, device->BeginScene());
-    ScreenVertex near[3] = {{0, 0, 0.25f, 1, 0xFFFF0000, 0, 0}, {32, 0, 0.25f, 1, 0xFFFF0000, 0, 0},
+    ScreenVertex near[3] = {{0, 0, 0.25f, 1, 0xFFFF0000, 0, 0},
+                            {32, 0, 0.25f, 1, 0xFFFF0000, 0, 0},
                             {0, 32, 0.25f, 1, 0xFFFF0000, 0, 0}};
-    ScreenVertex far[3] = {{0, 0, 0.75f, 1, 0xFF0000FF, 0, 0}, {32, 0, 0.75f, 1, 0xFF0000FF, 0, 0},
+    ScreenVertex far[3] = {{0, 0, 0.75f, 1, 0xFF0000FF, 0, 0},
+                           {32, 0, 0.75f, 1, 0xFF0000FF, 0, 0},
                            {0, 32, 0.75f, 1, 0xFF0000FF, 0, 0}};
     device->SetFVF(screenVertexFvf);
     ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, near, sizeof(ScreenVertex)));
@@ -222,8 +224,9 @@ TEST(DepthStencilSurfaces, AutomaticSurfaceFormatsAndMatches) {
   parameters.EnableAutoDepthStencil = TRUE;
   parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
   IDirect3DDevice9* device = nullptr;
-  ASSERT_EQ(S_OK, direct3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr,
-                                         D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device));
+  ASSERT_EQ(S_OK,
+            direct3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                   &parameters, &device));
   IDirect3DSurface9* surface = nullptr;
   ASSERT_EQ(S_OK, device->GetDepthStencilSurface(&surface));
   D3DSURFACE_DESC desc;
@@ -243,8 +246,10 @@ TEST(DepthStencilSurfaces, AutomaticSurfaceFormatsAndMatches) {
   ASSERT_EQ(S_OK, device->BeginScene());
   ASSERT_EQ(S_OK, device->SetFVF(screenVertexFvf));
   for (const auto& [z, colour] : {std::pair{0.25f, 0xFFFF0000u}, std::pair{0.75f, 0xFF0000FFu}}) {
-    const ScreenVertex quad[4] = {{0, 0, z, 1, colour, 0, 0}, {20, 0, z, 1, colour, 0, 0},
-                                  {20, 20, z, 1, colour, 0, 0}, {0, 20, z, 1, colour, 0, 0}};
+    const ScreenVertex quad[4] = {{0, 0, z, 1, colour, 0, 0},
+                                  {20, 0, z, 1, colour, 0, 0},
+                                  {20, 20, z, 1, colour, 0, 0},
+                                  {0, 20, z, 1, colour, 0, 0}};
     ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex)));
   }
   ASSERT_EQ(S_OK, device->EndScene());
@@ -272,11 +277,13 @@ TEST(DepthStencilSurfaces, AutomaticSurfaceFormatsAndMatches) {
     EXPECT_EQ(D3DERR_NOTAVAILABLE,
               direct3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DUSAGE_DEPTHSTENCIL,
                                           D3DRTYPE_SURFACE, format));
-    EXPECT_EQ(D3DERR_NOTAVAILABLE, device->CreateDepthStencilSurface(8, 8, format, D3DMULTISAMPLE_NONE,
-                                                                     0, FALSE, &surface, nullptr));
+    EXPECT_EQ(D3DERR_NOTAVAILABLE,
+              device->CreateDepthStencilSurface(8, 8, format, D3DMULTISAMPLE_NONE, 0, FALSE,
+                                                &surface, nullptr));
   }
-  EXPECT_EQ(D3DERR_INVALIDCALL, device->CreateDepthStencilSurface(0, 8, D3DFMT_D16, D3DMULTISAMPLE_NONE,
-                                                                  0, FALSE, &surface, nullptr));
+  EXPECT_EQ(D3DERR_INVALIDCALL,
+            device->CreateDepthStencilSurface(0, 8, D3DFMT_D16, D3DMULTISAMPLE_NONE, 0, FALSE,
+                                              &surface, nullptr));
   IDirect3DTexture9* texture = nullptr;
   EXPECT_EQ(D3DERR_INVALIDCALL, device->CreateTexture(8, 8, 1, D3DUSAGE_DEPTHSTENCIL, D3DFMT_D16,
                                                       D3DPOOL_DEFAULT, &texture, nullptr));

@@ -57,9 +57,9 @@ TEST_F(FillModeTest, LinesLightThePixelsWhoseDiamondsTheyLeave) {
       ends.push_back({32.3, 31.7, 0, colour});
       ends.push_back({32.3 + radius * std::cos(angle), 31.7 + radius * std::sin(angle), 0, colour});
     }
-    const double lined[][4] = {{2, 2, 12, 2},        {2.5, 4, 12.5, 4},   {12, 6.5, 2, 6.5},
-                               {3, 8, 3, 20},        {5.5, 20.5, 5.5, 9.5}, {7.25, 9, 7.25, 9},
-                               {8, 9, 20, 21},       {20, 22, 8, 10},     {9.5, 30, 14.5, 33}};
+    const double lined[][4] = {{2, 2, 12, 2},  {2.5, 4, 12.5, 4},     {12, 6.5, 2, 6.5},
+                               {3, 8, 3, 20},  {5.5, 20.5, 5.5, 9.5}, {7.25, 9, 7.25, 9},
+                               {8, 9, 20, 21}, {20, 22, 8, 10},       {9.5, 30, 14.5, 33}};
     for (const auto& l : lined) {
       ends.push_back({l[0], l[1], 0, 0xFFFFFF00});
       ends.push_back({l[2], l[3], 0, 0xFFFFFF00});
@@ -78,21 +78,26 @@ TEST_F(FillModeTest, PointAndWireframeFillDrawCornersAndEdgesOfUnculledTriangles
       const std::string scene = "fill " + std::to_string(fill) + " cull " + std::to_string(cull);
       Frame frame(width, height, reference::DepthKind::Unorm16);
       frame.Clear(0xFF000000, 1.0, 0);
-      ASSERT_EQ(S_OK, device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000,
-                                    1.0f, 0));
+      ASSERT_EQ(S_OK,
+                device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0));
       States states;
       states.zEnable = true;
       Draw(frame, states,
            {{30, 0, 0.5, 0xFF404040}, {64, 0, 0.5, 0xFF404040}, {64, 64, 0.5, 0xFF404040}});
       states.fill = fill;
       states.cull = cull;
-      const std::vector<Vertex> triangles = {
-          // clockwise on screen
-          {3.3, 2.1, 0.25, 0xFFFF0000}, {40.7, 9.9, 0.75, 0xFFFF0000}, {7.2, 50.4, 0.25, 0xFFFF0000},
-          // counter-clockwise
-          {45.5, 30.5, 0.3, 0xFF00FF00}, {40, 60, 0.3, 0xFF00FF00}, {60.2, 58.9, 0.9, 0xFF00FF00},
-          // with corners on pixel centres
-          {10, 55, 0.1, 0xFF0000FF}, {20, 55, 0.1, 0xFF0000FF}, {10, 62, 0.1, 0xFF0000FF}};
+      const std::vector<Vertex> triangles = {// clockwise on screen
+                                             {3.3, 2.1, 0.25, 0xFFFF0000},
+                                             {40.7, 9.9, 0.75, 0xFFFF0000},
+                                             {7.2, 50.4, 0.25, 0xFFFF0000},
+                                             // counter-clockwise
+                                             {45.5, 30.5, 0.3, 0xFF00FF00},
+                                             {40, 60, 0.3, 0xFF00FF00},
+                                             {60.2, 58.9, 0.9, 0xFF00FF00},
+                                             // with corners on pixel centres
+                                             {10, 55, 0.1, 0xFF0000FF},
+                                             {20, 55, 0.1, 0xFF0000FF},
+                                             {10, 62, 0.1, 0xFF0000FF}};
       Draw(frame, states, triangles);
       ExpectSameColours(frame, scene);
       ExpectSameDepth(frame, scene);

@@ -104,8 +104,9 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathUnderTheSpritesStatesAndOthers) 
 // rectangle path draws and writes depth exactly where the triangle path does.
 TEST_F(RectanglePathTest, MatchesTheTrianglePathWithDepthTested) {
   IDirect3DSurface9* depth = nullptr;
-  ASSERT_EQ(S_OK, device->CreateDepthStencilSurface(width, height, D3DFMT_D16_LOCKABLE,
-                                                    D3DMULTISAMPLE_NONE, 0, FALSE, &depth, nullptr));
+  ASSERT_EQ(S_OK,
+            device->CreateDepthStencilSurface(width, height, D3DFMT_D16_LOCKABLE,
+                                              D3DMULTISAMPLE_NONE, 0, FALSE, &depth, nullptr));
   ASSERT_EQ(S_OK, device->SetDepthStencilSurface(depth));
   const auto readDepth = [&] {
     std::vector<std::uint16_t> values(std::size_t(width) * height);
@@ -113,7 +114,8 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathWithDepthTested) {
     EXPECT_EQ(S_OK, depth->LockRect(&locked, nullptr, D3DLOCK_READONLY));
     for (UINT y = 0; y < height; ++y) {
       std::memcpy(values.data() + std::size_t(y) * width,
-                  static_cast<const BYTE*>(locked.pBits) + std::size_t(y) * locked.Pitch, width * 2);
+                  static_cast<const BYTE*>(locked.pBits) + std::size_t(y) * locked.Pitch,
+                  width * 2);
     }
     depth->UnlockRect();
     return values;
@@ -178,17 +180,22 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathWithDepthTested) {
           device->SetRenderState(D3DRS_ALPHATESTENABLE, p.alphaTest);
           ASSERT_EQ(S_OK, device->BeginScene());
           if (route == 0) {
-            ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex)));
+            ASSERT_EQ(S_OK,
+                      device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex)));
           } else {
-            ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, first, sizeof(ScreenVertex)));
-            ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, second, sizeof(ScreenVertex)));
+            ASSERT_EQ(S_OK,
+                      device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, first, sizeof(ScreenVertex)));
+            ASSERT_EQ(S_OK,
+                      device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, second, sizeof(ScreenVertex)));
           }
           ASSERT_EQ(S_OK, device->EndScene());
           colours[route] = ReadBack();
           depths[route] = readDepth();
         }
-        EXPECT_EQ(colours[1], colours[0]) << "func " << func << " write " << write << " at " << p.left;
-        EXPECT_EQ(depths[1], depths[0]) << "func " << func << " write " << write << " at " << p.left;
+        EXPECT_EQ(colours[1], colours[0])
+            << "func " << func << " write " << write << " at " << p.left;
+        EXPECT_EQ(depths[1], depths[0])
+            << "func " << func << " write " << write << " at " << p.left;
       }
     }
   }

@@ -203,8 +203,8 @@ void Frame::Triangle(const States& s, const Vertex& a, const Vertex& b, const Ve
       }
       if (!inside) continue;
       const double total = double(weights[0] + weights[1] + weights[2]);
-      const double z = (double(weights[0]) * a.z + double(weights[1]) * b.z +
-                        double(weights[2]) * c.z) / total;
+      const double z =
+          (double(weights[0]) * a.z + double(weights[1]) * b.z + double(weights[2]) * c.z) / total;
       Pixel(s, i, j, z, a.colour);
     }
   }

@@ -59,8 +59,9 @@ TEST_F(BillboardSceneTest, DepthSortedBillboardsOverADepthTestedGround) {
 
 void BillboardSceneTest::DrawScene(DWORD write) {
   IDirect3DSurface9* depth = nullptr;
-  ASSERT_EQ(S_OK, device->CreateDepthStencilSurface(width, height, D3DFMT_D16_LOCKABLE,
-                                                    D3DMULTISAMPLE_NONE, 0, FALSE, &depth, nullptr));
+  ASSERT_EQ(S_OK,
+            device->CreateDepthStencilSurface(width, height, D3DFMT_D16_LOCKABLE,
+                                              D3DMULTISAMPLE_NONE, 0, FALSE, &depth, nullptr));
   ASSERT_EQ(S_OK, device->SetDepthStencilSurface(depth));
   ASSERT_EQ(S_OK, device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE));
   ASSERT_EQ(S_OK, device->SetRenderState(D3DRS_LIGHTING, FALSE));
@@ -70,7 +71,8 @@ void BillboardSceneTest::DrawScene(DWORD write) {
   reference::Frame frame(int(width), int(height), reference::DepthKind::Unorm16);
   frame.Clear(0xFF000000, 1.0, 0);
   // The fixture has begun the scene.
-  ASSERT_EQ(S_OK, device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0));
+  ASSERT_EQ(S_OK,
+            device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0));
 
   // The ground: level at y = -15/8, from z = 2 to z = 32.
   struct GroundVertex {
@@ -78,8 +80,10 @@ void BillboardSceneTest::DrawScene(DWORD write) {
     D3DCOLOR colour;
   };
   const D3DCOLOR ground = 0xFF506070;
-  const GroundVertex quad[4] = {{-16, -1.875f, 2, ground}, {16, -1.875f, 2, ground},
-                                {16, -1.875f, 32, ground}, {-16, -1.875f, 32, ground}};
+  const GroundVertex quad[4] = {{-16, -1.875f, 2, ground},
+                                {16, -1.875f, 2, ground},
+                                {16, -1.875f, 32, ground},
+                                {-16, -1.875f, 32, ground}};
   ASSERT_EQ(S_OK, device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE));
   ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(GroundVertex)));
   reference::States states;
@@ -91,13 +95,11 @@ void BillboardSceneTest::DrawScene(DWORD write) {
 
   // Half-transparent billboards overlapping one another, one sunk partly into the ground and
   // one wholly below it, queued far and near mixed.
-  const Billboard billboards[] = {{-0.75, -1.0, 8, 0xFFFF0000, 0x80FFFFFF},
-                                  {0.5, -1.0, 16, 0xFF0000FF, 0xFFFFFFFF},
-                                  {0.25, -0.625, 4, 0xFF00FF00, 0x80FFFFFF},
-                                  {-3.0, -1.75, 16, 0xFFFFFF00, 0xC0FFFFFF},
-                                  {0.25, -1.0, 2, 0xFFFF00FF, 0x60FFFFFF},
-                                  {1.5, -3.0, 8, 0xFF00FFFF, 0xFFFFFFFF},
-                                  {0.3125, -1.0, 8, 0xFFFFFFFF, 0x80FFFFFF}};
+  const Billboard billboards[] = {
+      {-0.75, -1.0, 8, 0xFFFF0000, 0x80FFFFFF},  {0.5, -1.0, 16, 0xFF0000FF, 0xFFFFFFFF},
+      {0.25, -0.625, 4, 0xFF00FF00, 0x80FFFFFF}, {-3.0, -1.75, 16, 0xFFFFFF00, 0xC0FFFFFF},
+      {0.25, -1.0, 2, 0xFFFF00FF, 0x60FFFFFF},   {1.5, -3.0, 8, 0xFF00FFFF, 0xFFFFFFFF},
+      {0.3125, -1.0, 8, 0xFFFFFFFF, 0x80FFFFFF}};
   ASSERT_EQ(S_OK, device->SetRenderState(D3DRS_ZWRITEENABLE, write));
   ASSERT_EQ(S_OK, sprite->Begin(D3DXSPRITE_ALPHABLEND | D3DXSPRITE_OBJECTSPACE |
                                 D3DXSPRITE_BILLBOARD | D3DXSPRITE_SORT_DEPTH_BACKTOFRONT));
@@ -117,10 +119,9 @@ void BillboardSceneTest::DrawScene(DWORD write) {
   states.zWrite = write != FALSE;
   for (const Billboard& b : order) {
     const std::uint32_t colour = Modulate(b.texel, b.diffuse);
-    const reference::Vertex v[4] = {Project(b.x - 0.5, b.y - 0.5, b.z, colour),
-                                    Project(b.x - 0.5, b.y + 0.5, b.z, colour),
-                                    Project(b.x + 0.5, b.y - 0.5, b.z, colour),
-                                    Project(b.x + 0.5, b.y + 0.5, b.z, colour)};
+    const reference::Vertex v[4] = {
+        Project(b.x - 0.5, b.y - 0.5, b.z, colour), Project(b.x - 0.5, b.y + 0.5, b.z, colour),
+        Project(b.x + 0.5, b.y - 0.5, b.z, colour), Project(b.x + 0.5, b.y + 0.5, b.z, colour)};
     frame.Triangle(states, v[0], v[1], v[2]);
     frame.Triangle(states, v[2], v[1], v[3]);
   }
@@ -150,8 +151,8 @@ void BillboardSceneTest::DrawScene(DWORD write) {
   ASSERT_EQ(S_OK, depth->LockRect(&locked, nullptr, D3DLOCK_READONLY));
   int depthDiffering = 0;
   for (UINT y = 0; y < height; ++y) {
-    const auto* row = reinterpret_cast<const std::uint16_t*>(static_cast<const BYTE*>(locked.pBits) +
-                                                             std::size_t(y) * locked.Pitch);
+    const auto* row = reinterpret_cast<const std::uint16_t*>(
+        static_cast<const BYTE*>(locked.pBits) + std::size_t(y) * locked.Pitch);
     for (UINT x = 0; x < width; ++x) {
       if (row[x] == frame.DepthAt(int(x), int(y))) continue;
       if (++depthDiffering <= 3) {
