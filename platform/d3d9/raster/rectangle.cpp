@@ -262,9 +262,9 @@ struct TestedBlit {
   std::int64_t columnBegin, rowBegin, texelX, texelY, columns;
   bool narrow;
 
-  bool Keeps(std::uint32_t alpha) const { return alpha >= keepLow && alpha <= keepHigh; }
-  // Runs of alphas other than 0 and 255 hold alphas within 1..254.
-  bool KeepsMixed() const { return keepLow <= 1 && keepHigh >= 254; }
+  // Whether the alpha test keeps every texel of a run of each kind (Transparent, Opaque,
+  // Mixed: alphas within 1..254).
+  bool fills[3] = {keepLow == 0, keepHigh == 255, keepLow <= 1 && keepHigh >= 254};
 
   void Draw(std::uint32_t* target, std::ptrdiff_t pitch, const std::uint32_t* texels,
             std::ptrdiff_t texelPitch, std::int64_t rows) const {
@@ -301,14 +301,14 @@ struct TestedBlit {
     std::int64_t from = 0, to = 0;
 
     void Run(RunKind kind, std::int64_t start, std::int64_t end) {
-      if (kind == RunKind::Mixed && !blit.KeepsMixed()) {
-        Flush();
-        tested.Row(blit.columnBegin + start, blit.rowBegin + y, end - start, texels + start,
-                   blit.keepLow, blit.keepHigh, [](std::int64_t, std::int64_t) {});
-      } else if (kind == RunKind::Mixed || blit.Keeps(kind == RunKind::Opaque ? 255 : 0)) {
+      if (blit.fills[int(kind)]) {
         if (to != start) Flush();
         if (to == from) from = start;
         to = end;
+      } else if (kind == RunKind::Mixed) {
+        Flush();
+        tested.Row(blit.columnBegin + start, blit.rowBegin + y, end - start, texels + start,
+                   blit.keepLow, blit.keepHigh, [](std::int64_t, std::int64_t) {});
       }
     }
     void Flush() {
