@@ -36,9 +36,9 @@ inline int OnScreen(const std::vector<Draw>& draws) {
   return count;
 }
 
-template <class Renderer>
-void DrawFrames(benchmark::State& state, const std::vector<Draw>& draws) {
-  Renderer renderer(TheWorkload());
+template <class Renderer, class... Options>
+void DrawFrames(benchmark::State& state, const std::vector<Draw>& draws, Options... options) {
+  Renderer renderer(TheWorkload(), options...);
   for (auto _ : state) renderer.DrawFrame(draws);
   const std::vector<std::uint32_t> pixels = renderer.Pixels();
   const std::vector<std::uint32_t>& reference = PixmanFrame(draws);

@@ -61,8 +61,10 @@ void SpriteStateCalls(IDirect3DDevice9* device) {
 
 }  // namespace
 
-IDirect3DDevice9* MakeScreenDevice(IDirect3D9* direct3d) {
+IDirect3DDevice9* MakeScreenDevice(IDirect3D9* direct3d, DepthMode depth) {
   D3DPRESENT_PARAMETERS parameters{};
+  parameters.EnableAutoDepthStencil = depth != DepthMode::None;
+  parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
   parameters.BackBufferWidth = screenWidth;
   parameters.BackBufferHeight = screenHeight;
   parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
@@ -71,6 +73,8 @@ IDirect3DDevice9* MakeScreenDevice(IDirect3D9* direct3d) {
   IDirect3DDevice9* device = nullptr;
   direct3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
                          &parameters, &device);
+  // An automatic depth buffer turns the test on; the bound-but-off case turns it off again.
+  device->SetRenderState(D3DRS_ZENABLE, depth == DepthMode::On ? D3DZB_TRUE : D3DZB_FALSE);
   return device;
 }
 
@@ -112,9 +116,11 @@ std::vector<std::uint32_t> ReadRenderTarget(IDirect3DDevice9* device) {
 
 // --- The device, driven as the sprite object drives it ----------------------------------------
 
-DeviceRenderer::DeviceRenderer(const Workload& workload) : workload(workload) {
+DeviceRenderer::DeviceRenderer(const Workload& workload, DepthMode depth)
+    : workload(workload),
+      clearFlags(D3DCLEAR_TARGET | (depth == DepthMode::On ? D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL : 0)) {
   direct3d = Direct3DCreate9(D3D_SDK_VERSION);
-  device = MakeScreenDevice(direct3d);
+  device = MakeScreenDevice(direct3d, depth);
   const D3DVERTEXELEMENT9 elements[] = {
       {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
       {0, 12, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
@@ -205,7 +211,7 @@ void DeviceRenderer::Flush(const std::vector<Draw>& draws) {
 }
 
 void DeviceRenderer::DrawFrame(const std::vector<Draw>& draws) {
-  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+  device->Clear(0, nullptr, clearFlags, 0xFF000000, 1.0f, 0);
   device->BeginScene();
   savedStates->Capture();
   spriteStates->Apply();

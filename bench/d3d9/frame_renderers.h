@@ -18,15 +18,18 @@ struct SDL_Texture;
 
 namespace map_workload {
 
+// Whether a device has a depth buffer (D24S8, made with the device), and whether its test is on.
+enum class DepthMode { None, BoundOff, On };
+
 // Shared by the renderers on the software device: a windowed 640 x 480 X8R8G8B8 device, a
 // managed A8R8G8B8 texture holding a picture, and the render target read back as 0x00RRGGBB.
-IDirect3DDevice9* MakeScreenDevice(IDirect3D9* direct3d);
+IDirect3DDevice9* MakeScreenDevice(IDirect3D9* direct3d, DepthMode depth = DepthMode::None);
 IDirect3DTexture9* MakePictureTexture(IDirect3DDevice9* device, const Picture& picture);
 std::vector<std::uint32_t> ReadRenderTarget(IDirect3DDevice9* device);
 
 class DeviceRenderer {
  public:
-  explicit DeviceRenderer(const Workload& workload);
+  explicit DeviceRenderer(const Workload& workload, DepthMode depth = DepthMode::None);
   ~DeviceRenderer();
   void DrawFrame(const std::vector<Draw>& draws);
   std::vector<std::uint32_t> Pixels();  // 0x00RRGGBB
@@ -36,6 +39,7 @@ class DeviceRenderer {
   void Flush(const std::vector<Draw>& draws);
 
   const Workload& workload;
+  DWORD clearFlags;
   IDirect3D9* direct3d = nullptr;
   IDirect3DDevice9* device = nullptr;
   IDirect3DVertexDeclaration9* declaration = nullptr;

@@ -23,8 +23,14 @@ D3DCAPS9 StandardCaps() {
   caps.PrimitiveMiscCaps = D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW | D3DPMISCCAPS_CULLCCW |
                            D3DPMISCCAPS_COLORWRITEENABLE | D3DPMISCCAPS_CLIPTLVERTS |
                            D3DPMISCCAPS_BLENDOP | D3DPMISCCAPS_SEPARATEALPHABLEND;
-  caps.RasterCaps = D3DPRASTERCAPS_MIPMAPLODBIAS | D3DPRASTERCAPS_SCISSORTEST;
+  // Depth and stencil: z-buffering (no w-buffer, no depth bias) with every comparison, and
+  // one-sided stencil with every operation; ZWRITEENABLE masks depth writes.
+  caps.RasterCaps = D3DPRASTERCAPS_ZTEST | D3DPRASTERCAPS_MIPMAPLODBIAS | D3DPRASTERCAPS_SCISSORTEST;
+  caps.PrimitiveMiscCaps |= D3DPMISCCAPS_MASKZ;
   caps.ZCmpCaps = 0xFF;
+  caps.StencilCaps = D3DSTENCILCAPS_KEEP | D3DSTENCILCAPS_ZERO | D3DSTENCILCAPS_REPLACE |
+                     D3DSTENCILCAPS_INCRSAT | D3DSTENCILCAPS_DECRSAT | D3DSTENCILCAPS_INVERT |
+                     D3DSTENCILCAPS_INCR | D3DSTENCILCAPS_DECR;
   caps.SrcBlendCaps = 0x3FFF;
   caps.DestBlendCaps = 0x3FFF;
   caps.AlphaCmpCaps = 0xFF;
@@ -46,7 +52,7 @@ D3DCAPS9 StandardCaps() {
                            D3DPTADDRESSCAPS_INDEPENDENTUV | D3DPTADDRESSCAPS_MIRRORONCE;
   caps.TextureAddressCaps = addressing;
   caps.VolumeTextureAddressCaps = addressing;
-  caps.LineCaps = D3DLINECAPS_TEXTURE | D3DLINECAPS_BLEND | D3DLINECAPS_ALPHACMP;
+  caps.LineCaps = D3DLINECAPS_TEXTURE | D3DLINECAPS_ZTEST | D3DLINECAPS_BLEND | D3DLINECAPS_ALPHACMP;
   caps.MaxTextureWidth = 4096;
   caps.MaxTextureHeight = 4096;
   caps.MaxVolumeExtent = 512;
@@ -110,7 +116,8 @@ AdapterProfile AdapterProfile::Standard() {
       D3DFMT_R32F,         D3DFMT_G32R32F,       D3DFMT_A32B32G32R32F, D3DFMT_DXT1,
       D3DFMT_DXT2,         D3DFMT_DXT3,          D3DFMT_DXT4,        D3DFMT_DXT5};
   profile.renderTargetFormats = {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8};
-  profile.depthStencilFormats = {D3DFMT_D16, D3DFMT_D24S8, D3DFMT_D24X8, D3DFMT_D32};
+  profile.depthStencilFormats = {D3DFMT_D16,  D3DFMT_D24S8,        D3DFMT_D24X8,
+                                 D3DFMT_D32,  D3DFMT_D16_LOCKABLE, D3DFMT_D32F_LOCKABLE};
   profile.displayMode = DesktopMode();
   return profile;
 }

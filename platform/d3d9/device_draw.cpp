@@ -5,6 +5,7 @@
 
 #include "platform/d3d9/buffers.h"
 #include "platform/d3d9/device.h"
+#include "platform/d3d9/raster/depth_stencil.h"
 #include "platform/d3d9/raster/geometry.h"
 #include "platform/d3d9/texture.h"
 
@@ -74,8 +75,8 @@ HRESULT Device::EndScene() {
   return S_OK;
 }
 
-HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float,
-                      DWORD) {
+HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
+                      DWORD stencil) {
   const HRESULT entered =
       Enter("Clear", {std::int64_t(count), Arg(rects), std::int64_t(flags), std::int64_t(color)});
   if (FAILED(entered)) return entered;
@@ -83,32 +84,48 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
   if (flags == 0 || (flags & ~known) != 0 || (count != 0 && rects == nullptr)) {
     return D3DERR_INVALIDCALL;
   }
-  if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0 && !depthStencil) {
+  const bool clearDepth = (flags & D3DCLEAR_ZBUFFER) != 0;
+  const bool clearStencil = (flags & D3DCLEAR_STENCIL) != 0;
+  Surface* depthSurface = AsSurfaceOf(this, depthStencil.Get());
+  if ((clearDepth || clearStencil) && depthSurface == nullptr) return D3DERR_INVALIDCALL;
+  DepthLayout layout;
+  if (depthSurface != nullptr &&
+      ((clearDepth && !(z >= 0.0f && z <= 1.0f)) ||
+       (clearStencil && !(FindDepthLayout(depthSurface->Shape().format, &layout) && layout.stencil)))) {
     return D3DERR_INVALIDCALL;
+  }
+  const D3DVIEWPORT9& vp = state.viewport;
+  RECT area = {LONG(vp.X), LONG(vp.Y), LONG(vp.X + vp.Width), LONG(vp.Y + vp.Height)};
+  if (state.renderStates[D3DRS_SCISSORTESTENABLE]) area = Intersect(area, state.scissorRect);
+  // Each surface is cleared over the area within its own size.
+  const auto forEachRect = [&](const RECT& bounds, auto fill) {
+    const RECT within = Intersect(area, bounds);
+    if (count == 0) {
+      fill(within);
+      return;
+    }
+    for (DWORD i = 0; i < count; ++i) {
+      fill(Intersect({rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2}, within));
+    }
+  };
+  if (clearDepth || clearStencil) {
+    Image& buffer = depthSurface->Pixels();
+    forEachRect({0, 0, LONG(buffer.Width()), LONG(buffer.Height())}, [&](const RECT& r) {
+      ClearDepthStencil(buffer, r, clearDepth, z, clearStencil, stencil);
+    });
   }
   Surface* target = AsSurfaceOf(this, renderTarget.Get());
   if ((flags & D3DCLEAR_TARGET) == 0 || target == nullptr || !IsDrawable(target->Shape().format)) {
     return S_OK;
   }
   Image& image = target->Pixels();
-  const D3DVIEWPORT9& vp = state.viewport;
-  RECT area = Intersect({LONG(vp.X), LONG(vp.Y), LONG(vp.X + vp.Width), LONG(vp.Y + vp.Height)},
-                        {0, 0, LONG(image.Width()), LONG(image.Height())});
-  if (state.renderStates[D3DRS_SCISSORTESTENABLE]) area = Intersect(area, state.scissorRect);
   const std::uint32_t value = image.Format() == D3DFMT_X8R8G8B8 ? color | 0xFF000000u : color;
-  const auto fill = [&](const RECT& r) {
+  forEachRect({0, 0, LONG(image.Width()), LONG(image.Height())}, [&](const RECT& r) {
     for (LONG y = r.top; y < r.bottom; ++y) {
       auto* row = reinterpret_cast<std::uint32_t*>(image.Row(UINT(y)));
       std::fill(row + r.left, row + std::max(r.left, r.right), value);
     }
-  };
-  if (count == 0) {
-    fill(area);
-  } else {
-    for (DWORD i = 0; i < count; ++i) {
-      fill(Intersect({rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2}, area));
-    }
-  }
+  });
   image.Touch();
   return S_OK;
 }
@@ -161,13 +178,20 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSou
   RECT clip = Intersect({LONG(vp.X), LONG(vp.Y), LONG(vp.X + vp.Width), LONG(vp.Y + vp.Height)},
                         {0, 0, LONG(image.Width()), LONG(image.Height())});
   if (state.renderStates[D3DRS_SCISSORTESTENABLE]) clip = Intersect(clip, state.scissorRect);
+  DepthStencil depth;
+  Surface* depthSurface = AsSurfaceOf(this, depthStencil.Get());
+  const bool tested = depthSurface != nullptr && depth.Prepare(state, &depthSurface->Pixels());
+  // A depth buffer smaller than the target limits drawing to its own size.
+  if (tested) clip = Intersect(clip, {0, 0, LONG(depth.Width()), LONG(depth.Height())});
   setup.context = {reinterpret_cast<std::uint32_t*>(image.Bits()),
                    std::ptrdiff_t(image.RowPitch() / 4),
                    clip,
                    &pipeline,
                    textured ? &sampler : nullptr,
                    state.renderStates[D3DRS_CULLMODE],
-                   state.renderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT};
+                   state.renderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT,
+                   tested ? &depth : nullptr,
+                   state.renderStates[D3DRS_FILLMODE]};
   setup.pretransformed = layout.pretransformed;
   PrepareTransforms(state, &setup);
   if (textured) {
@@ -189,6 +213,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSou
     if (FAILED(drawn)) return drawn;
   }
   image.Touch();
+  if (tested) depth.Finish();
   return S_OK;
 }
 

@@ -89,7 +89,8 @@ HRESULT Direct3D::FormatSupport(DWORD usage, D3DRESOURCETYPE type, D3DFORMAT for
       return D3DERR_INVALIDCALL;
   }
   if ((usage & D3DUSAGE_DEPTHSTENCIL) != 0) {
-    if (type == D3DRTYPE_VOLUMETEXTURE) return D3DERR_NOTAVAILABLE;
+    // Depth is drawn into surfaces only: the sampler reads no depth texture.
+    if (type != D3DRTYPE_SURFACE) return D3DERR_NOTAVAILABLE;
     return Contains(profile.depthStencilFormats, format) ? S_OK : D3DERR_NOTAVAILABLE;
   }
   if ((usage & D3DUSAGE_RENDERTARGET) != 0) {

@@ -35,6 +35,7 @@ void MultiplyInto(const D3DMATRIX& a, const D3DMATRIX& b, double out[4][4]) {
 struct ClipVertex {
   double clip[4];
   double attributes[attributeCount];
+  double screenZ;  // pre-transformed vertices' depth, linear on screen
 };
 
 double Distance(const ClipVertex& v, unsigned plane, double gx, double gy) {
@@ -67,6 +68,7 @@ unsigned Outside(const double clip[4], double gx, double gy, bool clipping) {
 ClipVertex Between(const ClipVertex& a, const ClipVertex& b, double t) {
   ClipVertex out;
   for (int i = 0; i < 4; ++i) out.clip[i] = a.clip[i] + (b.clip[i] - a.clip[i]) * t;
+  out.screenZ = a.screenZ + (b.screenZ - a.screenZ) * t;
   for (int i = 0; i < attributeCount; ++i) {
     out.attributes[i] = a.attributes[i] + (b.attributes[i] - a.attributes[i]) * t;
   }
@@ -317,9 +319,10 @@ void GeometryDrawer::ClipAndDraw(const Processed* corners[3]) {
     ClipVertex& v = polygon[std::size_t(i)];
     std::copy(corners[i]->clip, corners[i]->clip + 4, v.clip);
     std::copy(s.attributes, s.attributes + attributeCount, v.attributes);
+    v.screenZ = screenSpace ? s.z : 0.0;
     if (screenSpace) {
       // Pre-transformed vertices are clipped to the guard band on screen, with w = 1 and q
-      // carried in the z slot (depth is not used); perspective attributes travel over q.
+      // carried in the z slot; perspective attributes travel over q.
       v.clip[0] = s.x;
       v.clip[1] = s.y;
       v.clip[2] = s.q;
@@ -347,7 +350,7 @@ void GeometryDrawer::ClipAndDraw(const Processed* corners[3]) {
     RasterVertex& s = screen[i];
     s.x = polygon[i].clip[0];
     s.y = polygon[i].clip[1];
-    s.z = 0.0;
+    s.z = polygon[i].screenZ;
     s.q = polygon[i].clip[2];
     for (int a = 0; a < attributeCount; ++a) {
       s.attributes[a] = perspective && s.q != 0.0 ? polygon[i].attributes[a] / s.q

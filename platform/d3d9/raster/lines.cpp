@@ -1,58 +1,173 @@
-// Points and lines: one pixel per point, and lines stepped along their major axis, shaded
-// through the same pixel pipeline (texture read at the interpolated coordinates, level 0).
+// Points, lines and the outlines of triangles, shaded through the same pixel pipeline
+// (texture read at the interpolated coordinates, level 0) and the depth and stencil tests.
+// Positions are snapped to 1/256 of a pixel as triangles' are, so the rules below are decided
+// in integers.
 #include <algorithm>
 #include <cmath>
 
+#include "platform/d3d9/raster/depth_stencil.h"
 #include "platform/d3d9/raster/raster.h"
 
 namespace d3d9 {
 namespace {
 
+constexpr std::int64_t subPixel = 256;
+constexpr std::int64_t half = subPixel / 2;
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+  const std::int64_t q = a / b;
+  return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
+}
+
+std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
+
+// The pixel whose centre is nearest to a snapped coordinate; a coordinate halfway between two
+// centres goes to the lower one.
+std::int64_t NearestPixel(std::int64_t snapped) { return CeilDiv(snapped - half, subPixel); }
+
 bool Inside(const RECT& clip, std::int64_t x, std::int64_t y) {
   return x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
 }
 
-void ShadePixel(const RasterContext& context, std::int64_t x, std::int64_t y,
+void ShadePixel(const RasterContext& context, std::int64_t x, std::int64_t y, double z,
                 const double attributes[attributeCount]) {
   if (!Inside(context.clip, x, y)) return;
   const PixelPipeline& pipeline = *context.pipeline;
-  std::uint32_t texel = 0;
-  if (pipeline.ReadsTexture() && context.sampler != nullptr) {
-    texel = context.sampler->Sample(attributes[attrU], attributes[attrV], 0.0f);
-  }
+  const auto shade = [&] {
+    std::uint32_t texel = 0;
+    if (pipeline.ReadsTexture() && context.sampler != nullptr) {
+      texel = context.sampler->Sample(attributes[attrU], attributes[attrV], 0.0f);
+    }
+    return pipeline.Combine(texel, PackColour(attributes));
+  };
   std::uint32_t* target = context.pixels + std::ptrdiff_t(y) * context.pitch + x;
-  pipeline.Write(target, pipeline.Combine(texel, PackColour(attributes)));
+  if (context.depthStencil == nullptr) {
+    pipeline.Write(target, shade());
+  } else {
+    context.depthStencil->Draw(pipeline, target, x, y, z, shade);
+  }
+}
+
+bool Finite(const RasterVertex& v) { return std::isfinite(v.x) && std::isfinite(v.y); }
+
+// A snapped line and the diamond rule: the diamond of pixel (x, y) is the open square
+// |px - x| + |py - y| < 1/2 around its centre, and the line lights the pixel when it passes
+// through the diamond and ends outside it.
+struct Segment {
+  std::int64_t x0, y0, x1, y1;
+
+  // The distance |px - cx| + |py - cy| (in 1/256 pixels) times d, at the point n / d of the
+  // way along (d > 0).
+  __int128 Distance(std::int64_t cx, std::int64_t cy, __int128 n, __int128 d) const {
+    const __int128 px = __int128(x0) * d + n * (x1 - x0) - __int128(cx) * d;
+    const __int128 py = __int128(y0) * d + n * (y1 - y0) - __int128(cy) * d;
+    return (px < 0 ? -px : px) + (py < 0 ? -py : py);
+  }
+  bool InsideAt(std::int64_t cx, std::int64_t cy, __int128 n, __int128 d) const {
+    return Distance(cx, cy, n, d) < __int128(half) * d;
+  }
+  bool Leaves(std::int64_t x, std::int64_t y) const {
+    const std::int64_t cx = x * subPixel, cy = y * subPixel;
+    if (InsideAt(cx, cy, 1, 1)) return false;
+    if (InsideAt(cx, cy, 0, 1)) return true;
+    // The distance is convex along the line and bends only where the line crosses the
+    // centre's row or column: its least value is at one of those points.
+    const std::int64_t dx = x1 - x0, dy = y1 - y0;
+    const std::int64_t crossings[2][2] = {{cx - x0, dx}, {cy - y0, dy}};
+    for (const auto& crossing : crossings) {
+      std::int64_t n = crossing[0], d = crossing[1];
+      if (d == 0) continue;
+      if (d < 0) n = -n, d = -d;
+      if (n > 0 && n < d && InsideAt(cx, cy, n, d)) return true;
+    }
+    return false;
+  }
+};
+
+// The values a fraction t of the way from `from` to `to`.
+void Between(const RasterContext& context, const RasterVertex& from, const RasterVertex& to,
+             double t, double* z, double attributes[attributeCount]) {
+  *z = from.z + (to.z - from.z) * t;
+  for (int a = 0; a < attributeCount; ++a) {
+    const double f0 = from.attributes[a];
+    attributes[a] = context.flatShading && a <= attrAlpha ? f0 : f0 + (to.attributes[a] - f0) * t;
+  }
 }
 
 }  // namespace
 
 void DrawPoint(const RasterContext& context, const RasterVertex& point) {
-  if (!std::isfinite(point.x) || !std::isfinite(point.y)) return;
-  ShadePixel(context, std::int64_t(std::floor(point.x + 0.5)),
-             std::int64_t(std::floor(point.y + 0.5)), point.attributes);
+  if (!Finite(point)) return;
+  ShadePixel(context, NearestPixel(Snap(point.x)), NearestPixel(Snap(point.y)), point.z,
+             point.attributes);
 }
 
 void DrawLine(const RasterContext& context, const RasterVertex& from, const RasterVertex& to,
               bool lastPixel) {
-  if (!std::isfinite(from.x) || !std::isfinite(from.y) || !std::isfinite(to.x) ||
-      !std::isfinite(to.y)) {
+  if (!Finite(from) || !Finite(to)) return;
+  const Segment line{Snap(from.x), Snap(from.y), Snap(to.x), Snap(to.y)};
+  const std::int64_t dx = line.x1 - line.x0, dy = line.y1 - line.y0;
+  const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+  // Along the major axis a, with the minor axis b; the pixels a line can leave lie in the
+  // columns (or rows) from its start to its end, one or two to a column.
+  const std::int64_t a0 = xMajor ? line.x0 : line.y0, a1 = xMajor ? line.x1 : line.y1;
+  const std::int64_t b0 = xMajor ? line.y0 : line.x0;
+  const std::int64_t da = a1 - a0, db = xMajor ? dy : dx;
+  const std::int64_t step = da >= 0 ? 1 : -1;
+  const std::int64_t low = xMajor ? context.clip.left : context.clip.top;
+  const std::int64_t high = (xMajor ? context.clip.right : context.clip.bottom) - 1;
+  std::int64_t first = NearestPixel(a0) - step, last = NearestPixel(a1) + step;
+  if (step > 0) {
+    first = std::max(first, low);
+    last = std::min(last, high);
+  } else {
+    first = std::min(first, high);
+    last = std::max(last, low);
+  }
+  std::int64_t drawn[2][2] = {{INT64_MIN, INT64_MIN}, {INT64_MIN, INT64_MIN}};
+  const auto shade = [&](std::int64_t x, std::int64_t y, double t) {
+    double z, attributes[attributeCount];
+    Between(context, from, to, std::clamp(t, 0.0, 1.0), &z, attributes);
+    ShadePixel(context, x, y, z, attributes);
+    drawn[0][0] = drawn[1][0];
+    drawn[0][1] = drawn[1][1];
+    drawn[1][0] = x;
+    drawn[1][1] = y;
+  };
+  if (da != 0) {
+    const std::int64_t length = da * step;
+    for (std::int64_t i = first; step > 0 ? i <= last : i >= last; i += step) {
+      const std::int64_t along = (i * subPixel - a0) * step;
+      // The minor coordinate where the line crosses the column's centre, floored to a pixel.
+      const std::int64_t j = FloorDiv(b0 * length + along * db, subPixel * length);
+      for (const std::int64_t k : {j, j + 1}) {
+        const std::int64_t x = xMajor ? i : k, y = xMajor ? k : i;
+        if (line.Leaves(x, y)) shade(x, y, double(along) / double(length));
+      }
+    }
+  }
+  if (!lastPixel) return;
+  const std::int64_t endX = NearestPixel(line.x1), endY = NearestPixel(line.y1);
+  for (const auto& pixel : drawn) {
+    if (pixel[0] == endX && pixel[1] == endY) return;
+  }
+  shade(endX, endY, 1.0);
+}
+
+void DrawTriangleOutline(const RasterContext& context, const RasterVertex* corners[3]) {
+  RasterVertex v[3] = {*corners[0], *corners[1], *corners[2]};
+  // Flat shading gives the whole triangle the first corner's colour.
+  if (context.flatShading) {
+    for (int k = 1; k < 3; ++k) {
+      std::copy(v[0].attributes, v[0].attributes + attrAlpha + 1, v[k].attributes);
+    }
+  }
+  if (context.fillMode == D3DFILL_POINT) {
+    for (const RasterVertex& corner : v) DrawPoint(context, corner);
     return;
   }
-  const double dx = to.x - from.x;
-  const double dy = to.y - from.y;
-  const double length = std::min(std::max(std::fabs(dx), std::fabs(dy)), 65536.0);
-  const int steps = int(std::ceil(length));
-  const int count = steps + (lastPixel ? 1 : 0);
-  for (int i = 0; i < count; ++i) {
-    const double t = steps == 0 ? 0.0 : double(i) / double(steps);
-    double attributes[attributeCount];
-    for (int a = 0; a < attributeCount; ++a) {
-      const double f0 = from.attributes[a];
-      attributes[a] = context.flatShading && a <= attrAlpha ? f0 : f0 + (to.attributes[a] - f0) * t;
-    }
-    ShadePixel(context, std::int64_t(std::floor(from.x + dx * t + 0.5)),
-               std::int64_t(std::floor(from.y + dy * t + 0.5)), attributes);
-  }
+  // Each edge stops short of its end, which the next edge starts from.
+  for (int k = 0; k < 3; ++k) DrawLine(context, v[k], v[(k + 1) % 3], false);
 }
 
 }  // namespace d3d9

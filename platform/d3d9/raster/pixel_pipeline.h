@@ -48,6 +48,16 @@ class PixelPipeline {
                  std::uint32_t diffuse) const;
 
   bool ReadsTexture() const { return readsTexture; }
+  // Whether the alpha test keeps a pixel of this colour (always, with the test off).
+  bool AlphaTestKeeps(std::uint32_t colour) const {
+    return !alphaTest || PassesAlphaTest(colour >> 24);
+  }
+  // The alphas the alpha test keeps: low..high, or all others when `outside`.
+  void AlphaTestRange(int* low, int* high, bool* outside) const {
+    *low = alphaTest ? passLow : 0;
+    *high = alphaTest ? passHigh : 255;
+    *outside = alphaTest && passOutside;
+  }
   // Whether Combine(texel, diffuse) == texel for every texel.
   bool PassesTexelThrough(std::uint32_t diffuse) const;
   // The alpha that Combine gives a texel of alpha `texelAlpha`, or -1 when it depends on more.

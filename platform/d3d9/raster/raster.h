@@ -20,6 +20,8 @@
 
 namespace d3d9 {
 
+class DepthStencil;
+
 // Attribute slots: colour channels in 0..255, texture coordinates in level-0 texels.
 enum AttributeSlot { attrBlue, attrGreen, attrRed, attrAlpha, attrU, attrV, attributeCount };
 
@@ -39,9 +41,12 @@ struct RasterContext {
   const Sampler* sampler;  // null when no readable texture is bound
   DWORD cullMode;
   bool flatShading;
+  const DepthStencil* depthStencil = nullptr;  // null when neither test is on
+  DWORD fillMode = D3DFILL_SOLID;
 };
 
-// Draws a triangle (culling by its winding on screen).
+// Draws a triangle (culling by its winding on screen), filled or, under D3DFILL_POINT and
+// D3DFILL_WIREFRAME, as its corners or its edges.
 void RasterizeTriangle(const RasterContext& context, const RasterVertex& a, const RasterVertex& b,
                        const RasterVertex& c);
 
@@ -50,9 +55,15 @@ void RasterizeTriangle(const RasterContext& context, const RasterVertex& a, cons
 bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
                    const RasterVertex* second[3]);
 
+// A point lights the pixel whose centre is nearest, ties going up and left: (20.5, 10.5)
+// lights (20, 10). A line lights each pixel whose diamond (|px - x| + |py - y| < 1/2) it
+// passes through and leaves, and with `lastPixel` also the pixel of its end point.
 void DrawPoint(const RasterContext& context, const RasterVertex& point);
 void DrawLine(const RasterContext& context, const RasterVertex& from, const RasterVertex& to,
               bool lastPixel);
+// The outline (D3DFILL_WIREFRAME) or the corners (D3DFILL_POINT) of a triangle that is not
+// culled; each pixel of the closed outline is drawn once.
+void DrawTriangleOutline(const RasterContext& context, const RasterVertex* corners[3]);
 
 // Shared by the paths: snapping to 1/256 of a pixel, halves away from zero, and the colour
 // of interpolated channels.

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
+#include "platform/d3d9/raster/depth_stencil.h"
 #include "platform/d3d9/raster/raster.h"
 #include "platform/d3d9/raster/texel_cache.h"
 #include "platform/d3d9/texture.h"
@@ -133,22 +135,27 @@ RunActions ActionsFor(const PixelPipeline& pipeline, std::uint32_t diffuse) {
 constexpr std::uint32_t shortRun = 8;
 constexpr std::int64_t narrowRectangle = 4 * shortRun;
 
-// One row of a blit; `source` is the texel of the row's first pixel, texelX along texel row
-// texelY.
-void BlitRow(const PixelPipeline& pipeline, RunActions actions, const RunIndex& runs,
-             const std::uint32_t* source, std::int64_t texelY, std::int64_t texelX,
-             std::uint32_t* target, std::int64_t count, std::uint32_t diffuse) {
+// Part of a row of a blit: `count` pixels from texel texelX on, whose texel runs start at
+// `run` (the first that ends after texelX) and end before `last`; `source` is the texel of the
+// first pixel.
+// `eachRun(kind, from, to)` is told every run's pixels (the depth writes of rows that pass
+// their depth test whole).
+template <class EachRun>
+[[gnu::always_inline]] inline void BlitRuns(const PixelPipeline& pipeline, RunActions actions,
+                                            const TexelRun* run, const TexelRun* last,
+                                            const std::uint32_t* source, std::int64_t texelX,
+                                            std::uint32_t* target, std::int64_t count,
+                                            std::uint32_t diffuse, EachRun eachRun) {
   const std::uint32_t begin = std::uint32_t(texelX);
   const std::uint32_t end = std::uint32_t(texelX + count);
   std::uint32_t pending = 0;  // the first pixel not drawn yet, from the row's start
-  const TexelRun* last = runs.RowEnd(std::uint32_t(texelY));
-  for (const TexelRun* run = runs.RunAt(std::uint32_t(texelY), begin); run != last && run->start < end;
-       ++run) {
+  for (; run != last && run->start < end; ++run) {
+    const std::uint32_t from = (run->start > begin ? run->start : begin) - begin;
+    const std::uint32_t to = (run->end < end ? run->end : end) - begin;
+    eachRun(run->kind, from, to);
     const bool skip = run->kind == RunKind::Transparent && actions.skipTransparent;
     const bool copy = run->kind == RunKind::Opaque && actions.copyOpaque;
     if (!skip && !copy) continue;
-    const std::uint32_t from = (run->start > begin ? run->start : begin) - begin;
-    const std::uint32_t to = (run->end < end ? run->end : end) - begin;
     if (to - from < shortRun) continue;
     if (pending < from) pipeline.WriteRow(target + pending, source + pending, from - pending, diffuse);
     if (copy) std::memcpy(target + from, source + from, std::size_t(to - from) * 4);
@@ -159,12 +166,249 @@ void BlitRow(const PixelPipeline& pipeline, RunActions actions, const RunIndex& 
   }
 }
 
+// One row of a blit; `source` is the texel of the row's first pixel, texelX along texel row
+// texelY. In line: the blit's inner loop calls it for every row.
+[[gnu::always_inline]] inline void BlitRow(const PixelPipeline& pipeline, RunActions actions,
+                                           const RunIndex& runs, const std::uint32_t* source,
+                                           std::int64_t texelY, std::int64_t texelX,
+                                           std::uint32_t* target, std::int64_t count,
+                                           std::uint32_t diffuse) {
+  BlitRuns(pipeline, actions, runs.RunAt(std::uint32_t(texelY), std::uint32_t(texelX)),
+           runs.RowEnd(std::uint32_t(texelY)), source, texelX, target, count, diffuse,
+           [](RunKind, std::uint32_t, std::uint32_t) {});
+}
+
+// Depth tests of rectangles of one depth: each row is drawn in the runs of pixels that pass,
+// and depth is written where the alpha test keeps the pixel.
+class RectangleDepth {
+ public:
+  RectangleDepth(const DepthStencil& depth, std::uint32_t value, std::int64_t columns)
+      : depth(depth), value(value) {
+    scratch().resize(std::size_t(columns));
+  }
+
+  // Calls draw(first, count) for each run of passing pixels of row y (pixels x .. x + count
+  // - 1); texels (null for untextured rectangles) are those of the pixels, whose alpha decides
+  // the depth writes.
+  template <class DrawRun>
+  void Row(std::int64_t x, std::int64_t y, std::int64_t count, const std::uint32_t* texels,
+           std::uint32_t keepLow, std::uint32_t keepHigh, DrawRun draw) const {
+    std::uint8_t* passes = scratch().data();
+    if (depth.TestRow(x, y, count, value, texels, keepLow, keepHigh, passes)) {
+      draw(0, count);
+      return;
+    }
+    std::int64_t i = 0;
+    while (i < count) {
+      while (i < count && passes[i] == 0) ++i;
+      const std::int64_t start = i;
+      while (i < count && passes[i] != 0) ++i;
+      if (i > start) draw(start, i - start);
+    }
+  }
+
+ private:
+  static std::vector<std::uint8_t>& scratch() {
+    thread_local std::vector<std::uint8_t> bytes;
+    return bytes;
+  }
+  const DepthStencil& depth;
+  std::uint32_t value;
+};
+
+// The texel alphas whose pixels the alpha test keeps, low..high (low > high for none); false
+// when they are not one range or depend on more than the texel.
+bool KeptTexelAlphas(const PixelPipeline& pipeline, std::uint32_t diffuse, std::uint32_t* low,
+                     std::uint32_t* high) {
+  int testLow, testHigh;
+  bool outside;
+  pipeline.AlphaTestRange(&testLow, &testHigh, &outside);
+  if (!outside && testLow <= 0 && testHigh >= 255) {
+    *low = 0;
+    *high = 255;
+    return true;
+  }
+  if (outside || pipeline.CombinedAlpha(0, diffuse) < 0) return false;
+  // The combined alpha is the texel's, its product with the diffuse's, or the diffuse's: it
+  // never falls as the texel's grows, so the kept texels are one range, found by halving.
+  const auto firstReaching = [&](int bound) {
+    int lo = 0, hi = 256;
+    while (lo < hi) {
+      const int mid = (lo + hi) / 2;
+      if (pipeline.CombinedAlpha(std::uint32_t(mid), diffuse) >= bound) {
+        hi = mid;
+      } else {
+        lo = mid + 1;
+      }
+    }
+    return lo;
+  };
+  *low = std::uint32_t(firstReaching(testLow));
+  *high = std::uint32_t(firstReaching(testHigh + 1) - 1);
+  return true;
+}
+
+// A blit with the depth test, at one depth. Rows known to pass whole are drawn as without
+// the test, their depth filled over the runs whose texels the alpha test keeps; other rows are
+// tested, over the runs that neither the colour nor the depth write passes over.
+struct TestedBlit {
+  const PixelPipeline& pipeline;
+  const DepthStencil& depth;
+  const RunIndex& runs;
+  RunActions actions;
+  std::uint32_t value;
+  std::uint32_t keepLow, keepHigh;
+  std::uint32_t diffuse;
+  std::int64_t columnBegin, rowBegin, texelX, texelY, columns;
+  bool narrow;
+
+  // Whether the alpha test keeps every texel of a run of each kind (Transparent, Opaque,
+  // Mixed: alphas within 1..254).
+  bool fills[3] = {keepLow == 0, keepHigh == 255, keepLow <= 1 && keepHigh >= 254};
+
+  void Draw(std::uint32_t* target, std::ptrdiff_t pitch, const std::uint32_t* texels,
+            std::ptrdiff_t texelPitch, std::int64_t rows) const {
+    const RectangleDepth tested(depth, value, columns);
+    bool allPass = true;
+    for (std::int64_t y = 0; y < rows && allPass; ++y) {
+      allPass = depth.PassesRow(rowBegin + y, value);
+    }
+    if (narrow && allPass) {
+      pipeline.WriteRows(target, pitch, texels, texelPitch, std::uint32_t(columns),
+                         std::uint32_t(rows), diffuse);
+      for (std::int64_t y = 0; y < rows; ++y, texels += texelPitch) {
+        const std::uint32_t row = std::uint32_t(texelY + y);
+        FillDepth(tested, y, texels, runs.RunAt(row, std::uint32_t(texelX)), runs.RowEnd(row));
+      }
+      return;
+    }
+    for (std::int64_t y = 0; y < rows; ++y, target += pitch, texels += texelPitch) {
+      if (!narrow && (allPass || depth.PassesRow(rowBegin + y, value))) {
+        PassingRow(tested, y, target, texels);
+      } else {
+        TestedRow(tested, y, target, texels);
+      }
+    }
+  }
+
+  // Fills the row's depth over the runs whose texels are kept, neighbours together; tests
+  // (and so writes) the others pixel by pixel. `eachRun` is given to BlitRuns or called here.
+  struct Filler {
+    const TestedBlit& blit;
+    const RectangleDepth& tested;
+    std::int64_t y;
+    const std::uint32_t* texels;
+    std::int64_t from = 0, to = 0;
+
+    void Run(RunKind kind, std::int64_t start, std::int64_t end) {
+      if (blit.fills[int(kind)]) {
+        if (to != start) Flush();
+        if (to == from) from = start;
+        to = end;
+      } else if (kind == RunKind::Mixed) {
+        Flush();
+        tested.Row(blit.columnBegin + start, blit.rowBegin + y, end - start, texels + start,
+                   blit.keepLow, blit.keepHigh, [](std::int64_t, std::int64_t) {});
+      }
+    }
+    void Flush() {
+      if (to > from)
+        blit.depth.FillRow(blit.columnBegin + from, blit.rowBegin + y, to - from, blit.value);
+      from = to = 0;
+    }
+  };
+
+  void FillDepth(const RectangleDepth& tested, std::int64_t y, const std::uint32_t* texels,
+                 const TexelRun* run, const TexelRun* last) const {
+    if (!depth.WritesDepth()) return;
+    const std::uint32_t begin = std::uint32_t(texelX), end = std::uint32_t(texelX + columns);
+    Filler filler{*this, tested, y, texels};
+    for (; run != last && run->start < end; ++run) {
+      filler.Run(run->kind, std::int64_t(std::max(run->start, begin) - begin),
+                 std::int64_t(std::min(run->end, end) - begin));
+    }
+    filler.Flush();
+  }
+
+  void PassingRow(const RectangleDepth& tested, std::int64_t y, std::uint32_t* target,
+                  const std::uint32_t* texels) const {
+    const std::uint32_t row = std::uint32_t(texelY + y);
+    const TexelRun* first = runs.RunAt(row, std::uint32_t(texelX));
+    const TexelRun* last = runs.RowEnd(row);
+    if (!depth.WritesDepth()) {
+      BlitRuns(pipeline, actions, first, last, texels, texelX, target, columns, diffuse,
+               [](RunKind, std::uint32_t, std::uint32_t) {});
+      return;
+    }
+    Filler filler{*this, tested, y, texels};
+    BlitRuns(
+        pipeline, actions, first, last, texels, texelX, target, columns, diffuse,
+        [&](RunKind kind, std::uint32_t from, std::uint32_t to) { filler.Run(kind, from, to); });
+    filler.Flush();
+  }
+
+  // Tests pixels [from, to) of the row whose runs start at `first`, and draws those that pass.
+  void Segment(const RectangleDepth& tested, std::int64_t y, std::uint32_t* target,
+               const std::uint32_t* texels, const TexelRun* first, std::int64_t from,
+               std::int64_t to) const {
+    const TexelRun* last = runs.RowEnd(std::uint32_t(texelY + y));
+    tested.Row(columnBegin + from, rowBegin + y, to - from, texels + from, keepLow, keepHigh,
+               [&](std::int64_t start, std::int64_t count) {
+                 const std::int64_t at = from + start;
+                 if (narrow) {
+                   pipeline.WriteRow(target + at, texels + at, std::uint32_t(count), diffuse);
+                 } else if (start == 0) {
+                   BlitRuns(pipeline, actions, first, last, texels + at, texelX + at, target + at,
+                            count, diffuse, [](RunKind, std::uint32_t, std::uint32_t) {});
+                 } else {
+                   BlitRow(pipeline, actions, runs, texels + at, texelY + y, texelX + at,
+                           target + at, count, diffuse);
+                 }
+               });
+  }
+
+  void TestedRow(const RectangleDepth& tested, std::int64_t y, std::uint32_t* target,
+                 const std::uint32_t* texels) const {
+    const std::uint32_t row = std::uint32_t(texelY + y);
+    const std::uint32_t begin = std::uint32_t(texelX), end = std::uint32_t(texelX + columns);
+    const TexelRun* first = runs.RunAt(row, begin);
+    // Transparent runs that neither the colour nor the depth write would take are passed
+    // over untested.
+    const bool skipTransparent =
+        !narrow && actions.skipTransparent && (!depth.WritesDepth() || keepLow > 0);
+    if (!skipTransparent) {
+      Segment(tested, y, target, texels, first, 0, columns);
+      return;
+    }
+    const TexelRun* last = runs.RowEnd(row);
+    std::int64_t pending = 0;
+    for (const TexelRun* run = first; run != last && run->start < end; ++run) {
+      if (run->kind != RunKind::Transparent) continue;
+      const std::int64_t from = std::int64_t(std::max(run->start, begin) - begin);
+      const std::int64_t to = std::int64_t(std::min(run->end, end) - begin);
+      if (to - from < std::int64_t(shortRun)) continue;
+      if (pending < from) Segment(tested, y, target, texels, first, pending, from);
+      pending = to;
+      first = run + 1;
+    }
+    if (pending < columns) Segment(tested, y, target, texels, first, pending, columns);
+  }
+};
+
+bool ConstantDepth(const Corners& c) {
+  const double z = c.at[0][0]->z;
+  return c.at[0][1]->z == z && c.at[1][0]->z == z && c.at[1][1]->z == z;
+}
+
 }  // namespace
 
 bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
                    const RasterVertex* second[3]) {
+  if (context.fillMode == D3DFILL_POINT || context.fillMode == D3DFILL_WIREFRAME) return false;
   Corners c;
   if (!FindCorners(first, second, &c)) return false;
+  const DepthStencil* depth = context.depthStencil;
+  if (depth != nullptr && (depth->UsesStencil() || !ConstantDepth(c))) return false;
   const std::int64_t areaFirst = c.areas[0];
   const std::int64_t areaSecond = c.areas[1];
   if ((areaFirst > 0) != (areaSecond > 0) || areaFirst == 0 || areaSecond == 0) return false;
@@ -190,6 +434,20 @@ bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
   const PixelPipeline& pipeline = *context.pipeline;
   if (!pipeline.ReadsTexture() || context.sampler == nullptr) {
     const std::uint32_t colour = pipeline.Combine(0, diffuse);
+    if (depth != nullptr) {
+      if (!pipeline.AlphaTestKeeps(colour)) return true;
+      const RectangleDepth tested(*depth, depth->Quantise(origin.z), columns);
+      for (std::int64_t y = rowBegin; y < rowEnd; ++y) {
+        std::uint32_t* row = context.pixels + std::ptrdiff_t(y) * context.pitch + columnBegin;
+        tested.Row(columnBegin, y, columns, nullptr, 0, 255,
+                   [&](std::int64_t from, std::int64_t count) {
+                     for (std::int64_t x = from; x < from + count; ++x) {
+                       pipeline.Write(row + x, colour);
+                     }
+                   });
+      }
+      return true;
+    }
     for (std::int64_t y = rowBegin; y < rowEnd; ++y) {
       std::uint32_t* row = context.pixels + std::ptrdiff_t(y) * context.pitch;
       for (std::int64_t x = columnBegin; x < columnEnd; ++x) pipeline.Write(row + x, colour);
@@ -200,16 +458,42 @@ bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
   if (!FindBlitOrigin(context, c, columnBegin, rowBegin, columns, rows, &texelX, &texelY)) {
     return false;
   }
+  // With depth tested, the alpha test decides the depth writes: from the texel's alpha alone.
+  std::uint32_t keepLow = 0, keepHigh = 255;
+  if (depth != nullptr) {
+    if (!KeptTexelAlphas(pipeline, diffuse, &keepLow, &keepHigh)) return false;
+    // No texel is kept: nothing is drawn and no depth written.
+    if (keepLow > keepHigh) return true;
+  }
   const SamplerLevel& level = context.sampler->Level(0);
   std::uint32_t* target = context.pixels + std::ptrdiff_t(rowBegin) * context.pitch + columnBegin;
   const std::uint32_t* texels = level.texels + std::ptrdiff_t(texelY) * level.width + texelX;
+  const bool narrow = columns <= narrowRectangle;
+  const Image* image = context.sampler->Texture()->ImageAt(0, 0);
+  if (depth != nullptr) {
+    const TestedBlit blit{pipeline,
+                          *depth,
+                          TexelRuns(*image),
+                          ActionsFor(pipeline, diffuse),
+                          depth->Quantise(origin.z),
+                          keepLow,
+                          keepHigh,
+                          diffuse,
+                          columnBegin,
+                          rowBegin,
+                          texelX,
+                          texelY,
+                          columns,
+                          narrow};
+    blit.Draw(target, context.pitch, texels, level.width, rows);
+    return true;
+  }
   // Narrow rectangles (glyphs, say) have runs too short to be worth walking.
-  if (columns <= narrowRectangle) {
+  if (narrow) {
     pipeline.WriteRows(target, context.pitch, texels, level.width, std::uint32_t(columns),
                        std::uint32_t(rows), diffuse);
     return true;
   }
-  const Image* image = context.sampler->Texture()->ImageAt(0, 0);
   const RunIndex& runs = TexelRuns(*image);
   const RunActions actions = ActionsFor(pipeline, diffuse);
   for (std::int64_t y = 0; y < rows; ++y, target += context.pitch, texels += level.width) {

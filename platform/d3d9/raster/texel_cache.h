@@ -43,6 +43,10 @@ struct TexelCache {
   std::vector<std::uint32_t> argb;  // empty when the level is itself A8R8G8B8
   RunIndex runIndex;
   bool decodable = false;
+  // Of a depth buffer: no stored depth of row y is below depthRowLow[y] (in stored units), so
+  // that a row can pass a LESS test untested. Valid while the generation is depthGeneration.
+  std::uint64_t depthGeneration = ~std::uint64_t(0);
+  std::vector<std::uint32_t> depthRowLow;
 };
 
 // The first slice of `image` as 0xAARRGGBB texels, width per row; null for formats that the

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/d3d9/raster/depth_stencil.h"
 #include "platform/d3d9/raster/raster.h"
 
 namespace d3d9 {
@@ -59,6 +60,7 @@ struct Setup {
   double x0, y0;
   Plane attributes[attributeCount];
   Plane q;
+  Plane z;  // linear in screen space, for projected and pre-transformed vertices alike
   bool perspective;
   bool constantColour;
   std::uint32_t colour;
@@ -93,6 +95,9 @@ Setup MakeSetup(const RasterContext& context, const RasterVertex* v[3], const do
                                 sy[2], det);
   }
   s.q = MakePlane(q0, q1, q2, sx[0], sy[0], sx[1], sy[1], sx[2], sy[2], det);
+  if (context.depthStencil != nullptr) {
+    s.z = MakePlane(v[0]->z, v[1]->z, v[2]->z, sx[0], sy[0], sx[1], sy[1], sx[2], sy[2], det);
+  }
   s.constantColour = context.flatShading || (!s.perspective && [&] {
     for (int a = 0; a <= attrAlpha; ++a) {
       if (s.attributes[a].dx != 0.0 || s.attributes[a].dy != 0.0) return false;
@@ -119,31 +124,39 @@ void ShadeSpan(const RasterContext& context, const Setup& s, std::int64_t py, st
   const PixelPipeline& pipeline = *context.pipeline;
   const Sampler* sampler = pipeline.ReadsTexture() ? context.sampler : nullptr;
   const double y = double(py);
+  const DepthStencil* depth = context.depthStencil;
   for (std::int64_t px = left; px <= right; ++px) {
     const double x = double(px);
-    double values[attributeCount];
-    double q = 1.0;
-    if (s.perspective) q = s.q.At(x, y, s.x0, s.y0);
-    for (int a = 0; a < attributeCount; ++a) {
-      values[a] = s.attributes[a].At(x, y, s.x0, s.y0);
-      if (s.perspective) values[a] /= q;
-    }
-    const std::uint32_t diffuse = s.constantColour ? s.colour : PackColour(values);
-    std::uint32_t texel = 0;
-    if (sampler != nullptr) {
-      float lod = s.lod;
-      if (s.perspective) {
-        const Plane& u = s.attributes[attrU];
-        const Plane& v = s.attributes[attrV];
-        const double dudx = (u.dx - values[attrU] * s.q.dx) / q;
-        const double dvdx = (v.dx - values[attrV] * s.q.dx) / q;
-        const double dudy = (u.dy - values[attrU] * s.q.dy) / q;
-        const double dvdy = (v.dy - values[attrV] * s.q.dy) / q;
-        lod = sampler->LevelOfDetail(dudx, dvdx, dudy, dvdy);
+    const auto shade = [&] {
+      double values[attributeCount];
+      double q = 1.0;
+      if (s.perspective) q = s.q.At(x, y, s.x0, s.y0);
+      for (int a = 0; a < attributeCount; ++a) {
+        values[a] = s.attributes[a].At(x, y, s.x0, s.y0);
+        if (s.perspective) values[a] /= q;
       }
-      texel = sampler->Sample(values[attrU], values[attrV], lod);
+      const std::uint32_t diffuse = s.constantColour ? s.colour : PackColour(values);
+      std::uint32_t texel = 0;
+      if (sampler != nullptr) {
+        float lod = s.lod;
+        if (s.perspective) {
+          const Plane& u = s.attributes[attrU];
+          const Plane& v = s.attributes[attrV];
+          const double dudx = (u.dx - values[attrU] * s.q.dx) / q;
+          const double dvdx = (v.dx - values[attrV] * s.q.dx) / q;
+          const double dudy = (u.dy - values[attrU] * s.q.dy) / q;
+          const double dvdy = (v.dy - values[attrV] * s.q.dy) / q;
+          lod = sampler->LevelOfDetail(dudx, dvdx, dudy, dvdy);
+        }
+        texel = sampler->Sample(values[attrU], values[attrV], lod);
+      }
+      return pipeline.Combine(texel, diffuse);
+    };
+    if (depth == nullptr) {
+      pipeline.Write(row + px, shade());
+    } else {
+      depth->Draw(pipeline, row + px, px, py, s.z.At(x, y, s.x0, s.y0), shade);
     }
-    pipeline.Write(row + px, pipeline.Combine(texel, diffuse));
   }
 }
 
@@ -177,6 +190,10 @@ void RasterizeTriangle(const RasterContext& context, const RasterVertex& a, cons
   }
   std::int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
   if (area == 0 || IsCulled(context.cullMode, area)) return;
+  if (context.fillMode == D3DFILL_POINT || context.fillMode == D3DFILL_WIREFRAME) {
+    DrawTriangleOutline(context, v);
+    return;
+  }
   if (area < 0) {
     std::swap(v[1], v[2]);
     std::swap(X[1], X[2]);

@@ -100,6 +100,111 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathUnderTheSpritesStatesAndOthers) 
 
 // A level-of-detail bias moves one texel per pixel onto another level: a positive one is no
 // blit of level 0, a negative one still is.
+// With the depth test on, over a depth buffer of random triangles at three depths, the
+// rectangle path draws and writes depth exactly where the triangle path does.
+TEST_F(RectanglePathTest, MatchesTheTrianglePathWithDepthTested) {
+  IDirect3DSurface9* depth = nullptr;
+  ASSERT_EQ(S_OK,
+            device->CreateDepthStencilSurface(width, height, D3DFMT_D16_LOCKABLE,
+                                              D3DMULTISAMPLE_NONE, 0, FALSE, &depth, nullptr));
+  ASSERT_EQ(S_OK, device->SetDepthStencilSurface(depth));
+  const auto readDepth = [&] {
+    std::vector<std::uint16_t> values(std::size_t(width) * height);
+    D3DLOCKED_RECT locked;
+    EXPECT_EQ(S_OK, depth->LockRect(&locked, nullptr, D3DLOCK_READONLY));
+    for (UINT y = 0; y < height; ++y) {
+      std::memcpy(values.data() + std::size_t(y) * width,
+                  static_cast<const BYTE*>(locked.pBits) + std::size_t(y) * locked.Pitch,
+                  width * 2);
+    }
+    depth->UnlockRect();
+    return values;
+  };
+  std::vector<ScreenVertex> pattern;
+  std::uint32_t seed = 7;
+  const auto next = [&](std::uint32_t range) {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 8) % range;
+  };
+  for (int k = 0; k < 24; ++k) {
+    const float z = 0.25f * float(1 + next(3));
+    for (int corner = 0; corner < 3; ++corner) {
+      pattern.push_back({float(next(80)) - 8.0f, float(next(80)) - 8.0f, z, 1, 0xFF000000, 0, 0});
+    }
+  }
+  const UINT size = 48;
+  IDirect3DTexture9* texture = MakeTexture(size, size, KeyedPicture(size, size));
+  SpriteLikeDrawer sprite(device);
+  sprite.SetStates();
+  device->SetFVF(screenVertexFvf);
+  device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+  const auto prepare = [&] {
+    ClearTo(0xFF405060);
+    ASSERT_EQ(S_OK, device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0));
+    device->SetTexture(0, nullptr);
+    device->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    device->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
+    ASSERT_EQ(S_OK, device->BeginScene());
+    ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, UINT(pattern.size() / 3),
+                                            pattern.data(), sizeof(ScreenVertex)));
+    ASSERT_EQ(S_OK, device->EndScene());
+    device->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
+    device->SetTexture(0, texture);
+  };
+  const float n = float(size);
+  const struct {
+    float left, top;
+    D3DCOLOR colour;
+    DWORD alphaTest;
+  } placements[] = {{-0.5f, -0.5f, 0xFFFFFFFF, TRUE},
+                    {20 - 0.5f, 10 - 0.5f, 0xC0FFFFFF, TRUE},
+                    {-10.5f, 30.5f, 0xFFFFFFFF, FALSE},
+                    {3.0f, 7.0f, 0xFFFFFFFF, TRUE}};
+  for (const DWORD func : {D3DCMP_LESS, D3DCMP_EQUAL, D3DCMP_LESSEQUAL, D3DCMP_GREATER,
+                           D3DCMP_NOTEQUAL, D3DCMP_ALWAYS}) {
+    for (const DWORD write : {TRUE, FALSE}) {
+      for (const auto& p : placements) {
+        const ScreenVertex quad[4] = {{p.left, p.top, 0.5f, 1, p.colour, 0, 0},
+                                      {p.left + n, p.top, 0.5f, 1, p.colour, 1, 0},
+                                      {p.left + n, p.top + n, 0.5f, 1, p.colour, 1, 1},
+                                      {p.left, p.top + n, 0.5f, 1, p.colour, 0, 1}};
+        const ScreenVertex first[3] = {quad[0], quad[1], quad[2]};
+        const ScreenVertex second[3] = {quad[0], quad[2], quad[3]};
+        std::vector<std::uint32_t> colours[2];
+        std::vector<std::uint16_t> depths[2];
+        for (int route = 0; route < 2; ++route) {
+          prepare();
+          device->SetRenderState(D3DRS_ZFUNC, func);
+          device->SetRenderState(D3DRS_ZWRITEENABLE, write);
+          device->SetRenderState(D3DRS_ALPHATESTENABLE, p.alphaTest);
+          ASSERT_EQ(S_OK, device->BeginScene());
+          if (route == 0) {
+            ASSERT_EQ(S_OK,
+                      device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex)));
+          } else {
+            ASSERT_EQ(S_OK,
+                      device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, first, sizeof(ScreenVertex)));
+            ASSERT_EQ(S_OK,
+                      device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, second, sizeof(ScreenVertex)));
+          }
+          ASSERT_EQ(S_OK, device->EndScene());
+          colours[route] = ReadBack();
+          depths[route] = readDepth();
+        }
+        EXPECT_EQ(colours[1], colours[0])
+            << "func " << func << " write " << write << " at " << p.left;
+        EXPECT_EQ(depths[1], depths[0])
+            << "func " << func << " write " << write << " at " << p.left;
+      }
+    }
+  }
+  device->SetTexture(0, nullptr);
+  texture->Release();
+  ASSERT_EQ(S_OK, device->SetDepthStencilSurface(nullptr));
+  depth->Release();
+}
+
 TEST_F(RectanglePathTest, ALevelOfDetailBiasIsHonoured) {
   IDirect3DTexture9* texture = MakeTexture(16, 16, std::vector<std::uint32_t>(256, 0xFFFF0000), 2);
   FillLevel(texture, 1, std::vector<std::uint32_t>(64, 0xFF0000FF));
