@@ -4,6 +4,8 @@
 #include <cmath>
 #include <new>
 
+#include "platform/d3d9/raster/texture_stages.h"
+
 namespace d3d9 {
 namespace {
 
@@ -229,6 +231,7 @@ struct GeometryDrawer::ProcessContext {
   s.attributes[attrAlpha] = double(colour >> 24);
   s.attributes[attrU] = double(u) * setup.textureWidth;
   s.attributes[attrV] = double(v) * setup.textureHeight;
+  if (setup.stages != nullptr) FillStageAttributes(context, index, s);
   if (context.pretransformed) {
     s.x = position[0];
     s.y = position[1];
@@ -246,6 +249,25 @@ struct GeometryDrawer::ProcessContext {
   }
   out.outside = Outside(out.clip, context.gx, context.gy, setup.clipping);
   if (out.outside == 0) PlaceOnScreen(out.clip, &s);
+}
+
+void GeometryDrawer::FillStageAttributes(const ProcessContext& context, std::int64_t index,
+                                         RasterVertex& out) const {
+  const TextureStages& stages = *setup.stages;
+  for (int stage = 0; stage < int(stageCount); ++stage) {
+    float c[3] = {0.0f, 0.0f, 0.0f};
+    if (stage < stages.StageCount()) context.reader.Coordinates(index, stages.SetOf(stage), c);
+    for (int k = 0; k < 3; ++k) {
+      out.attributes[CoordinateSlot(stage, k)] = double(c[k]) * stages.Scale(stage, k);
+    }
+  }
+  // Lighting makes no specular colour.
+  const std::uint32_t specular =
+      stages.ReadsSpecular() && !context.light ? context.reader.Specular(index) : 0;
+  out.attributes[attrSpecularBlue] = double(specular & 0xFF);
+  out.attributes[attrSpecularGreen] = double((specular >> 8) & 0xFF);
+  out.attributes[attrSpecularRed] = double((specular >> 16) & 0xFF);
+  out.attributes[attrSpecularAlpha] = double(specular >> 24);
 }
 
 GeometryDrawer::ProcessContext GeometryDrawer::ContextFor(const VertexLayout& layout,

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/d3d9/raster/raster.h"
+#include "platform/d3d9/raster/texture_stages.h"
 
 namespace d3d9 {
 namespace {
@@ -16,11 +17,17 @@ void ShadePixel(const RasterContext& context, std::int64_t x, std::int64_t y,
                 const double attributes[attributeCount]) {
   if (!Inside(context.clip, x, y)) return;
   const PixelPipeline& pipeline = *context.pipeline;
+  std::uint32_t* target = context.pixels + std::ptrdiff_t(y) * context.pitch + x;
+  if (context.stages != nullptr) {
+    // A point or line has no footprint: textures are magnified.
+    static constexpr double still[attributeCount] = {};
+    pipeline.Write(target, context.stages->Shade(attributes, still, still));
+    return;
+  }
   std::uint32_t texel = 0;
   if (pipeline.ReadsTexture() && context.sampler != nullptr) {
     texel = context.sampler->Sample(attributes[attrU], attributes[attrV], 0.0f);
   }
-  std::uint32_t* target = context.pixels + std::ptrdiff_t(y) * context.pitch + x;
   pipeline.Write(target, pipeline.Combine(texel, PackColour(attributes)));
 }
 
@@ -46,9 +53,10 @@ void DrawLine(const RasterContext& context, const RasterVertex& from, const Rast
   for (int i = 0; i < count; ++i) {
     const double t = steps == 0 ? 0.0 : double(i) / double(steps);
     double attributes[attributeCount];
-    for (int a = 0; a < attributeCount; ++a) {
+    const int count = context.stages != nullptr ? attributeCount : basicAttributeCount;
+    for (int a = 0; a < count; ++a) {
       const double f0 = from.attributes[a];
-      attributes[a] = context.flatShading && a <= attrAlpha ? f0 : f0 + (to.attributes[a] - f0) * t;
+      attributes[a] = context.flatShading && IsColourSlot(a) ? f0 : f0 + (to.attributes[a] - f0) * t;
     }
     ShadePixel(context, std::int64_t(std::floor(from.x + dx * t + 0.5)),
                std::int64_t(std::floor(from.y + dy * t + 0.5)), attributes);
