@@ -91,8 +91,9 @@ std::uint32_t StageOperate(DWORD op, std::uint32_t arg0, std::uint32_t arg1, std
     case D3DTOP_SELECTARG1: return arg1;
     case D3DTOP_SELECTARG2: return arg2;
     case D3DTOP_MODULATE: return each([](int x, int y, int) { return M(x, y); });
-    case D3DTOP_MODULATE2X: return each([](int x, int y, int) { return 2 * M(x, y); });
-    case D3DTOP_MODULATE4X: return each([](int x, int y, int) { return 4 * M(x, y); });
+    // Rounded once after scaling, so that the doubling does not double a rounding error.
+    case D3DTOP_MODULATE2X: return each([](int x, int y, int) { return (2 * x * y + 127) / 255; });
+    case D3DTOP_MODULATE4X: return each([](int x, int y, int) { return (4 * x * y + 127) / 255; });
     case D3DTOP_ADD: return each([](int x, int y, int) { return x + y; });
     case D3DTOP_ADDSIGNED: return each([](int x, int y, int) { return x + y - 128; });
     case D3DTOP_ADDSIGNED2X: return each([](int x, int y, int) { return 2 * (x + y) - 255; });
