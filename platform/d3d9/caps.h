@@ -1,4 +1,16 @@
 // Device capabilities (D3DCAPS9) and their bits, with the published field order and values.
+//
+// The standard adapter (adapter_profile.cpp) claims only what the device draws; docs/device.md
+// has the full list. In short:
+//   honoured: texture stages 0-7 with every operation but PREMODULATE and bump mapping, every
+//     argument with COMPLEMENT and ALPHAREPLICATE, TEMP, RESULTARG and per-stage constants;
+//     8 textures at once; flat, cube and volume textures with point and linear min, mag and
+//     mip filters and every address mode but on cube faces (clamped); Gouraud colour,
+//     specular and alpha; every blend factor and comparison; scissor, LOD bias, colour write
+//     masks, separate alpha blending; directional lights.
+//   absent (and not claimed): point and spot lights (kept as state, lighting nothing),
+//     specular lighting, texture coordinate generation and transforms, fog, user clip planes,
+//     point sprites, vertex blending, anisotropic filtering, projected textures, shaders.
 #pragma once
 
 #include "platform/d3d9/enums.h"
