@@ -246,5 +246,56 @@ TEST_F(TextureStagesTest, StagesReadTheSetsTheirCoordinateIndexNames) {
   declaration->Release();
 }
 
+// A stage that passes CURRENT on changes nothing: a perspective scene cut by the near plane,
+// with a mipmapped texture and a colour gradient, and lines and points over it, drawn by stage
+// 0 alone and again with such a second stage (which takes the stages' own path) are equal.
+TEST_F(TextureStagesTest, APassingStageKeepsPerspectiveClippingAndMipsAsTheyWere) {
+  struct Vertex {
+    float x, y, z;
+    D3DCOLOR colour;
+    float u, v;
+  };
+  const Vertex quad[4] = {{-1.5f, -1, 0.5f, 0xFF2080F0, 0, 0}, {1.5f, -1, 0.5f, 0x80F04020, 4, 0},
+                          {1.5f, 1, 4, 0xC040F080, 4, 4}, {-1.5f, 1, 4, 0x40FFFFFF, 0, 4}};
+  D3DMATRIX projection{};
+  projection._11 = projection._22 = 1;
+  projection._33 = 10.0f / 9.0f;
+  projection._34 = 1;
+  projection._43 = -10.0f / 9.0f;
+  ASSERT_EQ(S_OK, device->SetTransform(D3DTS_PROJECTION, &projection));
+  ASSERT_EQ(S_OK, device->SetRenderState(D3DRS_LIGHTING, FALSE));
+  ASSERT_EQ(S_OK, device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1));
+  std::vector<reference::Level> mips;
+  for (int size = 32, seed = 60; size >= 1; size /= 2, ++seed) {
+    mips.push_back(NoiseLevel(size, size, 1, std::uint32_t(seed)));
+  }
+  IDirect3DTexture9* texture = MakeFlat(mips);
+  ASSERT_EQ(S_OK, device->SetTexture(0, texture));
+  ASSERT_EQ(S_OK, device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR));
+  ASSERT_EQ(S_OK, device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR));
+  ASSERT_EQ(S_OK, device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR));
+  const auto frame = [&]() {
+    EXPECT_EQ(S_OK, device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x10203040, 1.0f, 0));
+    EXPECT_EQ(S_OK, device->BeginScene());
+    EXPECT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(Vertex)));
+    EXPECT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_LINESTRIP, 3, quad, sizeof(Vertex)));
+    EXPECT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_POINTLIST, 4, quad, sizeof(Vertex)));
+    EXPECT_EQ(S_OK, device->EndScene());
+    return ReadArgb();
+  };
+  ASSERT_EQ(S_OK, device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE));
+  const std::vector<std::uint32_t> alone = frame();
+  SetStage(1, Stage(D3DTOP_SELECTARG1, D3DTA_CURRENT, D3DTA_TEXTURE, D3DTOP_SELECTARG2,
+                    D3DTA_TEXTURE, D3DTA_CURRENT));
+  const std::vector<std::uint32_t> staged = frame();
+  int drawn = 0;
+  for (std::size_t i = 0; i < alone.size(); ++i) {
+    drawn += alone[i] != 0x10203040;
+    ASSERT_EQ(alone[i], staged[i]) << "pixel " << i % width << ", " << i / width;
+  }
+  EXPECT_GT(drawn, int(width * height / 4));
+  texture->Release();
+}
+
 }  // namespace
 }  // namespace d3d9_test
