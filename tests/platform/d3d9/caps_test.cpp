@@ -1,5 +1,5 @@
-// The caps tell the truth: each texture operation, filter and stage count the device claims
-// draws as the reference says, and what is not built is not claimed.
+// The caps tell the truth: each texture operation, filter and stage count claimed draws as the
+// reference says, and what is not built is not claimed.
 #include <gtest/gtest.h>
 
 #include "tests/platform/d3d9/staged_fixture.h"
@@ -9,13 +9,8 @@ namespace {
 
 using reference::StageSetup;
 
-constexpr D3DCOLOR diffuse = 0xB4406A93;
-constexpr D3DCOLOR factor = 0x5EC3217F;
-
-bool ColourOnly(DWORD op) {
-  return op == D3DTOP_MODULATEALPHA_ADDCOLOR || op == D3DTOP_MODULATECOLOR_ADDALPHA ||
-         op == D3DTOP_MODULATEINVALPHA_ADDCOLOR || op == D3DTOP_MODULATEINVCOLOR_ADDALPHA;
-}
+constexpr D3DCOLOR diffuse = 0xB4406A93, factor = 0x5EC3217F;
+const double origin[3] = {}, alongX[3] = {1, 0, 0}, alongY[3] = {0, 1, 0};
 
 class CapsTest : public StagedTest {
  protected:
@@ -23,20 +18,10 @@ class CapsTest : public StagedTest {
     StagedTest::SetUp();
     ASSERT_EQ(S_OK, device->GetDeviceCaps(&caps));
     ASSERT_EQ(S_OK, device->SetRenderState(D3DRS_TEXTUREFACTOR, factor));
+    for (DWORD i = 0; i < 8; ++i) {
+      ASSERT_EQ(S_OK, device->SetTextureStageState(i, D3DTSS_TEXCOORDINDEX, 0));
+    }
   }
-
-  // A size × size quad at (x, y) whose set 0 runs over the texture from `origin`, by `alongX`
-  // over its width and `alongY` over its height.
-  static StageQuad Quad(int x, int y, int size, float u0, float v0, float du, float dv) {
-    StageQuad q;
-    q.x = x, q.y = y, q.width = q.height = size;
-    q.diffuse = diffuse;
-    q.topLeft[0][0] = u0, q.topLeft[0][1] = v0;
-    q.topRight[0][0] = u0 + du, q.topRight[0][1] = v0;
-    q.bottomLeft[0][0] = u0, q.bottomLeft[0][1] = v0 + dv;
-    return q;
-  }
-
   D3DCAPS9 caps{};
 };
 
@@ -45,41 +30,36 @@ TEST_F(CapsTest, EveryClaimedTextureOperationDrawsAsDocumented) {
   IDirect3DTexture9* textures[2] = {MakeFlat({levels[0]}), MakeFlat({levels[1]})};
   ASSERT_EQ(S_OK, device->SetTexture(0, textures[0]));
   ASSERT_EQ(S_OK, device->SetTexture(1, textures[1]));
-  ASSERT_EQ(S_OK, device->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0));
   int claimed = 0;
-  for (DWORD op = D3DTOP_DISABLE; op <= 31; ++op) {
+  for (DWORD op = D3DTOP_DISABLE; op <= 32; ++op) {
     if ((caps.TextureOpCaps & (DWORD(1) << (op - 1))) == 0) continue;
     ++claimed;
     SCOPED_TRACE(testing::Message() << "operation " << op);
-    StageSetup first;
-    first.colorOp = first.alphaOp = D3DTOP_SELECTARG1;
-    StageSetup second;
-    second.colorOp = op;
-    second.alphaOp = ColourOnly(op) ? D3DTOP_SUBTRACT : op;
+    const bool colourOnly = op >= D3DTOP_MODULATEALPHA_ADDCOLOR && op <= D3DTOP_MODULATEINVCOLOR_ADDALPHA;
+    // Stage 1 on its texture and stage 0's texel; then stage 0 alone on texture and diffuse.
+    StageSetup second = Stage(op, D3DTA_TEXTURE, D3DTA_CURRENT, colourOnly ? D3DTOP_SUBTRACT : op,
+                              D3DTA_TEXTURE, D3DTA_CURRENT);
     second.colorArgs[0] = second.alphaArgs[0] = D3DTA_DIFFUSE;
-    // Stage 0 alone on texture and diffuse, then stage 1 on its texture and stage 0's result.
     StageSetup alone = second;
     alone.colorArgs[2] = alone.alphaArgs[2] = D3DTA_DIFFUSE;
-    for (const std::vector<StageSetup>& stages :
-         {std::vector<StageSetup>{alone}, std::vector<StageSetup>{first, second}}) {
+    const StageSetup first = Stage(D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE,
+                                   D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+    for (const std::vector<StageSetup>& stages : {std::vector<StageSetup>{first, second},
+                                                  std::vector<StageSetup>{alone}}) {
       for (DWORD i = 0; i < stages.size(); ++i) SetStage(i, stages[i]);
-      if (op == D3DTOP_DISABLE && stages.size() == 1) continue;
       ASSERT_EQ(S_OK, device->SetTextureStageState(DWORD(stages.size()), D3DTSS_COLOROP,
                                                    D3DTOP_DISABLE));
-      ExpectFrame({Quad(4, 4, 8, 0, 0, 1, 1)}, [&](const StageQuad& q, int px, int py) {
-        reference::PixelInputs in;
-        in.diffuse = diffuse;
-        in.factor = factor;
-        for (int i = 0; i < 2; ++i) {
-          in.textured[i] = true;
-          in.texels[i] = levels[i].At(px - q.x, py - q.y);
-        }
+      StageQuad quad = Quad(4, 4, 8, origin, alongX, alongY);
+      quad.diffuse = diffuse;
+      ExpectFrame({quad}, [&](const StageQuad& q, int px, int py) {
+        const reference::PixelInputs in{
+            diffuse, 0, factor, {levels[0].At(px - q.x, py - q.y), levels[1].At(px - q.x, py - q.y)},
+            {true, true}};
         return reference::ShadeStages(stages.data(), int(stages.size()), in);
       }, 1);
     }
   }
-  // At least what the fixed-function pipeline is known by.
-  EXPECT_GE(claimed, 16);
+  EXPECT_GE(claimed, 16);  // at least what the fixed-function pipeline is known by
   for (IDirect3DTexture9* t : textures) t->Release();
 }
 
@@ -88,49 +68,42 @@ TEST_F(CapsTest, EveryClaimedFilterDrawsAsDocumented) {
                                                 NoiseLevel(4, 4, 1, 33)};
   IDirect3DTexture9* texture = MakeFlat(levels);
   ASSERT_EQ(S_OK, device->SetTexture(0, texture));
-  SetStage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE,
-           D3DTA_DIFFUSE);
+  SetStage(0, Stage(D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1,
+                    D3DTA_TEXTURE, D3DTA_DIFFUSE));
   struct Case {
     DWORD bit, mag, min, mip;
     double lod;
   };
   const Case cases[] = {
-      {D3DPTFILTERCAPS_MAGFPOINT, D3DTEXF_POINT, D3DTEXF_LINEAR, D3DTEXF_NONE, -1.0},
-      {D3DPTFILTERCAPS_MAGFLINEAR, D3DTEXF_LINEAR, D3DTEXF_POINT, D3DTEXF_NONE, -1.0},
-      {D3DPTFILTERCAPS_MINFPOINT, D3DTEXF_LINEAR, D3DTEXF_POINT, D3DTEXF_NONE, 1.0},
-      {D3DPTFILTERCAPS_MINFLINEAR, D3DTEXF_POINT, D3DTEXF_LINEAR, D3DTEXF_NONE, 1.0},
-      {D3DPTFILTERCAPS_MIPFPOINT, D3DTEXF_POINT, D3DTEXF_POINT, D3DTEXF_POINT, 1.0},
+      {D3DPTFILTERCAPS_MAGFPOINT, D3DTEXF_POINT, D3DTEXF_LINEAR, D3DTEXF_NONE, -1},
+      {D3DPTFILTERCAPS_MAGFLINEAR, D3DTEXF_LINEAR, D3DTEXF_POINT, D3DTEXF_NONE, -1},
+      {D3DPTFILTERCAPS_MINFPOINT, D3DTEXF_LINEAR, D3DTEXF_POINT, D3DTEXF_NONE, 1},
+      {D3DPTFILTERCAPS_MINFLINEAR, D3DTEXF_POINT, D3DTEXF_LINEAR, D3DTEXF_NONE, 1},
+      {D3DPTFILTERCAPS_MIPFPOINT, D3DTEXF_POINT, D3DTEXF_POINT, D3DTEXF_POINT, 1},
       {D3DPTFILTERCAPS_MIPFLINEAR, D3DTEXF_POINT, D3DTEXF_LINEAR, D3DTEXF_LINEAR, 1.5}};
-  const DWORD known = D3DPTFILTERCAPS_MAGFPOINT | D3DPTFILTERCAPS_MAGFLINEAR |
-                      D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR |
-                      D3DPTFILTERCAPS_MIPFPOINT | D3DPTFILTERCAPS_MIPFLINEAR;
-  for (DWORD claimed : {caps.TextureFilterCaps, caps.CubeTextureFilterCaps,
-                        caps.VolumeTextureFilterCaps}) {
-    EXPECT_EQ(0u, claimed & ~known) << std::hex << claimed;
+  DWORD known = 0;
+  for (const Case& c : cases) known |= c.bit;
+  for (DWORD claimed : {caps.TextureFilterCaps, caps.CubeTextureFilterCaps, caps.VolumeTextureFilterCaps}) {
+    EXPECT_EQ(0u, claimed & ~known) << std::hex << claimed;  // no anisotropic and the like
   }
   for (const Case& c : cases) {
     if ((caps.TextureFilterCaps & c.bit) == 0) continue;
     SCOPED_TRACE(testing::Message() << "filter bit 0x" << std::hex << c.bit);
-    ASSERT_EQ(S_OK, device->SetSamplerState(0, D3DSAMP_MAGFILTER, c.mag));
-    ASSERT_EQ(S_OK, device->SetSamplerState(0, D3DSAMP_MINFILTER, c.min));
-    ASSERT_EQ(S_OK, device->SetSamplerState(0, D3DSAMP_MIPFILTER, c.mip));
+    SetFiltering(c.mag, c.min, c.mip);
     reference::Filtering filtering;
-    filtering.magLinear = c.mag == D3DTEXF_LINEAR;
-    filtering.minLinear = c.min == D3DTEXF_LINEAR;
+    filtering.magLinear = c.mag == D3DTEXF_LINEAR, filtering.minLinear = c.min == D3DTEXF_LINEAR;
     filtering.mip = c.mip;
-    // 32 pixels over the texture magnify 2 times; 8 pixels over it minify 2 times; at 1.5 the
-    // footprint is 2 by 2 texels diagonally.
-    StageQuad quad = c.lod < 0 ? Quad(3, 3, 32, 0, 0, 1, 1)
-                               : Quad(3, 3, 8, 1.0f / 64, 1.0f / 64, 1, 1);
-    if (c.lod == 1.5) {
-      quad = Quad(3, 3, 4, 1.0f / 64, 0.5f + 1.0f / 64, 0.5f, 0.5f);
-      quad.topRight[0][1] += 0.5f;
-      quad.bottomLeft[0][1] -= 1.0f;
-    }
+    // 32 pixels over the texture magnify 2 times, 8 minify 2 times; 4 pixels over half of it
+    // diagonally make a footprint of 2 by 2 texels.
+    const double offset[3] = {1.0 / 64, 1.0 / 64 + (c.lod > 1 ? 0.5 : 0), 0};
+    const double xd[3] = {0.5, 0.5, 0}, yd[3] = {0, -0.5, 0};
+    const StageQuad quad = c.lod < 0  ? Quad(3, 3, 32, origin, alongX, alongY)
+                           : c.lod > 1 ? Quad(3, 3, 4, offset, xd, yd)
+                                       : Quad(3, 3, 8, offset, alongX, alongY);
     ExpectFrame({quad}, [&](const StageQuad& q, int px, int py) {
       return reference::SampleLevels(levels, filtering, q.At(0, 0, px, py), q.At(0, 1, px, py), 0,
                                      c.lod);
-    }, c.mag == D3DTEXF_LINEAR || c.min == D3DTEXF_LINEAR ? 1 : 0);
+    }, c.mag == D3DTEXF_LINEAR || c.min == D3DTEXF_LINEAR);
   }
   texture->Release();
 }
@@ -143,19 +116,15 @@ TEST_F(CapsTest, AsManyStagesAndTexturesAsClaimed) {
   std::vector<IDirect3DTexture9*> textures;
   std::vector<StageSetup> setups;
   for (int i = 0; i < stages; ++i) {
-    // Small values, so that the sum of eight does not saturate.
-    reference::Level level = NoiseLevel(8, 8, 1, std::uint32_t(40 + i));
-    for (std::uint32_t& texel : level.texels) texel &= 0x1F1F1F1F;
-    levels.push_back(level);
-    textures.push_back(MakeFlat({level}));
+    levels.push_back(NoiseLevel(8, 8, 1, std::uint32_t(40 + i)));
+    for (std::uint32_t& texel : levels.back().texels) texel &= 0x1F1F1F1F;  // sums of 8 fit
+    textures.push_back(MakeFlat({levels.back()}));
     ASSERT_EQ(S_OK, device->SetTexture(DWORD(i), textures.back()));
-    ASSERT_EQ(S_OK, device->SetTextureStageState(DWORD(i), D3DTSS_TEXCOORDINDEX, 0));
-    StageSetup s;
-    s.colorOp = s.alphaOp = i == 0 ? D3DTOP_SELECTARG1 : D3DTOP_ADD;
-    setups.push_back(s);
-    SetStage(DWORD(i), s);
+    const DWORD op = i == 0 ? D3DTOP_SELECTARG1 : D3DTOP_ADD;
+    setups.push_back(Stage(op, D3DTA_TEXTURE, D3DTA_CURRENT, op, D3DTA_TEXTURE, D3DTA_CURRENT));
+    SetStage(DWORD(i), setups.back());
   }
-  ExpectFrame({Quad(4, 4, 8, 0, 0, 1, 1)}, [&](const StageQuad& q, int px, int py) {
+  ExpectFrame({Quad(4, 4, 8, origin, alongX, alongY)}, [&](const StageQuad& q, int px, int py) {
     reference::PixelInputs in;
     for (int i = 0; i < stages; ++i) {
       in.textured[i] = i < int(caps.MaxSimultaneousTextures);
@@ -167,9 +136,8 @@ TEST_F(CapsTest, AsManyStagesAndTexturesAsClaimed) {
 }
 
 TEST_F(CapsTest, WhatIsNotBuiltIsNotClaimed) {
-  // Lighting: directional lights only, without the specular term or texture generation.
+  // Directional lights only: no positional lights, specular lighting or texture generation.
   EXPECT_EQ(DWORD(D3DVTXPCAPS_DIRECTIONALLIGHTS), caps.VertexProcessingCaps);
-  // Fog, user clip planes, point sprites, vertex blending, shaders, anisotropy.
   EXPECT_EQ(0u, caps.RasterCaps & (D3DPRASTERCAPS_FOGVERTEX | D3DPRASTERCAPS_FOGTABLE |
                                    D3DPRASTERCAPS_FOGRANGE | D3DPRASTERCAPS_WFOG |
                                    D3DPRASTERCAPS_ZFOG | D3DPRASTERCAPS_ANISOTROPY));
@@ -177,14 +145,12 @@ TEST_F(CapsTest, WhatIsNotBuiltIsNotClaimed) {
   EXPECT_EQ(0u, caps.MaxUserClipPlanes);
   EXPECT_LE(caps.MaxPointSize, 1.0f);
   EXPECT_EQ(0u, caps.MaxVertexBlendMatrices);
-  EXPECT_EQ(0u, caps.VertexShaderVersion & 0xFFFF);
-  EXPECT_EQ(0u, caps.PixelShaderVersion & 0xFFFF);
+  EXPECT_EQ(0u, (caps.VertexShaderVersion | caps.PixelShaderVersion) & 0xFFFF);
   EXPECT_EQ(1u, caps.MaxAnisotropy);
   EXPECT_EQ(0u, caps.TextureCaps & D3DPTEXTURECAPS_PROJECTED);
   EXPECT_EQ(0u, caps.TextureOpCaps & (D3DTEXOPCAPS_PREMODULATE | D3DTEXOPCAPS_BUMPENVMAP |
                                       D3DTEXOPCAPS_BUMPENVMAPLUMINANCE));
-
-  // A point light is accepted as state but lights nothing; a directional one lights.
+  // Point and spot lights are kept as state and light nothing; a directional light lights.
   struct Vertex {
     float x, y, z, nx, ny, nz;
   };
@@ -200,9 +166,7 @@ TEST_F(CapsTest, WhatIsNotBuiltIsNotClaimed) {
     light.Diffuse = {1, 1, 1, 1};
     light.Position = {0, 0, -1};
     light.Direction = {0, 0, 1};
-    light.Range = 100;
-    light.Attenuation0 = 1;
-    light.Theta = 1, light.Phi = 2, light.Falloff = 1;
+    light.Range = 100, light.Attenuation0 = 1, light.Theta = 1, light.Phi = 2, light.Falloff = 1;
     ASSERT_EQ(S_OK, device->SetLight(0, &light));
     ASSERT_EQ(S_OK, device->LightEnable(0, TRUE));
     ASSERT_EQ(S_OK, device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF808080, 1.0f, 0));

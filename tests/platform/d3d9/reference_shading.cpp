@@ -31,6 +31,18 @@ Rgba Mix(const Rgba& a, const Rgba& b, double weightB) {
   return out;
 }
 
+int Address(int index, int size, DWORD mode) {
+  switch (mode) {
+    case D3DTADDRESS_CLAMP: return std::clamp(index, 0, size - 1);
+    case D3DTADDRESS_MIRROR: {
+      const int period = 2 * size;
+      const int m = ((index % period) + period) % period;
+      return m < size ? m : period - 1 - m;
+    }
+    default: return ((index % size) + size) % size;
+  }
+}
+
 // Samples one level at texel coordinates (x, y, z) measured in texels from the level's corner.
 Rgba SampleLevel(const Level& level, bool linear, const DWORD address[3], double x, double y,
                  double z) {
@@ -141,18 +153,6 @@ bool ReadsTexture(DWORD op, const DWORD args[3]) {
 
 }  // namespace
 
-int Address(int index, int size, DWORD mode) {
-  switch (mode) {
-    case D3DTADDRESS_CLAMP: return std::clamp(index, 0, size - 1);
-    case D3DTADDRESS_MIRROR: {
-      const int period = 2 * size;
-      const int m = ((index % period) + period) % period;
-      return m < size ? m : period - 1 - m;
-    }
-    default: return ((index % size) + size) % size;
-  }
-}
-
 std::uint32_t SampleLevels(const std::vector<Level>& levels, const Filtering& f, double u,
                            double v, double w, double lod) {
   int first, second;
@@ -168,7 +168,7 @@ std::uint32_t SampleLevels(const std::vector<Level>& levels, const Filtering& f,
   return Pack(second < 0 ? near : Mix(near, at(second), weight));
 }
 
-int CubeFace(double x, double y, double z, double* s, double* t) {
+static int CubeFace(double x, double y, double z, double* s, double* t) {
   const double ax = std::fabs(x), ay = std::fabs(y), az = std::fabs(z);
   double sc, tc, ma;
   int face;

@@ -3,119 +3,6 @@
 #include <cstring>
 
 namespace d3d9_test {
-
-double StageQuad::At(int set, int component, int px, int py) const {
-  const double fx = (px - x + 0.5) / width;
-  const double fy = (py - y + 0.5) / height;
-  const double origin = topLeft[set][component];
-  return origin + fx * (topRight[set][component] - origin) +
-         fy * (bottomLeft[set][component] - origin);
-}
-
-void StagedTest::SetUp() {
-  DeviceTest::SetUp();
-  ASSERT_EQ(S_OK, device->CreateRenderTarget(width, height, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE,
-                                             0, FALSE, &target, nullptr));
-  ASSERT_EQ(S_OK, device->SetRenderTarget(0, target));
-  ASSERT_EQ(S_OK, device->SetFVF(stageVertexFvf));
-  ASSERT_EQ(S_OK, device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE));
-}
-
-void StagedTest::TearDown() {
-  if (target != nullptr) target->Release();
-  DeviceTest::TearDown();
-}
-
-void StagedTest::Draw(const StageQuad& q) {
-  const float left = float(q.x) - 0.5f, top = float(q.y) - 0.5f;
-  const float right = left + float(q.width), bottom = top + float(q.height);
-  StageVertex v[4] = {};
-  const float xs[4] = {left, right, right, left};
-  const float ys[4] = {top, top, bottom, bottom};
-  for (int i = 0; i < 4; ++i) {
-    v[i] = {xs[i], ys[i], 0.5f, 1.0f, q.diffuse, q.specular, {}};
-    for (int s = 0; s < 2; ++s) {
-      for (int c = 0; c < 3; ++c) {
-        const float tl = q.topLeft[s][c];
-        const float dx = q.topRight[s][c] - tl, dy = q.bottomLeft[s][c] - tl;
-        v[i].sets[s][c] = tl + (i == 1 || i == 2 ? dx : 0.0f) + (i >= 2 ? dy : 0.0f);
-      }
-    }
-  }
-  ASSERT_EQ(S_OK, device->BeginScene());
-  ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, v, sizeof(StageVertex)));
-  ASSERT_EQ(S_OK, device->EndScene());
-}
-
-std::vector<std::uint32_t> StagedTest::ReadArgb() {
-  std::vector<std::uint32_t> pixels(std::size_t(width) * height);
-  IDirect3DSurface9* copy = nullptr;
-  EXPECT_EQ(S_OK, device->CreateOffscreenPlainSurface(width, height, D3DFMT_A8R8G8B8,
-                                                      D3DPOOL_SYSTEMMEM, &copy, nullptr));
-  if (copy == nullptr) return pixels;
-  EXPECT_EQ(S_OK, device->GetRenderTargetData(target, copy));
-  D3DLOCKED_RECT locked;
-  EXPECT_EQ(S_OK, copy->LockRect(&locked, nullptr, D3DLOCK_READONLY));
-  for (UINT y = 0; y < height; ++y) {
-    std::memcpy(pixels.data() + std::size_t(y) * width,
-                static_cast<const BYTE*>(locked.pBits) + std::size_t(y) * locked.Pitch, width * 4);
-  }
-  copy->UnlockRect();
-  copy->Release();
-  return pixels;
-}
-
-void StagedTest::ExpectFrame(const std::vector<StageQuad>& quads,
-                             const std::function<std::uint32_t(const StageQuad&, int, int)>& expected,
-                             int tolerance, D3DCOLOR background) {
-  ASSERT_EQ(S_OK, device->Clear(0, nullptr, D3DCLEAR_TARGET, background, 1.0f, 0));
-  for (const StageQuad& quad : quads) Draw(quad);
-  const std::vector<std::uint32_t> frame = ReadArgb();
-  int wrong = 0;
-  for (int py = 0; py < int(height); ++py) {
-    for (int px = 0; px < int(width); ++px) {
-      std::uint32_t want = background;
-      for (const StageQuad& quad : quads) {
-        if (quad.Covers(px, py)) want = expected(quad, px, py);
-      }
-      const std::uint32_t got = frame[std::size_t(py) * width + px];
-      if (!reference::Near(got, want, tolerance) && ++wrong <= 4) {
-        ADD_FAILURE() << "pixel (" << px << ", " << py << "): 0x" << std::hex << got
-                      << ", expected 0x" << want;
-      }
-    }
-  }
-  EXPECT_EQ(0, wrong);
-}
-
-void StagedTest::SetStage(DWORD stage, DWORD colorOp, DWORD arg1, DWORD arg2, DWORD alphaOp,
-                          DWORD alphaArg1, DWORD alphaArg2) {
-  reference::StageSetup s;
-  s.colorOp = colorOp;
-  s.colorArgs[1] = arg1;
-  s.colorArgs[2] = arg2;
-  s.alphaOp = alphaOp;
-  s.alphaArgs[1] = alphaArg1;
-  s.alphaArgs[2] = alphaArg2;
-  SetStage(stage, s);
-}
-
-void StagedTest::SetStage(DWORD stage, const reference::StageSetup& s) {
-  const auto set = [&](D3DTEXTURESTAGESTATETYPE type, DWORD value) {
-    ASSERT_EQ(S_OK, device->SetTextureStageState(stage, type, value));
-  };
-  set(D3DTSS_COLOROP, s.colorOp);
-  set(D3DTSS_COLORARG0, s.colorArgs[0]);
-  set(D3DTSS_COLORARG1, s.colorArgs[1]);
-  set(D3DTSS_COLORARG2, s.colorArgs[2]);
-  set(D3DTSS_ALPHAOP, s.alphaOp);
-  set(D3DTSS_ALPHAARG0, s.alphaArgs[0]);
-  set(D3DTSS_ALPHAARG1, s.alphaArgs[1]);
-  set(D3DTSS_ALPHAARG2, s.alphaArgs[2]);
-  set(D3DTSS_RESULTARG, s.result);
-  set(D3DTSS_CONSTANT, s.constant);
-}
-
 namespace {
 
 void CopyIn(void* bits, INT pitch, INT slicePitch, const reference::Level& level) {
@@ -129,6 +16,131 @@ void CopyIn(void* bits, INT pitch, INT slicePitch, const reference::Level& level
 }
 
 }  // namespace
+
+StageQuad Quad(int x, int y, int size, const double origin[3], const double alongX[3],
+               const double alongY[3]) {
+  StageQuad q;
+  q.x = x, q.y = y, q.size = size;
+  for (int s = 0; s < 2; ++s) {
+    for (int c = 0; c < 3; ++c) {
+      q.corners[0][s][c] = float(origin[c]);
+      q.corners[1][s][c] = float(origin[c] + alongX[c]);
+      q.corners[2][s][c] = float(origin[c] + alongY[c]);
+    }
+  }
+  return q;
+}
+
+reference::StageSetup Stage(DWORD colorOp, DWORD arg1, DWORD arg2, DWORD alphaOp, DWORD alphaArg1,
+                            DWORD alphaArg2, DWORD result) {
+  reference::StageSetup s;
+  s.colorOp = colorOp, s.colorArgs[1] = arg1, s.colorArgs[2] = arg2;
+  s.alphaOp = alphaOp, s.alphaArgs[1] = alphaArg1, s.alphaArgs[2] = alphaArg2;
+  s.result = result;
+  s.constant = 0xD1289A47;
+  return s;
+}
+
+reference::Level NoiseLevel(int width, int height, int depth, std::uint32_t seed) {
+  reference::Level level{width, height, depth, {}};
+  std::uint32_t state = seed * 2654435761u + 12345u;
+  for (int i = 0; i < width * height * depth; ++i) {
+    state = state * 1664525u + 1013904223u;
+    level.texels.push_back(state ^ (state >> 13));
+  }
+  return level;
+}
+
+void StagedTest::SetUp() {
+  DeviceTest::SetUp();
+  ASSERT_EQ(S_OK, device->CreateRenderTarget(width, height, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE,
+                                             0, FALSE, &target, nullptr));
+  ASSERT_EQ(S_OK, device->SetRenderTarget(0, target));
+  ASSERT_EQ(S_OK, device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX2 |
+                                 D3DFVF_TEXCOORDSIZE3(0) | D3DFVF_TEXCOORDSIZE3(1)));
+  ASSERT_EQ(S_OK, device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE));
+}
+
+void StagedTest::TearDown() {
+  if (target != nullptr) target->Release();
+  DeviceTest::TearDown();
+}
+
+std::vector<std::uint32_t> StagedTest::ReadArgb() {
+  std::vector<std::uint32_t> pixels(std::size_t(width) * height);
+  IDirect3DSurface9* copy = nullptr;
+  EXPECT_EQ(S_OK, device->CreateOffscreenPlainSurface(width, height, D3DFMT_A8R8G8B8,
+                                                      D3DPOOL_SYSTEMMEM, &copy, nullptr));
+  D3DLOCKED_RECT locked;
+  EXPECT_EQ(S_OK, device->GetRenderTargetData(target, copy));
+  EXPECT_EQ(S_OK, copy->LockRect(&locked, nullptr, D3DLOCK_READONLY));
+  for (UINT y = 0; y < height; ++y) {
+    std::memcpy(&pixels[std::size_t(y) * width],
+                static_cast<const BYTE*>(locked.pBits) + std::size_t(y) * locked.Pitch, width * 4);
+  }
+  copy->UnlockRect();
+  copy->Release();
+  return pixels;
+}
+
+void StagedTest::ExpectFrame(const std::vector<StageQuad>& quads, const Expected& expected,
+                             int tolerance) {
+  ASSERT_EQ(S_OK, device->Clear(0, nullptr, D3DCLEAR_TARGET, background, 1.0f, 0));
+  ASSERT_EQ(S_OK, device->BeginScene());
+  for (const StageQuad& q : quads) {
+    const float l = float(q.x) - 0.5f, t = float(q.y) - 0.5f, n = float(q.size);
+    StageVertex v[4] = {{l, t, 0.5f, 1, q.diffuse, q.specular, {}},
+                        {l + n, t, 0.5f, 1, q.diffuse, q.specular, {}},
+                        {l + n, t + n, 0.5f, 1, q.diffuse, q.specular, {}},
+                        {l, t + n, 0.5f, 1, q.diffuse, q.specular, {}}};
+    for (int s = 0; s < 2; ++s) {
+      for (int c = 0; c < 3; ++c) {
+        const float o = q.corners[0][s][c];
+        const float dx = q.corners[1][s][c] - o, dy = q.corners[2][s][c] - o;
+        v[0].sets[s][c] = o, v[1].sets[s][c] = o + dx;
+        v[2].sets[s][c] = o + dx + dy, v[3].sets[s][c] = o + dy;
+      }
+    }
+    ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, v, sizeof(StageVertex)));
+  }
+  ASSERT_EQ(S_OK, device->EndScene());
+  const std::vector<std::uint32_t> frame = ReadArgb();
+  int wrong = 0;
+  for (int py = 0; py < int(height); ++py) {
+    for (int px = 0; px < int(width); ++px) {
+      std::uint32_t want = background;
+      for (const StageQuad& q : quads) {
+        if (px >= q.x && px < q.x + q.size && py >= q.y && py < q.y + q.size) {
+          want = expected(q, px, py);
+        }
+      }
+      const std::uint32_t got = frame[std::size_t(py) * width + px];
+      if (!reference::Near(got, want, tolerance) && ++wrong <= 3) {
+        ADD_FAILURE() << "(" << px << ", " << py << "): 0x" << std::hex << got << " for 0x" << want;
+      }
+    }
+  }
+  EXPECT_EQ(0, wrong);
+}
+
+void StagedTest::SetStage(DWORD stage, const reference::StageSetup& s) {
+  const std::pair<D3DTEXTURESTAGESTATETYPE, DWORD> states[] = {
+      {D3DTSS_COLOROP, s.colorOp},         {D3DTSS_COLORARG0, s.colorArgs[0]},
+      {D3DTSS_COLORARG1, s.colorArgs[1]},  {D3DTSS_COLORARG2, s.colorArgs[2]},
+      {D3DTSS_ALPHAOP, s.alphaOp},         {D3DTSS_ALPHAARG0, s.alphaArgs[0]},
+      {D3DTSS_ALPHAARG1, s.alphaArgs[1]},  {D3DTSS_ALPHAARG2, s.alphaArgs[2]},
+      {D3DTSS_RESULTARG, s.result},        {D3DTSS_CONSTANT, s.constant}};
+  for (const auto& [type, value] : states) {
+    ASSERT_EQ(S_OK, device->SetTextureStageState(stage, type, value));
+  }
+}
+
+void StagedTest::SetFiltering(DWORD mag, DWORD min, DWORD mip, DWORD addressW) {
+  ASSERT_EQ(S_OK, device->SetSamplerState(0, D3DSAMP_MAGFILTER, mag));
+  ASSERT_EQ(S_OK, device->SetSamplerState(0, D3DSAMP_MINFILTER, min));
+  ASSERT_EQ(S_OK, device->SetSamplerState(0, D3DSAMP_MIPFILTER, mip));
+  ASSERT_EQ(S_OK, device->SetSamplerState(0, D3DSAMP_ADDRESSW, addressW));
+}
 
 IDirect3DTexture9* StagedTest::MakeFlat(const std::vector<reference::Level>& levels) {
   IDirect3DTexture9* texture = nullptr;
@@ -150,10 +162,9 @@ IDirect3DCubeTexture9* StagedTest::MakeCube(const std::vector<reference::Level> 
   for (int f = 0; texture != nullptr && f < 6; ++f) {
     for (UINT i = 0; i < faces[f].size(); ++i) {
       D3DLOCKED_RECT locked;
-      const auto face = D3DCUBEMAP_FACES(f);
-      EXPECT_EQ(S_OK, texture->LockRect(face, i, &locked, nullptr, 0));
+      EXPECT_EQ(S_OK, texture->LockRect(D3DCUBEMAP_FACES(f), i, &locked, nullptr, 0));
       CopyIn(locked.pBits, locked.Pitch, 0, faces[f][i]);
-      EXPECT_EQ(S_OK, texture->UnlockRect(face, i));
+      EXPECT_EQ(S_OK, texture->UnlockRect(D3DCUBEMAP_FACES(f), i));
     }
   }
   return texture;
@@ -171,16 +182,6 @@ IDirect3DVolumeTexture9* StagedTest::MakeVolume(const std::vector<reference::Lev
     EXPECT_EQ(S_OK, texture->UnlockBox(i));
   }
   return texture;
-}
-
-reference::Level NoiseLevel(int width, int height, int depth, std::uint32_t seed) {
-  reference::Level level{width, height, depth, {}};
-  std::uint32_t state = seed * 2654435761u + 12345u;
-  for (int i = 0; i < width * height * depth; ++i) {
-    state = state * 1664525u + 1013904223u;
-    level.texels.push_back(state ^ (state >> 13));
-  }
-  return level;
 }
 
 }  // namespace d3d9_test
