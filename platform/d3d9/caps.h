@@ -7,10 +7,10 @@
 //     8 textures at once; flat, cube and volume textures with point and linear min, mag and
 //     mip filters and every address mode but on cube faces (clamped); Gouraud colour,
 //     specular and alpha; every blend factor and comparison; scissor, LOD bias, colour write
-//     masks, separate alpha blending; directional lights.
+//     masks, separate alpha blending; texture transforms; directional lights.
 //   absent (and not claimed): point and spot lights (kept as state, lighting nothing),
-//     specular lighting, texture coordinate generation and transforms, fog, user clip planes,
-//     point sprites, vertex blending, anisotropic filtering, projected textures, shaders.
+//     specular lighting, texture coordinate generation, projected textures, fog, user clip planes,
+//     point sprites, vertex blending, anisotropic filtering, shaders.
 #pragma once
 
 #include "platform/d3d9/enums.h"

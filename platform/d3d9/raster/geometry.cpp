@@ -255,10 +255,28 @@ void GeometryDrawer::FillStageAttributes(const ProcessContext& context, std::int
                                          RasterVertex& out) const {
   const TextureStages& stages = *setup.stages;
   for (int stage = 0; stage < int(stageCount); ++stage) {
-    float c[3] = {0.0f, 0.0f, 0.0f};
-    if (stage < stages.StageCount()) context.reader.Coordinates(index, stages.SetOf(stage), c);
+    double c[4] = {0.0, 0.0, 0.0, 0.0};
+    if (stage < stages.StageCount()) {
+      float read[4];
+      const UINT set = stages.SetOf(stage);
+      context.reader.Coordinates(index, set, read);
+      std::copy(read, read + 4, c);
+      int count;
+      const D3DMATRIX* m = stages.Transform(stage, &count);
+      // Pre-transformed vertices skip the vertex stage, texture transforms included.
+      if (m != nullptr && !context.pretransformed) {
+        const int given = context.reader.Components(set);
+        double row[4];
+        for (int k = 0; k < 4; ++k) row[k] = k < given ? c[k] : k == given ? 1.0 : 0.0;
+        for (int j = 0; j < 4; ++j) {
+          double sum = 0.0;
+          for (int k = 0; k < 4; ++k) sum += row[k] * double(m->m[k][j]);
+          c[j] = j < count ? sum : 0.0;
+        }
+      }
+    }
     for (int k = 0; k < 3; ++k) {
-      out.attributes[CoordinateSlot(stage, k)] = double(c[k]) * stages.Scale(stage, k);
+      out.attributes[CoordinateSlot(stage, k)] = c[k] * stages.Scale(stage, k);
     }
   }
   // Lighting makes no specular colour.

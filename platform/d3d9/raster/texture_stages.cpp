@@ -70,6 +70,11 @@ bool IsPipelineOp(DWORD op) {
   }
 }
 
+int TransformCount(DWORD flags) {
+  const DWORD count = flags & ~DWORD(D3DTTFF_PROJECTED);
+  return count >= D3DTTFF_COUNT1 && count <= D3DTTFF_COUNT4 ? int(count) : 0;
+}
+
 bool IsPipelineArg(DWORD arg) { return !Selects(arg, D3DTA_SPECULAR) && !Selects(arg, D3DTA_TEMP); }
 
 std::uint32_t PackSpecular(const double values[attributeCount]) {
@@ -125,6 +130,7 @@ bool TextureStages::Needed(const DeviceState& state, const D3DCAPS9& caps) {
   if (state.renderStates[D3DRS_SPECULARENABLE] != FALSE) return true;
   const auto& first = state.stageStates[0];
   if (caps.MaxTextureBlendStages == 0 || first[D3DTSS_COLOROP] == D3DTOP_DISABLE) return false;
+  if (TransformCount(first[D3DTSS_TEXTURETRANSFORMFLAGS]) != 0) return true;
   if (caps.MaxTextureBlendStages > 1 && state.stageStates[1][D3DTSS_COLOROP] != D3DTOP_DISABLE) {
     return true;
   }
@@ -172,6 +178,8 @@ void TextureStages::Prepare(const DeviceState& state, const D3DCAPS9& caps) {
     s.colourReadsTexture = ReadsTexture(s.colorOp, s.colorArgs);
     s.alphaReadsTexture = ReadsTexture(s.alphaOp, s.alphaArgs);
     s.set = states[D3DTSS_TEXCOORDINDEX] & 0xFFFF;
+    s.transformCount = TransformCount(states[D3DTSS_TEXTURETRANSFORMFLAGS]);
+    s.transform = state.transforms[D3DTS_TEXTURE0 + i];
     s.source = Source::None;
     s.scale[0] = s.scale[1] = s.scale[2] = 1.0;
     const TextureBase* texture = AsTexture(state.textures[i].Get());

@@ -2,6 +2,12 @@
 // cube and volume textures, the SPECULAR and TEMP arguments, D3DTSS_RESULTARG, the operations
 // beyond stage 0's, and the specular colour added after the stages (D3DRS_SPECULARENABLE).
 //
+// Untransformed vertices' coordinates go through the stage's texture transform when its
+// D3DTSS_TEXTURETRANSFORMFLAGS count is 1 to 4: a set of n components is taken as a row vector
+// with 1 after its last component and 0 beyond, times D3DTS_TEXTUREi; the first `count`
+// components of the product are the stage's coordinates. (D3DTTFF_PROJECTED is not claimed
+// and is ignored.)
+//
 // The chain runs from stage 0 to the stage before the first whose colour operation is DISABLE
 // (at most MaxTextureBlendStages stages). Each stage combines its arguments into CURRENT (or
 // TEMP, by its RESULTARG); CURRENT starts as the diffuse colour, TEMP as 0, and the last CURRENT
@@ -46,6 +52,12 @@ class TextureStages {
   double Scale(int stage, int component) const { return stages[std::size_t(stage)].scale[component]; }
   // Whether the stages read the specular colour.
   bool ReadsSpecular() const { return readsSpecular; }
+  // The texture transform of a stage and the components of its result that the stage uses
+  // (D3DTTFF_COUNT1..4); null when the stage's coordinates are used as they are.
+  const D3DMATRIX* Transform(int stage, int* count) const {
+    *count = stages[std::size_t(stage)].transformCount;
+    return *count != 0 ? &stages[std::size_t(stage)].transform : nullptr;
+  }
 
   // The pixel's colour before the alpha test, from the interpolated attributes and their
   // derivatives along x and y on screen.
@@ -63,6 +75,8 @@ class TextureStages {
     Source source;
     UINT set;
     double scale[3];
+    int transformCount;
+    D3DMATRIX transform;
   };
   struct Registers {
     std::uint32_t diffuse, specular, current, temp, texel, factor, constant;

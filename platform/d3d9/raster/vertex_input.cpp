@@ -244,6 +244,22 @@ bool CanRead(const VertexLayout& layout, const StreamView* streams, std::int64_t
   return true;
 }
 
+int VertexReader::Components(UINT set) const {
+  if (set >= 8 || sets[set].base == nullptr) return 2;
+  switch (sets[set].type) {
+    case D3DDECLTYPE_FLOAT1: return 1;
+    case D3DDECLTYPE_FLOAT2:
+    case D3DDECLTYPE_SHORT2:
+    case D3DDECLTYPE_SHORT2N:
+    case D3DDECLTYPE_USHORT2N:
+    case D3DDECLTYPE_FLOAT16_2: return 2;
+    case D3DDECLTYPE_FLOAT3:
+    case D3DDECLTYPE_UDEC3:
+    case D3DDECLTYPE_DEC3N: return 3;
+    default: return 4;
+  }
+}
+
 VertexReader::VertexReader(const VertexLayout& layout, const StreamView* streams) {
   const auto locate = [&](const ElementRef& e) {
     if (!e.Present()) return Element{};

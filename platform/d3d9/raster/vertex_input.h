@@ -74,9 +74,11 @@ class VertexReader {
   std::uint32_t Diffuse(std::int64_t index) const;
   void Texcoord(std::int64_t index, float* u, float* v) const;
   InputVertex Read(std::int64_t index) const;
-  // Set `set` (one the layout asked for; 0 stands for `texcoord`'s set too) as u, v, w,
-  // absent components 0; and the specular colour, black when absent.
-  void Coordinates(std::int64_t index, UINT set, float out[3]) const;
+  // Set `set` (one the layout asked for) as four floats, absent components as
+  // ReadElementFloats gives them; the number of components the set has (2 when absent); and
+  // the specular colour, black when absent.
+  void Coordinates(std::int64_t index, UINT set, float out[4]) const;
+  int Components(UINT set) const;
   std::uint32_t Specular(std::int64_t index) const;
 
  private:
@@ -120,11 +122,8 @@ class VertexReader {
   Element specular;
 };
 
-inline void VertexReader::Coordinates(std::int64_t index, UINT set, float out[3]) const {
-  const Element& e = set < 8 ? sets[set] : Element{};
-  float t[4];
-  Floats(e, index, t);
-  for (int k = 0; k < 3; ++k) out[k] = t[k];
+inline void VertexReader::Coordinates(std::int64_t index, UINT set, float out[4]) const {
+  Floats(set < 8 ? sets[set] : Element{}, index, out);
 }
 
 inline std::uint32_t VertexReader::Specular(std::int64_t index) const {

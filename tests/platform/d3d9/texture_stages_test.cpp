@@ -163,6 +163,39 @@ TEST_F(TextureStagesTest, StagesReadTheSetsTheirCoordinateIndexNames) {
   declaration->Release();
 }
 
+// (u, v) goes in as (u, v, 1, 0): the third row of the matrix translates. Pre-transformed
+// vertices skip the transform.
+TEST_F(TextureStagesTest, TextureTransformsOfUntransformedVertices) {
+  D3DMATRIX turn{};  // u' = v + 1/2, v' = 1 - u
+  turn._21 = 1, turn._31 = 0.5f, turn._12 = -1, turn._32 = 1;
+  ASSERT_EQ(S_OK, device->SetTransform(D3DTRANSFORMSTATETYPE(D3DTS_TEXTURE0), &turn));
+  ASSERT_EQ(S_OK, device->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2));
+  ASSERT_EQ(S_OK, device->SetRenderState(D3DRS_LIGHTING, FALSE));
+  SetStage(0, Stage(D3DTOP_SELECTARG1, tex, dif, D3DTOP_SELECTARG1, tex, dif));
+  ASSERT_EQ(S_OK, device->SetTexture(0, textures[0]));
+  ExpectStages({Stage(D3DTOP_SELECTARG1, tex, dif, D3DTOP_SELECTARG1, tex, dif)}, 1);
+  struct Vertex {
+    float x, y, z, u, v;
+  };
+  // Pixels 4 to 11 in both directions, through the identity transforms and the viewport.
+  const float l = 3.5f / 32 - 1, r = 11.5f / 32 - 1, t = 1 - 3.5f / 32, b = 1 - 11.5f / 32;
+  const Vertex quad[4] = {{l, t, 0.5f, 0, 0}, {r, t, 0.5f, 1, 0}, {r, b, 0.5f, 1, 1},
+                          {l, b, 0.5f, 0, 1}};
+  ASSERT_EQ(S_OK, device->SetFVF(D3DFVF_XYZ | D3DFVF_TEX1));
+  ASSERT_EQ(S_OK, device->BeginScene());
+  ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(Vertex)));
+  ASSERT_EQ(S_OK, device->EndScene());
+  const std::vector<std::uint32_t> frame = ReadArgb();
+  reference::Filtering point;
+  for (int py = 4; py < 12; ++py) {
+    for (int px = 4; px < 12; ++px) {
+      const double u = (px - 3.5) / 8, v = (py - 3.5) / 8;
+      EXPECT_EQ(reference::SampleLevels({levels[0]}, point, v + 0.5, 1 - u, 0, 0),
+                frame[std::size_t(py) * width + px]) << px << ", " << py;
+    }
+  }
+}
+
 // A stage passing CURRENT on changes nothing: a perspective scene cut by the near plane, with
 // mips and a colour gradient, and lines and points over it, drawn by stage 0 alone and again
 // with such a stage (which takes the stages' own path) are equal.
