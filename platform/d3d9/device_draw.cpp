@@ -184,14 +184,14 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSou
                    textured ? &sampler : nullptr,
                    state.renderStates[D3DRS_CULLMODE],
                    state.renderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT,
-                   staged ? stages.get() : nullptr};
+                   stages.get()};
   setup.pretransformed = layout.pretransformed;
   PrepareTransforms(state, &setup);
   if (textured) {
     setup.textureWidth = sampler.Width();
     setup.textureHeight = sampler.Height();
   }
-  if (staged) setup.stages = stages.get();
+  setup.stages = stages.get();
   GeometryDrawer drawer(setup);
   const std::uint64_t span = std::uint64_t(highest - lowest) + 1;
   if (indices == nullptr) {

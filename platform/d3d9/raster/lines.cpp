@@ -53,8 +53,8 @@ void DrawLine(const RasterContext& context, const RasterVertex& from, const Rast
   for (int i = 0; i < count; ++i) {
     const double t = steps == 0 ? 0.0 : double(i) / double(steps);
     double attributes[attributeCount];
-    const int count = context.stages != nullptr ? attributeCount : basicAttributeCount;
-    for (int a = 0; a < count; ++a) {
+    const int slots = context.stages != nullptr ? attributeCount : basicAttributeCount;
+    for (int a = 0; a < slots; ++a) {
       const double f0 = from.attributes[a];
       attributes[a] = context.flatShading && IsColourSlot(a) ? f0 : f0 + (to.attributes[a] - f0) * t;
     }
