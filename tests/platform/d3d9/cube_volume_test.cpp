@@ -1,6 +1,6 @@
-// Cube and volume textures with every filter their caps claim: a cube map at each face and
-// across its edges, a volume at several depths, addressed beyond its ends in w, and at its mip
-// levels; each frame against the reference.
+// Flat, cube and volume textures with every filter their caps claim: a cube map at each face
+// and across its edges, a volume at several depths, addressed beyond its ends in w, and at its
+// mip levels; each frame against the reference.
 #include <gtest/gtest.h>
 
 #include "tests/platform/d3d9/staged_fixture.h"
@@ -106,49 +106,59 @@ TEST_F(CubeVolumeTest, CubeMapAtEveryFaceAndAcrossItsEdges) {
   cube->Release();
 }
 
-TEST_F(CubeVolumeTest, VolumeAtSeveralDepthsAndMipLevels) {
+// The same scenes for a flat texture (which ignores w) and a volume, each with the filters
+// its caps claim.
+TEST_F(CubeVolumeTest, FlatAndVolumeTexturesAtSeveralDepthsAndMipLevels) {
   ASSERT_NE(0u, caps.TextureCaps & D3DPTEXTURECAPS_VOLUMEMAP);
-  const std::vector<reference::Level> levels = {NoiseLevel(8, 8, 4, 7), NoiseLevel(4, 4, 2, 8),
-                                                NoiseLevel(2, 2, 1, 9)};
-  IDirect3DVolumeTexture9* volume = MakeVolume(levels);
-  ASSERT_EQ(S_OK, device->SetTexture(0, volume));
-  const std::pair<DWORD, DWORD> modes[] = {{D3DTADDRESS_WRAP, D3DPTADDRESSCAPS_WRAP},
-                                           {D3DTADDRESS_CLAMP, D3DPTADDRESSCAPS_CLAMP},
-                                           {D3DTADDRESS_MIRROR, D3DPTADDRESSCAPS_MIRROR}};
-  for (const FilterCase& c : Claimed(caps.VolumeTextureFilterCaps,
-                                     (caps.TextureCaps & D3DPTEXTURECAPS_MIPVOLUMEMAP) != 0)) {
-    for (const auto& [addressW, bit] : modes) {
-      if ((caps.VolumeTextureAddressCaps & bit) == 0) continue;
-      SCOPED_TRACE(testing::Message() << "filter bit 0x" << std::hex << c.bit << ", w mode " << addressW);
-      SetFiltering(c.mag, c.min, c.mip, addressW);
-      std::vector<StageQuad> quads;
-      const double x[3] = {1, 0, 0}, y[3] = {0, 1, 0};
-      if (c.lod < 0) {
-        // At and between slice centres, beyond both ends, and w across a quad.
-        const double depths[] = {0.125, 0.3125, 0.6875, 0.875, -0.1875, 1.4375};
-        for (int k = 0; k < 6; ++k) {
-          const double origin[3] = {0, 0, depths[k]};
-          quads.push_back(Quad(1 + 21 * (k % 3), 1 + 21 * (k / 3), 16, origin, x, y));
+  for (const bool flat : {true, false}) {
+    const int depth = flat ? 1 : 4;
+    const std::vector<reference::Level> levels = {
+        NoiseLevel(8, 8, depth, 7), NoiseLevel(4, 4, (depth + 1) / 2, 8), NoiseLevel(2, 2, 1, 9)};
+    IDirect3DBaseTexture9* texture = flat ? static_cast<IDirect3DBaseTexture9*>(MakeFlat(levels))
+                                          : MakeVolume(levels);
+    ASSERT_EQ(S_OK, device->SetTexture(0, texture));
+    const std::pair<DWORD, DWORD> modes[] = {{D3DTADDRESS_WRAP, D3DPTADDRESSCAPS_WRAP},
+                                             {D3DTADDRESS_CLAMP, D3DPTADDRESSCAPS_CLAMP},
+                                             {D3DTADDRESS_MIRROR, D3DPTADDRESSCAPS_MIRROR}};
+    const DWORD mips = flat ? D3DPTEXTURECAPS_MIPMAP : D3DPTEXTURECAPS_MIPVOLUMEMAP;
+    for (const FilterCase& c : Claimed(flat ? caps.TextureFilterCaps : caps.VolumeTextureFilterCaps,
+                                       (caps.TextureCaps & mips) != 0)) {
+      for (const auto& [addressW, bit] : modes) {
+        if ((caps.VolumeTextureAddressCaps & bit) == 0 || (flat && addressW != D3DTADDRESS_WRAP)) {
+          continue;
         }
-        const double origin[3] = {0, 0, -1}, yw[3] = {0, 1, 3};
-        quads.push_back(Quad(1, 44, 16, origin, x, yw));
-      } else {
-        const double xd[3] = {1, 1, 0}, yd[3] = {1, -1, 0};  // 2 by 2 texels diagonally
-        for (int k = 0; k < 4; ++k) {
-          const double origin[3] = {0.03125, c.lod == 1 ? 0.03125 : 0.53125, 0.125 + 0.25 * k};
-          quads.push_back(c.lod == 1 ? Quad(2 + 10 * k, 2, 4, origin, x, y)
-                                     : Quad(2 + 10 * k, 2, 4, origin, xd, yd));
+        SCOPED_TRACE(testing::Message() << (flat ? "flat" : "volume") << ", filter bit 0x"
+                                        << std::hex << c.bit << ", w mode " << addressW);
+        SetFiltering(c.mag, c.min, c.mip, addressW);
+        std::vector<StageQuad> quads;
+        const double x[3] = {1, 0, 0}, y[3] = {0, 1, 0};
+        if (c.lod < 0) {
+          // At and between slice centres, beyond both ends, and w across a quad.
+          const double depths[] = {0.125, 0.3125, 0.6875, 0.875, -0.1875, 1.4375};
+          for (int k = 0; k < 6; ++k) {
+            const double origin[3] = {0, 0, depths[k]};
+            quads.push_back(Quad(1 + 21 * (k % 3), 1 + 21 * (k / 3), 16, origin, x, y));
+          }
+          const double origin[3] = {0, 0, -1}, yw[3] = {0, 1, 3};
+          quads.push_back(Quad(1, 44, 16, origin, x, yw));
+        } else {
+          const double xd[3] = {1, 1, 0}, yd[3] = {1, -1, 0};  // 2 by 2 texels diagonally
+          for (int k = 0; k < 4; ++k) {
+            const double origin[3] = {0.03125, c.lod == 1 ? 0.03125 : 0.53125, 0.125 + 0.25 * k};
+            quads.push_back(c.lod == 1 ? Quad(2 + 10 * k, 2, 4, origin, x, y)
+                                       : Quad(2 + 10 * k, 2, 4, origin, xd, yd));
+          }
         }
+        ExpectFrame(quads, [&](const StageQuad& q, int px, int py) {
+          return reference::SampleLevels(levels, Filtering(c.mag, c.min, c.mip, addressW),
+                                         q.At(0, 0, px, py), q.At(0, 1, px, py), q.At(0, 2, px, py),
+                                         c.lod);
+        }, Tolerance(c));
       }
-      ExpectFrame(quads, [&](const StageQuad& q, int px, int py) {
-        return reference::SampleLevels(levels, Filtering(c.mag, c.min, c.mip, addressW),
-                                       q.At(0, 0, px, py), q.At(0, 1, px, py), q.At(0, 2, px, py),
-                                       c.lod);
-      }, Tolerance(c));
     }
+    ASSERT_EQ(S_OK, device->SetTexture(0, nullptr));
+    texture->Release();
   }
-  ASSERT_EQ(S_OK, device->SetTexture(0, nullptr));
-  volume->Release();
 }
 
 }  // namespace
