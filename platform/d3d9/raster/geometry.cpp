@@ -335,7 +335,8 @@ void GeometryDrawer::Triangle(const Processed& a, const Processed& b, const Proc
 void GeometryDrawer::TrianglePair(const Processed* a[3], const Processed* b[3]) {
   const unsigned outside = a[0]->outside | a[1]->outside | a[2]->outside | b[0]->outside |
                            b[1]->outside | b[2]->outside;
-  if (outside == 0) {
+  // The rectangle path knows stage 0 alone.
+  if (outside == 0 && setup.stages == nullptr) {
     const RasterVertex* first[3] = {&a[0]->screen, &a[1]->screen, &a[2]->screen};
     const RasterVertex* second[3] = {&b[0]->screen, &b[1]->screen, &b[2]->screen};
     if (DrawRectangle(setup.context, first, second)) return;

@@ -163,7 +163,6 @@ void BlitRow(const PixelPipeline& pipeline, RunActions actions, const RunIndex& 
 
 bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
                    const RasterVertex* second[3]) {
-  if (context.stages != nullptr) return false;
   Corners c;
   if (!FindCorners(first, second, &c)) return false;
   const std::int64_t areaFirst = c.areas[0];
