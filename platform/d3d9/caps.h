@@ -1,4 +1,20 @@
 // Device capabilities (D3DCAPS9) and their bits, with the published field order and values.
+//
+// The standard adapter (adapter_profile.cpp) claims only what the device draws; docs/device.md
+// has the full list. In short:
+//   honoured: texture stages 0-7 with every operation but PREMODULATE and bump mapping, every
+//     argument with COMPLEMENT and ALPHAREPLICATE, TEMP, RESULTARG and per-stage constants;
+//     8 textures at once; flat, cube and volume textures with point and linear min, mag and
+//     mip filters and every address mode but on cube faces (clamped); Gouraud colour,
+//     specular and alpha; every blend factor and comparison; scissor, LOD bias, colour write
+//     masks, separate alpha blending; texture transforms; directional lights; the depth test
+//     (z-buffer) with every comparison and write masking, one-sided stencil with every
+//     operation, in D16, D24X8, D24S8, D32, D16_LOCKABLE and D32F_LOCKABLE; solid, wireframe
+//     and point fill; depth-tested lines.
+//   absent (and not claimed): point and spot lights (kept as state, lighting nothing),
+//     specular lighting, texture coordinate generation, projected textures, fog, user clip planes,
+//     point sprites, vertex blending, anisotropic filtering, shaders, two-sided stencil,
+//     w-buffering (D3DZB_USEW tests z), depth bias.
 #pragma once
 
 #include "platform/d3d9/enums.h"
@@ -115,6 +131,8 @@ constexpr DWORD D3DPMISCCAPS_CULLCCW = 0x00000040;
 constexpr DWORD D3DPMISCCAPS_COLORWRITEENABLE = 0x00000080;
 constexpr DWORD D3DPMISCCAPS_CLIPTLVERTS = 0x00000200;
 constexpr DWORD D3DPMISCCAPS_BLENDOP = 0x00000800;
+constexpr DWORD D3DPMISCCAPS_PERSTAGECONSTANT = 0x00008000;
+constexpr DWORD D3DPMISCCAPS_TSSARGTEMP = 0x00010000;
 constexpr DWORD D3DPMISCCAPS_SEPARATEALPHABLEND = 0x00020000;
 
 constexpr DWORD D3DPRASTERCAPS_DITHER = 0x00000001;
@@ -203,6 +221,42 @@ constexpr DWORD D3DTEXOPCAPS_DISABLE = 0x00000001;
 constexpr DWORD D3DTEXOPCAPS_SELECTARG1 = 0x00000002;
 constexpr DWORD D3DTEXOPCAPS_SELECTARG2 = 0x00000004;
 constexpr DWORD D3DTEXOPCAPS_MODULATE = 0x00000008;
+constexpr DWORD D3DTEXOPCAPS_MODULATE2X = 0x00000010;
+constexpr DWORD D3DTEXOPCAPS_MODULATE4X = 0x00000020;
+constexpr DWORD D3DTEXOPCAPS_ADD = 0x00000040;
+constexpr DWORD D3DTEXOPCAPS_ADDSIGNED = 0x00000080;
+constexpr DWORD D3DTEXOPCAPS_ADDSIGNED2X = 0x00000100;
+constexpr DWORD D3DTEXOPCAPS_SUBTRACT = 0x00000200;
+constexpr DWORD D3DTEXOPCAPS_ADDSMOOTH = 0x00000400;
+constexpr DWORD D3DTEXOPCAPS_BLENDDIFFUSEALPHA = 0x00000800;
+constexpr DWORD D3DTEXOPCAPS_BLENDTEXTUREALPHA = 0x00001000;
+constexpr DWORD D3DTEXOPCAPS_BLENDFACTORALPHA = 0x00002000;
+constexpr DWORD D3DTEXOPCAPS_BLENDTEXTUREALPHAPM = 0x00004000;
+constexpr DWORD D3DTEXOPCAPS_BLENDCURRENTALPHA = 0x00008000;
+constexpr DWORD D3DTEXOPCAPS_PREMODULATE = 0x00010000;
+constexpr DWORD D3DTEXOPCAPS_MODULATEALPHA_ADDCOLOR = 0x00020000;
+constexpr DWORD D3DTEXOPCAPS_MODULATECOLOR_ADDALPHA = 0x00040000;
+constexpr DWORD D3DTEXOPCAPS_MODULATEINVALPHA_ADDCOLOR = 0x00080000;
+constexpr DWORD D3DTEXOPCAPS_MODULATEINVCOLOR_ADDALPHA = 0x00100000;
+constexpr DWORD D3DTEXOPCAPS_BUMPENVMAP = 0x00200000;
+constexpr DWORD D3DTEXOPCAPS_BUMPENVMAPLUMINANCE = 0x00400000;
+constexpr DWORD D3DTEXOPCAPS_DOTPRODUCT3 = 0x00800000;
+constexpr DWORD D3DTEXOPCAPS_MULTIPLYADD = 0x01000000;
+constexpr DWORD D3DTEXOPCAPS_LERP = 0x02000000;
+
+constexpr DWORD D3DVTXPCAPS_TEXGEN = 0x00000001;
+constexpr DWORD D3DVTXPCAPS_MATERIALSOURCE7 = 0x00000002;
+constexpr DWORD D3DVTXPCAPS_DIRECTIONALLIGHTS = 0x00000008;
+constexpr DWORD D3DVTXPCAPS_POSITIONALLIGHTS = 0x00000010;
+constexpr DWORD D3DVTXPCAPS_LOCALVIEWER = 0x00000020;
+constexpr DWORD D3DVTXPCAPS_TWEENING = 0x00000040;
+
+constexpr DWORD D3DPRASTERCAPS_FOGVERTEX = 0x00000080;
+constexpr DWORD D3DPRASTERCAPS_FOGTABLE = 0x00000100;
+constexpr DWORD D3DPRASTERCAPS_FOGRANGE = 0x00010000;
+constexpr DWORD D3DPRASTERCAPS_ANISOTROPY = 0x00020000;
+constexpr DWORD D3DPRASTERCAPS_WFOG = 0x00100000;
+constexpr DWORD D3DPRASTERCAPS_ZFOG = 0x00200000;
 
 constexpr DWORD D3DFVFCAPS_TEXCOORDCOUNTMASK = 0x0000ffff;
 constexpr DWORD D3DFVFCAPS_DONOTSTRIPELEMENTS = 0x00080000;

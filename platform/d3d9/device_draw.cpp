@@ -1,12 +1,15 @@
 // Scenes, clearing and the draw calls.
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "platform/d3d9/buffers.h"
 #include "platform/d3d9/device.h"
 #include "platform/d3d9/raster/depth_stencil.h"
 #include "platform/d3d9/raster/geometry.h"
+#include "platform/d3d9/raster/texture_stages.h"
 #include "platform/d3d9/texture.h"
 
 namespace d3d9 {
@@ -140,13 +143,26 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSou
     return D3DERR_INVALIDCALL;
   }
   const UINT texcoordSet = state.stageStates[0][D3DTSS_TEXCOORDINDEX] & 0xFFFF;
+  // Beyond stage 0 alone, the stages read more of each vertex.
+  std::unique_ptr<TextureStages> stages;
+  const bool staged = TextureStages::Needed(state, caps);
+  if (staged) {
+    stages.reset(new (std::nothrow) TextureStages);
+    if (stages == nullptr) return E_OUTOFMEMORY;
+    stages->Prepare(state, caps);
+  }
+  unsigned extraSets = 0;
+  for (int stage = 0; staged && stage < stages->StageCount(); ++stage) {
+    if (stages->SetOf(stage) < 8) extraSets |= 1u << stages->SetOf(stage);
+  }
+  const bool specular = staged && stages->ReadsSpecular();
   VertexLayout layout;
   const VertexFormat& format = state.vertexFormat;
   const bool described =
       format.declaration
           ? LayoutFromDeclaration(static_cast<VertexDeclaration*>(format.declaration.Get())->Elements(),
-                                  texcoordSet, &layout)
-          : LayoutFromFvf(format.fvf, texcoordSet, &layout);
+                                  texcoordSet, &layout, extraSets, specular)
+          : LayoutFromFvf(format.fvf, texcoordSet, &layout, extraSets, specular);
   if (!described) return D3DERR_INVALIDCALL;
   if (indices != nullptr && indexCount < count) return D3DERR_INVALIDCALL;
   // The vertices the draw reaches, from its indices.
@@ -171,7 +187,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSou
 
   Sampler sampler;
   const TextureBase* texture = AsTexture(state.textures[0].Get());
-  const bool textured = texture != nullptr && sampler.Prepare(state, *texture);
+  const bool textured = !staged && texture != nullptr && sampler.Prepare(state, *texture);
   const PixelPipeline pipeline(state, textured, image.Format() == D3DFMT_A8R8G8B8);
   GeometrySetup setup;
   const D3DVIEWPORT9& vp = state.viewport;
@@ -191,13 +207,15 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSou
                    state.renderStates[D3DRS_CULLMODE],
                    state.renderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT,
                    tested ? &depth : nullptr,
-                   state.renderStates[D3DRS_FILLMODE]};
+                   state.renderStates[D3DRS_FILLMODE],
+                   stages.get()};
   setup.pretransformed = layout.pretransformed;
   PrepareTransforms(state, &setup);
   if (textured) {
     setup.textureWidth = sampler.Width();
     setup.textureHeight = sampler.Height();
   }
+  if (staged) setup.stages = stages.get();
   GeometryDrawer drawer(setup);
   const std::uint64_t span = std::uint64_t(highest - lowest) + 1;
   if (indices == nullptr) {

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <new>
 
+#include "platform/d3d9/raster/texture_stages.h"
+
 namespace d3d9 {
 namespace {
 
@@ -231,6 +233,7 @@ struct GeometryDrawer::ProcessContext {
   s.attributes[attrAlpha] = double(colour >> 24);
   s.attributes[attrU] = double(u) * setup.textureWidth;
   s.attributes[attrV] = double(v) * setup.textureHeight;
+  if (setup.stages != nullptr) FillStageAttributes(context, index, s);
   if (context.pretransformed) {
     s.x = position[0];
     s.y = position[1];
@@ -248,6 +251,43 @@ struct GeometryDrawer::ProcessContext {
   }
   out.outside = Outside(out.clip, context.gx, context.gy, setup.clipping);
   if (out.outside == 0) PlaceOnScreen(out.clip, &s);
+}
+
+void GeometryDrawer::FillStageAttributes(const ProcessContext& context, std::int64_t index,
+                                         RasterVertex& out) const {
+  const TextureStages& stages = *setup.stages;
+  for (int stage = 0; stage < int(stageCount); ++stage) {
+    double c[4] = {0.0, 0.0, 0.0, 0.0};
+    if (stage < stages.StageCount()) {
+      float read[4];
+      const UINT set = stages.SetOf(stage);
+      context.reader.Coordinates(index, set, read);
+      std::copy(read, read + 4, c);
+      int count;
+      const D3DMATRIX* m = stages.Transform(stage, &count);
+      // Pre-transformed vertices skip the vertex stage, texture transforms included.
+      if (m != nullptr && !context.pretransformed) {
+        const int given = context.reader.Components(set);
+        double row[4];
+        for (int k = 0; k < 4; ++k) row[k] = k < given ? c[k] : k == given ? 1.0 : 0.0;
+        for (int j = 0; j < 4; ++j) {
+          double sum = 0.0;
+          for (int k = 0; k < 4; ++k) sum += row[k] * double(m->m[k][j]);
+          c[j] = j < count ? sum : 0.0;
+        }
+      }
+    }
+    for (int k = 0; k < 3; ++k) {
+      out.attributes[CoordinateSlot(stage, k)] = c[k] * stages.Scale(stage, k);
+    }
+  }
+  // Lighting makes no specular colour.
+  const std::uint32_t specular =
+      stages.ReadsSpecular() && !context.light ? context.reader.Specular(index) : 0;
+  out.attributes[attrSpecularBlue] = double(specular & 0xFF);
+  out.attributes[attrSpecularGreen] = double((specular >> 8) & 0xFF);
+  out.attributes[attrSpecularRed] = double((specular >> 16) & 0xFF);
+  out.attributes[attrSpecularAlpha] = double(specular >> 24);
 }
 
 GeometryDrawer::ProcessContext GeometryDrawer::ContextFor(const VertexLayout& layout,
@@ -297,7 +337,8 @@ void GeometryDrawer::Triangle(const Processed& a, const Processed& b, const Proc
 void GeometryDrawer::TrianglePair(const Processed* a[3], const Processed* b[3]) {
   const unsigned outside = a[0]->outside | a[1]->outside | a[2]->outside | b[0]->outside |
                            b[1]->outside | b[2]->outside;
-  if (outside == 0) {
+  // The rectangle path knows stage 0 alone.
+  if (outside == 0 && setup.stages == nullptr) {
     const RasterVertex* first[3] = {&a[0]->screen, &a[1]->screen, &a[2]->screen};
     const RasterVertex* second[3] = {&b[0]->screen, &b[1]->screen, &b[2]->screen};
     if (DrawRectangle(setup.context, first, second)) return;

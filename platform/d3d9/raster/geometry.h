@@ -25,6 +25,9 @@ struct GeometrySetup {
   double textureWidth = 0.0;  // level 0, to scale texture coordinates into texels
   double textureHeight = 0.0;
   const DeviceState* state = nullptr;
+  // The stages, when their attributes (every stage's coordinates, the specular colour) are
+  // needed; null otherwise.
+  const TextureStages* stages = nullptr;
 };
 
 // Computes the transform and lighting parts of a setup from the device state.
@@ -66,6 +69,8 @@ class GeometryDrawer {
   struct ProcessContext;
   ProcessContext ContextFor(const VertexLayout& layout, const StreamView* streams) const;
   void ProcessVertex(const ProcessContext& context, std::int64_t index, Processed& out) const;
+  void FillStageAttributes(const ProcessContext& context, std::int64_t index,
+                           RasterVertex& out) const;
 
   const GeometrySetup& setup;
   // The viewport as the screen mapping of every vertex uses it, converted once a draw.

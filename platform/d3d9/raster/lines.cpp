@@ -7,6 +7,7 @@
 
 #include "platform/d3d9/raster/depth_stencil.h"
 #include "platform/d3d9/raster/raster.h"
+#include "platform/d3d9/raster/texture_stages.h"
 
 namespace d3d9 {
 namespace {
@@ -34,6 +35,11 @@ void ShadePixel(const RasterContext& context, std::int64_t x, std::int64_t y, do
   if (!Inside(context.clip, x, y)) return;
   const PixelPipeline& pipeline = *context.pipeline;
   const auto shade = [&] {
+    if (context.stages != nullptr) {
+      // A point or line has no footprint: textures are magnified.
+      static constexpr double still[attributeCount] = {};
+      return context.stages->Shade(attributes, still, still);
+    }
     std::uint32_t texel = 0;
     if (pipeline.ReadsTexture() && context.sampler != nullptr) {
       texel = context.sampler->Sample(attributes[attrU], attributes[attrV], 0.0f);
@@ -88,9 +94,10 @@ struct Segment {
 void Between(const RasterContext& context, const RasterVertex& from, const RasterVertex& to,
              double t, double* z, double attributes[attributeCount]) {
   *z = from.z + (to.z - from.z) * t;
-  for (int a = 0; a < attributeCount; ++a) {
+  const int count = context.stages != nullptr ? attributeCount : basicAttributeCount;
+  for (int a = 0; a < count; ++a) {
     const double f0 = from.attributes[a];
-    attributes[a] = context.flatShading && a <= attrAlpha ? f0 : f0 + (to.attributes[a] - f0) * t;
+    attributes[a] = context.flatShading && IsColourSlot(a) ? f0 : f0 + (to.attributes[a] - f0) * t;
   }
 }
 
@@ -159,7 +166,9 @@ void DrawTriangleOutline(const RasterContext& context, const RasterVertex* corne
   // Flat shading gives the whole triangle the first corner's colour.
   if (context.flatShading) {
     for (int k = 1; k < 3; ++k) {
-      std::copy(v[0].attributes, v[0].attributes + attrAlpha + 1, v[k].attributes);
+      for (int a = 0; a < attributeCount; ++a) {
+        if (IsColourSlot(a)) v[k].attributes[a] = v[0].attributes[a];
+      }
     }
   }
   if (context.fillMode == D3DFILL_POINT) {

@@ -161,10 +161,11 @@ std::uint32_t PixelPipeline::Operate(DWORD op, std::uint32_t a, std::uint32_t b,
     case D3DTOP_SELECTARG1: return a;
     case D3DTOP_SELECTARG2: return b;
     case D3DTOP_MODULATE: return PerChannel(a, b, Mul255);
+    // Rounded once after scaling: doubling a rounded product would double its error.
     case D3DTOP_MODULATE2X:
-      return PerChannel(a, b, [](std::uint32_t x, std::uint32_t y) { return Mul255(x, y) * 2; });
+      return PerChannel(a, b, [](std::uint32_t x, std::uint32_t y) { return (2 * x * y + 127) / 255; });
     case D3DTOP_MODULATE4X:
-      return PerChannel(a, b, [](std::uint32_t x, std::uint32_t y) { return Mul255(x, y) * 4; });
+      return PerChannel(a, b, [](std::uint32_t x, std::uint32_t y) { return (4 * x * y + 127) / 255; });
     case D3DTOP_ADD: return PerChannel(a, b, [](std::uint32_t x, std::uint32_t y) { return x + y; });
     case D3DTOP_ADDSIGNED:
       return PerChannel(a, b, [](std::uint32_t x, std::uint32_t y) {

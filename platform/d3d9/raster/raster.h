@@ -20,10 +20,40 @@
 
 namespace d3d9 {
 
-class DepthStencil;
+// Attribute slots: colour channels in 0..255, texture coordinates in level-0 texels (cube
+// maps: the direction as given). Drawing with stage 0 alone on a flat texture uses the basic
+// slots only; the others (stage 0's third coordinate, the specular colour and the coordinates
+// of stages 1 to 7, three each) are interpolated when TextureStages is in use.
+enum AttributeSlot {
+  attrBlue,
+  attrGreen,
+  attrRed,
+  attrAlpha,
+  attrU,
+  attrV,
+  basicAttributeCount,
+  attrW = basicAttributeCount,
+  attrSpecularBlue,
+  attrSpecularGreen,
+  attrSpecularRed,
+  attrSpecularAlpha,
+  attrStage1,
+  attributeCount = attrStage1 + 3 * 7
+};
 
-// Attribute slots: colour channels in 0..255, texture coordinates in level-0 texels.
-enum AttributeSlot { attrBlue, attrGreen, attrRed, attrAlpha, attrU, attrV, attributeCount };
+// The slot of coordinate `component` (0..2) of the coordinates stage `stage` reads.
+constexpr int CoordinateSlot(int stage, int component) {
+  return stage == 0 ? (component == 2 ? int(attrW) : int(attrU) + component)
+                    : int(attrStage1) + 3 * (stage - 1) + component;
+}
+
+// Whether a slot holds a colour channel (flat shading takes these from the first vertex).
+constexpr bool IsColourSlot(int slot) {
+  return slot <= attrAlpha || (slot >= attrSpecularBlue && slot <= attrSpecularAlpha);
+}
+
+class DepthStencil;
+class TextureStages;
 
 struct RasterVertex {
   double x;
@@ -43,6 +73,8 @@ struct RasterContext {
   bool flatShading;
   const DepthStencil* depthStencil = nullptr;  // null when neither test is on
   DWORD fillMode = D3DFILL_SOLID;
+  // Stages beyond what the pipeline and sampler above do alone; null when they suffice.
+  const TextureStages* stages = nullptr;
 };
 
 // Draws a triangle (culling by its winding on screen), filled or, under D3DFILL_POINT and
@@ -73,7 +105,7 @@ inline std::int64_t Snap(double coordinate) {
   const double rest = scaled - double(whole);
   return rest >= 0.5 ? whole + 1 : (rest <= -0.5 ? whole - 1 : whole);
 }
-std::uint32_t PackColour(const double attributes[attributeCount]);
+std::uint32_t PackColour(const double* attributes);
 bool IsCulled(DWORD cullMode, std::int64_t signedArea);
 
 }  // namespace d3d9

@@ -14,11 +14,15 @@ constexpr double subTexel = 256.0;
 // Beyond this a coordinate has lost all meaning; keeping it there keeps the arithmetic sound.
 constexpr double coordinateLimit = double(1 << 30);
 
-std::int64_t Quantise(double value) {
+bool IsLinear(DWORD filter) { return filter == D3DTEXF_LINEAR || filter == D3DTEXF_ANISOTROPIC; }
+
+}  // namespace
+
+std::int64_t QuantiseCoordinate(double value) {
   return std::llround(std::clamp(value, -coordinateLimit, coordinateLimit) * subTexel);
 }
 
-std::uint32_t Weigh(std::uint32_t a, std::uint32_t b, std::uint32_t weightB) {
+std::uint32_t WeighTexels(std::uint32_t a, std::uint32_t b, std::uint32_t weightB) {
   std::uint32_t out = 0;
   const std::uint32_t weightA = 256 - weightB;
   for (int shift = 0; shift < 32; shift += 8) {
@@ -29,11 +33,7 @@ std::uint32_t Weigh(std::uint32_t a, std::uint32_t b, std::uint32_t weightB) {
   return out;
 }
 
-bool IsLinear(DWORD filter) { return filter == D3DTEXF_LINEAR || filter == D3DTEXF_ANISOTROPIC; }
-
-}  // namespace
-
-bool Sampler::Prepare(const DeviceState& state, const TextureBase& bound) {
+bool Sampler::Prepare(const DeviceState& state, const TextureBase& bound, UINT samplerIndex) {
   if (bound.Kind() != D3DRTYPE_TEXTURE) return false;
   texture = &bound;
   levelCount = int(std::min<UINT>(bound.LevelCount(), UINT(levels.size())));
@@ -43,7 +43,7 @@ bool Sampler::Prepare(const DeviceState& state, const TextureBase& bound) {
     if (texels == nullptr) return false;
     levels[std::size_t(i)] = {texels, int(image->Width()), int(image->Height())};
   }
-  const auto& sampler = state.samplerStates[0];
+  const auto& sampler = state.samplerStates[samplerIndex];
   addressU = sampler[D3DSAMP_ADDRESSU];
   addressV = sampler[D3DSAMP_ADDRESSV];
   magLinear = IsLinear(sampler[D3DSAMP_MAGFILTER]);
@@ -65,7 +65,7 @@ float Sampler::LevelOfDetail(double dudx, double dvdx, double dudy, double dvdy)
   return float(std::round(std::clamp(lod, -16.0, 16.0) * 256.0) / 256.0);
 }
 
-int Sampler::Address(int coordinate, int size, DWORD mode) const {
+int AddressCoordinate(int coordinate, int size, DWORD mode) {
   switch (mode) {
     case D3DTADDRESS_CLAMP:
       return std::clamp(coordinate, 0, size - 1);
@@ -92,11 +92,11 @@ std::uint32_t Sampler::SampleLevel(int index, bool linear, double u, double v) c
   const SamplerLevel& level = levels[std::size_t(index)];
   const double scaleU = double(level.width) / double(levels[0].width);
   const double scaleV = double(level.height) / double(levels[0].height);
-  const std::int64_t s = Quantise(u * scaleU - 0.5);
-  const std::int64_t t = Quantise(v * scaleV - 0.5);
+  const std::int64_t s = QuantiseCoordinate(u * scaleU - 0.5);
+  const std::int64_t t = QuantiseCoordinate(v * scaleV - 0.5);
   const auto fetch = [&](std::int64_t x, std::int64_t y) {
-    const int ax = Address(int(x), level.width, addressU);
-    const int ay = Address(int(y), level.height, addressV);
+    const int ax = AddressCoordinate(int(x), level.width, addressU);
+    const int ay = AddressCoordinate(int(y), level.height, addressV);
     if (ax < 0 || ay < 0) return border;
     return level.texels[std::size_t(ay) * std::size_t(level.width) + std::size_t(ax)];
   };
@@ -105,11 +105,11 @@ std::uint32_t Sampler::SampleLevel(int index, bool linear, double u, double v) c
   const std::int64_t y0 = t >> 8;
   const std::uint32_t fx = std::uint32_t(s & 255);
   const std::uint32_t fy = std::uint32_t(t & 255);
-  const std::uint32_t top = fx == 0 ? fetch(x0, y0) : Weigh(fetch(x0, y0), fetch(x0 + 1, y0), fx);
+  const std::uint32_t top = fx == 0 ? fetch(x0, y0) : WeighTexels(fetch(x0, y0), fetch(x0 + 1, y0), fx);
   if (fy == 0) return top;
   const std::uint32_t bottom =
-      fx == 0 ? fetch(x0, y0 + 1) : Weigh(fetch(x0, y0 + 1), fetch(x0 + 1, y0 + 1), fx);
-  return Weigh(top, bottom, fy);
+      fx == 0 ? fetch(x0, y0 + 1) : WeighTexels(fetch(x0, y0 + 1), fetch(x0 + 1, y0 + 1), fx);
+  return WeighTexels(top, bottom, fy);
 }
 
 std::uint32_t Sampler::Sample(double u, double v, float lod) const {
@@ -126,7 +126,7 @@ std::uint32_t Sampler::Sample(double u, double v, float lod) const {
   const std::uint32_t weight = std::uint32_t(std::lround((lod - float(whole)) * 256.0f));
   const std::uint32_t near = SampleLevel(first, minLinear, u, v);
   if (weight == 0 || first == last) return near;
-  return Weigh(near, SampleLevel(first + 1, minLinear, u, v), std::min<std::uint32_t>(weight, 256));
+  return WeighTexels(near, SampleLevel(first + 1, minLinear, u, v), std::min<std::uint32_t>(weight, 256));
 }
 
 }  // namespace d3d9

@@ -15,6 +15,13 @@ namespace d3d9 {
 
 class TextureBase;
 
+// Texel arithmetic shared by the samplers: a coordinate in 1/256 of a texel (clamped far out),
+// a texel coordinate by an addressing mode (-1: the border colour), and two texels weighed,
+// `weightB` of 256 going to b.
+std::int64_t QuantiseCoordinate(double value);
+int AddressCoordinate(int coordinate, int size, DWORD mode);
+std::uint32_t WeighTexels(std::uint32_t a, std::uint32_t b, std::uint32_t weightB);
+
 struct SamplerLevel {
   const std::uint32_t* texels = nullptr;
   int width = 0;
@@ -24,8 +31,8 @@ struct SamplerLevel {
 class Sampler {
  public:
   // False when the texture cannot be sampled (not a flat texture, or a format the sampler
-  // cannot read).
-  bool Prepare(const DeviceState& state, const TextureBase& texture);
+  // cannot read). The sampler states are those of `samplerIndex`.
+  bool Prepare(const DeviceState& state, const TextureBase& texture, UINT samplerIndex = 0);
 
   // Level of detail of a footprint: derivatives of the coordinates, in level-0 texels, along
   // x and along y. Quantised to 1/256 and biased.
@@ -45,7 +52,6 @@ class Sampler {
 
  private:
   std::uint32_t SampleLevel(int level, bool linear, double u, double v) const;
-  int Address(int coordinate, int size, DWORD mode) const;
 
   std::array<SamplerLevel, 16> levels{};
   const TextureBase* texture = nullptr;

@@ -48,8 +48,12 @@ const std::uint32_t* ArgbTexels(const Image& image) {
   }
   TexelCache& cache = image.Cache();
   if (cache.texelGeneration != image.Generation()) {
-    cache.argb.resize(std::size_t(image.Width()) * image.Height());
-    cache.decodable = DecodeToArgb(image, cache.argb.data());
+    const std::size_t sliceTexels = std::size_t(image.Width()) * image.Height();
+    cache.argb.resize(sliceTexels * image.Depth());
+    cache.decodable = true;
+    for (UINT slice = 0; slice < image.Depth() && cache.decodable; ++slice) {
+      cache.decodable = DecodeToArgb(image, cache.argb.data() + slice * sliceTexels, slice);
+    }
     cache.texelGeneration = image.Generation();
   }
   return cache.decodable ? cache.argb.data() : nullptr;

@@ -49,8 +49,8 @@ struct TexelCache {
   std::vector<std::uint32_t> depthRowLow;
 };
 
-// The first slice of `image` as 0xAARRGGBB texels, width per row; null for formats that the
-// sampler cannot read.
+// The texels of `image` as 0xAARRGGBB, width per row and height rows per slice, slice after
+// slice; null for formats that the sampler cannot read.
 const std::uint32_t* ArgbTexels(const Image& image);
 
 // The run index of the first slice; only valid where ArgbTexels is not null.

@@ -64,9 +64,9 @@ std::uint32_t Pack(std::uint32_t a, std::uint32_t r, std::uint32_t g, std::uint3
   return (a << 24) | (r << 16) | (g << 8) | b;
 }
 
-void DecodePacked(const Image& image, const PackedLayout& layout, std::uint32_t* out) {
+void DecodePacked(const Image& image, UINT slice, const PackedLayout& layout, std::uint32_t* out) {
   for (UINT y = 0; y < image.Height(); ++y) {
-    const std::uint8_t* row = image.Row(y);
+    const std::uint8_t* row = image.Row(y, slice);
     for (UINT x = 0; x < image.Width(); ++x, row += layout.bytes, ++out) {
       std::uint32_t raw = 0;
       std::memcpy(&raw, row, std::size_t(layout.bytes));
@@ -100,9 +100,9 @@ std::uint32_t UnitToByte(float value) {
 }
 
 // Float formats: `count` channels of `size` bytes in the order R, G, B, A.
-void DecodeFloat(const Image& image, int count, int size, std::uint32_t* out) {
+void DecodeFloat(const Image& image, UINT slice, int count, int size, std::uint32_t* out) {
   for (UINT y = 0; y < image.Height(); ++y) {
-    const std::uint8_t* row = image.Row(y);
+    const std::uint8_t* row = image.Row(y, slice);
     for (UINT x = 0; x < image.Width(); ++x, ++out) {
       std::uint32_t channels[4] = {255, 255, 255, 255};
       for (int c = 0; c < count; ++c, row += size) {
@@ -121,10 +121,10 @@ void DecodeFloat(const Image& image, int count, int size, std::uint32_t* out) {
   }
 }
 
-void DecodeWide(const Image& image, std::uint32_t* out) {
+void DecodeWide(const Image& image, UINT slice, std::uint32_t* out) {
   constexpr Channel wide = {16, 0};
   for (UINT y = 0; y < image.Height(); ++y) {
-    const std::uint8_t* row = image.Row(y);
+    const std::uint8_t* row = image.Row(y, slice);
     for (UINT x = 0; x < image.Width(); ++x, row += 8, ++out) {
       std::uint16_t c[4];
       std::memcpy(c, row, 8);
@@ -195,13 +195,13 @@ void DecodeInterpolatedAlpha(const std::uint8_t* block, std::uint32_t texels[16]
   for (int i = 0; i < 16; ++i) SetAlpha(texels[i], palette[(bits >> (3 * i)) & 7]);
 }
 
-void DecodeBlocks(const Image& image, std::uint32_t* out) {
+void DecodeBlocks(const Image& image, UINT slice, std::uint32_t* out) {
   const D3DFORMAT format = image.Format();
   const UINT width = image.Width();
   const UINT height = image.Height();
   const int blockBytes = format == D3DFMT_DXT1 ? 8 : 16;
   for (UINT by = 0; by < (height + 3) / 4; ++by) {
-    const std::uint8_t* block = image.Row(by);
+    const std::uint8_t* block = image.Row(by, slice);
     for (UINT bx = 0; bx < (width + 3) / 4; ++bx, block += blockBytes) {
       std::uint32_t texels[16];
       if (format == D3DFMT_DXT1) {
@@ -248,23 +248,23 @@ bool CanDecode(D3DFORMAT format) {
          format == D3DFMT_A16B16G16R16;
 }
 
-bool DecodeToArgb(const Image& image, std::uint32_t* out) {
+bool DecodeToArgb(const Image& image, std::uint32_t* out, UINT slice) {
   const D3DFORMAT format = image.Format();
   if (const PackedLayout* layout = FindPacked(format)) {
-    DecodePacked(image, *layout, out);
+    DecodePacked(image, slice, *layout, out);
     return true;
   }
   if (IsBlock(format)) {
-    DecodeBlocks(image, out);
+    DecodeBlocks(image, slice, out);
     return true;
   }
   int size = 0;
   if (const int count = FloatChannels(format, &size)) {
-    DecodeFloat(image, count, size, out);
+    DecodeFloat(image, slice, count, size, out);
     return true;
   }
   if (format == D3DFMT_A16B16G16R16) {
-    DecodeWide(image, out);
+    DecodeWide(image, slice, out);
     return true;
   }
   return false;

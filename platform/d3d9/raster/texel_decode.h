@@ -12,7 +12,7 @@ namespace d3d9 {
 
 bool CanDecode(D3DFORMAT format);
 
-// Decodes slice 0 of `image` into width x height texels; false for formats it cannot read.
-bool DecodeToArgb(const Image& image, std::uint32_t* out);
+// Decodes one slice of `image` into width x height texels; false for formats it cannot read.
+bool DecodeToArgb(const Image& image, std::uint32_t* out, UINT slice = 0);
 
 }  // namespace d3d9

@@ -3,6 +3,7 @@
 
 #include "platform/d3d9/raster/depth_stencil.h"
 #include "platform/d3d9/raster/raster.h"
+#include "platform/d3d9/raster/texture_stages.h"
 
 namespace d3d9 {
 namespace {
@@ -83,8 +84,9 @@ Setup MakeSetup(const RasterContext& context, const RasterVertex* v[3], const do
   const double q0 = v[0]->q, q1 = v[1]->q, q2 = v[2]->q;
   s.perspective = !(q0 == q1 && q1 == q2) && q0 > 0.0 && q1 > 0.0 && q2 > 0.0;
   const auto weight = [&](int i) { return s.perspective ? v[i]->q : 1.0; };
-  for (int a = 0; a < attributeCount; ++a) {
-    const bool colour = a <= attrAlpha;
+  const int count = context.stages != nullptr ? attributeCount : basicAttributeCount;
+  for (int a = 0; a < count; ++a) {
+    const bool colour = IsColourSlot(a);
     // Flat shading takes the colour of the first vertex.
     if (colour && context.flatShading) {
       s.attributes[a] = {v[0]->attributes[a], 0.0, 0.0};
@@ -117,9 +119,43 @@ Setup MakeSetup(const RasterContext& context, const RasterVertex* v[3], const do
   return s;
 }
 
+// ShadeSpan through the texture stages: every attribute and its derivatives on screen.
+void ShadeStagedSpan(const RasterContext& context, const Setup& s, std::int64_t py,
+                     std::int64_t left, std::int64_t right) {
+  std::uint32_t* row = context.pixels + std::ptrdiff_t(py) * context.pitch;
+  const double y = double(py);
+  const PixelPipeline& pipeline = *context.pipeline;
+  const DepthStencil* depth = context.depthStencil;
+  double values[attributeCount], ddx[attributeCount], ddy[attributeCount];
+  for (std::int64_t px = left; px <= right; ++px) {
+    const double x = double(px);
+    const auto shade = [&] {
+      const double q = s.perspective ? s.q.At(x, y, s.x0, s.y0) : 1.0;
+      for (int a = 0; a < attributeCount; ++a) {
+        const Plane& plane = s.attributes[a];
+        values[a] = plane.At(x, y, s.x0, s.y0);
+        ddx[a] = plane.dx;
+        ddy[a] = plane.dy;
+        if (s.perspective) {
+          values[a] /= q;
+          ddx[a] = (ddx[a] - values[a] * s.q.dx) / q;
+          ddy[a] = (ddy[a] - values[a] * s.q.dy) / q;
+        }
+      }
+      return context.stages->Shade(values, ddx, ddy);
+    };
+    if (depth == nullptr) {
+      pipeline.Write(row + px, shade());
+    } else {
+      depth->Draw(pipeline, row + px, px, py, s.z.At(x, y, s.x0, s.y0), shade);
+    }
+  }
+}
+
 // Shades pixels [left, right] of row `py`.
 void ShadeSpan(const RasterContext& context, const Setup& s, std::int64_t py, std::int64_t left,
                std::int64_t right) {
+  if (context.stages != nullptr) return ShadeStagedSpan(context, s, py, left, right);
   std::uint32_t* row = context.pixels + std::ptrdiff_t(py) * context.pitch;
   const PixelPipeline& pipeline = *context.pipeline;
   const Sampler* sampler = pipeline.ReadsTexture() ? context.sampler : nullptr;
@@ -128,10 +164,10 @@ void ShadeSpan(const RasterContext& context, const Setup& s, std::int64_t py, st
   for (std::int64_t px = left; px <= right; ++px) {
     const double x = double(px);
     const auto shade = [&] {
-      double values[attributeCount];
+      double values[basicAttributeCount];
       double q = 1.0;
       if (s.perspective) q = s.q.At(x, y, s.x0, s.y0);
-      for (int a = 0; a < attributeCount; ++a) {
+      for (int a = 0; a < basicAttributeCount; ++a) {
         values[a] = s.attributes[a].At(x, y, s.x0, s.y0);
         if (s.perspective) values[a] /= q;
       }
@@ -163,7 +199,7 @@ void ShadeSpan(const RasterContext& context, const Setup& s, std::int64_t py, st
 }  // namespace
 
 // Rounds half away from zero, as llround does, without the library call.
-std::uint32_t PackColour(const double attributes[attributeCount]) {
+std::uint32_t PackColour(const double* attributes) {
   return (std::uint32_t(ClampChannel(attributes[attrAlpha])) << 24) |
          (std::uint32_t(ClampChannel(attributes[attrRed])) << 16) |
          (std::uint32_t(ClampChannel(attributes[attrGreen])) << 8) |

@@ -169,7 +169,8 @@ UINT FvfStride(DWORD fvf) {
   return stride;
 }
 
-bool LayoutFromFvf(DWORD fvf, UINT texcoordSet, VertexLayout* layout) {
+bool LayoutFromFvf(DWORD fvf, UINT texcoordSet, VertexLayout* layout, unsigned extraSets,
+                   bool specular) {
   *layout = {};
   const DWORD position = fvf & D3DFVF_POSITION_MASK;
   if (PositionBytes(fvf) == 0) return false;
@@ -186,11 +187,15 @@ bool LayoutFromFvf(DWORD fvf, UINT texcoordSet, VertexLayout* layout) {
     layout->diffuse = {0, offset, D3DDECLTYPE_D3DCOLOR};
     offset += 4;
   }
-  if (fvf & D3DFVF_SPECULAR) offset += 4;
+  if (fvf & D3DFVF_SPECULAR) {
+    if (specular) layout->specular = {0, offset, D3DDECLTYPE_D3DCOLOR};
+    offset += 4;
+  }
   const UINT sets = std::min<UINT>((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT, 8);
   for (UINT set = 0; set < sets; ++set) {
     const BYTE type = TexcoordType(fvf, set);
     if (set == texcoordSet) layout->texcoord = {0, offset, type};
+    if ((extraSets >> set) & 1) layout->sets[set] = {0, offset, type};
     offset += TypeSize(type);
   }
   layout->extent[0] = offset;
@@ -198,10 +203,11 @@ bool LayoutFromFvf(DWORD fvf, UINT texcoordSet, VertexLayout* layout) {
 }
 
 bool LayoutFromDeclaration(const std::vector<D3DVERTEXELEMENT9>& elements, UINT texcoordSet,
-                           VertexLayout* layout) {
+                           VertexLayout* layout, unsigned extraSets, bool specular) {
   *layout = {};
   for (const D3DVERTEXELEMENT9& e : elements) {
     const ElementRef ref = {int(e.Stream), e.Offset, e.Type};
+    const bool extra = e.UsageIndex < 8 && ((extraSets >> e.UsageIndex) & 1) != 0;
     if (e.Usage == D3DDECLUSAGE_POSITIONT && e.UsageIndex == 0) {
       layout->position = ref;
       layout->pretransformed = true;
@@ -209,8 +215,11 @@ bool LayoutFromDeclaration(const std::vector<D3DVERTEXELEMENT9>& elements, UINT 
       layout->position = ref;
     } else if (e.Usage == D3DDECLUSAGE_COLOR && e.UsageIndex == 0) {
       layout->diffuse = ref;
-    } else if (e.Usage == D3DDECLUSAGE_TEXCOORD && e.UsageIndex == texcoordSet) {
-      layout->texcoord = ref;
+    } else if (e.Usage == D3DDECLUSAGE_TEXCOORD && (e.UsageIndex == texcoordSet || extra)) {
+      if (e.UsageIndex == texcoordSet) layout->texcoord = ref;
+      if (extra) layout->sets[e.UsageIndex] = ref;
+    } else if (e.Usage == D3DDECLUSAGE_COLOR && e.UsageIndex == 1 && specular) {
+      layout->specular = ref;
     } else if (e.Usage == D3DDECLUSAGE_NORMAL && e.UsageIndex == 0) {
       layout->normal = ref;
     } else {
@@ -235,6 +244,22 @@ bool CanRead(const VertexLayout& layout, const StreamView* streams, std::int64_t
   return true;
 }
 
+int VertexReader::Components(UINT set) const {
+  if (set >= 8 || sets[set].base == nullptr) return 2;
+  switch (sets[set].type) {
+    case D3DDECLTYPE_FLOAT1: return 1;
+    case D3DDECLTYPE_FLOAT2:
+    case D3DDECLTYPE_SHORT2:
+    case D3DDECLTYPE_SHORT2N:
+    case D3DDECLTYPE_USHORT2N:
+    case D3DDECLTYPE_FLOAT16_2: return 2;
+    case D3DDECLTYPE_FLOAT3:
+    case D3DDECLTYPE_UDEC3:
+    case D3DDECLTYPE_DEC3N: return 3;
+    default: return 4;
+  }
+}
+
 VertexReader::VertexReader(const VertexLayout& layout, const StreamView* streams) {
   const auto locate = [&](const ElementRef& e) {
     if (!e.Present()) return Element{};
@@ -245,6 +270,8 @@ VertexReader::VertexReader(const VertexLayout& layout, const StreamView* streams
   diffuse = locate(layout.diffuse);
   texcoord = locate(layout.texcoord);
   normal = locate(layout.normal);
+  for (int set = 0; set < 8; ++set) sets[set] = locate(layout.sets[set]);
+  specular = locate(layout.specular);
 }
 
 }  // namespace d3d9

@@ -1,5 +1,6 @@
 // Reading vertices from their streams, by an FVF code or a vertex declaration: position,
-// diffuse colour and one set of texture coordinates (the set stage 0 names).
+// diffuse colour and one set of texture coordinates (the set stage 0 names), and when texture
+// stages ask for them, more sets (up to three components) and the specular colour.
 #pragma once
 
 #include <algorithm>
@@ -31,13 +32,17 @@ struct VertexLayout {
   ElementRef diffuse;
   ElementRef texcoord;
   ElementRef normal;
+  ElementRef sets[8];  // the sets asked for beyond `texcoord`
+  ElementRef specular;
   UINT extent[16] = {};  // bytes each stream's vertex needs
 };
 
 // False for codes that cannot be drawn (no position, or a position kind it cannot read).
-bool LayoutFromFvf(DWORD fvf, UINT texcoordSet, VertexLayout* layout);
+// `extraSets` has bit k for each further set k to read; `specular` asks for the specular colour.
+bool LayoutFromFvf(DWORD fvf, UINT texcoordSet, VertexLayout* layout, unsigned extraSets = 0,
+                   bool specular = false);
 bool LayoutFromDeclaration(const std::vector<D3DVERTEXELEMENT9>& elements, UINT texcoordSet,
-                           VertexLayout* layout);
+                           VertexLayout* layout, unsigned extraSets = 0, bool specular = false);
 // Bytes of one vertex of an FVF code.
 UINT FvfStride(DWORD fvf);
 
@@ -69,6 +74,12 @@ class VertexReader {
   std::uint32_t Diffuse(std::int64_t index) const;
   void Texcoord(std::int64_t index, float* u, float* v) const;
   InputVertex Read(std::int64_t index) const;
+  // Set `set` (one the layout asked for) as four floats, absent components as
+  // ReadElementFloats gives them; the number of components the set has (2 when absent); and
+  // the specular colour, black when absent.
+  void Coordinates(std::int64_t index, UINT set, float out[4]) const;
+  int Components(UINT set) const;
+  std::uint32_t Specular(std::int64_t index) const;
 
  private:
   struct Element {
@@ -107,7 +118,18 @@ class VertexReader {
   }
 
   Element position, diffuse, texcoord, normal;
+  Element sets[8];
+  Element specular;
 };
+
+inline void VertexReader::Coordinates(std::int64_t index, UINT set, float out[4]) const {
+  Floats(set < 8 ? sets[set] : Element{}, index, out);
+}
+
+inline std::uint32_t VertexReader::Specular(std::int64_t index) const {
+  if (specular.base == nullptr) return 0;
+  return ReadElementColour(specular.type, specular.At(index));
+}
 
 inline std::uint32_t VertexReader::Diffuse(std::int64_t index) const {
   if (diffuse.base == nullptr) return 0xFFFFFFFFu;
