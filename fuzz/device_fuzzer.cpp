@@ -69,7 +69,7 @@ class Program {
   Program(FuzzInput& in, IDirect3DDevice9* device) : in(in), device(device) {}
 
   void Step() {
-    switch (in.Below(18)) {
+    switch (in.Below(19)) {
       case 0: SetRenderState(); break;
       case 1: SetTextureStageState(); break;
       case 2: SetSamplerState(); break;
@@ -97,6 +97,7 @@ class Program {
           device->EndScene();
         }
         break;
+      case 17: SetDepthStencil(); break;
       default: device->SetStreamSource(in.Below(17), nullptr, 0, 0); break;
     }
   }
@@ -188,9 +189,35 @@ class Program {
 
   void SetTexture() {
     const DWORD stage = in.Below(9);
-    IDirect3DTexture9* texture = in.Below(4) == 0 ? nullptr : fuzz::ReadTexture(in, device);
+    IDirect3DBaseTexture9* texture = nullptr;
+    switch (in.Below(4)) {
+      case 0: break;
+      case 1: texture = fuzz::ReadCubeTexture(in, device); break;
+      case 2: texture = fuzz::ReadVolumeTexture(in, device); break;
+      default: texture = fuzz::ReadTexture(in, device); break;
+    }
     device->SetTexture(stage, texture);
     if (texture != nullptr) texture->Release();
+  }
+
+  // A depth-stencil surface of any offered format (or one the device refuses), often smaller
+  // or larger than the target, or none.
+  void SetDepthStencil() {
+    static constexpr D3DFORMAT kFormats[] = {D3DFMT_D16,  D3DFMT_D24X8,        D3DFMT_D24S8,
+                                             D3DFMT_D32,  D3DFMT_D16_LOCKABLE, D3DFMT_D32F_LOCKABLE,
+                                             D3DFMT_D15S1, D3DFMT_A8R8G8B8};
+    IDirect3DSurface9* surface = nullptr;
+    if (in.Below(4) != 0) {
+      const D3DFORMAT format = in.OneOf(kFormats);
+      const UINT width = 1 + in.Below(800);
+      const UINT height = 1 + in.Below(600);
+      if (FAILED(device->CreateDepthStencilSurface(width, height, format, D3DMULTISAMPLE_NONE, 0,
+                                                   in.Bool(), &surface, nullptr))) {
+        surface = nullptr;
+      }
+    }
+    device->SetDepthStencilSurface(surface);
+    if (surface != nullptr) surface->Release();
   }
 
   void DrawPrimitive() {

@@ -47,8 +47,7 @@ inline D3DMATRIX ReadMatrix(FuzzInput& in) {
 
 // A managed texture of one of the device's texture formats, 1 to 16 texels a side, with up to
 // five levels, every level filled from the input. Null when the device refuses it.
-inline IDirect3DTexture9* ReadTexture(FuzzInput& in, IDirect3DDevice9* device) {
-  static constexpr D3DFORMAT kFormats[] = {
+inline constexpr D3DFORMAT kTextureFormats[] = {
       D3DFMT_A8R8G8B8,    D3DFMT_X8R8G8B8,     D3DFMT_R5G6B5,       D3DFMT_X1R5G5B5,
       D3DFMT_A1R5G5B5,    D3DFMT_A4R4G4B4,     D3DFMT_X4R4G4B4,     D3DFMT_A2B10G10R10,
       D3DFMT_A2R10G10B10, D3DFMT_A8B8G8R8,     D3DFMT_X8B8G8R8,     D3DFMT_G16R16,
@@ -56,7 +55,9 @@ inline IDirect3DTexture9* ReadTexture(FuzzInput& in, IDirect3DDevice9* device) {
       D3DFMT_L16,         D3DFMT_R16F,         D3DFMT_G16R16F,      D3DFMT_A16B16G16R16F,
       D3DFMT_R32F,        D3DFMT_G32R32F,      D3DFMT_A32B32G32R32F, D3DFMT_DXT1,
       D3DFMT_DXT2,        D3DFMT_DXT3,         D3DFMT_DXT4,         D3DFMT_DXT5};
-  const D3DFORMAT format = in.OneOf(kFormats);
+
+inline IDirect3DTexture9* ReadTexture(FuzzInput& in, IDirect3DDevice9* device) {
+  const D3DFORMAT format = in.OneOf(kTextureFormats);
   const UINT width = 1 + in.Below(16);
   const UINT height = 1 + in.Below(16);
   const UINT levels = in.Below(5);
@@ -74,6 +75,54 @@ inline IDirect3DTexture9* ReadTexture(FuzzInput& in, IDirect3DDevice9* device) {
     }
     in.Fill(locked.pBits, std::size_t(locked.Pitch) * d3d9::MemoryRowsOf(format, desc.Height));
     texture->UnlockRect(level);
+  }
+  return texture;
+}
+
+// A cube texture of up to 16 texels an edge, each face's levels filled from the input.
+inline IDirect3DCubeTexture9* ReadCubeTexture(FuzzInput& in, IDirect3DDevice9* device) {
+  const D3DFORMAT format = in.OneOf(kTextureFormats);
+  const UINT edge = 1 + in.Below(16);
+  IDirect3DCubeTexture9* texture = nullptr;
+  if (FAILED(device->CreateCubeTexture(edge, in.Below(5), 0, format, D3DPOOL_MANAGED, &texture,
+                                       nullptr))) {
+    return nullptr;
+  }
+  for (UINT face = 0; face < 6; ++face) {
+    for (UINT level = 0; level < texture->GetLevelCount(); ++level) {
+      D3DSURFACE_DESC desc{};
+      D3DLOCKED_RECT locked{};
+      const auto cubeFace = static_cast<D3DCUBEMAP_FACES>(face);
+      if (FAILED(texture->GetLevelDesc(level, &desc)) ||
+          FAILED(texture->LockRect(cubeFace, level, &locked, nullptr, 0))) {
+        continue;
+      }
+      in.Fill(locked.pBits, std::size_t(locked.Pitch) * d3d9::MemoryRowsOf(format, desc.Height));
+      texture->UnlockRect(cubeFace, level);
+    }
+  }
+  return texture;
+}
+
+// A volume texture of up to 8 texels a side, its levels filled from the input.
+inline IDirect3DVolumeTexture9* ReadVolumeTexture(FuzzInput& in, IDirect3DDevice9* device) {
+  const D3DFORMAT format = in.OneOf(kTextureFormats);
+  const UINT width = 1 + in.Below(8), height = 1 + in.Below(8), depth = 1 + in.Below(8);
+  IDirect3DVolumeTexture9* texture = nullptr;
+  if (FAILED(device->CreateVolumeTexture(width, height, depth, in.Below(5), 0, format,
+                                         D3DPOOL_MANAGED, &texture, nullptr))) {
+    return nullptr;
+  }
+  for (UINT level = 0; level < texture->GetLevelCount(); ++level) {
+    D3DVOLUME_DESC desc{};
+    D3DLOCKED_BOX locked{};
+    if (FAILED(texture->GetLevelDesc(level, &desc)) ||
+        FAILED(texture->LockBox(level, &locked, nullptr, 0))) {
+      continue;
+    }
+    in.Fill(locked.pBits,
+            std::size_t(locked.SlicePitch) * desc.Depth);
+    texture->UnlockBox(level);
   }
   return texture;
 }
