@@ -124,12 +124,14 @@ void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool
   bool keepsKnown = wasKnown || !depth;
   if (depth && whole) {
     known.depthRowLow.assign(image.Height(), QuantiseDepth(layout, z));
+    known.depthLow = QuantiseDepth(layout, z);
     keepsKnown = true;
   } else if (depth && wasKnown) {
     for (LONG y = rect.top; y < rect.bottom; ++y) {
       known.depthRowLow[std::size_t(y)] =
           std::min(known.depthRowLow[std::size_t(y)], QuantiseDepth(layout, z));
     }
+    known.depthLow = std::min(known.depthLow, QuantiseDepth(layout, z));
   }
   const auto touch = [&] {
     image.Touch();
@@ -183,6 +185,7 @@ bool DepthStencil::Prepare(const DeviceState& state, Image* image) {
       known.depthGeneration == image->Generation() && known.depthRowLow.size() == image->Height()
           ? known.depthRowLow.data()
           : nullptr;
+  allLow = &known.depthLow;
   bits = image->Bits();
   pitch = std::ptrdiff_t(image->RowPitch());
   width = image->Width();

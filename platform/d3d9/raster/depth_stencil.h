@@ -84,13 +84,14 @@ class DepthStencil {
   // Whether every pixel of row y passes the depth test at `depth`, known without reading
   // the row (from the lowest depth the row can hold), with nothing else to test.
   bool PassesRow(std::int64_t y, std::uint32_t depth) const {
-    if (rowLow == nullptr || stencilOn) return false;
-    const std::uint32_t low = rowLow[y];
-    return depthFunc == D3DCMP_ALWAYS || (depthFunc == D3DCMP_LESSEQUAL && depth <= low) ||
-           (depthFunc == D3DCMP_LESS && depth < low) || !depthOn;
+    return rowLow != nullptr && !stencilOn && PassesAbove(rowLow[y], depth);
+  }
+  // Whether every pixel of the buffer passes at `depth`, from the lowest depth it can hold.
+  bool PassesAll(std::uint32_t depth) const {
+    return rowLow != nullptr && !stencilOn && PassesAbove(*allLow, depth);
   }
   // Writes `depth` to pixels x .. x + count - 1 of row y (when depth writes are on), keeping
-  // the stencil bits.
+  // the stencil bits. The caller lowers the row's known depth with LowerRows.
   void FillRow(std::int64_t x, std::int64_t y, std::int64_t count, std::uint32_t depth) const {
     if (!depthWrite) return;
     std::uint8_t* cells = Cell(x, y);
@@ -103,7 +104,13 @@ class DepthStencil {
       FillKeeping(reinterpret_cast<std::uint32_t*>(cells), count, depth << layout.depthShift,
                   0xFFu);
     }
-    Lower(y, depth);
+  }
+  // Rows y .. end - 1 may now hold `depth` (when depth writes are on).
+  void LowerRows(std::int64_t y, std::int64_t end, std::uint32_t depth) const {
+    if (rowLow == nullptr || !depthWrite) return;
+    std::uint32_t* __restrict low = rowLow;
+    for (; y < end; ++y) low[y] = std::min(low[y], depth);
+    *allLow = std::min(*allLow, depth);
   }
   // After drawing: marks the buffer written, keeping what is known of its rows.
   void Finish() const;
@@ -140,11 +147,19 @@ class DepthStencil {
   }
   std::uint32_t StencilResult(DWORD op, std::uint32_t stored) const;
   void Lower(std::int64_t y, std::uint32_t depth) const {
-    if (rowLow != nullptr && depth < rowLow[y]) rowLow[y] = depth;
+    if (rowLow != nullptr && depth < rowLow[y]) {
+      rowLow[y] = depth;
+      *allLow = std::min(*allLow, depth);
+    }
+  }
+  bool PassesAbove(std::uint32_t low, std::uint32_t depth) const {
+    return depthFunc == D3DCMP_ALWAYS || (depthFunc == D3DCMP_LESSEQUAL && depth <= low) ||
+           (depthFunc == D3DCMP_LESS && depth < low) || !depthOn;
   }
 
   Image* image = nullptr;
   std::uint32_t* rowLow = nullptr;  // null when the rows' lowest depths are not known
+  std::uint32_t* allLow = nullptr;  // the least of them
 
   DepthLayout layout;
   std::uint8_t* bits = nullptr;
