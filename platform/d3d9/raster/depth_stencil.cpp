@@ -199,6 +199,11 @@ bool DepthStencil::Prepare(const DeviceState& state, Image* image) {
   for (std::int64_t i = 0; i < count; ++i) cells[i] = bits | (cells[i] & kept);
 }
 
+[[gnu::target_clones("avx2", "default")]] void LowerEach(std::uint32_t* __restrict lows,
+                                                         std::int64_t count, std::uint32_t depth) {
+  for (std::int64_t i = 0; i < count; ++i) lows[i] = std::min(lows[i], depth);
+}
+
 void DepthStencil::Finish() const {
   image->Touch();
   if (rowLow != nullptr) image->Cache().depthGeneration = image->Generation();

@@ -44,6 +44,9 @@ std::uint32_t QuantiseDepth(const DepthLayout& layout, double z);
 void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool stencil,
                        std::uint32_t stencilValue);
 
+// lows[i] = min(lows[i], depth), for i below count.
+void LowerEach(std::uint32_t* lows, std::int64_t count, std::uint32_t depth);
+
 // cells[i] = bits | (cells[i] & kept), for i below count.
 void FillKeeping(std::uint32_t* cells, std::int64_t count, std::uint32_t bits, std::uint32_t kept);
 
@@ -107,9 +110,8 @@ class DepthStencil {
   }
   // Rows y .. end - 1 may now hold `depth` (when depth writes are on).
   void LowerRows(std::int64_t y, std::int64_t end, std::uint32_t depth) const {
-    if (rowLow == nullptr || !depthWrite) return;
-    std::uint32_t* __restrict low = rowLow;
-    for (; y < end; ++y) low[y] = std::min(low[y], depth);
+    if (rowLow == nullptr || !depthWrite || y >= end) return;
+    LowerEach(rowLow + y, end - y, depth);
     *allLow = std::min(*allLow, depth);
   }
   // After drawing: marks the buffer written, keeping what is known of its rows.
