@@ -133,6 +133,13 @@ void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool
     }
     known.depthLow = std::min(known.depthLow, QuantiseDepth(layout, z));
   }
+  const bool uniformBefore = wasKnown && known.lowByteUniform;
+  if ((replaced & 0xFFu) != 0) {
+    known.lowByteUniform = whole || (uniformBefore && known.lowByte == (value & 0xFFu));
+    known.lowByte = value & 0xFFu;
+  } else {
+    known.lowByteUniform = uniformBefore;
+  }
   const auto touch = [&] {
     image.Touch();
     if (keepsKnown) known.depthGeneration = image.Generation();
@@ -186,6 +193,11 @@ bool DepthStencil::Prepare(const DeviceState& state, Image* image) {
           ? known.depthRowLow.data()
           : nullptr;
   allLow = &known.depthLow;
+  // A draw with the stencil test may change any cell's stencil.
+  if (stencilOn) known.lowByteUniform = false;
+  lowFill = rowLow != nullptr && known.lowByteUniform && layout.depthShift != 0
+                ? std::optional<std::uint32_t>(known.lowByte)
+                : std::nullopt;
   bits = image->Bits();
   pitch = std::ptrdiff_t(image->RowPitch());
   width = image->Width();
@@ -202,6 +214,11 @@ bool DepthStencil::Prepare(const DeviceState& state, Image* image) {
 [[gnu::target_clones("avx2", "default")]] void LowerEach(std::uint32_t* __restrict lows,
                                                          std::int64_t count, std::uint32_t depth) {
   for (std::int64_t i = 0; i < count; ++i) lows[i] = std::min(lows[i], depth);
+}
+
+[[gnu::target_clones("avx2", "default")]] void FillWith(std::uint32_t* __restrict cells,
+                                                        std::int64_t count, std::uint32_t value) {
+  for (std::int64_t i = 0; i < count; ++i) cells[i] = value;
 }
 
 void DepthStencil::Finish() const {

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "platform/d3d9/device_state.h"
 #include "platform/d3d9/raster/pixel_pipeline.h"
@@ -46,6 +47,9 @@ void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool
 
 // lows[i] = min(lows[i], depth), for i below count.
 void LowerEach(std::uint32_t* lows, std::int64_t count, std::uint32_t depth);
+
+// cells[i] = value, for i below count.
+void FillWith(std::uint32_t* cells, std::int64_t count, std::uint32_t value);
 
 // cells[i] = bits | (cells[i] & kept), for i below count.
 void FillKeeping(std::uint32_t* cells, std::int64_t count, std::uint32_t bits, std::uint32_t kept);
@@ -102,6 +106,10 @@ class DepthStencil {
       std::fill_n(reinterpret_cast<std::uint16_t*>(cells), count, std::uint16_t(depth));
     } else if (layout.depthShift == 0) {
       std::fill_n(reinterpret_cast<std::uint32_t*>(cells), count, depth);
+    } else if (lowFill) {
+      // Every cell's low byte is known alike: plain stores, nothing read.
+      FillWith(reinterpret_cast<std::uint32_t*>(cells), count,
+               (depth << layout.depthShift) | *lowFill);
     } else {
       // D24 formats keep their low byte (stencil or padding).
       FillKeeping(reinterpret_cast<std::uint32_t*>(cells), count, depth << layout.depthShift,
@@ -162,6 +170,7 @@ class DepthStencil {
   Image* image = nullptr;
   std::uint32_t* rowLow = nullptr;  // null when the rows' lowest depths are not known
   std::uint32_t* allLow = nullptr;  // the least of them
+  std::optional<std::uint32_t> lowFill;  // the low byte of every D24 cell, when known alike
 
   DepthLayout layout;
   std::uint8_t* bits = nullptr;

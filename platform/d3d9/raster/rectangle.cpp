@@ -316,7 +316,7 @@ struct TestedBlit {
 
   // Fills the row's depth over the runs whose texels are kept, neighbours together; tests
   // (and so writes) mixed runs that are not kept whole pixel by pixel.
-  void FillDepth(const RectangleDepth& tested, std::int64_t y, const std::uint32_t* texels,
+  [[gnu::always_inline]] void FillDepth(const RectangleDepth& tested, std::int64_t y, const std::uint32_t* texels,
                  const TexelRun* run, const TexelRun* last) const {
     if (!depth.WritesDepth()) return;
     const std::uint32_t begin = std::uint32_t(texelX), end = std::uint32_t(texelX + columns);
@@ -340,7 +340,7 @@ struct TestedBlit {
 
   // The colour as without the test, then the depth in a walk of its own: one walk doing both
   // keeps less of either in registers and costs more than the two.
-  void PassingRow(const RectangleDepth& tested, std::int64_t y, std::uint32_t* target,
+  [[gnu::always_inline]] void PassingRow(const RectangleDepth& tested, std::int64_t y, std::uint32_t* target,
                   const std::uint32_t* texels) const {
     const std::uint32_t row = std::uint32_t(texelY + y);
     const TexelRun* first = runs.RunAt(row, std::uint32_t(texelX));
