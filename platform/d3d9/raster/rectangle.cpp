@@ -316,8 +316,9 @@ struct TestedBlit {
 
   // Fills the row's depth over the runs whose texels are kept, neighbours together; tests
   // (and so writes) mixed runs that are not kept whole pixel by pixel.
-  [[gnu::always_inline]] void FillDepth(const RectangleDepth& tested, std::int64_t y, const std::uint32_t* texels,
-                 const TexelRun* run, const TexelRun* last) const {
+  [[gnu::always_inline]] void FillDepth(const RectangleDepth& tested, std::int64_t y,
+                                       const std::uint32_t* texels, const TexelRun* run,
+                                       const TexelRun* last) const {
     if (!depth.WritesDepth()) return;
     const std::uint32_t begin = std::uint32_t(texelX), end = std::uint32_t(texelX + columns);
     while (run != last && run->start < end) {
@@ -340,8 +341,9 @@ struct TestedBlit {
 
   // The colour as without the test, then the depth in a walk of its own: one walk doing both
   // keeps less of either in registers and costs more than the two.
-  [[gnu::always_inline]] void PassingRow(const RectangleDepth& tested, std::int64_t y, std::uint32_t* target,
-                  const std::uint32_t* texels) const {
+  [[gnu::always_inline]] void PassingRow(const RectangleDepth& tested, std::int64_t y,
+                                        std::uint32_t* target,
+                                        const std::uint32_t* texels) const {
     const std::uint32_t row = std::uint32_t(texelY + y);
     const TexelRun* first = runs.RunAt(row, std::uint32_t(texelX));
     const TexelRun* last = runs.RowEnd(row);

@@ -221,7 +221,8 @@ TEST_F(DepthStencilTest, BlitDepthWritesKeepTheStencil) {
   UseDepth(D3DFMT_D24S8);
   std::vector<std::uint32_t> texels(std::size_t(width) * height);
   for (std::size_t i = 0; i < texels.size(); ++i) {
-    texels[i] = (i % width) % 7 == 0 ? 0x00102030u : 0xFF000000u | std::uint32_t(i * 2654435761u >> 8);
+    const std::uint32_t colour = std::uint32_t(i * 2654435761u >> 8) & 0xFFFFFF;
+    texels[i] = (i % width) % 7 == 0 ? 0x00102030u : 0xFF000000u | colour;
   }
   IDirect3DTexture9* texture = MakeTexture(width, height, texels);
   // 0: a clear alone; 1: then a part clear of the stencil; 2: then a band drawn with it.

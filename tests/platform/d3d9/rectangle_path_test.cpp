@@ -260,8 +260,10 @@ void RectanglePathTest::DrawQuadsOverQuads(D3DFORMAT format) {
         // One call each: two triangles of one call would be paired into a rectangle.
         const ScreenVertex first[3] = {v[0], v[1], v[2]};
         const ScreenVertex second[3] = {v[0], v[2], v[3]};
-        ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, first, sizeof(ScreenVertex)));
-        ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, second, sizeof(ScreenVertex)));
+        ASSERT_EQ(S_OK,
+                  device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, first, sizeof(ScreenVertex)));
+        ASSERT_EQ(S_OK,
+                  device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, second, sizeof(ScreenVertex)));
       }
     }
     ASSERT_EQ(S_OK, device->EndScene());
@@ -297,7 +299,8 @@ void RectanglePathTest::DrawQuadsOverQuads(D3DFORMAT format) {
       }
       EXPECT_EQ(colours[1], colours[0]) << "z func " << zFunc << " alpha func " << a.func
                                         << " ref " << a.ref;
-      EXPECT_EQ(cells[1], cells[0]) << "format " << format << " z func " << zFunc << " alpha func " << a.func
+      EXPECT_EQ(cells[1], cells[0]) << "format " << format << " z func " << zFunc
+                                    << " alpha func " << a.func
                                     << " ref " << a.ref;
     }
   }
