@@ -132,12 +132,21 @@ void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool
   bool keepsKnown = wasKnown || !depth;
   if (depth && whole) {
     known.depthRowLow.assign(image.Height(), QuantiseDepth(layout, z));
+    known.depthLow = QuantiseDepth(layout, z);
     keepsKnown = true;
   } else if (depth && wasKnown) {
     for (LONG y = rect.top; y < rect.bottom; ++y) {
       known.depthRowLow[std::size_t(y)] =
           std::min(known.depthRowLow[std::size_t(y)], QuantiseDepth(layout, z));
     }
+    known.depthLow = std::min(known.depthLow, QuantiseDepth(layout, z));
+  }
+  const bool uniformBefore = wasKnown && known.lowByteUniform;
+  if ((replaced & 0xFFu) != 0) {
+    known.lowByteUniform = whole || (uniformBefore && known.lowByte == (value & 0xFFu));
+    known.lowByte = value & 0xFFu;
+  } else {
+    known.lowByteUniform = uniformBefore;
   }
   const auto touch = [&] {
     image.Touch();
@@ -191,6 +200,12 @@ bool DepthStencil::Prepare(const DeviceState& state, Image* image) {
       known.depthGeneration == image->Generation() && known.depthRowLow.size() == image->Height()
           ? known.depthRowLow.data()
           : nullptr;
+  allLow = &known.depthLow;
+  // A draw with the stencil test may change any cell's stencil.
+  if (stencilOn) known.lowByteUniform = false;
+  lowFill = rowLow != nullptr && known.lowByteUniform && layout.depthShift != 0
+                ? std::optional<std::uint32_t>(known.lowByte)
+                : std::nullopt;
   bits = image->Bits();
   pitch = std::ptrdiff_t(image->RowPitch());
   width = image->Width();
@@ -202,6 +217,16 @@ bool DepthStencil::Prepare(const DeviceState& state, Image* image) {
                                                            std::int64_t count, std::uint32_t bits,
                                                            std::uint32_t kept) {
   for (std::int64_t i = 0; i < count; ++i) cells[i] = bits | (cells[i] & kept);
+}
+
+[[gnu::target_clones("avx2", "default")]] void LowerEach(std::uint32_t* __restrict lows,
+                                                         std::int64_t count, std::uint32_t depth) {
+  for (std::int64_t i = 0; i < count; ++i) lows[i] = std::min(lows[i], depth);
+}
+
+[[gnu::target_clones("avx2", "default")]] void FillWith(std::uint32_t* __restrict cells,
+                                                        std::int64_t count, std::uint32_t value) {
+  for (std::int64_t i = 0; i < count; ++i) cells[i] = value;
 }
 
 void DepthStencil::Finish() const {

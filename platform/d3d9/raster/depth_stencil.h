@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "platform/d3d9/device_state.h"
 #include "platform/d3d9/raster/pixel_pipeline.h"
@@ -43,6 +44,12 @@ std::uint32_t QuantiseDepth(const DepthLayout& layout, double z);
 // Fills `rect` (within the image) of a depth-stencil image: depth and/or stencil.
 void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool stencil,
                        std::uint32_t stencilValue);
+
+// lows[i] = min(lows[i], depth), for i below count.
+void LowerEach(std::uint32_t* lows, std::int64_t count, std::uint32_t depth);
+
+// cells[i] = value, for i below count.
+void FillWith(std::uint32_t* cells, std::int64_t count, std::uint32_t value);
 
 // cells[i] = bits | (cells[i] & kept), for i below count.
 void FillKeeping(std::uint32_t* cells, std::int64_t count, std::uint32_t bits, std::uint32_t kept);
@@ -84,13 +91,14 @@ class DepthStencil {
   // Whether every pixel of row y passes the depth test at `depth`, known without reading
   // the row (from the lowest depth the row can hold), with nothing else to test.
   bool PassesRow(std::int64_t y, std::uint32_t depth) const {
-    if (rowLow == nullptr || stencilOn) return false;
-    const std::uint32_t low = rowLow[y];
-    return depthFunc == D3DCMP_ALWAYS || (depthFunc == D3DCMP_LESSEQUAL && depth <= low) ||
-           (depthFunc == D3DCMP_LESS && depth < low) || !depthOn;
+    return rowLow != nullptr && !stencilOn && PassesAbove(rowLow[y], depth);
+  }
+  // Whether every pixel of the buffer passes at `depth`, from the lowest depth it can hold.
+  bool PassesAll(std::uint32_t depth) const {
+    return rowLow != nullptr && !stencilOn && PassesAbove(*allLow, depth);
   }
   // Writes `depth` to pixels x .. x + count - 1 of row y (when depth writes are on), keeping
-  // the stencil bits.
+  // the stencil bits. The caller lowers the row's known depth with LowerRows.
   void FillRow(std::int64_t x, std::int64_t y, std::int64_t count, std::uint32_t depth) const {
     if (!depthWrite) return;
     std::uint8_t* cells = Cell(x, y);
@@ -98,12 +106,21 @@ class DepthStencil {
       std::fill_n(reinterpret_cast<std::uint16_t*>(cells), count, std::uint16_t(depth));
     } else if (layout.depthShift == 0) {
       std::fill_n(reinterpret_cast<std::uint32_t*>(cells), count, depth);
+    } else if (lowFill) {
+      // Every cell's low byte is known alike: plain stores, nothing read.
+      FillWith(reinterpret_cast<std::uint32_t*>(cells), count,
+               (depth << layout.depthShift) | *lowFill);
     } else {
       // D24 formats keep their low byte (stencil or padding).
       FillKeeping(reinterpret_cast<std::uint32_t*>(cells), count, depth << layout.depthShift,
                   0xFFu);
     }
-    Lower(y, depth);
+  }
+  // Rows y .. end - 1 may now hold `depth` (when depth writes are on).
+  void LowerRows(std::int64_t y, std::int64_t end, std::uint32_t depth) const {
+    if (rowLow == nullptr || !depthWrite || y >= end) return;
+    LowerEach(rowLow + y, end - y, depth);
+    *allLow = std::min(*allLow, depth);
   }
   // After drawing: marks the buffer written, keeping what is known of its rows.
   void Finish() const;
@@ -140,11 +157,20 @@ class DepthStencil {
   }
   std::uint32_t StencilResult(DWORD op, std::uint32_t stored) const;
   void Lower(std::int64_t y, std::uint32_t depth) const {
-    if (rowLow != nullptr && depth < rowLow[y]) rowLow[y] = depth;
+    if (rowLow != nullptr && depth < rowLow[y]) {
+      rowLow[y] = depth;
+      *allLow = std::min(*allLow, depth);
+    }
+  }
+  bool PassesAbove(std::uint32_t low, std::uint32_t depth) const {
+    return depthFunc == D3DCMP_ALWAYS || (depthFunc == D3DCMP_LESSEQUAL && depth <= low) ||
+           (depthFunc == D3DCMP_LESS && depth < low) || !depthOn;
   }
 
   Image* image = nullptr;
   std::uint32_t* rowLow = nullptr;  // null when the rows' lowest depths are not known
+  std::uint32_t* allLow = nullptr;  // the least of them
+  std::optional<std::uint32_t> lowFill;  // the low byte of every D24 cell, when known alike
 
   DepthLayout layout;
   std::uint8_t* bits = nullptr;

@@ -229,22 +229,34 @@ bool KeptTexelAlphas(const PixelPipeline& pipeline, std::uint32_t diffuse, std::
     return true;
   }
   if (outside || pipeline.CombinedAlpha(0, diffuse) < 0) return false;
-  // The combined alpha is the texel's, its product with the diffuse's, or the diffuse's: it
-  // never falls as the texel's grows, so the kept texels are one range, found by halving.
-  const auto firstReaching = [&](int bound) {
-    int lo = 0, hi = 256;
-    while (lo < hi) {
-      const int mid = (lo + hi) / 2;
-      if (pipeline.CombinedAlpha(std::uint32_t(mid), diffuse) >= bound) {
-        hi = mid;
-      } else {
-        lo = mid + 1;
+  // Kept texel alphas as ints: a test that keeps nothing (LESS than 0) gives high = -1, which
+  // must not wrap round to a range that keeps everything.
+  int kept[2];
+  if (pipeline.CombinedAlpha(0, diffuse) == 0 && pipeline.CombinedAlpha(255, diffuse) == 255) {
+    // The texel's alpha itself (or its product with 255): the test's own range.
+    kept[0] = std::max(testLow, 0);
+    kept[1] = std::min(testHigh, 255);
+  } else {
+    // The combined alpha is the texel's, its product with the diffuse's, or the diffuse's: it
+    // never falls as the texel's grows, so the kept texels are one range, found by halving.
+    const auto firstReaching = [&](int bound) {
+      int lo = 0, hi = 256;
+      while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (pipeline.CombinedAlpha(std::uint32_t(mid), diffuse) >= bound) {
+          hi = mid;
+        } else {
+          lo = mid + 1;
+        }
       }
-    }
-    return lo;
-  };
-  *low = std::uint32_t(firstReaching(testLow));
-  *high = std::uint32_t(firstReaching(testHigh + 1) - 1);
+      return lo;
+    };
+    kept[0] = firstReaching(testLow);
+    kept[1] = firstReaching(testHigh + 1) - 1;
+  }
+  if (kept[0] > kept[1]) kept[0] = 1, kept[1] = 0;
+  *low = std::uint32_t(kept[0]);
+  *high = std::uint32_t(kept[1]);
   return true;
 }
 
@@ -266,85 +278,78 @@ struct TestedBlit {
   // Mixed: alphas within 1..254).
   bool fills[3] = {keepLow == 0, keepHigh == 255, keepLow <= 1 && keepHigh >= 254};
 
+  bool RowsPass(std::int64_t rows) const {
+    for (std::int64_t y = 0; y < rows; ++y) {
+      if (!depth.PassesRow(rowBegin + y, value)) return false;
+    }
+    return true;
+  }
+
   void Draw(std::uint32_t* target, std::ptrdiff_t pitch, const std::uint32_t* texels,
             std::ptrdiff_t texelPitch, std::int64_t rows) const {
     const RectangleDepth tested(depth, value, columns);
-    bool allPass = true;
-    for (std::int64_t y = 0; y < rows && allPass; ++y) {
-      allPass = depth.PassesRow(rowBegin + y, value);
+    if (!depth.PassesAll(value) && !RowsPass(rows)) {
+      for (std::int64_t y = 0; y < rows; ++y, target += pitch, texels += texelPitch) {
+        if (!narrow && depth.PassesRow(rowBegin + y, value)) {
+          PassingRow(tested, y, target, texels);
+          depth.LowerRows(rowBegin + y, rowBegin + y + 1, value);
+        } else {
+          TestedRow(tested, y, target, texels);
+        }
+      }
+      return;
     }
-    if (narrow && allPass) {
+    if (narrow) {
       pipeline.WriteRows(target, pitch, texels, texelPitch, std::uint32_t(columns),
                          std::uint32_t(rows), diffuse);
       for (std::int64_t y = 0; y < rows; ++y, texels += texelPitch) {
         const std::uint32_t row = std::uint32_t(texelY + y);
         FillDepth(tested, y, texels, runs.RunAt(row, std::uint32_t(texelX)), runs.RowEnd(row));
       }
-      return;
-    }
-    for (std::int64_t y = 0; y < rows; ++y, target += pitch, texels += texelPitch) {
-      if (!narrow && (allPass || depth.PassesRow(rowBegin + y, value))) {
+    } else {
+      for (std::int64_t y = 0; y < rows; ++y, target += pitch, texels += texelPitch) {
         PassingRow(tested, y, target, texels);
-      } else {
-        TestedRow(tested, y, target, texels);
       }
     }
+    depth.LowerRows(rowBegin, rowBegin + rows, value);
   }
 
   // Fills the row's depth over the runs whose texels are kept, neighbours together; tests
-  // (and so writes) the others pixel by pixel. `eachRun` is given to BlitRuns or called here.
-  struct Filler {
-    const TestedBlit& blit;
-    const RectangleDepth& tested;
-    std::int64_t y;
-    const std::uint32_t* texels;
-    std::int64_t from = 0, to = 0;
-
-    void Run(RunKind kind, std::int64_t start, std::int64_t end) {
-      if (blit.fills[int(kind)]) {
-        if (to != start) Flush();
-        if (to == from) from = start;
-        to = end;
-      } else if (kind == RunKind::Mixed) {
-        Flush();
-        tested.Row(blit.columnBegin + start, blit.rowBegin + y, end - start, texels + start,
-                   blit.keepLow, blit.keepHigh, [](std::int64_t, std::int64_t) {});
-      }
-    }
-    void Flush() {
-      if (to > from)
-        blit.depth.FillRow(blit.columnBegin + from, blit.rowBegin + y, to - from, blit.value);
-      from = to = 0;
-    }
-  };
-
-  void FillDepth(const RectangleDepth& tested, std::int64_t y, const std::uint32_t* texels,
-                 const TexelRun* run, const TexelRun* last) const {
+  // (and so writes) mixed runs that are not kept whole pixel by pixel.
+  [[gnu::always_inline]] void FillDepth(const RectangleDepth& tested, std::int64_t y,
+                                       const std::uint32_t* texels, const TexelRun* run,
+                                       const TexelRun* last) const {
     if (!depth.WritesDepth()) return;
     const std::uint32_t begin = std::uint32_t(texelX), end = std::uint32_t(texelX + columns);
-    Filler filler{*this, tested, y, texels};
-    for (; run != last && run->start < end; ++run) {
-      filler.Run(run->kind, std::int64_t(std::max(run->start, begin) - begin),
-                 std::int64_t(std::min(run->end, end) - begin));
+    while (run != last && run->start < end) {
+      const std::uint32_t from = std::max(run->start, begin) - begin;
+      if (!fills[int(run->kind)]) {
+        if (run->kind == RunKind::Mixed) {
+          const std::uint32_t to = std::min(run->end, end) - begin;
+          tested.Row(columnBegin + from, rowBegin + y, to - from, texels + from, keepLow, keepHigh,
+                     [](std::int64_t, std::int64_t) {});
+        }
+        ++run;
+        continue;
+      }
+      do ++run;
+      while (run != last && run->start < end && fills[int(run->kind)]);
+      const std::uint32_t to = std::min(run[-1].end, end) - begin;
+      depth.FillRow(columnBegin + from, rowBegin + y, to - from, value);
     }
-    filler.Flush();
   }
 
-  void PassingRow(const RectangleDepth& tested, std::int64_t y, std::uint32_t* target,
-                  const std::uint32_t* texels) const {
+  // The colour as without the test, then the depth in a walk of its own: one walk doing both
+  // keeps less of either in registers and costs more than the two.
+  [[gnu::always_inline]] void PassingRow(const RectangleDepth& tested, std::int64_t y,
+                                        std::uint32_t* target,
+                                        const std::uint32_t* texels) const {
     const std::uint32_t row = std::uint32_t(texelY + y);
     const TexelRun* first = runs.RunAt(row, std::uint32_t(texelX));
     const TexelRun* last = runs.RowEnd(row);
-    if (!depth.WritesDepth()) {
-      BlitRuns(pipeline, actions, first, last, texels, texelX, target, columns, diffuse,
-               [](RunKind, std::uint32_t, std::uint32_t) {});
-      return;
-    }
-    Filler filler{*this, tested, y, texels};
-    BlitRuns(
-        pipeline, actions, first, last, texels, texelX, target, columns, diffuse,
-        [&](RunKind kind, std::uint32_t from, std::uint32_t to) { filler.Run(kind, from, to); });
-    filler.Flush();
+    BlitRuns(pipeline, actions, first, last, texels, texelX, target, columns, diffuse,
+             [](RunKind, std::uint32_t, std::uint32_t) {});
+    FillDepth(tested, y, texels, first, last);
   }
 
   // Tests pixels [from, to) of the row whose runs start at `first`, and draws those that pass.

@@ -47,6 +47,11 @@ struct TexelCache {
   // that a row can pass a LESS test untested. Valid while the generation is depthGeneration.
   std::uint64_t depthGeneration = ~std::uint64_t(0);
   std::vector<std::uint32_t> depthRowLow;
+  std::uint32_t depthLow = 0;  // no stored depth of the buffer is below it: the rows' least
+  // Whether every cell's low byte (stencil or padding) of a D24 format is lowByte, known as
+  // the depths are.
+  bool lowByteUniform = false;
+  std::uint32_t lowByte = 0;
 };
 
 // The texels of `image` as 0xAARRGGBB, width per row and height rows per slice, slice after

@@ -213,6 +213,62 @@ TEST_F(DepthStencilTest, AStencilMaskIsDrawnThenUsed) {
 
 // The automatic surface comes with the device, in the asked format and the back buffer's size,
 // and the depth test is on from the start.
+// A blit's depth writes keep every cell's stencil: after a clear, a part clear of the stencil
+// alone and a draw that replaces it in a band, a depth-tested blit over the whole buffer
+// (opaque texels with transparent columns, so that it writes depth in spans) leaves the three
+// stencil values where they were, as it leaves them after a clear alone.
+TEST_F(DepthStencilTest, BlitDepthWritesKeepTheStencil) {
+  UseDepth(D3DFMT_D24S8);
+  std::vector<std::uint32_t> texels(std::size_t(width) * height);
+  for (std::size_t i = 0; i < texels.size(); ++i) {
+    const std::uint32_t colour = std::uint32_t(i * 2654435761u >> 8) & 0xFFFFFF;
+    texels[i] = (i % width) % 7 == 0 ? 0x00102030u : 0xFF000000u | colour;
+  }
+  IDirect3DTexture9* texture = MakeTexture(width, height, texels);
+  // 0: a clear alone; 1: then a part clear of the stencil; 2: then a band drawn with it.
+  for (const int marks : {0, 1, 2}) {
+    ASSERT_EQ(S_OK, device->Clear(0, nullptr, D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0, 1.0f, 0x5A));
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    device->SetRenderState(D3DRS_STENCILENABLE, FALSE);  // as RevealStencil left it: on
+    if (marks == 1) {
+      const D3DRECT top = {0, 0, LONG(width), 16};
+      ASSERT_EQ(S_OK, device->Clear(1, &top, D3DCLEAR_STENCIL, 0, 0.0f, 0x21));
+    }
+    if (marks == 2) {
+      device->SetRenderState(D3DRS_STENCILENABLE, TRUE);
+      device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
+      device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE);
+      device->SetRenderState(D3DRS_STENCILREF, 0x77);
+      ASSERT_EQ(S_OK, device->BeginScene());
+      DrawQuad(-0.5f, 39.5f, float(width) - 0.5f, 55.5f, 0xFF808080);
+      ASSERT_EQ(S_OK, device->EndScene());
+      device->SetRenderState(D3DRS_STENCILENABLE, FALSE);
+    }
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    device->SetTexture(0, texture);
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+    device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+    device->SetRenderState(D3DRS_ALPHAREF, 0);
+    ASSERT_EQ(S_OK, device->BeginScene());
+    DrawQuad(-0.5f, -0.5f, float(width) - 0.5f, float(height) - 0.5f, 0xFFFFFFFF);
+    ASSERT_EQ(S_OK, device->EndScene());
+    device->SetTexture(0, nullptr);
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+    const std::vector<std::uint32_t> stencil = RevealStencil();
+    for (UINT y = 0; y < height; ++y) {
+      const std::uint32_t expected =
+          marks == 1 && y < 16 ? 0x21 : (marks == 2 && y >= 40 && y < 56 ? 0x77 : 0x5A);
+      for (UINT x = 0; x < width; ++x) {
+        ASSERT_EQ(expected, stencil[std::size_t(y) * width + x])
+            << "marks " << marks << " at " << x << "," << y;
+      }
+    }
+  }
+  texture->Release();
+}
+
 TEST(DepthStencilSurfaces, AutomaticSurfaceFormatsAndMatches) {
   IDirect3D9* direct3d = d3d9::CreateTestDirect3D(std::make_shared<d3d9::TestSetup>());
   D3DPRESENT_PARAMETERS parameters{};

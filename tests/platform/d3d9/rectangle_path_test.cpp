@@ -47,6 +47,7 @@ class RectanglePathTest : public DeviceTest {
     ASSERT_EQ(S_OK, device->EndScene());
     *asTriangles = ReadBack();
   }
+  void DrawQuadsOverQuads(D3DFORMAT format);
 };
 
 // Narrow rectangles are drawn row by row whole, wider ones run by run: both sizes are drawn.
@@ -197,6 +198,110 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathWithDepthTested) {
         EXPECT_EQ(depths[1], depths[0])
             << "func " << func << " write " << write << " at " << p.left;
       }
+    }
+  }
+  device->SetTexture(0, nullptr);
+  texture->Release();
+  ASSERT_EQ(S_OK, device->SetDepthStencilSurface(nullptr));
+  depth->Release();
+}
+
+// What the rectangle path knows of the buffer's depths must follow every write: quads drawn
+// one over another (wide and narrow, partly over each other) and part clears, under alpha
+// tests that keep some texels, all of them or none. Each scene is drawn as fans and as
+// separate triangles, and both the colours and the D24S8 cells must agree.
+TEST_F(RectanglePathTest, MatchesTheTrianglePathOverEarlierQuadsAndPartClears) {
+  for (const D3DFORMAT format : {D3DFMT_D16_LOCKABLE, D3DFMT_D32F_LOCKABLE}) {
+    DrawQuadsOverQuads(format);
+  }
+}
+
+void RectanglePathTest::DrawQuadsOverQuads(D3DFORMAT format) {
+  IDirect3DSurface9* depth = nullptr;
+  ASSERT_EQ(S_OK, device->CreateDepthStencilSurface(width, height, format, D3DMULTISAMPLE_NONE, 0,
+                                                    FALSE, &depth, nullptr));
+  ASSERT_EQ(S_OK, device->SetDepthStencilSurface(depth));
+  const UINT cellBytes = format == D3DFMT_D16_LOCKABLE ? 2 : 4;
+  const UINT size = 48;
+  IDirect3DTexture9* texture = MakeTexture(size, size, KeyedPicture(size, size));
+  SpriteLikeDrawer sprite(device);
+  sprite.SetStates();
+  device->SetFVF(screenVertexFvf);
+  device->SetTexture(0, texture);
+  device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+  device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+  struct Quad {
+    float left, top, z, columns;
+    D3DCOLOR colour;
+  };
+  // After a part clear to a near depth, a wide quad over it, then a narrow nearer one, and
+  // wide quads over both, farther and nearer: each must see what the ones before it wrote.
+  // Widths are whole eighths of the texture's, so that u maps one texel to one pixel exactly.
+  const Quad quads[] = {{10.5f, 30.5f, 0.375f, 42, 0xFFFFFFFF},
+                        {30.5f, -0.5f, 0.125f, 12, 0xFFFFFFFF},
+                        {-0.5f, 20.5f, 0.5f, 48, 0xC0FFFFFF},
+                        {4.5f, 6.5f, 0.25f, 36, 0xFFFFFFFF}};
+  const D3DRECT part = {0, 40, 64, 52};
+  const auto drawScene = [&](bool asFans) {
+    ClearTo(0xFF405060);
+    ASSERT_EQ(S_OK, device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0));
+    ASSERT_EQ(S_OK, device->BeginScene());
+    ASSERT_EQ(S_OK, device->Clear(1, &part, D3DCLEAR_ZBUFFER, 0, 0.3f, 0));
+    for (const Quad& q : quads) {
+      const float right = q.left + q.columns, bottom = q.top + float(size);
+      const float u1 = q.columns / float(size);
+      const ScreenVertex v[4] = {{q.left, q.top, q.z, 1, q.colour, 0, 0},
+                                 {right, q.top, q.z, 1, q.colour, u1, 0},
+                                 {right, bottom, q.z, 1, q.colour, u1, 1},
+                                 {q.left, bottom, q.z, 1, q.colour, 0, 1}};
+      if (asFans) {
+        ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, v, sizeof(ScreenVertex)));
+      } else {
+        // One call each: two triangles of one call would be paired into a rectangle.
+        const ScreenVertex first[3] = {v[0], v[1], v[2]};
+        const ScreenVertex second[3] = {v[0], v[2], v[3]};
+        ASSERT_EQ(S_OK,
+                  device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, first, sizeof(ScreenVertex)));
+        ASSERT_EQ(S_OK,
+                  device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, second, sizeof(ScreenVertex)));
+      }
+    }
+    ASSERT_EQ(S_OK, device->EndScene());
+  };
+  const auto readCells = [&] {
+    std::vector<std::uint8_t> cells(std::size_t(width) * height * cellBytes);
+    D3DLOCKED_RECT locked;
+    EXPECT_EQ(S_OK, depth->LockRect(&locked, nullptr, D3DLOCK_READONLY));
+    for (UINT y = 0; y < height; ++y) {
+      std::memcpy(cells.data() + std::size_t(y) * width * cellBytes,
+                  static_cast<const BYTE*>(locked.pBits) + std::size_t(y) * locked.Pitch,
+                  width * cellBytes);
+    }
+    depth->UnlockRect();
+    return cells;
+  };
+  const struct {
+    DWORD func, ref;
+  } alphaTests[] = {{D3DCMP_GREATER, 0},  {D3DCMP_GREATER, 0x80}, {D3DCMP_LESS, 0},
+                    {D3DCMP_ALWAYS, 0},   {D3DCMP_NEVER, 0},      {D3DCMP_LESSEQUAL, 0x90}};
+  for (const DWORD zFunc : {D3DCMP_LESSEQUAL, D3DCMP_LESS}) {
+    for (const auto& a : alphaTests) {
+      device->SetRenderState(D3DRS_ZFUNC, zFunc);
+      device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+      device->SetRenderState(D3DRS_ALPHAFUNC, a.func);
+      device->SetRenderState(D3DRS_ALPHAREF, a.ref);
+      std::vector<std::uint32_t> colours[2];
+      std::vector<std::uint8_t> cells[2];
+      for (int route = 0; route < 2; ++route) {
+        drawScene(route == 0);
+        colours[route] = ReadBack();
+        cells[route] = readCells();
+      }
+      EXPECT_EQ(colours[1], colours[0]) << "z func " << zFunc << " alpha func " << a.func
+                                        << " ref " << a.ref;
+      EXPECT_EQ(cells[1], cells[0]) << "format " << format << " z func " << zFunc
+                                    << " alpha func " << a.func
+                                    << " ref " << a.ref;
     }
   }
   device->SetTexture(0, nullptr);
