@@ -161,22 +161,37 @@ void DrawLine(const RasterContext& context, const RasterVertex& from, const Rast
   shade(endX, endY, 1.0);
 }
 
-void DrawTriangleOutline(const RasterContext& context, const RasterVertex* corners[3]) {
-  RasterVertex v[3] = {*corners[0], *corners[1], *corners[2]};
-  // Flat shading gives the whole triangle the first corner's colour.
-  if (context.flatShading) {
-    for (int k = 1; k < 3; ++k) {
+void DrawPolygonOutline(const RasterContext& context, const RasterVertex* corners,
+                        const bool* original, std::size_t count) {
+  if (count < 3) return;
+  std::int64_t area = 0;
+  for (std::size_t k = 0; k < count; ++k) {
+    const RasterVertex& a = corners[k];
+    const RasterVertex& b = corners[(k + 1) % count];
+    if (!Finite(a)) return;
+    area += Snap(a.x) * Snap(b.y) - Snap(b.x) * Snap(a.y);
+  }
+  if (area == 0 || IsCulled(context.cullMode, area)) return;
+  // Flat shading gives the whole polygon the first corner's colour.
+  const auto corner = [&](std::size_t k) {
+    RasterVertex v = corners[k];
+    if (context.flatShading) {
       for (int a = 0; a < attributeCount; ++a) {
-        if (IsColourSlot(a)) v[k].attributes[a] = v[0].attributes[a];
+        if (IsColourSlot(a)) v.attributes[a] = corners[0].attributes[a];
       }
     }
-  }
+    return v;
+  };
   if (context.fillMode == D3DFILL_POINT) {
-    for (const RasterVertex& corner : v) DrawPoint(context, corner);
+    for (std::size_t k = 0; k < count; ++k) {
+      if (original[k]) DrawPoint(context, corner(k));
+    }
     return;
   }
   // Each edge stops short of its end, which the next edge starts from.
-  for (int k = 0; k < 3; ++k) DrawLine(context, v[k], v[(k + 1) % 3], false);
+  for (std::size_t k = 0; k < count; ++k) {
+    DrawLine(context, corner(k), corner((k + 1) % count), false);
+  }
 }
 
 }  // namespace d3d9

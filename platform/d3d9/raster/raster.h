@@ -93,9 +93,12 @@ bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
 void DrawPoint(const RasterContext& context, const RasterVertex& point);
 void DrawLine(const RasterContext& context, const RasterVertex& from, const RasterVertex& to,
               bool lastPixel);
-// The outline (D3DFILL_WIREFRAME) or the corners (D3DFILL_POINT) of a triangle that is not
-// culled; each pixel of the closed outline is drawn once.
-void DrawTriangleOutline(const RasterContext& context, const RasterVertex* corners[3]);
+// The outline (D3DFILL_WIREFRAME) or the corners (D3DFILL_POINT) of a convex polygon (a
+// triangle, or what clipping left of one), culled by its winding; each pixel of the closed
+// outline is drawn once. Points are drawn only at the corners marked `original`: those of the
+// primitive, not those a clip plane made.
+void DrawPolygonOutline(const RasterContext& context, const RasterVertex* corners,
+                        const bool* original, std::size_t count);
 
 // Shared by the paths: snapping to 1/256 of a pixel, halves away from zero, and the colour
 // of interpolated channels.
