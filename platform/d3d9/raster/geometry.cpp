@@ -318,7 +318,7 @@ GeometryDrawer::ProcessContext GeometryDrawer::ContextFor(const VertexLayout& la
 }
 
 bool GeometryDrawer::Reserve(std::size_t count) {
-  vertices.reset(new (std::nothrow) Processed[count]);
+  vertices = setup.memory.Array<Processed>(count);
   return vertices != nullptr;
 }
 

@@ -11,6 +11,7 @@
 #include "platform/d3d9/device_state.h"
 #include "platform/d3d9/raster/raster.h"
 #include "platform/d3d9/raster/vertex_input.h"
+#include "platform/d3d9/raster/working_memory.h"
 
 namespace d3d9 {
 
@@ -29,6 +30,7 @@ struct GeometrySetup {
   // The stages, when their attributes (every stage's coordinates, the specular colour) are
   // needed; null otherwise.
   const TextureStages* stages = nullptr;
+  WorkingMemory memory;
 };
 
 // Computes the transform and lighting parts of a setup from the device state.

@@ -42,28 +42,38 @@ void BuildRuns(const std::uint32_t* texels, UINT width, UINT height, RunIndex& i
 
 }  // namespace
 
-const std::uint32_t* ArgbTexels(const Image& image) {
+TexelAccess ArgbTexels(const Image& image, const WorkingMemory& memory,
+                       const std::uint32_t** texels) {
   if (image.Format() == D3DFMT_A8R8G8B8) {
-    return reinterpret_cast<const std::uint32_t*>(image.Bits());
+    *texels = reinterpret_cast<const std::uint32_t*>(image.Bits());
+    return TexelAccess::Ready;
   }
   TexelCache& cache = image.Cache();
   if (cache.texelGeneration != image.Generation()) {
     const std::size_t sliceTexels = std::size_t(image.Width()) * image.Height();
-    cache.argb.resize(sliceTexels * image.Depth());
+    if (!cache.argb) {
+      cache.argb = memory.Array<std::uint32_t>(sliceTexels * image.Depth());
+      if (!cache.argb) return TexelAccess::OutOfMemory;
+    }
     cache.decodable = true;
     for (UINT slice = 0; slice < image.Depth() && cache.decodable; ++slice) {
-      cache.decodable = DecodeToArgb(image, cache.argb.data() + slice * sliceTexels, slice);
+      cache.decodable = DecodeToArgb(image, cache.argb.get() + slice * sliceTexels, slice);
     }
     cache.texelGeneration = image.Generation();
   }
-  return cache.decodable ? cache.argb.data() : nullptr;
+  if (!cache.decodable) return TexelAccess::Unreadable;
+  *texels = cache.argb.get();
+  return TexelAccess::Ready;
 }
 
 const RunIndex& TexelRuns(const Image& image) {
   TexelCache& cache = image.Cache();
   if (cache.runGeneration != image.Generation()) {
-    const std::uint32_t* texels = ArgbTexels(image);
-    if (texels != nullptr) BuildRuns(texels, image.Width(), image.Height(), cache.runIndex);
+    // The sampler has decoded the texels already.
+    const std::uint32_t* texels = nullptr;
+    if (ArgbTexels(image, WorkingMemory(), &texels) == TexelAccess::Ready) {
+      BuildRuns(texels, image.Width(), image.Height(), cache.runIndex);
+    }
     cache.runGeneration = image.Generation();
   }
   return cache.runIndex;

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/d3d9/image.h"
+#include "platform/d3d9/raster/working_memory.h"
 
 namespace d3d9 {
 
@@ -40,7 +42,8 @@ struct RunIndex {
 struct TexelCache {
   std::uint64_t texelGeneration = ~std::uint64_t(0);
   std::uint64_t runGeneration = ~std::uint64_t(0);
-  std::vector<std::uint32_t> argb;  // empty when the level is itself A8R8G8B8
+  // Null when the level is itself A8R8G8B8; kept across generations, as the size stays.
+  std::unique_ptr<std::uint32_t[]> argb;
   RunIndex runIndex;
   bool decodable = false;
   // Of a depth buffer: no stored depth of row y is below depthRowLow[y] (in stored units), so
@@ -49,11 +52,15 @@ struct TexelCache {
   std::vector<std::uint32_t> depthRowLow;
 };
 
-// The texels of `image` as 0xAARRGGBB, width per row and height rows per slice, slice after
-// slice; null for formats that the sampler cannot read.
-const std::uint32_t* ArgbTexels(const Image& image);
+enum class TexelAccess : std::uint8_t { Ready, Unreadable, OutOfMemory };
 
-// The run index of the first slice; only valid where ArgbTexels is not null.
+// The texels of `image` as 0xAARRGGBB, width per row and height rows per slice, slice after
+// slice, into *texels when Ready. Unreadable for formats that the sampler cannot read;
+// OutOfMemory when the decoded copy cannot be had (the next call tries again).
+TexelAccess ArgbTexels(const Image& image, const WorkingMemory& memory,
+                       const std::uint32_t** texels);
+
+// The run index of the first slice; only valid where ArgbTexels has been Ready.
 const RunIndex& TexelRuns(const Image& image);
 
 }  // namespace d3d9
