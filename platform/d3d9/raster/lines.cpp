@@ -90,14 +90,24 @@ struct Segment {
   }
 };
 
-// The values a fraction t of the way from `from` to `to`.
+// The values a fraction t of the way from `from` to `to` on screen. Depth is linear on screen;
+// the attributes are linear in space, as on triangles: over 1/w when the ends' differ.
 void Between(const RasterContext& context, const RasterVertex& from, const RasterVertex& to,
              double t, double* z, double attributes[attributeCount]) {
   *z = from.z + (to.z - from.z) * t;
   const int count = context.stages != nullptr ? attributeCount : basicAttributeCount;
+  const bool perspective = from.q != to.q && from.q > 0.0 && to.q > 0.0;
+  const double q0 = perspective ? from.q : 1.0, q1 = perspective ? to.q : 1.0;
+  const double q = q0 + (q1 - q0) * t;
   for (int a = 0; a < count; ++a) {
     const double f0 = from.attributes[a];
-    attributes[a] = context.flatShading && IsColourSlot(a) ? f0 : f0 + (to.attributes[a] - f0) * t;
+    if (context.flatShading && IsColourSlot(a)) {
+      attributes[a] = f0;
+    } else if (perspective) {
+      attributes[a] = (f0 * q0 + (to.attributes[a] * q1 - f0 * q0) * t) / q;
+    } else {
+      attributes[a] = f0 + (to.attributes[a] - f0) * t;
+    }
   }
 }
 
@@ -158,7 +168,9 @@ void DrawLine(const RasterContext& context, const RasterVertex& from, const Rast
   for (const auto& pixel : drawn) {
     if (pixel[0] == endX && pixel[1] == endY) return;
   }
-  shade(endX, endY, 1.0);
+  // Like every other pixel's, the end pixel's values are those level with its centre.
+  const std::int64_t along = ((xMajor ? endX : endY) * subPixel - a0) * step;
+  shade(endX, endY, da != 0 ? double(along) / double(da * step) : 1.0);
 }
 
 void DrawPolygonOutline(const RasterContext& context, const RasterVertex* corners,

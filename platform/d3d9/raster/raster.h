@@ -89,7 +89,9 @@ bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
 
 // A point lights the pixel whose centre is nearest, ties going up and left: (20.5, 10.5)
 // lights (20, 10). A line lights each pixel whose diamond (|px - x| + |py - y| < 1/2) it
-// passes through and leaves, and with `lastPixel` also the pixel of its end point.
+// passes through and leaves, and with `lastPixel` also the pixel of its end point; its
+// attributes are taken where it is level with the pixel's centre along its major axis,
+// perspective-correctly when its ends' reciprocal w differ.
 void DrawPoint(const RasterContext& context, const RasterVertex& point);
 void DrawLine(const RasterContext& context, const RasterVertex& from, const RasterVertex& to,
               bool lastPixel);

@@ -311,6 +311,29 @@ void Frame::Point(const States& s, const Vertex& p) {
 }
 
 void Frame::Line(const States& s, const Vertex& from, const Vertex& to, bool lastPixel) {
+  LineShadedBy(s, from, to, lastPixel, [&](double) { return from.colour; });
+}
+
+void Frame::ShadedLine(const States& s, const ShadedEnd& from, const ShadedEnd& to,
+                       bool lastPixel) {
+  // Each channel is linear in space: c q and q are linear on screen.
+  const auto colourAt = [&](double t) {
+    const double q = from.q * (1 - t) + to.q * t;
+    std::uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+      const double c0 = double((from.colour >> shift) & 0xFF);
+      const double c1 = double((to.colour >> shift) & 0xFF);
+      const double c = (c0 * from.q * (1 - t) + c1 * to.q * t) / q;
+      out |= std::uint32_t(std::clamp(std::floor(c + 0.5), 0.0, 255.0)) << shift;
+    }
+    return out;
+  };
+  LineShadedBy(s, {from.x, from.y, from.z, from.colour}, {to.x, to.y, to.z, to.colour},
+               lastPixel, colourAt);
+}
+
+void Frame::LineShadedBy(const States& s, const Vertex& from, const Vertex& to, bool lastPixel,
+                         const std::function<std::uint32_t(double)>& colourAt) {
   const std::int64_t x0 = OnGrid(from.x), y0 = OnGrid(from.y);
   const std::int64_t x1 = OnGrid(to.x), y1 = OnGrid(to.y);
   const std::int64_t dx = x1 - x0, dy = y1 - y0;
@@ -365,12 +388,12 @@ void Frame::Line(const States& s, const Vertex& from, const Vertex& to, bool las
     const std::pair<std::int64_t, std::int64_t> end{SquareOf(x1), SquareOf(y1)};
     if (std::find(lit.begin(), lit.end(), end) == lit.end()) lit.push_back(end);
   }
-  // Depth where the line is level with the pixel's centre along its major axis.
+  // Depth and colour where the line is level with the pixel's centre along its major axis.
   for (const auto& [i, j] : lit) {
     const std::int64_t along = xMajor ? i * grid - x0 : j * grid - y0;
     const std::int64_t length = xMajor ? dx : dy;
     const double t = length == 0 ? 1.0 : std::clamp(double(along) / double(length), 0.0, 1.0);
-    Pixel(s, int(i), int(j), from.z + (to.z - from.z) * t, from.colour);
+    Pixel(s, int(i), int(j), from.z + (to.z - from.z) * t, colourAt(t));
   }
 }
 

@@ -12,8 +12,8 @@
 // - a line lights each pixel whose diamond |px - i| + |py - j| < 1/2 it passes through and
 //   leaves, and with the last-pixel state also the pixel of its end point.
 //
-// Colours are one per primitive (the first vertex's), written as they are or blended by
-// source alpha with exact rounding.
+// Colours are one per primitive (the first vertex's), except on shaded lines, written as they
+// are or blended by source alpha with exact rounding.
 //
 // Clipping: a primitive given in clip space (x, y, z, w) keeps its part inside the planes
 // -g w <= x <= g w, -g w <= y <= g w (the guard band, g = 16384 / the viewport's size, always),
@@ -25,6 +25,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/d3d9/d3d9.h"
@@ -34,6 +35,11 @@ namespace reference {
 struct Vertex {
   double x, y, z;
   std::uint32_t colour;  // 0xAARRGGBB
+};
+
+struct ShadedEnd {
+  double x, y, z, q;
+  std::uint32_t colour;
 };
 
 struct ClipVertex {
@@ -85,6 +91,10 @@ class Frame {
   void ClippedLine(const States& states, const Viewport& viewport, bool clipping,
                    const ClipVertex& from, const ClipVertex& to, bool lastPixel);
   void ScreenLine(const States& states, const Vertex& from, const Vertex& to, bool lastPixel);
+  // A line whose colour goes from one end's to the other's, linearly in space: by the ends'
+  // reciprocal w q.
+  void ShadedLine(const States& states, const ShadedEnd& from, const ShadedEnd& to,
+                  bool lastPixel);
 
   // 0x00RRGGBB
   std::uint32_t ColourAt(int x, int y) const { return colour[Index(x, y)] & 0xFFFFFF; }
@@ -99,6 +109,9 @@ class Frame {
   std::uint32_t Stored(double z) const;
   bool Ordered(std::uint32_t incoming, std::uint32_t stored, DWORD func) const;
   void Pixel(const States& states, int x, int y, double z, std::uint32_t colour);
+  // The line's pixels, each with the colour a fraction t of the way along.
+  void LineShadedBy(const States& states, const Vertex& from, const Vertex& to, bool lastPixel,
+                    const std::function<std::uint32_t(double t)>& colourAt);
 
   int width;
   int height;
