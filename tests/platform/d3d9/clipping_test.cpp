@@ -198,22 +198,7 @@ TEST_F(ClippingTest, PretransformedLinesAreCutOnTheGuardBand) {
     frame.Clear(0xFF000000, 1.0, 0);
     States states;
     states.lastPixel = lastPixel;
-    Apply(states);
-    std::vector<ScreenVertex> screen;
-    for (const Vertex& v : ends) {
-      screen.push_back({float(v.x), float(v.y), float(v.z), 1.0f, v.colour, 0, 0});
-    }
-    ASSERT_EQ(S_OK, device->SetFVF(screenVertexFvf));
-    ASSERT_EQ(S_OK, device->BeginScene());
-    ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_LINELIST, UINT(ends.size() / 2), screen.data(),
-                                            sizeof(ScreenVertex)));
-    ASSERT_EQ(S_OK, device->EndScene());
-    for (std::size_t k = 0; k < ends.size(); k += 2) {
-      const auto read = [](const Vertex& v) {
-        return Vertex{double(float(v.x)), double(float(v.y)), double(float(v.z)), v.colour};
-      };
-      frame.ScreenLine(states, read(ends[k]), read(ends[k + 1]), lastPixel);
-    }
+    DrawLines(frame, states, ends);
     ExpectSameColours(frame, lastPixel ? "with the last pixel" : "without the last pixel");
   }
 }

@@ -99,25 +99,7 @@ TEST_F(FillModeTest, LineColoursArePerspectiveCorrect) {
     frame.ShadedLine(states, {a.x, a.y, 0.0, a.rhw, a.colour}, {b.x, b.y, 0.0, b.rhw, b.colour},
                      true);
   }
-  const std::vector<std::uint32_t> pixels = ReadBack();
-  int differing = 0;
-  for (int y = 0; y < int(height); ++y) {
-    for (int x = 0; x < int(width); ++x) {
-      const std::uint32_t got = pixels[std::size_t(y) * width + std::size_t(x)];
-      const std::uint32_t want = frame.ColourAt(x, y);
-      for (int shift = 0; shift < 24; shift += 8) {
-        const int difference = int((got >> shift) & 0xFF) - int((want >> shift) & 0xFF);
-        if (difference > 1 || difference < -1) {
-          if (++differing <= 3) {
-            ADD_FAILURE() << "pixel " << x << "," << y << " is " << std::hex << got
-                          << ", the reference has " << want;
-          }
-          break;
-        }
-      }
-    }
-  }
-  EXPECT_EQ(0, differing);
+  ExpectSameColours(frame, "lines", 1);
 }
 
 // Triangles of both windings under culling, filled as points and as wireframe, over a
