@@ -213,7 +213,8 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSou
                    state.renderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT,
                    tested ? &depth : nullptr,
                    state.renderStates[D3DRS_FILLMODE],
-                   stages.get()};
+                   stages.get(),
+                   memory};
   setup.pretransformed = layout.pretransformed;
   PrepareTransforms(state, &setup);
   if (textured) {

@@ -67,7 +67,8 @@ class TestSetup {
   // refused as if memory had run out, and the draw fails with E_OUTOFMEMORY. The requests:
   // the texture stages' state, the decoded copy of each texture level the draw reads first in
   // a format other than A8R8G8B8, the index tables of draws whose indices reach far apart, and
-  // the processed vertices.
+  // the processed vertices. The run index of a blit's texture is asked for too; refused, the
+  // blit is drawn as two triangles instead.
   void RefuseDrawMemory(unsigned nth);
   unsigned DrawMemoryRequests() const { return memoryRequests; }
   // Counts one request; false when it is to be refused.

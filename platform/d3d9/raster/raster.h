@@ -17,6 +17,7 @@
 
 #include "platform/d3d9/raster/pixel_pipeline.h"
 #include "platform/d3d9/raster/sampler.h"
+#include "platform/d3d9/raster/working_memory.h"
 
 namespace d3d9 {
 
@@ -75,6 +76,7 @@ struct RasterContext {
   DWORD fillMode = D3DFILL_SOLID;
   // Stages beyond what the pipeline and sampler above do alone; null when they suffice.
   const TextureStages* stages = nullptr;
+  WorkingMemory memory;  // for what drawing derives from textures (the runs of a blit)
 };
 
 // Draws a triangle (culling by its winding on screen), filled or, under D3DFILL_POINT and

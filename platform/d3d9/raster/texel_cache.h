@@ -25,18 +25,21 @@ struct TexelRun {
 // it, so that a row's runs from any texel on are found without a search.
 struct RunIndex {
   static constexpr int blockShift = 5;
-  std::vector<std::uint32_t> rowStart;  // first run of each row; one more entry at the end
-  std::vector<TexelRun> runs;
-  std::vector<std::uint32_t> blockStart;  // per row, per block: index into runs
+  std::unique_ptr<std::uint32_t[]> rowStart;  // first run of each row; one more at the end
+  std::unique_ptr<TexelRun[]> runs;
+  std::unique_ptr<std::uint32_t[]> blockStart;  // per row, per block: index into runs
   std::uint32_t blocksPerRow = 0;
 
   // The first run of row `y` that ends after texel x.
   const TexelRun* RunAt(std::uint32_t y, std::uint32_t x) const {
-    const TexelRun* run = runs.data() + blockStart[std::size_t(y) * blocksPerRow + (x >> blockShift)];
+    const std::size_t block = std::size_t(y) * blocksPerRow + (x >> blockShift);
+    const TexelRun* run = runs.get() + blockStart[block];
     while (run->end <= x) ++run;
     return run;
   }
-  const TexelRun* RowEnd(std::uint32_t y) const { return runs.data() + rowStart[std::size_t(y) + 1]; }
+  const TexelRun* RowEnd(std::uint32_t y) const {
+    return runs.get() + rowStart[std::size_t(y) + 1];
+  }
 };
 
 struct TexelCache {
@@ -60,7 +63,8 @@ enum class TexelAccess : std::uint8_t { Ready, Unreadable, OutOfMemory };
 TexelAccess ArgbTexels(const Image& image, const WorkingMemory& memory,
                        const std::uint32_t** texels);
 
-// The run index of the first slice; only valid where ArgbTexels has been Ready.
-const RunIndex& TexelRuns(const Image& image);
+// The run index of the first slice, where ArgbTexels is Ready; null when the memory for it
+// cannot be had (the next call tries again).
+const RunIndex* TexelRuns(const Image& image, const WorkingMemory& memory);
 
 }  // namespace d3d9

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "tests/platform/d3d9/device_fixture.h"
 
@@ -150,6 +151,41 @@ TEST_F(DrawMemoryTest, ARefusedCopyIsMadeByTheNextDrawAndFollowsChanges) {
   ASSERT_EQ(S_OK, flat->UnlockRect(0));
   EXPECT_EQ(S_OK, DrawTextured());
   EXPECT_EQ(0x0000FFu, PixelAt(32, 32));
+  device->SetTexture(0, nullptr);
+  texture->Release();
+}
+
+// A blit walks the runs of its texture's transparent, opaque and other texels; refused the
+// memory for them, it is drawn as two triangles, to the same picture.
+TEST_F(DrawMemoryTest, ABlitWithoutMemoryForItsRunsDrawsTheSamePicture) {
+  std::vector<std::uint32_t> texels(48 * 48);
+  for (std::uint32_t i = 0; i < texels.size(); ++i) {
+    const std::uint32_t alpha = i % 7 < 2 ? 0x00 : i % 7 < 5 ? 0xFF : 0x80;
+    texels[i] = alpha << 24 | (0x10203u * (i % 11));
+  }
+  IDirect3DTexture9* texture = MakeTexture(48, 48, texels);
+  ASSERT_EQ(S_OK, device->SetTexture(0, texture));
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  const auto draw = [&] {
+    ClearTo(0xFF203040);
+    ASSERT_EQ(S_OK, device->BeginScene());
+    // One texel per pixel.
+    DrawQuad(7.5f, 7.5f, 55.5f, 55.5f, 0xFFFFFFFF);
+    ASSERT_EQ(S_OK, device->EndScene());
+  };
+  draw();
+  const std::vector<std::uint32_t> whole = ReadBack();
+  // The vertices are asked for first; new texels make the runs be built again.
+  for (unsigned k = 2; k <= 4; ++k) {
+    FillLevel(texture, 0, texels);
+    const unsigned before = setup->DrawMemoryRequests();
+    setup->RefuseDrawMemory(before + k);
+    draw();
+    EXPECT_GE(setup->DrawMemoryRequests(), before + k) << "refusing request " << k;
+    EXPECT_EQ(whole, ReadBack()) << "refusing request " << k;
+  }
   device->SetTexture(0, nullptr);
   texture->Release();
 }
