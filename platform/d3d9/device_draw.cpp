@@ -3,7 +3,6 @@
 #include <cstring>
 #include <memory>
 #include <new>
-#include <vector>
 
 #include "platform/d3d9/buffers.h"
 #include "platform/d3d9/device.h"
@@ -144,12 +143,12 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSou
   }
   const UINT texcoordSet = state.stageStates[0][D3DTSS_TEXCOORDINDEX] & 0xFFFF;
   // Beyond stage 0 alone, the stages read more of each vertex.
+  const WorkingMemory memory(setup.get());
   std::unique_ptr<TextureStages> stages;
   const bool staged = TextureStages::Needed(state, caps);
   if (staged) {
-    stages.reset(new (std::nothrow) TextureStages);
-    if (stages == nullptr) return E_OUTOFMEMORY;
-    stages->Prepare(state, caps);
+    stages = memory.Object<TextureStages>();
+    if (stages == nullptr || !stages->Prepare(state, caps, memory)) return E_OUTOFMEMORY;
   }
   unsigned extraSets = 0;
   for (int stage = 0; staged && stage < stages->StageCount(); ++stage) {
@@ -187,7 +186,13 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSou
 
   Sampler sampler;
   const TextureBase* texture = AsTexture(state.textures[0].Get());
-  const bool textured = !staged && texture != nullptr && sampler.Prepare(state, *texture);
+  bool textured = false;
+  if (!staged && texture != nullptr) {
+    const TexelAccess access = sampler.Prepare(state, *texture, 0, memory);
+    // Drawing without the texture would report a picture that is not the one asked for.
+    if (access == TexelAccess::OutOfMemory) return E_OUTOFMEMORY;
+    textured = access == TexelAccess::Ready;
+  }
   const PixelPipeline pipeline(state, textured, image.Format() == D3DFMT_A8R8G8B8);
   GeometrySetup setup;
   const D3DVIEWPORT9& vp = state.viewport;
@@ -208,7 +213,8 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSou
                    state.renderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT,
                    tested ? &depth : nullptr,
                    state.renderStates[D3DRS_FILLMODE],
-                   stages.get()};
+                   stages.get(),
+                   memory};
   setup.pretransformed = layout.pretransformed;
   PrepareTransforms(state, &setup);
   if (textured) {
@@ -216,6 +222,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSou
     setup.textureHeight = sampler.Height();
   }
   if (staged) setup.stages = stages.get();
+  setup.memory = memory;
   GeometryDrawer drawer(setup);
   const std::uint64_t span = std::uint64_t(highest - lowest) + 1;
   if (indices == nullptr) {
@@ -240,16 +247,20 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSou
 HRESULT Device::DrawSparse(GeometryDrawer& drawer, const VertexLayout& layout,
                            const VertexSource& source, const void* indices, D3DFORMAT indexFormat,
                            UINT count, D3DPRIMITIVETYPE type, UINT primitiveCount) {
-  std::vector<std::int64_t> named(count);
-  std::vector<UINT> slots(count);
+  const WorkingMemory memory(setup.get());
+  const std::unique_ptr<std::int64_t[]> named = memory.Array<std::int64_t>(count);
+  const std::unique_ptr<std::int64_t[]> unique = memory.Array<std::int64_t>(count);
+  const std::unique_ptr<UINT[]> slots = memory.Array<UINT>(count);
+  if (!named || !unique || !slots) return E_OUTOFMEMORY;
   for (UINT i = 0; i < count; ++i) named[i] = source.base + IndexAt(indices, indexFormat, i);
-  std::vector<std::int64_t> unique(named);
-  std::sort(unique.begin(), unique.end());
-  unique.erase(std::unique(unique.begin(), unique.end()), unique.end());
+  std::copy(named.get(), named.get() + count, unique.get());
+  std::sort(unique.get(), unique.get() + count);
+  std::int64_t* const distinctEnd = std::unique(unique.get(), unique.get() + count);
   for (UINT i = 0; i < count; ++i) {
-    slots[i] = UINT(std::lower_bound(unique.begin(), unique.end(), named[i]) - unique.begin());
+    slots[i] = UINT(std::lower_bound(unique.get(), distinctEnd, named[i]) - unique.get());
   }
-  if (!drawer.ProcessList(layout, source.streams, unique.data(), unique.size())) {
+  if (!drawer.ProcessList(layout, source.streams, unique.get(),
+                          std::size_t(distinctEnd - unique.get()))) {
     return E_OUTOFMEMORY;
   }
   drawer.Draw(type, primitiveCount, [&](UINT i) { return std::int64_t(slots[i]); });

@@ -1,5 +1,7 @@
 #include "platform/d3d9/test_device.h"
 
+#include <algorithm>
+
 #include "platform/d3d9/device.h"
 
 namespace d3d9 {
@@ -15,6 +17,17 @@ void TestSetup::FailAnyCall(unsigned nth, HRESULT result) {
 void TestSetup::ClearFaults() {
   faults.clear();
   anyCallFaults.clear();
+  memoryRefusals.clear();
+}
+
+void TestSetup::RefuseDrawMemory(unsigned nth) { memoryRefusals.push_back(nth); }
+
+bool TestSetup::GrantDrawMemory() {
+  ++memoryRequests;
+  const auto refused = std::find(memoryRefusals.begin(), memoryRefusals.end(), memoryRequests);
+  if (refused == memoryRefusals.end()) return true;
+  memoryRefusals.erase(refused);
+  return false;
 }
 
 unsigned TestSetup::CallCount(const std::string& operation) const {

@@ -60,8 +60,19 @@ class TestSetup {
   // counts) fails with `result` and does nothing else: for sweeps that fail every call in turn.
   void FailAnyCall(unsigned nth, HRESULT result);
   unsigned TotalCallCount() const { return totalCount; }
-  // Forgets every injected fault that has not struck yet.
+  // Forgets every injected fault (and memory refusal) that has not struck yet.
   void ClearFaults();
+
+  // The `nth` request (counted from 1 over the setup's life) for a draw's working memory is
+  // refused as if memory had run out, and the draw fails with E_OUTOFMEMORY. The requests:
+  // the texture stages' state, the decoded copy of each texture level the draw reads first in
+  // a format other than A8R8G8B8, the index tables of draws whose indices reach far apart, and
+  // the processed vertices. The run index of a blit's texture is asked for too; refused, the
+  // blit is drawn as two triangles instead.
+  void RefuseDrawMemory(unsigned nth);
+  unsigned DrawMemoryRequests() const { return memoryRequests; }
+  // Counts one request; false when it is to be refused.
+  bool GrantDrawMemory();
 
   const std::vector<CallRecord>& Log() const { return log; }
   std::vector<CallRecord> CallsNamed(const std::string& operation) const;
@@ -77,6 +88,8 @@ class TestSetup {
   };
   std::multimap<std::string, Fault> faults;
   std::vector<Fault> anyCallFaults;
+  std::vector<unsigned> memoryRefusals;
+  unsigned memoryRequests = 0;
   std::map<std::string, unsigned> counts;
   unsigned totalCount = 0;
   std::vector<CallRecord> log;

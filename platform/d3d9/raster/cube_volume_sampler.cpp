@@ -53,20 +53,22 @@ bool CubeFace(const double d[3], int* face, double* u, double* v) {
   return true;
 }
 
-bool CubeVolumeSampler::Prepare(const DeviceState& state, const TextureBase& texture,
-                                UINT samplerIndex) {
+TexelAccess CubeVolumeSampler::Prepare(const DeviceState& state, const TextureBase& texture,
+                                       UINT samplerIndex, const WorkingMemory& memory) {
   const D3DRESOURCETYPE kind = texture.Kind();
-  if (kind != D3DRTYPE_CUBETEXTURE && kind != D3DRTYPE_VOLUMETEXTURE) return false;
+  if (kind != D3DRTYPE_CUBETEXTURE && kind != D3DRTYPE_VOLUMETEXTURE) {
+    return TexelAccess::Unreadable;
+  }
   cube = kind == D3DRTYPE_CUBETEXTURE;
   levelCount = int(std::min<UINT>(texture.LevelCount(), UINT(levels.size())));
-  if (levelCount == 0) return false;
+  if (levelCount == 0) return TexelAccess::Unreadable;
   for (int i = 0; i < levelCount; ++i) {
     Level& level = levels[std::size_t(i)];
     for (UINT face = 0; face < texture.FaceCount(); ++face) {
       const Image* image = texture.ImageAt(face, UINT(i));
-      if (image == nullptr) return false;
-      level.texels[face] = ArgbTexels(*image);
-      if (level.texels[face] == nullptr) return false;
+      if (image == nullptr) return TexelAccess::Unreadable;
+      const TexelAccess access = ArgbTexels(*image, memory, &level.texels[face]);
+      if (access != TexelAccess::Ready) return access;
       level.width = int(image->Width());
       level.height = int(image->Height());
       level.depth = int(image->Depth());
@@ -83,7 +85,7 @@ bool CubeVolumeSampler::Prepare(const DeviceState& state, const TextureBase& tex
   if (!std::isfinite(lodBias)) lodBias = 0.0f;
   border = sampler[D3DSAMP_BORDERCOLOR];
   baseLevel = int(std::min<DWORD>(sampler[D3DSAMP_MAXMIPLEVEL], DWORD(levelCount - 1)));
-  return true;
+  return TexelAccess::Ready;
 }
 
 double CubeVolumeSampler::Scale(int component) const {

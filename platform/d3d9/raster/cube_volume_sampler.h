@@ -25,6 +25,7 @@
 #include <cstdint>
 
 #include "platform/d3d9/device_state.h"
+#include "platform/d3d9/raster/texel_cache.h"
 
 namespace d3d9 {
 
@@ -32,9 +33,10 @@ class TextureBase;
 
 class CubeVolumeSampler {
  public:
-  // False when the texture is neither a cube nor a volume texture, or has texels the sampler
-  // cannot read.
-  bool Prepare(const DeviceState& state, const TextureBase& texture, UINT samplerIndex);
+  // Unreadable when the texture is neither a cube nor a volume texture, or has texels the
+  // sampler cannot read; OutOfMemory when a decoded copy cannot be had.
+  TexelAccess Prepare(const DeviceState& state, const TextureBase& texture, UINT samplerIndex,
+                      const WorkingMemory& memory);
 
   bool IsCube() const { return cube; }
   // Level-0 texels per unit of the coordinates: the volume's size, or 1 for a cube (whose

@@ -38,6 +38,20 @@ struct ClipVertex {
   double clip[4];
   double attributes[attributeCount];
   double screenZ;  // pre-transformed vertices' depth, linear on screen
+  bool original;   // a corner of the primitive, not a point made by a cut
+};
+
+// A triangle cut by every plane: each cut of a convex polygon adds at most one corner. Cuts
+// between ends far apart in w can round a polygon out of convex; corners beyond the room are
+// then dropped, and the picture of such a triangle is arbitrary anyway.
+struct ClipPolygon {
+  static constexpr std::size_t room = 3 + planeCount;
+  ClipVertex corners[room];
+  std::size_t size = 0;
+
+  void Add(const ClipVertex& v) {
+    if (size < room) corners[size++] = v;
+  }
 };
 
 double Distance(const ClipVertex& v, unsigned plane, double gx, double gy) {
@@ -71,6 +85,7 @@ ClipVertex Between(const ClipVertex& a, const ClipVertex& b, double t) {
   ClipVertex out;
   for (int i = 0; i < 4; ++i) out.clip[i] = a.clip[i] + (b.clip[i] - a.clip[i]) * t;
   out.screenZ = a.screenZ + (b.screenZ - a.screenZ) * t;
+  out.original = false;
   for (int i = 0; i < attributeCount; ++i) {
     out.attributes[i] = a.attributes[i] + (b.attributes[i] - a.attributes[i]) * t;
   }
@@ -97,21 +112,21 @@ void PlaceOnPlane(unsigned plane, double gx, double gy, ClipVertex* v) {
 }
 
 // One pass of polygon clipping against a plane.
-std::vector<ClipVertex> ClipAgainst(const std::vector<ClipVertex>& polygon, unsigned plane,
-                                    double gx, double gy) {
-  std::vector<ClipVertex> out;
-  for (std::size_t i = 0; i < polygon.size(); ++i) {
-    const ClipVertex& a = polygon[i];
-    const ClipVertex& b = polygon[(i + 1) % polygon.size()];
+void ClipAgainst(const ClipPolygon& polygon, unsigned plane, double gx, double gy,
+                 ClipPolygon* out) {
+  out->size = 0;
+  for (std::size_t i = 0; i < polygon.size; ++i) {
+    const ClipVertex& a = polygon.corners[i];
+    const ClipVertex& b = polygon.corners[(i + 1) % polygon.size];
     const double da = Distance(a, plane, gx, gy);
     const double db = Distance(b, plane, gx, gy);
-    if (da >= 0) out.push_back(a);
+    if (da >= 0) out->Add(a);
     if ((da >= 0) != (db >= 0)) {
-      out.push_back(Between(a, b, da / (da - db)));
-      PlaceOnPlane(plane, gx, gy, &out.back());
+      ClipVertex cut = Between(a, b, da / (da - db));
+      PlaceOnPlane(plane, gx, gy, &cut);
+      out->Add(cut);
     }
   }
-  return out;
 }
 
 std::uint32_t ToByte(double value) {
@@ -239,8 +254,12 @@ struct GeometryDrawer::ProcessContext {
     s.y = position[1];
     s.z = position[2];
     s.q = position[3];
-    const bool inside = std::fabs(s.x) <= guardBand && std::fabs(s.y) <= guardBand;
-    out.outside = inside ? 0 : (left | right);
+    // Each side of the guard band on its own, so that a primitive is dropped whole only when
+    // all its vertices are beyond the same side.
+    out.outside = (s.x >= -guardBand ? 0u : unsigned(left)) |
+                  (s.x <= guardBand ? 0u : unsigned(right)) |
+                  (s.y >= -guardBand ? 0u : unsigned(bottom)) |
+                  (s.y <= guardBand ? 0u : unsigned(top));
     for (int k = 0; k < 4; ++k) out.clip[k] = position[k];
     return;
   }
@@ -299,7 +318,7 @@ GeometryDrawer::ProcessContext GeometryDrawer::ContextFor(const VertexLayout& la
 }
 
 bool GeometryDrawer::Reserve(std::size_t count) {
-  vertices.reset(new (std::nothrow) Processed[count]);
+  vertices = setup.memory.Array<Processed>(count);
   return vertices != nullptr;
 }
 
@@ -347,6 +366,74 @@ void GeometryDrawer::TrianglePair(const Processed* a[3], const Processed* b[3]) 
   Triangle(*b[0], *b[1], *b[2]);
 }
 
+bool GeometryDrawer::Clips(unsigned plane) const {
+  const bool side = plane == left || plane == right || plane == bottom || plane == top;
+  if (setup.pretransformed) return side;
+  if (plane == nearZ || plane == farZ) return setup.clipping;
+  return true;
+}
+
+void GeometryDrawer::GuardBand(double* gx, double* gy) const {
+  const bool screenSpace = setup.pretransformed;
+  *gx = screenSpace ? guardBand : guardBand / std::max(1.0, double(setup.viewport.Width));
+  *gy = screenSpace ? guardBand : guardBand / std::max(1.0, double(setup.viewport.Height));
+}
+
+namespace {
+
+// Pre-transformed vertices are clipped to the guard band on screen, with w = 1 and q carried
+// in the z slot; perspective attributes travel over q.
+ClipVertex ToClip(const double clip[4], const RasterVertex& s, bool screenSpace,
+                  bool perspective) {
+  ClipVertex v;
+  std::copy(clip, clip + 4, v.clip);
+  std::copy(s.attributes, s.attributes + attributeCount, v.attributes);
+  v.screenZ = screenSpace ? s.z : 0.0;
+  v.original = true;
+  if (screenSpace) {
+    v.clip[0] = s.x;
+    v.clip[1] = s.y;
+    v.clip[2] = s.q;
+    v.clip[3] = 1.0;
+    if (perspective) {
+      for (double& attribute : v.attributes) attribute *= s.q;
+    }
+  }
+  return v;
+}
+
+// A cut between ends far apart in w (4e34 and -1, say) carries a rounding error far larger
+// than the guard band, and a later cut can leave a point outside an earlier plane. Such a
+// primitive's picture is arbitrary anyway; its points are kept where snapped arithmetic holds.
+void KeepNear(RasterVertex* s) {
+  constexpr double farthest = 4 * guardBand;
+  s->x = std::clamp(s->x, -farthest, farthest);
+  s->y = std::clamp(s->y, -farthest, farthest);
+}
+
+// Flat shading takes the colour of the primitive's first vertex, also where a cut removed it.
+void TakeFlatColour(const RasterVertex& first, RasterVertex* v) {
+  for (int a = 0; a < attributeCount; ++a) {
+    if (IsColourSlot(a)) v->attributes[a] = first.attributes[a];
+  }
+}
+
+}  // namespace
+
+RasterVertex GeometryDrawer::Unclip(const double clip[4], const double attributes[attributeCount],
+                                    double screenZ, bool perspective) const {
+  if (!setup.pretransformed) return Project(clip, attributes);
+  RasterVertex s;
+  s.x = clip[0];
+  s.y = clip[1];
+  s.z = screenZ;
+  s.q = clip[2];
+  for (int a = 0; a < attributeCount; ++a) {
+    s.attributes[a] = perspective && s.q != 0.0 ? attributes[a] / s.q : attributes[a];
+  }
+  return s;
+}
+
 void GeometryDrawer::ClipAndDraw(const Processed* corners[3]) {
   const bool screenSpace = setup.pretransformed;
   bool perspective = false;
@@ -354,61 +441,88 @@ void GeometryDrawer::ClipAndDraw(const Processed* corners[3]) {
     const double q0 = corners[0]->screen.q;
     perspective = !(q0 == corners[1]->screen.q && q0 == corners[2]->screen.q);
   }
-  std::vector<ClipVertex> polygon(3);
+  ClipPolygon buffers[2];
+  ClipPolygon* polygon = &buffers[0];
+  ClipPolygon* cut = &buffers[1];
   for (int i = 0; i < 3; ++i) {
-    const RasterVertex& s = corners[i]->screen;
-    ClipVertex& v = polygon[std::size_t(i)];
-    std::copy(corners[i]->clip, corners[i]->clip + 4, v.clip);
-    std::copy(s.attributes, s.attributes + attributeCount, v.attributes);
-    v.screenZ = screenSpace ? s.z : 0.0;
-    if (screenSpace) {
-      // Pre-transformed vertices are clipped to the guard band on screen, with w = 1 and q
-      // carried in the z slot; perspective attributes travel over q.
-      v.clip[0] = s.x;
-      v.clip[1] = s.y;
-      v.clip[2] = s.q;
-      v.clip[3] = 1.0;
-      if (perspective) {
-        for (double& attribute : v.attributes) attribute *= s.q;
-      }
-    }
+    polygon->Add(ToClip(corners[i]->clip, corners[i]->screen, screenSpace, perspective));
   }
-  const double gx = screenSpace ? guardBand : guardBand / std::max(1.0, double(setup.viewport.Width));
-  const double gy = screenSpace ? guardBand : guardBand / std::max(1.0, double(setup.viewport.Height));
-  for (unsigned plane = 1; plane < (1u << planeCount) && polygon.size() >= 3; plane <<= 1) {
-    const bool side = plane == left || plane == right || plane == bottom || plane == top;
-    if (screenSpace && !side) continue;
-    if (!screenSpace && !setup.clipping && (plane == nearZ || plane == farZ)) continue;
-    polygon = ClipAgainst(polygon, plane, gx, gy);
+  double gx, gy;
+  GuardBand(&gx, &gy);
+  for (unsigned plane = 1; plane < (1u << planeCount) && polygon->size >= 3; plane <<= 1) {
+    if (!Clips(plane)) continue;
+    ClipAgainst(*polygon, plane, gx, gy, cut);
+    std::swap(polygon, cut);
   }
-  if (polygon.size() < 3) return;
-  std::vector<RasterVertex> screen(polygon.size());
-  for (std::size_t i = 0; i < polygon.size(); ++i) {
-    if (!screenSpace) {
-      screen[i] = Project(polygon[i].clip, polygon[i].attributes);
-      continue;
-    }
-    RasterVertex& s = screen[i];
-    s.x = polygon[i].clip[0];
-    s.y = polygon[i].clip[1];
-    s.z = polygon[i].screenZ;
-    s.q = polygon[i].clip[2];
-    for (int a = 0; a < attributeCount; ++a) {
-      s.attributes[a] = perspective && s.q != 0.0 ? polygon[i].attributes[a] / s.q
-                                                  : polygon[i].attributes[a];
-    }
+  const std::size_t count = polygon->size;
+  if (count < 3) return;
+  RasterVertex screen[ClipPolygon::room];
+  bool original[ClipPolygon::room];
+  for (std::size_t i = 0; i < count; ++i) {
+    const ClipVertex& v = polygon->corners[i];
+    screen[i] = Unclip(v.clip, v.attributes, v.screenZ, perspective);
+    original[i] = v.original;
+    KeepNear(&screen[i]);
+    if (setup.context.flatShading) TakeFlatColour(corners[0]->screen, &screen[i]);
   }
-  // A cut between ends far apart in w (4e34 and -1, say) carries a rounding error far larger
-  // than the guard band, and a later cut can leave a point outside an earlier plane. Such a
-  // triangle's picture is arbitrary anyway; its points are kept where snapped arithmetic holds.
-  constexpr double farthest = 4 * guardBand;
-  for (RasterVertex& s : screen) {
-    s.x = std::clamp(s.x, -farthest, farthest);
-    s.y = std::clamp(s.y, -farthest, farthest);
+  const DWORD fill = setup.context.fillMode;
+  if (fill == D3DFILL_POINT || fill == D3DFILL_WIREFRAME) {
+    // The outline of what is left, not the edges of the fan it is drawn as.
+    DrawPolygonOutline(setup.context, screen, original, count);
+    return;
   }
-  for (std::size_t i = 1; i + 1 < screen.size(); ++i) {
+  for (std::size_t i = 1; i + 1 < count; ++i) {
     RasterizeTriangle(setup.context, screen[0], screen[i], screen[i + 1]);
   }
+}
+
+// Lines are cut on the planes triangles are cut on. A cut end is not the line's own: it gets
+// no last pixel.
+void GeometryDrawer::Line(const Processed& a, const Processed& b) {
+  if ((a.outside | b.outside) == 0) {
+    DrawLine(setup.context, a.screen, b.screen, setup.lastPixel);
+    return;
+  }
+  if ((a.outside & b.outside) != 0) return;
+  const bool screenSpace = setup.pretransformed;
+  const bool perspective = screenSpace && a.screen.q != b.screen.q;
+  const ClipVertex from = ToClip(a.clip, a.screen, screenSpace, perspective);
+  const ClipVertex to = ToClip(b.clip, b.screen, screenSpace, perspective);
+  double gx, gy;
+  GuardBand(&gx, &gy);
+  double t0 = 0.0, t1 = 1.0;
+  unsigned startPlane = 0, endPlane = 0;
+  for (unsigned plane = 1; plane < (1u << planeCount); plane <<= 1) {
+    if (!Clips(plane)) continue;
+    const double da = Distance(from, plane, gx, gy);
+    const double db = Distance(to, plane, gx, gy);
+    if (da >= 0 && db >= 0) continue;
+    const double t = da / (da - db);
+    // Both ends outside, or a distance that is not a number.
+    if (!(t >= 0.0 && t <= 1.0)) return;
+    if (da < 0) {
+      if (t > t0) t0 = t, startPlane = plane;
+    } else if (t < t1) {
+      t1 = t, endPlane = plane;
+    }
+  }
+  if (!(t0 < t1)) return;
+  ClipVertex start = from, end = to;
+  if (startPlane != 0) {
+    start = Between(from, to, t0);
+    PlaceOnPlane(startPlane, gx, gy, &start);
+  }
+  if (endPlane != 0) {
+    end = Between(from, to, t1);
+    PlaceOnPlane(endPlane, gx, gy, &end);
+  }
+  RasterVertex ends[2] = {Unclip(start.clip, start.attributes, start.screenZ, perspective),
+                          Unclip(end.clip, end.attributes, end.screenZ, perspective)};
+  for (RasterVertex& v : ends) {
+    KeepNear(&v);
+    if (setup.context.flatShading) TakeFlatColour(a.screen, &v);
+  }
+  DrawLine(setup.context, ends[0], ends[1], setup.lastPixel && endPlane == 0);
 }
 
 }  // namespace d3d9

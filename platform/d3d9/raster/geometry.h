@@ -1,7 +1,8 @@
 // From vertices to primitives on screen: transformation (world × view × projection and the
 // viewport) with lighting for untransformed vertices, clipping in clip space (near and far
 // planes while D3DRS_CLIPPING is on, a guard band always), pre-transformed vertices taken as
-// screen pixels, and the assembly of lists, strips and fans.
+// screen pixels, and the assembly of lists, strips and fans. Triangles and lines are cut on the
+// planes; a point outside them is dropped.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include "platform/d3d9/device_state.h"
 #include "platform/d3d9/raster/raster.h"
 #include "platform/d3d9/raster/vertex_input.h"
+#include "platform/d3d9/raster/working_memory.h"
 
 namespace d3d9 {
 
@@ -28,6 +30,7 @@ struct GeometrySetup {
   // The stages, when their attributes (every stage's coordinates, the specular colour) are
   // needed; null otherwise.
   const TextureStages* stages = nullptr;
+  WorkingMemory memory;
 };
 
 // Computes the transform and lighting parts of a setup from the device state.
@@ -61,6 +64,15 @@ class GeometryDrawer {
   void Triangle(const Processed& a, const Processed& b, const Processed& c);
   void TrianglePair(const Processed* first[3], const Processed* second[3]);
   void ClipAndDraw(const Processed* corners[3]);
+  void Line(const Processed& a, const Processed& b);
+  // Whether a plane (of the Plane bits in geometry.cpp) cuts this draw's primitives.
+  bool Clips(unsigned plane) const;
+  // The guard band in the units primitives are cut in: clip space, or pixels for
+  // pre-transformed vertices.
+  void GuardBand(double* gx, double* gy) const;
+  // A point inside the planes, back on screen.
+  RasterVertex Unclip(const double clip[4], const double attributes[attributeCount],
+                      double screenZ, bool perspective) const;
   RasterVertex Project(const double clip[4], const double attributes[attributeCount]) const;
   // The screen position (x, y, z and q) of a clip-space position inside the planes.
   [[gnu::always_inline]] inline void PlaceOnScreen(const double clip[4], RasterVertex* v) const;
@@ -99,7 +111,7 @@ void GeometryDrawer::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, VertexOf v
         const UINT start = type == D3DPT_LINELIST ? 2 * i : i;
         const Processed& a = At(vertexOf(start));
         const Processed& b = At(vertexOf(start + 1));
-        if (a.outside == 0 && b.outside == 0) DrawLine(context, a.screen, b.screen, setup.lastPixel);
+        Line(a, b);
       }
       return;
     default:

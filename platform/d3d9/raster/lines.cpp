@@ -90,14 +90,24 @@ struct Segment {
   }
 };
 
-// The values a fraction t of the way from `from` to `to`.
+// The values a fraction t of the way from `from` to `to` on screen. Depth is linear on screen;
+// the attributes are linear in space, as on triangles: over 1/w when the ends' differ.
 void Between(const RasterContext& context, const RasterVertex& from, const RasterVertex& to,
              double t, double* z, double attributes[attributeCount]) {
   *z = from.z + (to.z - from.z) * t;
   const int count = context.stages != nullptr ? attributeCount : basicAttributeCount;
+  const bool perspective = from.q != to.q && from.q > 0.0 && to.q > 0.0;
+  const double q0 = perspective ? from.q : 1.0, q1 = perspective ? to.q : 1.0;
+  const double q = q0 + (q1 - q0) * t;
   for (int a = 0; a < count; ++a) {
     const double f0 = from.attributes[a];
-    attributes[a] = context.flatShading && IsColourSlot(a) ? f0 : f0 + (to.attributes[a] - f0) * t;
+    if (context.flatShading && IsColourSlot(a)) {
+      attributes[a] = f0;
+    } else if (perspective) {
+      attributes[a] = (f0 * q0 + (to.attributes[a] * q1 - f0 * q0) * t) / q;
+    } else {
+      attributes[a] = f0 + (to.attributes[a] - f0) * t;
+    }
   }
 }
 
@@ -158,25 +168,42 @@ void DrawLine(const RasterContext& context, const RasterVertex& from, const Rast
   for (const auto& pixel : drawn) {
     if (pixel[0] == endX && pixel[1] == endY) return;
   }
-  shade(endX, endY, 1.0);
+  // Like every other pixel's, the end pixel's values are those level with its centre.
+  const std::int64_t along = ((xMajor ? endX : endY) * subPixel - a0) * step;
+  shade(endX, endY, da != 0 ? double(along) / double(da * step) : 1.0);
 }
 
-void DrawTriangleOutline(const RasterContext& context, const RasterVertex* corners[3]) {
-  RasterVertex v[3] = {*corners[0], *corners[1], *corners[2]};
-  // Flat shading gives the whole triangle the first corner's colour.
-  if (context.flatShading) {
-    for (int k = 1; k < 3; ++k) {
+void DrawPolygonOutline(const RasterContext& context, const RasterVertex* corners,
+                        const bool* original, std::size_t count) {
+  if (count < 3) return;
+  std::int64_t area = 0;
+  for (std::size_t k = 0; k < count; ++k) {
+    const RasterVertex& a = corners[k];
+    const RasterVertex& b = corners[(k + 1) % count];
+    if (!Finite(a)) return;
+    area += Snap(a.x) * Snap(b.y) - Snap(b.x) * Snap(a.y);
+  }
+  if (area == 0 || IsCulled(context.cullMode, area)) return;
+  // Flat shading gives the whole polygon the first corner's colour.
+  const auto corner = [&](std::size_t k) {
+    RasterVertex v = corners[k];
+    if (context.flatShading) {
       for (int a = 0; a < attributeCount; ++a) {
-        if (IsColourSlot(a)) v[k].attributes[a] = v[0].attributes[a];
+        if (IsColourSlot(a)) v.attributes[a] = corners[0].attributes[a];
       }
     }
-  }
+    return v;
+  };
   if (context.fillMode == D3DFILL_POINT) {
-    for (const RasterVertex& corner : v) DrawPoint(context, corner);
+    for (std::size_t k = 0; k < count; ++k) {
+      if (original[k]) DrawPoint(context, corner(k));
+    }
     return;
   }
   // Each edge stops short of its end, which the next edge starts from.
-  for (int k = 0; k < 3; ++k) DrawLine(context, v[k], v[(k + 1) % 3], false);
+  for (std::size_t k = 0; k < count; ++k) {
+    DrawLine(context, corner(k), corner((k + 1) % count), false);
+  }
 }
 
 }  // namespace d3d9

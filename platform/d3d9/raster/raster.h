@@ -17,6 +17,7 @@
 
 #include "platform/d3d9/raster/pixel_pipeline.h"
 #include "platform/d3d9/raster/sampler.h"
+#include "platform/d3d9/raster/working_memory.h"
 
 namespace d3d9 {
 
@@ -75,6 +76,7 @@ struct RasterContext {
   DWORD fillMode = D3DFILL_SOLID;
   // Stages beyond what the pipeline and sampler above do alone; null when they suffice.
   const TextureStages* stages = nullptr;
+  WorkingMemory memory;  // for what drawing derives from textures (the runs of a blit)
 };
 
 // Draws a triangle (culling by its winding on screen), filled or, under D3DFILL_POINT and
@@ -89,13 +91,18 @@ bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
 
 // A point lights the pixel whose centre is nearest, ties going up and left: (20.5, 10.5)
 // lights (20, 10). A line lights each pixel whose diamond (|px - x| + |py - y| < 1/2) it
-// passes through and leaves, and with `lastPixel` also the pixel of its end point.
+// passes through and leaves, and with `lastPixel` also the pixel of its end point; its
+// attributes are taken where it is level with the pixel's centre along its major axis,
+// perspective-correctly when its ends' reciprocal w differ.
 void DrawPoint(const RasterContext& context, const RasterVertex& point);
 void DrawLine(const RasterContext& context, const RasterVertex& from, const RasterVertex& to,
               bool lastPixel);
-// The outline (D3DFILL_WIREFRAME) or the corners (D3DFILL_POINT) of a triangle that is not
-// culled; each pixel of the closed outline is drawn once.
-void DrawTriangleOutline(const RasterContext& context, const RasterVertex* corners[3]);
+// The outline (D3DFILL_WIREFRAME) or the corners (D3DFILL_POINT) of a convex polygon (a
+// triangle, or what clipping left of one), culled by its winding; each pixel of the closed
+// outline is drawn once. Points are drawn only at the corners marked `original`: those of the
+// primitive, not those a clip plane made.
+void DrawPolygonOutline(const RasterContext& context, const RasterVertex* corners,
+                        const bool* original, std::size_t count);
 
 // Shared by the paths: snapping to 1/256 of a pixel, halves away from zero, and the colour
 // of interpolated channels.

@@ -475,10 +475,17 @@ bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
   const std::uint32_t* texels = level.texels + std::ptrdiff_t(texelY) * level.width + texelX;
   const bool narrow = columns <= narrowRectangle;
   const Image* image = context.sampler->Texture()->ImageAt(0, 0);
+  // Narrow rectangles (glyphs, say) have runs too short to be worth walking untested. Without
+  // memory for the runs the triangle path draws the same picture.
+  const RunIndex* runs = nullptr;
+  if (depth != nullptr || !narrow) {
+    runs = TexelRuns(*image, context.memory);
+    if (runs == nullptr) return false;
+  }
   if (depth != nullptr) {
     const TestedBlit blit{pipeline,
                           *depth,
-                          TexelRuns(*image),
+                          *runs,
                           ActionsFor(pipeline, diffuse),
                           depth->Quantise(origin.z),
                           keepLow,
@@ -493,16 +500,14 @@ bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
     blit.Draw(target, context.pitch, texels, level.width, rows);
     return true;
   }
-  // Narrow rectangles (glyphs, say) have runs too short to be worth walking.
   if (narrow) {
     pipeline.WriteRows(target, context.pitch, texels, level.width, std::uint32_t(columns),
                        std::uint32_t(rows), diffuse);
     return true;
   }
-  const RunIndex& runs = TexelRuns(*image);
   const RunActions actions = ActionsFor(pipeline, diffuse);
   for (std::int64_t y = 0; y < rows; ++y, target += context.pitch, texels += level.width) {
-    BlitRow(pipeline, actions, runs, texels, texelY + y, texelX, target, columns, diffuse);
+    BlitRow(pipeline, actions, *runs, texels, texelY + y, texelX, target, columns, diffuse);
   }
   return true;
 }

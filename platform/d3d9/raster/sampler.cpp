@@ -33,14 +33,16 @@ std::uint32_t WeighTexels(std::uint32_t a, std::uint32_t b, std::uint32_t weight
   return out;
 }
 
-bool Sampler::Prepare(const DeviceState& state, const TextureBase& bound, UINT samplerIndex) {
-  if (bound.Kind() != D3DRTYPE_TEXTURE) return false;
+TexelAccess Sampler::Prepare(const DeviceState& state, const TextureBase& bound,
+                             UINT samplerIndex, const WorkingMemory& memory) {
+  if (bound.Kind() != D3DRTYPE_TEXTURE) return TexelAccess::Unreadable;
   texture = &bound;
   levelCount = int(std::min<UINT>(bound.LevelCount(), UINT(levels.size())));
   for (int i = 0; i < levelCount; ++i) {
     const Image* image = bound.ImageAt(0, UINT(i));
-    const std::uint32_t* texels = ArgbTexels(*image);
-    if (texels == nullptr) return false;
+    const std::uint32_t* texels = nullptr;
+    const TexelAccess access = ArgbTexels(*image, memory, &texels);
+    if (access != TexelAccess::Ready) return access;
     levels[std::size_t(i)] = {texels, int(image->Width()), int(image->Height())};
   }
   const auto& sampler = state.samplerStates[samplerIndex];
@@ -53,7 +55,7 @@ bool Sampler::Prepare(const DeviceState& state, const TextureBase& bound, UINT s
   if (!std::isfinite(lodBias)) lodBias = 0.0f;
   border = sampler[D3DSAMP_BORDERCOLOR];
   baseLevel = int(std::min<DWORD>(sampler[D3DSAMP_MAXMIPLEVEL], DWORD(levelCount - 1)));
-  return true;
+  return TexelAccess::Ready;
 }
 
 float Sampler::LevelOfDetail(double dudx, double dvdx, double dudy, double dvdy) const {

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "platform/d3d9/device_state.h"
+#include "platform/d3d9/raster/texel_cache.h"
 
 namespace d3d9 {
 
@@ -30,9 +31,11 @@ struct SamplerLevel {
 
 class Sampler {
  public:
-  // False when the texture cannot be sampled (not a flat texture, or a format the sampler
-  // cannot read). The sampler states are those of `samplerIndex`.
-  bool Prepare(const DeviceState& state, const TextureBase& texture, UINT samplerIndex = 0);
+  // Unreadable when the texture cannot be sampled (not a flat texture, or a format the sampler
+  // cannot read); OutOfMemory when a level's decoded copy cannot be had. The sampler states
+  // are those of `samplerIndex`.
+  TexelAccess Prepare(const DeviceState& state, const TextureBase& texture, UINT samplerIndex,
+                      const WorkingMemory& memory);
 
   // Level of detail of a footprint: derivatives of the coordinates, in level-0 texels, along
   // x and along y. Quantised to 1/256 and biased.

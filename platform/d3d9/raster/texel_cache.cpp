@@ -1,5 +1,7 @@
 #include "platform/d3d9/raster/texel_cache.h"
 
+#include <utility>
+
 #include "platform/d3d9/raster/texel_decode.h"
 
 namespace d3d9 {
@@ -12,61 +14,88 @@ RunKind KindOf(std::uint32_t texel) {
   return RunKind::Mixed;
 }
 
-void BuildRuns(const std::uint32_t* texels, UINT width, UINT height, RunIndex& index) {
-  index.rowStart.assign(height + 1, 0);
-  index.runs.clear();
+// Hands each run of every row, row after row, to `visit(y, run)`.
+template <class Visit>
+void ForEachRun(const std::uint32_t* texels, UINT width, UINT height, Visit visit) {
   for (UINT y = 0; y < height; ++y) {
-    index.rowStart[y] = std::uint32_t(index.runs.size());
     const std::uint32_t* row = texels + std::size_t(y) * width;
     UINT x = 0;
     while (x < width) {
       const RunKind kind = KindOf(row[x]);
       UINT end = x + 1;
       while (end < width && KindOf(row[end]) == kind) ++end;
-      index.runs.push_back({x, end, kind});
+      visit(y, TexelRun{x, end, kind});
       x = end;
     }
   }
-  index.rowStart[height] = std::uint32_t(index.runs.size());
-  index.blocksPerRow = (width + (1u << RunIndex::blockShift) - 1) >> RunIndex::blockShift;
-  index.blockStart.assign(std::size_t(height) * index.blocksPerRow, 0);
+}
+
+// Counts the runs first, so that the index is allocated once and exactly; false (and `index`
+// as it was) when the memory cannot be had.
+bool BuildRuns(const std::uint32_t* texels, UINT width, UINT height, const WorkingMemory& memory,
+               RunIndex& index) {
+  std::size_t count = 0;
+  ForEachRun(texels, width, height, [&](UINT, const TexelRun&) { ++count; });
+  RunIndex built;
+  built.blocksPerRow = (width + (1u << RunIndex::blockShift) - 1) >> RunIndex::blockShift;
+  built.rowStart = memory.Array<std::uint32_t>(std::size_t(height) + 1);
+  built.runs = memory.Array<TexelRun>(count);
+  built.blockStart = memory.Array<std::uint32_t>(std::size_t(height) * built.blocksPerRow);
+  if (!built.rowStart || !built.runs || !built.blockStart) return false;
+  std::uint32_t next = 0;
+  UINT rowsStarted = 0;
+  ForEachRun(texels, width, height, [&](UINT y, const TexelRun& run) {
+    while (rowsStarted <= y) built.rowStart[rowsStarted++] = next;
+    built.runs[next++] = run;
+  });
+  while (rowsStarted <= height) built.rowStart[rowsStarted++] = next;
   for (UINT y = 0; y < height; ++y) {
-    std::uint32_t run = index.rowStart[y];
-    for (std::uint32_t block = 0; block < index.blocksPerRow; ++block) {
+    std::uint32_t run = built.rowStart[y];
+    for (std::uint32_t block = 0; block < built.blocksPerRow; ++block) {
       const std::uint32_t first = block << RunIndex::blockShift;
-      while (index.runs[run].end <= first) ++run;
-      index.blockStart[std::size_t(y) * index.blocksPerRow + block] = run;
+      while (built.runs[run].end <= first) ++run;
+      built.blockStart[std::size_t(y) * built.blocksPerRow + block] = run;
     }
   }
+  index = std::move(built);
+  return true;
 }
 
 }  // namespace
 
-const std::uint32_t* ArgbTexels(const Image& image) {
+TexelAccess ArgbTexels(const Image& image, const WorkingMemory& memory,
+                       const std::uint32_t** texels) {
   if (image.Format() == D3DFMT_A8R8G8B8) {
-    return reinterpret_cast<const std::uint32_t*>(image.Bits());
+    *texels = reinterpret_cast<const std::uint32_t*>(image.Bits());
+    return TexelAccess::Ready;
   }
   TexelCache& cache = image.Cache();
   if (cache.texelGeneration != image.Generation()) {
     const std::size_t sliceTexels = std::size_t(image.Width()) * image.Height();
-    cache.argb.resize(sliceTexels * image.Depth());
+    if (!cache.argb) {
+      cache.argb = memory.Array<std::uint32_t>(sliceTexels * image.Depth());
+      if (!cache.argb) return TexelAccess::OutOfMemory;
+    }
     cache.decodable = true;
     for (UINT slice = 0; slice < image.Depth() && cache.decodable; ++slice) {
-      cache.decodable = DecodeToArgb(image, cache.argb.data() + slice * sliceTexels, slice);
+      cache.decodable = DecodeToArgb(image, cache.argb.get() + slice * sliceTexels, slice);
     }
     cache.texelGeneration = image.Generation();
   }
-  return cache.decodable ? cache.argb.data() : nullptr;
+  if (!cache.decodable) return TexelAccess::Unreadable;
+  *texels = cache.argb.get();
+  return TexelAccess::Ready;
 }
 
-const RunIndex& TexelRuns(const Image& image) {
+const RunIndex* TexelRuns(const Image& image, const WorkingMemory& memory) {
   TexelCache& cache = image.Cache();
   if (cache.runGeneration != image.Generation()) {
-    const std::uint32_t* texels = ArgbTexels(image);
-    if (texels != nullptr) BuildRuns(texels, image.Width(), image.Height(), cache.runIndex);
+    const std::uint32_t* texels = nullptr;
+    if (ArgbTexels(image, memory, &texels) != TexelAccess::Ready) return nullptr;
+    if (!BuildRuns(texels, image.Width(), image.Height(), memory, cache.runIndex)) return nullptr;
     cache.runGeneration = image.Generation();
   }
-  return cache.runIndex;
+  return &cache.runIndex;
 }
 
 }  // namespace d3d9

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/d3d9/image.h"
+#include "platform/d3d9/raster/working_memory.h"
 
 namespace d3d9 {
 
@@ -23,24 +25,28 @@ struct TexelRun {
 // it, so that a row's runs from any texel on are found without a search.
 struct RunIndex {
   static constexpr int blockShift = 5;
-  std::vector<std::uint32_t> rowStart;  // first run of each row; one more entry at the end
-  std::vector<TexelRun> runs;
-  std::vector<std::uint32_t> blockStart;  // per row, per block: index into runs
+  std::unique_ptr<std::uint32_t[]> rowStart;  // first run of each row; one more at the end
+  std::unique_ptr<TexelRun[]> runs;
+  std::unique_ptr<std::uint32_t[]> blockStart;  // per row, per block: index into runs
   std::uint32_t blocksPerRow = 0;
 
   // The first run of row `y` that ends after texel x.
   const TexelRun* RunAt(std::uint32_t y, std::uint32_t x) const {
-    const TexelRun* run = runs.data() + blockStart[std::size_t(y) * blocksPerRow + (x >> blockShift)];
+    const std::size_t block = std::size_t(y) * blocksPerRow + (x >> blockShift);
+    const TexelRun* run = runs.get() + blockStart[block];
     while (run->end <= x) ++run;
     return run;
   }
-  const TexelRun* RowEnd(std::uint32_t y) const { return runs.data() + rowStart[std::size_t(y) + 1]; }
+  const TexelRun* RowEnd(std::uint32_t y) const {
+    return runs.get() + rowStart[std::size_t(y) + 1];
+  }
 };
 
 struct TexelCache {
   std::uint64_t texelGeneration = ~std::uint64_t(0);
   std::uint64_t runGeneration = ~std::uint64_t(0);
-  std::vector<std::uint32_t> argb;  // empty when the level is itself A8R8G8B8
+  // Null when the level is itself A8R8G8B8; kept across generations, as the size stays.
+  std::unique_ptr<std::uint32_t[]> argb;
   RunIndex runIndex;
   bool decodable = false;
   // Of a depth buffer: no stored depth of row y is below depthRowLow[y] (in stored units), so
@@ -54,11 +60,16 @@ struct TexelCache {
   std::uint32_t lowByte = 0;
 };
 
-// The texels of `image` as 0xAARRGGBB, width per row and height rows per slice, slice after
-// slice; null for formats that the sampler cannot read.
-const std::uint32_t* ArgbTexels(const Image& image);
+enum class TexelAccess : std::uint8_t { Ready, Unreadable, OutOfMemory };
 
-// The run index of the first slice; only valid where ArgbTexels is not null.
-const RunIndex& TexelRuns(const Image& image);
+// The texels of `image` as 0xAARRGGBB, width per row and height rows per slice, slice after
+// slice, into *texels when Ready. Unreadable for formats that the sampler cannot read;
+// OutOfMemory when the decoded copy cannot be had (the next call tries again).
+TexelAccess ArgbTexels(const Image& image, const WorkingMemory& memory,
+                       const std::uint32_t** texels);
+
+// The run index of the first slice, where ArgbTexels is Ready; null when the memory for it
+// cannot be had (the next call tries again).
+const RunIndex* TexelRuns(const Image& image, const WorkingMemory& memory);
 
 }  // namespace d3d9

@@ -152,7 +152,8 @@ bool TextureStages::Needed(const DeviceState& state, const D3DCAPS9& caps) {
   return caps.MaxSimultaneousTextures == 0 || texture->Kind() != D3DRTYPE_TEXTURE;
 }
 
-void TextureStages::Prepare(const DeviceState& state, const D3DCAPS9& caps) {
+bool TextureStages::Prepare(const DeviceState& state, const D3DCAPS9& caps,
+                            const WorkingMemory& memory) {
   const UINT limit = std::min<UINT>(caps.MaxTextureBlendStages, stageCount);
   const UINT textureLimit = std::min<UINT>(caps.MaxSimultaneousTextures, stageCount);
   const auto& rs = state.renderStates;
@@ -184,19 +185,25 @@ void TextureStages::Prepare(const DeviceState& state, const D3DCAPS9& caps) {
     s.scale[0] = s.scale[1] = s.scale[2] = 1.0;
     const TextureBase* texture = AsTexture(state.textures[i].Get());
     if ((s.colourReadsTexture || s.alphaReadsTexture) && i < textureLimit && texture != nullptr) {
-      if (flat[i].Prepare(state, *texture, i)) {
+      TexelAccess access = flat[i].Prepare(state, *texture, i, memory);
+      if (access == TexelAccess::Ready) {
         s.source = Source::Flat;
         s.scale[0] = flat[i].Width();
         s.scale[1] = flat[i].Height();
-      } else if (cubeOrVolume[i].Prepare(state, *texture, i)) {
-        s.source = Source::CubeOrVolume;
-        for (int c = 0; c < 3; ++c) s.scale[c] = cubeOrVolume[i].Scale(c);
+      } else if (access == TexelAccess::Unreadable) {
+        access = cubeOrVolume[i].Prepare(state, *texture, i, memory);
+        if (access == TexelAccess::Ready) {
+          s.source = Source::CubeOrVolume;
+          for (int c = 0; c < 3; ++c) s.scale[c] = cubeOrVolume[i].Scale(c);
+        }
       }
+      if (access == TexelAccess::OutOfMemory) return false;
     }
     readsSpecular = readsSpecular || OpReads(s.colorOp, s.colorArgs, D3DTA_SPECULAR) ||
                     OpReads(s.alphaOp, s.alphaArgs, D3DTA_SPECULAR);
     ++activeStages;
   }
+  return true;
 }
 
 std::uint32_t TextureStages::Texel(int index, const double values[attributeCount],

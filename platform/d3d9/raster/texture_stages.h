@@ -42,8 +42,9 @@ class TextureStages {
   // False when stage 0 alone does the drawing with a flat texture (or none) and what
   // PixelPipeline covers: then nothing else is needed. Cheap, unlike Prepare.
   static bool Needed(const DeviceState& state, const D3DCAPS9& caps);
-  // Reads the stage states and bound textures.
-  void Prepare(const DeviceState& state, const D3DCAPS9& caps);
+  // Reads the stage states and bound textures; false when a texture's decoded copy cannot be
+  // had.
+  bool Prepare(const DeviceState& state, const D3DCAPS9& caps, const WorkingMemory& memory);
 
   int StageCount() const { return activeStages; }
   // The coordinate set stage `stage` reads, and the texels per unit of its coordinate

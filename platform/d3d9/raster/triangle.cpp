@@ -215,6 +215,12 @@ bool IsCulled(DWORD cullMode, std::int64_t signedArea) {
 
 void RasterizeTriangle(const RasterContext& context, const RasterVertex& a, const RasterVertex& b,
                        const RasterVertex& c) {
+  if (context.fillMode == D3DFILL_POINT || context.fillMode == D3DFILL_WIREFRAME) {
+    const RasterVertex corners[3] = {a, b, c};
+    static constexpr bool original[3] = {true, true, true};
+    DrawPolygonOutline(context, corners, original, 3);
+    return;
+  }
   const RasterVertex* v[3] = {&a, &b, &c};
   for (const RasterVertex* vertex : v) {
     if (!std::isfinite(vertex->x) || !std::isfinite(vertex->y)) return;
@@ -226,10 +232,6 @@ void RasterizeTriangle(const RasterContext& context, const RasterVertex& a, cons
   }
   std::int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
   if (area == 0 || IsCulled(context.cullMode, area)) return;
-  if (context.fillMode == D3DFILL_POINT || context.fillMode == D3DFILL_WIREFRAME) {
-    DrawTriangleOutline(context, v);
-    return;
-  }
   if (area < 0) {
     std::swap(v[1], v[2]);
     std::swap(X[1], X[2]);

@@ -146,7 +146,7 @@ void DepthSceneTest::DrawLines(reference::Frame& frame, const reference::States&
                                           sizeof(ScreenVertex)));
   ASSERT_EQ(S_OK, device->EndScene());
   for (std::size_t k = 0; k + 1 < ends.size(); k += 2) {
-    frame.Line(states, ends[k], ends[k + 1], states.lastPixel);
+    frame.ScreenLine(states, ends[k], ends[k + 1], states.lastPixel);
   }
 }
 
@@ -163,13 +163,21 @@ void DepthSceneTest::DrawPoints(reference::Frame& frame, const reference::States
   for (const reference::Vertex& p : points) frame.Point(states, p);
 }
 
-void DepthSceneTest::ExpectSameColours(const reference::Frame& frame, const std::string& scene) {
+void DepthSceneTest::ExpectSameColours(const reference::Frame& frame, const std::string& scene,
+                                       int tolerance) {
   const std::vector<std::uint32_t> pixels = ReadBack();
   int differing = 0;
+  const auto near = [&](std::uint32_t a, std::uint32_t b) {
+    for (int shift = 0; shift < 24; shift += 8) {
+      const int difference = int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF);
+      if (difference > tolerance || -difference > tolerance) return false;
+    }
+    return true;
+  };
   for (UINT y = 0; y < height; ++y) {
     for (UINT x = 0; x < width; ++x) {
       const std::uint32_t got = pixels[std::size_t(y) * width + x];
-      if (got == frame.ColourAt(int(x), int(y))) continue;
+      if (near(got, frame.ColourAt(int(x), int(y)))) continue;
       if (++differing <= 3) {
         ADD_FAILURE() << scene << ": pixel " << x << "," << y << " is " << std::hex << got
                       << ", the reference has " << frame.ColourAt(int(x), int(y));

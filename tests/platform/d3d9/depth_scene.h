@@ -31,8 +31,10 @@ class DepthSceneTest : public DeviceTest {
   void DrawPoints(reference::Frame& frame, const reference::States& states,
                   const std::vector<reference::Vertex>& points);
 
-  // Expects the device's colours (and depth, with a lockable format) to be the frame's.
-  void ExpectSameColours(const reference::Frame& frame, const std::string& scene);
+  // Expects the device's colours (and depth, with a lockable format) to be the frame's, each
+  // channel within `tolerance`.
+  void ExpectSameColours(const reference::Frame& frame, const std::string& scene,
+                         int tolerance = 0);
   void ExpectSameDepth(const reference::Frame& frame, const std::string& scene);
 
   IDirect3DSurface9* depthSurface = nullptr;

@@ -1,6 +1,7 @@
 // Points, lines and the point and wireframe fill modes, compared with the reference
 // rasteriser's point square and diamond rule.
 #include <cmath>
+#include <iterator>
 #include <string>
 
 #include "tests/platform/d3d9/depth_scene.h"
@@ -67,6 +68,38 @@ TEST_F(FillModeTest, LinesLightThePixelsWhoseDiamondsTheyLeave) {
     DrawLines(frame, states, ends);
     ExpectSameColours(frame, lastPixel ? "with the last pixel" : "without the last pixel");
   }
+}
+
+// Lines whose ends have different reciprocal w take their colours linearly in space, as
+// triangles do; with equal ones, linearly on screen. Within one unit per channel.
+TEST_F(FillModeTest, LineColoursArePerspectiveCorrect) {
+  struct End {
+    float x, y, rhw;
+    D3DCOLOR colour;
+  };
+  const End ends[] = {{4.3f, 10.2f, 1.0f, 0xFFFF0000},  {60.1f, 14.7f, 0.1f, 0xFF0000FF},
+                      {50.2f, 20.3f, 0.2f, 0xFF00FF00}, {5.7f, 50.9f, 1.0f, 0xFFFFFFFF},
+                      {30.4f, 58.6f, 0.5f, 0xFF00FF00}, {33.2f, 3.1f, 0.05f, 0xFFFF00FF},
+                      {2.2f, 60.2f, 0.5f, 0xFFFF0000},  {62.3f, 61.9f, 0.5f, 0xFF0000FF}};
+  ClearTo(0xFF000000);
+  Frame frame(width, height, reference::DepthKind::Unorm16);
+  frame.Clear(0xFF000000, 1.0, 0);
+  States states;
+  Apply(states);
+  std::vector<ScreenVertex> screen;
+  for (const End& e : ends) screen.push_back({e.x, e.y, 0.0f, e.rhw, e.colour, 0.0f, 0.0f});
+  ASSERT_EQ(S_OK, device->SetFVF(screenVertexFvf));
+  ASSERT_EQ(S_OK, device->BeginScene());
+  ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_LINELIST, UINT(screen.size() / 2), screen.data(),
+                                          sizeof(ScreenVertex)));
+  ASSERT_EQ(S_OK, device->EndScene());
+  for (std::size_t k = 0; k < std::size(ends); k += 2) {
+    const End& a = ends[k];
+    const End& b = ends[k + 1];
+    frame.ShadedLine(states, {a.x, a.y, 0.0, a.rhw, a.colour}, {b.x, b.y, 0.0, b.rhw, b.colour},
+                     true);
+  }
+  ExpectSameColours(frame, "lines", 1);
 }
 
 // Triangles of both windings under culling, filled as points and as wireframe, over a

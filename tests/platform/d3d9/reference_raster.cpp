@@ -61,6 +61,110 @@ struct Fraction {
 };
 bool Less(const Fraction& a, const Fraction& b) { return a.n * b.d < b.n * a.d; }
 
+constexpr double guardPixels = 16384.0;
+constexpr double nearestW = 1e-7;
+
+// A point in clip space (screen space: w = 1, z the screen depth).
+struct Homogeneous {
+  double p[4];
+  bool original;
+};
+
+// A clip plane: the inside has coefficients . (x, y, z, w) + constant >= 0.
+enum class Side { Left, Right, Bottom, Top, Near, Far, Behind };
+struct ClipPlane {
+  Side side;
+  double g;  // the guard band, for the four sides
+};
+
+double SignedDistance(const ClipPlane& plane, const Homogeneous& h) {
+  double c[4] = {0, 0, 0, 0}, constant = 0;
+  switch (plane.side) {
+    case Side::Left: c[0] = 1, c[3] = plane.g; break;
+    case Side::Right: c[0] = -1, c[3] = plane.g; break;
+    case Side::Bottom: c[1] = 1, c[3] = plane.g; break;
+    case Side::Top: c[1] = -1, c[3] = plane.g; break;
+    case Side::Near: c[2] = 1; break;
+    case Side::Far: c[2] = -1, c[3] = 1; break;
+    case Side::Behind: c[3] = 1, constant = -nearestW; break;
+  }
+  return c[0] * h.p[0] + c[1] * h.p[1] + c[2] * h.p[2] + c[3] * h.p[3] + constant;
+}
+
+// The point a fraction t of the way from a to b, moved exactly onto the plane it was cut on.
+Homogeneous CutPoint(const ClipPlane& plane, const Homogeneous& a, const Homogeneous& b,
+                     double t) {
+  Homogeneous h{{}, false};
+  for (int k = 0; k < 4; ++k) h.p[k] = a.p[k] + (b.p[k] - a.p[k]) * t;
+  double& w = h.p[3];
+  switch (plane.side) {
+    case Side::Left: h.p[0] = -plane.g * w; break;
+    case Side::Right: h.p[0] = plane.g * w; break;
+    case Side::Bottom: h.p[1] = -plane.g * w; break;
+    case Side::Top: h.p[1] = plane.g * w; break;
+    case Side::Near: h.p[2] = 0; break;
+    case Side::Far: h.p[2] = w; break;
+    case Side::Behind: w = std::max(w, nearestW); break;
+  }
+  return h;
+}
+
+std::vector<ClipPlane> PlanesOf(const Viewport* viewport, bool clipping) {
+  if (viewport == nullptr) {
+    return {{Side::Left, guardPixels}, {Side::Right, guardPixels}, {Side::Bottom, guardPixels},
+            {Side::Top, guardPixels}};
+  }
+  const double gx = guardPixels / std::max(1.0, viewport->width);
+  const double gy = guardPixels / std::max(1.0, viewport->height);
+  std::vector<ClipPlane> planes = {
+      {Side::Left, gx}, {Side::Right, gx}, {Side::Bottom, gy}, {Side::Top, gy}};
+  if (clipping) planes.insert(planes.end(), {{Side::Near, 0}, {Side::Far, 0}});
+  planes.push_back({Side::Behind, 0});
+  return planes;
+}
+
+std::vector<Homogeneous> CutPolygon(const std::vector<Homogeneous>& polygon,
+                                    const ClipPlane& plane) {
+  std::vector<Homogeneous> kept;
+  for (std::size_t i = 0; i < polygon.size(); ++i) {
+    const Homogeneous& a = polygon[i];
+    const Homogeneous& b = polygon[(i + 1) % polygon.size()];
+    const double da = SignedDistance(plane, a), db = SignedDistance(plane, b);
+    if (da >= 0) kept.push_back(a);
+    if ((da >= 0) != (db >= 0)) kept.push_back(CutPoint(plane, a, b, da / (da - db)));
+  }
+  return kept;
+}
+
+Vertex OnScreen(const Viewport& vp, const Homogeneous& h, std::uint32_t colour) {
+  const double w = h.p[3];
+  return {vp.x + (1.0 + h.p[0] / w) * vp.width * 0.5, vp.y + (1.0 - h.p[1] / w) * vp.height * 0.5,
+          vp.minZ + h.p[2] / w * (vp.maxZ - vp.minZ), colour};
+}
+
+// The part of the segment inside every plane: its ends and whether the end was cut.
+bool CutSegment(const std::vector<ClipPlane>& planes, Homogeneous* a, Homogeneous* b,
+                bool* endCut) {
+  double t0 = 0, t1 = 1;
+  const ClipPlane* startPlane = nullptr;
+  const ClipPlane* endPlane = nullptr;
+  for (const ClipPlane& plane : planes) {
+    const double da = SignedDistance(plane, *a), db = SignedDistance(plane, *b);
+    if (da >= 0 && db >= 0) continue;
+    if (!(da >= 0) && !(db >= 0)) return false;
+    const double t = da / (da - db);
+    if (!(t >= 0 && t <= 1)) return false;
+    if (da < 0 && t > t0) t0 = t, startPlane = &plane;
+    if (db < 0 && t < t1) t1 = t, endPlane = &plane;
+  }
+  if (!(t0 < t1)) return false;
+  const Homogeneous from = *a, to = *b;
+  if (startPlane != nullptr) *a = CutPoint(*startPlane, from, to, t0);
+  if (endPlane != nullptr) *b = CutPoint(*endPlane, from, to, t1);
+  *endCut = endPlane != nullptr;
+  return true;
+}
+
 }  // namespace
 
 Frame::Frame(int width, int height, DepthKind depth)
@@ -164,16 +268,8 @@ void Frame::Triangle(const States& s, const Vertex& a, const Vertex& b, const Ve
   const std::int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
   if (area == 0) return;
   if ((s.cull == D3DCULL_CCW && area < 0) || (s.cull == D3DCULL_CW && area > 0)) return;
-  if (s.fill == D3DFILL_POINT) {
-    for (const Vertex* corner : v) Point(s, {corner->x, corner->y, corner->z, a.colour});
-    return;
-  }
-  if (s.fill == D3DFILL_WIREFRAME) {
-    for (int k = 0; k < 3; ++k) {
-      const Vertex from = {v[k]->x, v[k]->y, v[k]->z, a.colour};
-      const Vertex to = {v[(k + 1) % 3]->x, v[(k + 1) % 3]->y, v[(k + 1) % 3]->z, a.colour};
-      Line(s, from, to, false);
-    }
+  if (s.fill == D3DFILL_POINT || s.fill == D3DFILL_WIREFRAME) {
+    Outline(s, {a, b, c}, {true, true, true});
     return;
   }
   const std::int64_t orientation = area > 0 ? 1 : -1;
@@ -215,6 +311,29 @@ void Frame::Point(const States& s, const Vertex& p) {
 }
 
 void Frame::Line(const States& s, const Vertex& from, const Vertex& to, bool lastPixel) {
+  LineShadedBy(s, from, to, lastPixel, [&](double) { return from.colour; });
+}
+
+void Frame::ShadedLine(const States& s, const ShadedEnd& from, const ShadedEnd& to,
+                       bool lastPixel) {
+  // Each channel is linear in space: c q and q are linear on screen.
+  const auto colourAt = [&](double t) {
+    const double q = from.q * (1 - t) + to.q * t;
+    std::uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+      const double c0 = double((from.colour >> shift) & 0xFF);
+      const double c1 = double((to.colour >> shift) & 0xFF);
+      const double c = (c0 * from.q * (1 - t) + c1 * to.q * t) / q;
+      out |= std::uint32_t(std::clamp(std::floor(c + 0.5), 0.0, 255.0)) << shift;
+    }
+    return out;
+  };
+  LineShadedBy(s, {from.x, from.y, from.z, from.colour}, {to.x, to.y, to.z, to.colour},
+               lastPixel, colourAt);
+}
+
+void Frame::LineShadedBy(const States& s, const Vertex& from, const Vertex& to, bool lastPixel,
+                         const std::function<std::uint32_t(double)>& colourAt) {
   const std::int64_t x0 = OnGrid(from.x), y0 = OnGrid(from.y);
   const std::int64_t x1 = OnGrid(to.x), y1 = OnGrid(to.y);
   const std::int64_t dx = x1 - x0, dy = y1 - y0;
@@ -254,10 +373,11 @@ void Frame::Line(const States& s, const Vertex& from, const Vertex& to, bool las
   };
   const bool xMajor = std::llabs(dx) >= std::llabs(dy);
   std::vector<std::pair<std::int64_t, std::int64_t>> lit;
-  const std::int64_t left = FloorDiv(std::min(x0, x1), grid) - 1;
-  const std::int64_t right = FloorDiv(std::max(x0, x1), grid) + 2;
-  const std::int64_t top = FloorDiv(std::min(y0, y1), grid) - 1;
-  const std::int64_t bottom = FloorDiv(std::max(y0, y1), grid) + 2;
+  // Pixels off the frame are not drawn: long lines are looked at only where they cross it.
+  const std::int64_t left = std::max<std::int64_t>(FloorDiv(std::min(x0, x1), grid) - 1, -1);
+  const std::int64_t right = std::min<std::int64_t>(FloorDiv(std::max(x0, x1), grid) + 2, width);
+  const std::int64_t top = std::max<std::int64_t>(FloorDiv(std::min(y0, y1), grid) - 1, -1);
+  const std::int64_t bottom = std::min<std::int64_t>(FloorDiv(std::max(y0, y1), grid) + 2, height);
   for (std::int64_t j = top; j <= bottom; ++j) {
     for (std::int64_t i = left; i <= right; ++i) {
       bool endsInside;
@@ -268,13 +388,79 @@ void Frame::Line(const States& s, const Vertex& from, const Vertex& to, bool las
     const std::pair<std::int64_t, std::int64_t> end{SquareOf(x1), SquareOf(y1)};
     if (std::find(lit.begin(), lit.end(), end) == lit.end()) lit.push_back(end);
   }
-  // Depth where the line is level with the pixel's centre along its major axis.
+  // Depth and colour where the line is level with the pixel's centre along its major axis.
   for (const auto& [i, j] : lit) {
     const std::int64_t along = xMajor ? i * grid - x0 : j * grid - y0;
     const std::int64_t length = xMajor ? dx : dy;
     const double t = length == 0 ? 1.0 : std::clamp(double(along) / double(length), 0.0, 1.0);
-    Pixel(s, int(i), int(j), from.z + (to.z - from.z) * t, from.colour);
+    Pixel(s, int(i), int(j), from.z + (to.z - from.z) * t, colourAt(t));
   }
+}
+
+void Frame::Outline(const States& s, const std::vector<Vertex>& corners,
+                    const std::vector<bool>& original) {
+  const std::size_t n = corners.size();
+  std::int64_t area = 0;
+  for (std::size_t k = 0; k < n; ++k) {
+    const Vertex& a = corners[k];
+    const Vertex& b = corners[(k + 1) % n];
+    area += OnGrid(a.x) * OnGrid(b.y) - OnGrid(b.x) * OnGrid(a.y);
+  }
+  if (area == 0) return;
+  if ((s.cull == D3DCULL_CCW && area < 0) || (s.cull == D3DCULL_CW && area > 0)) return;
+  const std::uint32_t colour = corners[0].colour;
+  for (std::size_t k = 0; k < n; ++k) {
+    const Vertex& a = corners[k];
+    const Vertex& b = corners[(k + 1) % n];
+    if (s.fill == D3DFILL_POINT) {
+      if (original[k]) Point(s, {a.x, a.y, a.z, colour});
+    } else {
+      Line(s, {a.x, a.y, a.z, colour}, {b.x, b.y, b.z, colour}, false);
+    }
+  }
+}
+
+void Frame::ClippedTriangle(const States& s, const Viewport& viewport, bool clipping,
+                            const ClipVertex& a, const ClipVertex& b, const ClipVertex& c) {
+  std::vector<Homogeneous> polygon;
+  for (const ClipVertex* v : {&a, &b, &c}) polygon.push_back({{v->x, v->y, v->z, v->w}, true});
+  for (const ClipPlane& plane : PlanesOf(&viewport, clipping)) {
+    if (polygon.size() < 3) return;
+    polygon = CutPolygon(polygon, plane);
+  }
+  if (polygon.size() < 3) return;
+  std::vector<Vertex> corners;
+  std::vector<bool> original;
+  for (const Homogeneous& h : polygon) {
+    corners.push_back(OnScreen(viewport, h, a.colour));
+    original.push_back(h.original);
+  }
+  if (s.fill == D3DFILL_POINT || s.fill == D3DFILL_WIREFRAME) {
+    Outline(s, corners, original);
+    return;
+  }
+  for (std::size_t k = 1; k + 1 < corners.size(); ++k) {
+    Triangle(s, corners[0], corners[k], corners[k + 1]);
+  }
+}
+
+void Frame::ClippedLine(const States& s, const Viewport& viewport, bool clipping,
+                        const ClipVertex& from, const ClipVertex& to, bool lastPixel) {
+  Homogeneous a{{from.x, from.y, from.z, from.w}, true};
+  Homogeneous b{{to.x, to.y, to.z, to.w}, true};
+  bool endCut;
+  if (!CutSegment(PlanesOf(&viewport, clipping), &a, &b, &endCut)) return;
+  Line(s, OnScreen(viewport, a, from.colour), OnScreen(viewport, b, from.colour),
+       lastPixel && !endCut);
+}
+
+void Frame::ScreenLine(const States& s, const Vertex& from, const Vertex& to, bool lastPixel) {
+  Homogeneous a{{from.x, from.y, from.z, 1}, true};
+  Homogeneous b{{to.x, to.y, to.z, 1}, true};
+  bool endCut;
+  if (!CutSegment(PlanesOf(nullptr, false), &a, &b, &endCut)) return;
+  Line(s, {a.p[0], a.p[1], a.p[2], from.colour}, {b.p[0], b.p[1], b.p[2], from.colour},
+       lastPixel && !endCut);
 }
 
 }  // namespace reference
