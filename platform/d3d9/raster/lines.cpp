@@ -176,11 +176,13 @@ void DrawLine(const RasterContext& context, const RasterVertex& from, const Rast
 void DrawPolygonOutline(const RasterContext& context, const RasterVertex* corners,
                         const bool* original, std::size_t count) {
   if (count < 3) return;
+  for (std::size_t k = 0; k < count; ++k) {
+    if (!Finite(corners[k])) return;
+  }
   std::int64_t area = 0;
   for (std::size_t k = 0; k < count; ++k) {
     const RasterVertex& a = corners[k];
     const RasterVertex& b = corners[(k + 1) % count];
-    if (!Finite(a)) return;
     area += Snap(a.x) * Snap(b.y) - Snap(b.x) * Snap(a.y);
   }
   if (area == 0 || IsCulled(context.cullMode, area)) return;
