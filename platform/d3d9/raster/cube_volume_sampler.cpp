@@ -11,7 +11,6 @@
 namespace d3d9 {
 namespace {
 
-bool IsLinear(DWORD filter) { return filter == D3DTEXF_LINEAR || filter == D3DTEXF_ANISOTROPIC; }
 
 // Two (or, along one axis, one) texels of a coordinate in 1/256 texel: the first, the second
 // and the weight of the second.
@@ -74,17 +73,7 @@ TexelAccess CubeVolumeSampler::Prepare(const DeviceState& state, const TextureBa
       level.depth = int(image->Depth());
     }
   }
-  const auto& sampler = state.samplerStates[samplerIndex];
-  addressU = sampler[D3DSAMP_ADDRESSU];
-  addressV = sampler[D3DSAMP_ADDRESSV];
-  addressW = sampler[D3DSAMP_ADDRESSW];
-  magLinear = IsLinear(sampler[D3DSAMP_MAGFILTER]);
-  minLinear = IsLinear(sampler[D3DSAMP_MINFILTER]);
-  mipFilter = sampler[D3DSAMP_MIPFILTER];
-  lodBias = std::bit_cast<float>(sampler[D3DSAMP_MIPMAPLODBIAS]);
-  if (!std::isfinite(lodBias)) lodBias = 0.0f;
-  border = sampler[D3DSAMP_BORDERCOLOR];
-  baseLevel = int(std::min<DWORD>(sampler[D3DSAMP_MAXMIPLEVEL], DWORD(levelCount - 1)));
+  ReadSettings(state, samplerIndex, levelCount);
   return TexelAccess::Ready;
 }
 

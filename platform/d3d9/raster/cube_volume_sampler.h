@@ -25,13 +25,14 @@
 #include <cstdint>
 
 #include "platform/d3d9/device_state.h"
+#include "platform/d3d9/raster/sampler.h"
 #include "platform/d3d9/raster/texel_cache.h"
 
 namespace d3d9 {
 
 class TextureBase;
 
-class CubeVolumeSampler {
+class CubeVolumeSampler : public SamplerSettings {
  public:
   // Unreadable when the texture is neither a cube nor a volume texture, or has texels the
   // sampler cannot read; OutOfMemory when a decoded copy cannot be had.
@@ -61,16 +62,7 @@ class CubeVolumeSampler {
 
   std::array<Level, 16> levels{};
   int levelCount = 0;
-  int baseLevel = 0;
   bool cube = false;
-  DWORD addressU = D3DTADDRESS_WRAP;
-  DWORD addressV = D3DTADDRESS_WRAP;
-  DWORD addressW = D3DTADDRESS_WRAP;
-  bool magLinear = false;
-  bool minLinear = false;
-  DWORD mipFilter = D3DTEXF_NONE;
-  float lodBias = 0.0f;
-  std::uint32_t border = 0;
 };
 
 // The face (D3DCUBEMAP_FACES order) a direction selects and its u, v in 0..1; false for the

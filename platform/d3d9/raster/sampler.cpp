@@ -45,9 +45,15 @@ TexelAccess Sampler::Prepare(const DeviceState& state, const TextureBase& bound,
     if (access != TexelAccess::Ready) return access;
     levels[std::size_t(i)] = {texels, int(image->Width()), int(image->Height())};
   }
+  ReadSettings(state, samplerIndex, levelCount);
+  return TexelAccess::Ready;
+}
+
+void SamplerSettings::ReadSettings(const DeviceState& state, DWORD samplerIndex, int levelCount) {
   const auto& sampler = state.samplerStates[samplerIndex];
   addressU = sampler[D3DSAMP_ADDRESSU];
   addressV = sampler[D3DSAMP_ADDRESSV];
+  addressW = sampler[D3DSAMP_ADDRESSW];
   magLinear = IsLinear(sampler[D3DSAMP_MAGFILTER]);
   minLinear = IsLinear(sampler[D3DSAMP_MINFILTER]);
   mipFilter = sampler[D3DSAMP_MIPFILTER];
@@ -55,7 +61,6 @@ TexelAccess Sampler::Prepare(const DeviceState& state, const TextureBase& bound,
   if (!std::isfinite(lodBias)) lodBias = 0.0f;
   border = sampler[D3DSAMP_BORDERCOLOR];
   baseLevel = int(std::min<DWORD>(sampler[D3DSAMP_MAXMIPLEVEL], DWORD(levelCount - 1)));
-  return TexelAccess::Ready;
 }
 
 float Sampler::LevelOfDetail(double dudx, double dvdx, double dudy, double dvdy) const {

@@ -23,13 +23,32 @@ std::int64_t QuantiseCoordinate(double value);
 int AddressCoordinate(int coordinate, int size, DWORD mode);
 std::uint32_t WeighTexels(std::uint32_t a, std::uint32_t b, std::uint32_t weightB);
 
+// The sampler states a draw reads for one texture, shared by the flat and the cube and volume
+// samplers.
+class SamplerSettings {
+ protected:
+  // Reads sampler `samplerIndex`'s address modes, filters, bias, border and most detailed
+  // level (limited to the texture's `levelCount` levels).
+  void ReadSettings(const DeviceState& state, DWORD samplerIndex, int levelCount);
+
+  int baseLevel = 0;
+  DWORD addressU = D3DTADDRESS_WRAP;
+  DWORD addressV = D3DTADDRESS_WRAP;
+  DWORD addressW = D3DTADDRESS_WRAP;
+  bool magLinear = false;
+  bool minLinear = false;
+  DWORD mipFilter = D3DTEXF_NONE;
+  float lodBias = 0.0f;
+  std::uint32_t border = 0;
+};
+
 struct SamplerLevel {
   const std::uint32_t* texels = nullptr;
   int width = 0;
   int height = 0;
 };
 
-class Sampler {
+class Sampler : public SamplerSettings {
  public:
   // Unreadable when the texture cannot be sampled (not a flat texture, or a format the sampler
   // cannot read); OutOfMemory when a level's decoded copy cannot be had. The sampler states
@@ -59,14 +78,6 @@ class Sampler {
   std::array<SamplerLevel, 16> levels{};
   const TextureBase* texture = nullptr;
   int levelCount = 0;
-  int baseLevel = 0;
-  DWORD addressU = D3DTADDRESS_WRAP;
-  DWORD addressV = D3DTADDRESS_WRAP;
-  bool magLinear = false;
-  bool minLinear = false;
-  DWORD mipFilter = D3DTEXF_NONE;
-  float lodBias = 0.0f;
-  std::uint32_t border = 0;
 };
 
 }  // namespace d3d9
