@@ -16,19 +16,6 @@ Cell Load(const std::uint8_t* p) {
   return v;
 }
 
-bool Compare(DWORD func, std::uint32_t left, std::uint32_t right) {
-  switch (func) {
-    case D3DCMP_NEVER: return false;
-    case D3DCMP_LESS: return left < right;
-    case D3DCMP_EQUAL: return left == right;
-    case D3DCMP_LESSEQUAL: return left <= right;
-    case D3DCMP_GREATER: return left > right;
-    case D3DCMP_NOTEQUAL: return left != right;
-    case D3DCMP_GREATEREQUAL: return left >= right;
-    default: return true;
-  }
-}
-
 // clang cannot make processor-specific clones of a function template; its builds (the fuzz
 // targets) take the default kernel.
 #if defined(__clang__)
@@ -236,10 +223,10 @@ void DepthStencil::Finish() const {
 
 DepthOutcome DepthStencil::Test(std::int64_t x, std::int64_t y, std::uint32_t depth) const {
   const std::uint32_t cell = Read(Cell(x, y));
-  if (stencilOn && !Compare(stencilFunc, stencilRef & stencilMask, cell & stencilMask)) {
+  if (stencilOn && !PassesComparison(stencilFunc, stencilRef & stencilMask, cell & stencilMask)) {
     return DepthOutcome::StencilFail;
   }
-  if (depthOn && !Compare(depthFunc, depth, cell >> layout.depthShift)) {
+  if (depthOn && !PassesComparison(depthFunc, depth, cell >> layout.depthShift)) {
     return DepthOutcome::DepthFail;
   }
   return DepthOutcome::Pass;

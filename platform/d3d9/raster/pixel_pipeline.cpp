@@ -27,19 +27,6 @@ bool UsesTexture(DWORD arg) { return (arg & D3DTA_SELECTMASK) == D3DTA_TEXTURE; 
 bool OpReadsArg1(DWORD op) { return op != D3DTOP_DISABLE && op != D3DTOP_SELECTARG2; }
 bool OpReadsArg2(DWORD op) { return op != D3DTOP_DISABLE && op != D3DTOP_SELECTARG1; }
 
-bool Compare(DWORD func, std::uint32_t value, std::uint32_t reference) {
-  switch (func) {
-    case D3DCMP_NEVER: return false;
-    case D3DCMP_LESS: return value < reference;
-    case D3DCMP_EQUAL: return value == reference;
-    case D3DCMP_LESSEQUAL: return value <= reference;
-    case D3DCMP_GREATER: return value > reference;
-    case D3DCMP_NOTEQUAL: return value != reference;
-    case D3DCMP_GREATEREQUAL: return value >= reference;
-    default: return true;
-  }
-}
-
 // The blend factor of one channel, 0..255.
 std::uint32_t Factor(DWORD blend, int shift, std::uint32_t source, std::uint32_t target,
                      std::uint32_t constant) {
@@ -261,7 +248,7 @@ void PixelPipeline::PassingRange() {
 }
 
 bool PixelPipeline::PassesAlphaTest(std::uint32_t alpha) const {
-  return Compare(alphaFunc, alpha, alphaRef);
+  return PassesComparison(alphaFunc, alpha, alphaRef);
 }
 
 std::uint32_t PixelPipeline::Blend(std::uint32_t source, std::uint32_t target) const {

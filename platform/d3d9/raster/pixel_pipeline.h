@@ -20,6 +20,21 @@ inline std::uint32_t Mul255(std::uint32_t x, std::uint32_t y) {
   return (t + (t >> 8)) >> 8;
 }
 
+// `value` FUNC `reference` for a D3DCMP_ function (the alpha, stencil and depth tests); an
+// unknown function passes.
+inline bool PassesComparison(DWORD func, std::uint32_t value, std::uint32_t reference) {
+  switch (func) {
+    case D3DCMP_NEVER: return false;
+    case D3DCMP_LESS: return value < reference;
+    case D3DCMP_EQUAL: return value == reference;
+    case D3DCMP_LESSEQUAL: return value <= reference;
+    case D3DCMP_GREATER: return value > reference;
+    case D3DCMP_NOTEQUAL: return value != reference;
+    case D3DCMP_GREATEREQUAL: return value >= reference;
+    default: return true;
+  }
+}
+
 // What an alpha value does at the target, once the stage has made it.
 enum class AlphaEffect {
   Discard,  // the pixel is not written (alpha test, or a blend that keeps the target)
