@@ -211,11 +211,6 @@ bool DepthStencil::Prepare(const DeviceState& state, Image* image) {
   for (std::int64_t i = 0; i < count; ++i) lows[i] = std::min(lows[i], depth);
 }
 
-[[gnu::target_clones("avx2", "default")]] void FillWith(std::uint32_t* __restrict cells,
-                                                        std::int64_t count, std::uint32_t value) {
-  for (std::int64_t i = 0; i < count; ++i) cells[i] = value;
-}
-
 void DepthStencil::Finish() const {
   image->Touch();
   if (rowLow != nullptr) image->Cache().depthGeneration = image->Generation();

@@ -48,9 +48,6 @@ void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool
 // lows[i] = min(lows[i], depth), for i below count.
 void LowerEach(std::uint32_t* lows, std::int64_t count, std::uint32_t depth);
 
-// cells[i] = value, for i below count.
-void FillWith(std::uint32_t* cells, std::int64_t count, std::uint32_t value);
-
 // cells[i] = bits | (cells[i] & kept), for i below count.
 void FillKeeping(std::uint32_t* cells, std::int64_t count, std::uint32_t bits, std::uint32_t kept);
 
@@ -97,24 +94,45 @@ class DepthStencil {
   bool PassesAll(std::uint32_t depth) const {
     return rowLow != nullptr && !stencilOn && PassesAbove(*allLow, depth);
   }
-  // Writes `depth` to pixels x .. x + count - 1 of row y (when depth writes are on), keeping
-  // the stencil bits. The caller lowers the row's known depth with LowerRows.
-  void FillRow(std::int64_t x, std::int64_t y, std::int64_t count, std::uint32_t depth) const {
-    if (!depthWrite) return;
-    std::uint8_t* cells = Cell(x, y);
-    if (layout.bytes == 2) {
-      std::fill_n(reinterpret_cast<std::uint16_t*>(cells), count, std::uint16_t(depth));
-    } else if (layout.depthShift == 0) {
-      std::fill_n(reinterpret_cast<std::uint32_t*>(cells), count, depth);
-    } else if (lowFill) {
-      // Every cell's low byte is known alike: plain stores, nothing read.
-      FillWith(reinterpret_cast<std::uint32_t*>(cells), count,
-               (depth << layout.depthShift) | *lowFill);
-    } else {
-      // D24 formats keep their low byte (stencil or padding).
-      FillKeeping(reinterpret_cast<std::uint32_t*>(cells), count, depth << layout.depthShift,
-                  0xFFu);
+  // Writes one depth to runs of pixels, keeping the stencil bits; made once for a draw, as
+  // its rows are filled many times. The caller lowers the rows' known depth with LowerRows.
+  class RowFill {
+   public:
+    // Pixels x .. x + count - 1 of row y.
+    void operator()(std::int64_t x, std::int64_t y, std::int64_t count) const {
+      std::uint8_t* cells = bits + std::ptrdiff_t(y) * pitch + std::ptrdiff_t(x) * cellBytes;
+      if (cellBytes == 2) {
+        std::fill_n(reinterpret_cast<std::uint16_t*>(cells), count, std::uint16_t(word));
+      } else if (keepsLowByte) {
+        FillKeeping(reinterpret_cast<std::uint32_t*>(cells), count, word, 0xFFu);
+      } else {
+        // In line: most runs are a few dozen pixels, shorter than a call's set-up.
+        auto* wide = reinterpret_cast<std::uint32_t*>(cells);
+        for (std::int64_t i = 0; i < count; ++i) wide[i] = word;
+      }
     }
+
+   private:
+    friend class DepthStencil;
+    std::uint8_t* bits = nullptr;
+    std::ptrdiff_t pitch = 0;
+    std::ptrdiff_t cellBytes = 4;
+    std::uint32_t word = 0;     // the whole cell, or its depth bits when keepsLowByte
+    bool keepsLowByte = false;  // D24 cells whose low bytes are not known alike
+  };
+  // The fill of `depth` (when depth writes are on).
+  RowFill FillOf(std::uint32_t depth) const {
+    RowFill fill;
+    fill.bits = bits;
+    fill.pitch = pitch;
+    fill.cellBytes = std::ptrdiff_t(layout.bytes);
+    fill.word = depth << layout.depthShift;
+    if (layout.depthShift != 0) {
+      // Every cell's low byte known alike: plain stores, nothing read.
+      fill.keepsLowByte = !lowFill;
+      if (lowFill) fill.word |= *lowFill;
+    }
+    return fill;
   }
   // Rows y .. end - 1 may now hold `depth` (when depth writes are on).
   void LowerRows(std::int64_t y, std::int64_t end, std::uint32_t depth) const {

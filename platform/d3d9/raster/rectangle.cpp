@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "platform/d3d9/raster/depth_stencil.h"
@@ -277,6 +278,32 @@ struct TestedBlit {
   // Whether the alpha test keeps every texel of a run of each kind (Transparent, Opaque,
   // Mixed: alphas within 1..254).
   bool fills[3] = {keepLow == 0, keepHigh == 255, keepLow <= 1 && keepHigh >= 254};
+  DepthStencil::RowFill fill = depth.FillOf(value);
+
+  // How the depth of a row that passes whole is written, decided once for the blit: not at
+  // all, over every pixel, over each stretch of texels with any alpha, or over the runs the
+  // alpha test keeps, mixed runs it keeps in part tested pixel by pixel.
+  enum class Fill { None, All, Ink, Kept };
+  template <Fill mode>
+  using FillMode = std::integral_constant<Fill, mode>;
+
+  Fill FillKind() const {
+    if (!depth.WritesDepth()) return Fill::None;
+    if (fills[0] && fills[1] && fills[2]) return Fill::All;
+    if (!fills[0] && fills[1] && fills[2]) return Fill::Ink;
+    return Fill::Kept;
+  }
+
+  // Calls rows(FillMode<m>()) with the blit's fill mode m, so that each mode has its own loop.
+  template <class Rows>
+  void WithFillMode(Rows rows) const {
+    switch (FillKind()) {
+      case Fill::None: rows(FillMode<Fill::None>()); break;
+      case Fill::All: rows(FillMode<Fill::All>()); break;
+      case Fill::Ink: rows(FillMode<Fill::Ink>()); break;
+      case Fill::Kept: rows(FillMode<Fill::Kept>()); break;
+    }
+  }
 
   bool RowsPass(std::int64_t rows) const {
     for (std::int64_t y = 0; y < rows; ++y) {
@@ -291,7 +318,7 @@ struct TestedBlit {
     if (!depth.PassesAll(value) && !RowsPass(rows)) {
       for (std::int64_t y = 0; y < rows; ++y, target += pitch, texels += texelPitch) {
         if (!narrow && depth.PassesRow(rowBegin + y, value)) {
-          PassingRow(tested, y, target, texels);
+          WithFillMode([&](auto mode) { PassingRow(mode, tested, y, target, texels); });
           depth.LowerRows(rowBegin + y, rowBegin + y + 1, value);
         } else {
           TestedRow(tested, y, target, texels);
@@ -302,54 +329,77 @@ struct TestedBlit {
     if (narrow) {
       pipeline.WriteRows(target, pitch, texels, texelPitch, std::uint32_t(columns),
                          std::uint32_t(rows), diffuse);
-      for (std::int64_t y = 0; y < rows; ++y, texels += texelPitch) {
-        const std::uint32_t row = std::uint32_t(texelY + y);
-        FillDepth(tested, y, texels, runs.RunAt(row, std::uint32_t(texelX)), runs.RowEnd(row));
-      }
+      WithFillMode([&](auto mode) {
+        const std::uint32_t* rowTexels = texels;
+        for (std::int64_t y = 0; y < rows; ++y, rowTexels += texelPitch) {
+          const std::uint32_t row = std::uint32_t(texelY + y);
+          FillDepth(mode, tested, y, rowTexels, runs.RunAt(row, std::uint32_t(texelX)),
+                    runs.RowEnd(row));
+        }
+      });
     } else {
-      for (std::int64_t y = 0; y < rows; ++y, target += pitch, texels += texelPitch) {
-        PassingRow(tested, y, target, texels);
-      }
+      WithFillMode([&](auto mode) {
+        std::uint32_t* rowTarget = target;
+        const std::uint32_t* rowTexels = texels;
+        for (std::int64_t y = 0; y < rows; ++y, rowTarget += pitch, rowTexels += texelPitch) {
+          PassingRow(mode, tested, y, rowTarget, rowTexels);
+        }
+      });
     }
     depth.LowerRows(rowBegin, rowBegin + rows, value);
   }
 
-  // Fills the row's depth over the runs whose texels are kept, neighbours together; tests
-  // (and so writes) mixed runs that are not kept whole pixel by pixel.
-  [[gnu::always_inline]] void FillDepth(const RectangleDepth& tested, std::int64_t y,
-                                       const std::uint32_t* texels, const TexelRun* run,
-                                       const TexelRun* last) const {
-    if (!depth.WritesDepth()) return;
+  // Fills the row's depth over the runs whose texels are kept, neighbours together.
+  template <Fill mode>
+  [[gnu::always_inline]] void FillDepth(FillMode<mode>, const RectangleDepth& tested,
+                                        std::int64_t y, const std::uint32_t* texels,
+                                        const TexelRun* run, const TexelRun* last) const {
     const std::uint32_t begin = std::uint32_t(texelX), end = std::uint32_t(texelX + columns);
-    while (run != last && run->start < end) {
-      const std::uint32_t from = std::max(run->start, begin) - begin;
-      if (!fills[int(run->kind)]) {
-        if (run->kind == RunKind::Mixed) {
-          const std::uint32_t to = std::min(run->end, end) - begin;
-          tested.Row(columnBegin + from, rowBegin + y, to - from, texels + from, keepLow, keepHigh,
-                     [](std::int64_t, std::int64_t) {});
+    if constexpr (mode == Fill::All) {
+      fill(columnBegin, rowBegin + y, columns);
+    } else if constexpr (mode == Fill::Ink) {
+      while (run != last && run->start < end) {
+        if (run->kind == RunKind::Transparent) {
+          ++run;
+          continue;
         }
-        ++run;
-        continue;
+        const std::uint32_t from = std::max(run->start, begin) - begin;
+        run += run->inkRuns;
+        const std::uint32_t to = std::min(run[-1].end, end) - begin;
+        fill(columnBegin + from, rowBegin + y, to - from);
       }
-      do ++run;
-      while (run != last && run->start < end && fills[int(run->kind)]);
-      const std::uint32_t to = std::min(run[-1].end, end) - begin;
-      depth.FillRow(columnBegin + from, rowBegin + y, to - from, value);
+    } else if constexpr (mode == Fill::Kept) {
+      while (run != last && run->start < end) {
+        const std::uint32_t from = std::max(run->start, begin) - begin;
+        if (!fills[int(run->kind)]) {
+          if (run->kind == RunKind::Mixed) {
+            const std::uint32_t to = std::min(run->end, end) - begin;
+            tested.Row(columnBegin + from, rowBegin + y, to - from, texels + from, keepLow,
+                       keepHigh, [](std::int64_t, std::int64_t) {});
+          }
+          ++run;
+          continue;
+        }
+        do ++run;
+        while (run != last && run->start < end && fills[int(run->kind)]);
+        const std::uint32_t to = std::min(run[-1].end, end) - begin;
+        fill(columnBegin + from, rowBegin + y, to - from);
+      }
     }
   }
 
   // The colour as without the test, then the depth in a walk of its own: one walk doing both
   // keeps less of either in registers and costs more than the two.
-  [[gnu::always_inline]] void PassingRow(const RectangleDepth& tested, std::int64_t y,
-                                        std::uint32_t* target,
+  template <Fill mode>
+  [[gnu::always_inline]] void PassingRow(FillMode<mode> fillMode, const RectangleDepth& tested,
+                                        std::int64_t y, std::uint32_t* target,
                                         const std::uint32_t* texels) const {
     const std::uint32_t row = std::uint32_t(texelY + y);
     const TexelRun* first = runs.RunAt(row, std::uint32_t(texelX));
     const TexelRun* last = runs.RowEnd(row);
     BlitRuns(pipeline, actions, first, last, texels, texelX, target, columns, diffuse,
              [](RunKind, std::uint32_t, std::uint32_t) {});
-    FillDepth(tested, y, texels, first, last);
+    FillDepth(fillMode, tested, y, texels, first, last);
   }
 
   // Tests pixels [from, to) of the row whose runs start at `first`, and draws those that pass.
