@@ -388,8 +388,9 @@ struct TestedBlit {
     }
   }
 
-  // The colour as without the test, then the depth in a walk of its own: one walk doing both
-  // keeps less of either in registers and costs more than the two.
+  // The colour as without the test, and the depth: filled over the stretches of inked texels
+  // as the colour walk passes them when every inked texel is kept (sprites' alpha test), else
+  // in a walk of its own after it.
   template <Fill mode>
   [[gnu::always_inline]] void PassingRow(FillMode<mode> fillMode, const RectangleDepth& tested,
                                         std::int64_t y, std::uint32_t* target,
@@ -397,9 +398,23 @@ struct TestedBlit {
     const std::uint32_t row = std::uint32_t(texelY + y);
     const TexelRun* first = runs.RunAt(row, std::uint32_t(texelX));
     const TexelRun* last = runs.RowEnd(row);
-    BlitRuns(pipeline, actions, first, last, texels, texelX, target, columns, diffuse,
-             [](RunKind, std::uint32_t, std::uint32_t) {});
-    FillDepth(fillMode, tested, y, texels, first, last);
+    if constexpr (mode == Fill::Ink) {
+      std::int64_t open = -1;  // where the stretch being passed began, if one is
+      BlitRuns(pipeline, actions, first, last, texels, texelX, target, columns, diffuse,
+               [&](RunKind kind, std::uint32_t from, std::uint32_t) {
+                 if (kind != RunKind::Transparent) {
+                   if (open < 0) open = from;
+                 } else if (open >= 0) {
+                   fill(columnBegin + open, rowBegin + y, std::int64_t(from) - open);
+                   open = -1;
+                 }
+               });
+      if (open >= 0) fill(columnBegin + open, rowBegin + y, columns - open);
+    } else {
+      BlitRuns(pipeline, actions, first, last, texels, texelX, target, columns, diffuse,
+               [](RunKind, std::uint32_t, std::uint32_t) {});
+      FillDepth(fillMode, tested, y, texels, first, last);
+    }
   }
 
   // Tests pixels [from, to) of the row whose runs start at `first`, and draws those that pass.
