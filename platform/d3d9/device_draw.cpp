@@ -112,8 +112,9 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
   };
   if (clearDepth || clearStencil) {
     Image& buffer = depthSurface->Pixels();
+    const WorkingMemory memory(setup.get());
     forEachRect({0, 0, LONG(buffer.Width()), LONG(buffer.Height())}, [&](const RECT& r) {
-      ClearDepthStencil(buffer, r, clearDepth, z, clearStencil, stencil);
+      ClearDepthStencil(buffer, r, clearDepth, z, clearStencil, stencil, memory);
     });
   }
   Surface* target = AsSurfaceOf(this, renderTarget.Get());

@@ -12,13 +12,11 @@ Image::Image(D3DFORMAT format, UINT width, UINT height, UINT depth)
       depth(depth),
       rowPitch(RowPitchOf(format, width)),
       slicePitch(rowPitch * MemoryRowsOf(format, height)),
-      bytes(std::size_t(slicePitch) * depth, 0) {}
+      bytes(std::size_t(slicePitch) * depth, 0),
+      cache(std::make_unique<TexelCache>()) {}
 
 Image::~Image() = default;
 
-TexelCache& Image::Cache() const {
-  if (!cache) cache = std::make_unique<TexelCache>();
-  return *cache;
-}
+TexelCache& Image::Cache() const { return *cache; }
 
 }  // namespace d3d9

@@ -42,7 +42,8 @@ class Image {
   void Touch() { ++generation; }
   std::uint64_t Generation() const { return generation; }
 
-  // Owned by the sampler; rebuilt lazily from the texels.
+  // Owned by the sampler; rebuilt lazily from the texels. Made with the image, so that
+  // drawing never allocates it.
   TexelCache& Cache() const;
 
  private:
@@ -54,7 +55,7 @@ class Image {
   UINT slicePitch;
   std::vector<std::uint8_t> bytes;
   std::uint64_t generation = 0;
-  mutable std::unique_ptr<TexelCache> cache;
+  std::unique_ptr<TexelCache> cache;
 };
 
 }  // namespace d3d9

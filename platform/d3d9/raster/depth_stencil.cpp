@@ -95,7 +95,7 @@ std::uint32_t QuantiseDepth(const DepthLayout& layout, double z) {
 }
 
 void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool stencil,
-                       std::uint32_t stencilValue) {
+                       std::uint32_t stencilValue, const WorkingMemory& memory) {
   DepthLayout layout;
   if (!FindDepthLayout(image.Format(), &layout) || rect.left >= rect.right ||
       rect.top >= rect.bottom) {
@@ -118,10 +118,11 @@ void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool
                      UINT(rect.bottom) == image.Height();
   bool keepsKnown = wasKnown || !depth;
   if (depth && whole) {
-    known.depthRowLow.assign(image.Height(), QuantiseDepth(layout, z));
+    if (!known.depthRowLow) known.depthRowLow = memory.Array<std::uint32_t>(image.Height());
+    keepsKnown = known.depthRowLow != nullptr;
+    if (keepsKnown) std::fill_n(known.depthRowLow.get(), image.Height(), QuantiseDepth(layout, z));
     known.depthLow = QuantiseDepth(layout, z);
-    keepsKnown = true;
-  } else if (depth && wasKnown) {
+  } else if (depth && wasKnown && known.depthRowLow) {
     for (LONG y = rect.top; y < rect.bottom; ++y) {
       known.depthRowLow[std::size_t(y)] =
           std::min(known.depthRowLow[std::size_t(y)], QuantiseDepth(layout, z));
@@ -183,10 +184,7 @@ bool DepthStencil::Prepare(const DeviceState& state, Image* image) {
   passOp = stencilOn ? rs[D3DRS_STENCILPASS] : D3DSTENCILOP_KEEP;
   this->image = image;
   TexelCache& known = image->Cache();
-  rowLow =
-      known.depthGeneration == image->Generation() && known.depthRowLow.size() == image->Height()
-          ? known.depthRowLow.data()
-          : nullptr;
+  rowLow = known.depthGeneration == image->Generation() ? known.depthRowLow.get() : nullptr;
   allLow = &known.depthLow;
   // A draw with the stencil test may change any cell's stencil.
   if (stencilOn) known.lowByteUniform = false;

@@ -19,6 +19,7 @@
 
 #include "platform/d3d9/device_state.h"
 #include "platform/d3d9/raster/pixel_pipeline.h"
+#include "platform/d3d9/raster/working_memory.h"
 
 namespace d3d9 {
 
@@ -41,9 +42,11 @@ bool FindDepthLayout(D3DFORMAT format, DepthLayout* layout);
 // The stored depth value of z (clamped to 0..1).
 std::uint32_t QuantiseDepth(const DepthLayout& layout, double z);
 
-// Fills `rect` (within the image) of a depth-stencil image: depth and/or stencil.
+// Fills `rect` (within the image) of a depth-stencil image: depth and/or stencil. What is
+// known of the rows' depths is kept in `memory`'s allocations; without them nothing is known,
+// and draws test every pixel.
 void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool stencil,
-                       std::uint32_t stencilValue);
+                       std::uint32_t stencilValue, const WorkingMemory& memory);
 
 // lows[i] = min(lows[i], depth), for i below count.
 void LowerEach(std::uint32_t* lows, std::int64_t count, std::uint32_t depth);

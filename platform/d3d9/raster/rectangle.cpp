@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstring>
 #include <type_traits>
-#include <vector>
 
 #include "platform/d3d9/raster/depth_stencil.h"
 #include "platform/d3d9/raster/raster.h"
@@ -183,36 +182,34 @@ template <class EachRun>
 // and depth is written where the alpha test keeps the pixel.
 class RectangleDepth {
  public:
-  RectangleDepth(const DepthStencil& depth, std::uint32_t value, std::int64_t columns)
-      : depth(depth), value(value) {
-    scratch().resize(std::size_t(columns));
-  }
+  RectangleDepth(const DepthStencil& depth, std::uint32_t value) : depth(depth), value(value) {}
 
   // Calls draw(first, count) for each run of passing pixels of row y (pixels x .. x + count
   // - 1); texels (null for untextured rectangles) are those of the pixels, whose alpha decides
-  // the depth writes.
+  // the depth writes. Rows are tested a part at a time, so that the outcomes fit on the stack.
   template <class DrawRun>
   void Row(std::int64_t x, std::int64_t y, std::int64_t count, const std::uint32_t* texels,
            std::uint32_t keepLow, std::uint32_t keepHigh, DrawRun draw) const {
-    std::uint8_t* passes = scratch().data();
-    if (depth.TestRow(x, y, count, value, texels, keepLow, keepHigh, passes)) {
-      draw(0, count);
-      return;
-    }
-    std::int64_t i = 0;
-    while (i < count) {
-      while (i < count && passes[i] == 0) ++i;
-      const std::int64_t start = i;
-      while (i < count && passes[i] != 0) ++i;
-      if (i > start) draw(start, i - start);
+    constexpr std::int64_t part = 512;
+    std::uint8_t passes[part];
+    for (std::int64_t at = 0; at < count; at += part) {
+      const std::int64_t n = std::min(part, count - at);
+      if (depth.TestRow(x + at, y, n, value, texels != nullptr ? texels + at : nullptr, keepLow,
+                        keepHigh, passes)) {
+        draw(at, n);
+        continue;
+      }
+      std::int64_t i = 0;
+      while (i < n) {
+        while (i < n && passes[i] == 0) ++i;
+        const std::int64_t start = i;
+        while (i < n && passes[i] != 0) ++i;
+        if (i > start) draw(at + start, i - start);
+      }
     }
   }
 
  private:
-  static std::vector<std::uint8_t>& scratch() {
-    thread_local std::vector<std::uint8_t> bytes;
-    return bytes;
-  }
   const DepthStencil& depth;
   std::uint32_t value;
 };
@@ -314,7 +311,7 @@ struct TestedBlit {
 
   void Draw(std::uint32_t* target, std::ptrdiff_t pitch, const std::uint32_t* texels,
             std::ptrdiff_t texelPitch, std::int64_t rows) const {
-    const RectangleDepth tested(depth, value, columns);
+    const RectangleDepth tested(depth, value);
     if (!depth.PassesAll(value) && !RowsPass(rows)) {
       for (std::int64_t y = 0; y < rows; ++y, target += pitch, texels += texelPitch) {
         if (!narrow && depth.PassesRow(rowBegin + y, value)) {
@@ -506,7 +503,7 @@ bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
     const std::uint32_t colour = pipeline.Combine(0, diffuse);
     if (depth != nullptr) {
       if (!pipeline.AlphaTestKeeps(colour)) return true;
-      const RectangleDepth tested(*depth, depth->Quantise(origin.z), columns);
+      const RectangleDepth tested(*depth, depth->Quantise(origin.z));
       for (std::int64_t y = rowBegin; y < rowEnd; ++y) {
         std::uint32_t* row = context.pixels + std::ptrdiff_t(y) * context.pitch + columnBegin;
         tested.Row(columnBegin, y, columns, nullptr, 0, 255,

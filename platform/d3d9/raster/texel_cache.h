@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "platform/d3d9/image.h"
 #include "platform/d3d9/raster/working_memory.h"
@@ -56,7 +55,9 @@ struct TexelCache {
   // Of a depth buffer: no stored depth of row y is below depthRowLow[y] (in stored units), so
   // that a row can pass a LESS test untested. Valid while the generation is depthGeneration.
   std::uint64_t depthGeneration = ~std::uint64_t(0);
-  std::vector<std::uint32_t> depthRowLow;
+  // One per row of the image, from the draw's working memory; null when it could not be had
+  // (nothing is then known of the rows).
+  std::unique_ptr<std::uint32_t[]> depthRowLow;
   std::uint32_t depthLow = 0;  // no stored depth of the buffer is below it: the rows' least
   // Whether every cell's low byte (stencil or padding) of a D24 format is lowByte, known as
   // the depths are.

@@ -190,5 +190,63 @@ TEST_F(DrawMemoryTest, ABlitWithoutMemoryForItsRunsDrawsTheSamePicture) {
   texture->Release();
 }
 
+// A depth clear asks for room to note the lowest depth of each row; refused it, the clear
+// still clears, and the draws after it, which then test every pixel, give the same picture
+// and depths.
+TEST_F(DrawMemoryTest, ARefusedNoteOfRowDepthsStillClearsAndDrawsTheSame) {
+  const auto scene = [&](bool refuse, std::vector<std::uint32_t>* colours,
+                         std::vector<std::uint16_t>* depths) {
+    IDirect3DSurface9* depth = nullptr;
+    ASSERT_EQ(S_OK, device->CreateDepthStencilSurface(width, height, D3DFMT_D16_LOCKABLE,
+                                                      D3DMULTISAMPLE_NONE, 0, FALSE, &depth,
+                                                      nullptr));
+    ASSERT_EQ(S_OK, device->SetDepthStencilSurface(depth));
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    ClearTo(0xFF000000);
+    const unsigned before = setup->DrawMemoryRequests();
+    if (refuse) setup->RefuseDrawMemory(before + 1);
+    EXPECT_EQ(S_OK, device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 0.5f, 0));
+    EXPECT_EQ(before + 1, setup->DrawMemoryRequests());
+    setup->ClearFaults();
+    // Behind the cleared depth, then in front of it, then behind the one in front.
+    const struct {
+      float left, z;
+      D3DCOLOR colour;
+    } quads[] = {{4, 0.75f, 0xFFFF0000}, {12, 0.25f, 0xFF00FF00}, {20, 0.375f, 0xFF0000FF}};
+    device->SetFVF(screenVertexFvf);
+    ASSERT_EQ(S_OK, device->BeginScene());
+    for (const auto& q : quads) {
+      const float right = q.left + 24;
+      const ScreenVertex v[4] = {{q.left, 8, q.z, 1, q.colour, 0, 0},
+                                 {right, 8, q.z, 1, q.colour, 0, 0},
+                                 {right, 40, q.z, 1, q.colour, 0, 0},
+                                 {q.left, 40, q.z, 1, q.colour, 0, 0}};
+      ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, v, sizeof(ScreenVertex)));
+    }
+    ASSERT_EQ(S_OK, device->EndScene());
+    *colours = ReadBack();
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(S_OK, depth->LockRect(&locked, nullptr, D3DLOCK_READONLY));
+    for (UINT y = 0; y < height; ++y) {
+      const auto* row = reinterpret_cast<const std::uint16_t*>(
+          static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
+      depths->insert(depths->end(), row, row + width);
+    }
+    depth->UnlockRect();
+    ASSERT_EQ(S_OK, device->SetDepthStencilSurface(nullptr));
+    depth->Release();
+  };
+  std::vector<std::uint32_t> colours[2];
+  std::vector<std::uint16_t> depths[2];
+  scene(false, &colours[0], &depths[0]);
+  scene(true, &colours[1], &depths[1]);
+  EXPECT_EQ(colours[0], colours[1]);
+  EXPECT_EQ(depths[0], depths[1]);
+  EXPECT_EQ(0u, colours[1][std::size_t(20) * width + 6]);
+  EXPECT_EQ(0x00FF00u, colours[1][std::size_t(20) * width + 30]);
+  EXPECT_EQ(0x0000FFu, colours[1][std::size_t(20) * width + 40]);
+  EXPECT_EQ(0x8000u, depths[1][std::size_t(20) * width + 6]);
+}
+
 }  // namespace
 }  // namespace d3d9_test

@@ -4,6 +4,7 @@
 // it cannot.
 #include "tests/platform/d3d9/sprite_like.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace d3d9_test {
@@ -308,6 +309,97 @@ void RectanglePathTest::DrawQuadsOverQuads(D3DFORMAT format) {
   texture->Release();
   ASSERT_EQ(S_OK, device->SetDepthStencilSurface(nullptr));
   depth->Release();
+}
+
+// Rows far wider than the depth test takes at a time, over a depth buffer whose passing and
+// failing pixels change every few columns: the blit, the untextured rectangle and the
+// triangles must agree in colour and depth.
+TEST_F(RectanglePathTest, WideRowsMatchTheTrianglePathOverAVariedDepthBuffer) {
+  constexpr UINT wide = 1300, rows = 3;
+  IDirect3DSurface9* target = nullptr;
+  IDirect3DSurface9* depth = nullptr;
+  IDirect3DSurface9* copy = nullptr;
+  ASSERT_EQ(S_OK, device->CreateRenderTarget(wide, rows, D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE, 0,
+                                             FALSE, &target, nullptr));
+  ASSERT_EQ(S_OK, device->CreateDepthStencilSurface(wide, rows, D3DFMT_D16_LOCKABLE,
+                                                    D3DMULTISAMPLE_NONE, 0, FALSE, &depth, nullptr));
+  ASSERT_EQ(S_OK, device->CreateOffscreenPlainSurface(wide, rows, D3DFMT_X8R8G8B8,
+                                                      D3DPOOL_SYSTEMMEM, &copy, nullptr));
+  ASSERT_EQ(S_OK, device->SetRenderTarget(0, target));
+  ASSERT_EQ(S_OK, device->SetDepthStencilSurface(depth));
+  IDirect3DTexture9* texture = MakeTexture(wide, rows, KeyedPicture(wide, rows));
+  SpriteLikeDrawer sprite(device);
+  sprite.SetStates();
+  device->SetFVF(screenVertexFvf);
+  device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+  device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
+  // Near (0x2000) and far (0xF000) cells in runs of 1 to 7 columns; the quads lie between.
+  const auto resetDepth = [&] {
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(S_OK, depth->LockRect(&locked, nullptr, 0));
+    for (UINT y = 0; y < rows; ++y) {
+      auto* row = reinterpret_cast<std::uint16_t*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
+      for (UINT x = 0; x < wide; ++x) row[x] = (x / (1 + (x + y) % 7)) % 2 == 0 ? 0x2000 : 0xF000;
+    }
+    ASSERT_EQ(S_OK, depth->UnlockRect());
+  };
+  const auto read = [&](std::vector<std::uint32_t>* colours, std::vector<std::uint16_t>* depths) {
+    ASSERT_EQ(S_OK, device->GetRenderTargetData(target, copy));
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(S_OK, copy->LockRect(&locked, nullptr, D3DLOCK_READONLY));
+    for (UINT y = 0; y < rows; ++y) {
+      const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
+      colours->insert(colours->end(), row, row + wide);
+    }
+    copy->UnlockRect();
+    ASSERT_EQ(S_OK, depth->LockRect(&locked, nullptr, D3DLOCK_READONLY));
+    for (UINT y = 0; y < rows; ++y) {
+      const auto* row = reinterpret_cast<const std::uint16_t*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
+      depths->insert(depths->end(), row, row + wide);
+    }
+    depth->UnlockRect();
+  };
+  for (const bool textured : {true, false}) {
+    device->SetTexture(0, textured ? texture : nullptr);
+    const D3DCOLOR colour = textured ? 0xFFFFFFFF : 0xFF30C060;
+    const float right = float(wide) - 0.5f, bottom = float(rows) - 0.5f;
+    const ScreenVertex quad[4] = {{-0.5f, -0.5f, 0.5f, 1, colour, 0, 0},
+                                  {right, -0.5f, 0.5f, 1, colour, 1, 0},
+                                  {right, bottom, 0.5f, 1, colour, 1, 1},
+                                  {-0.5f, bottom, 0.5f, 1, colour, 0, 1}};
+    const ScreenVertex first[3] = {quad[0], quad[1], quad[2]};
+    const ScreenVertex second[3] = {quad[0], quad[2], quad[3]};
+    std::vector<std::uint32_t> colours[2];
+    std::vector<std::uint16_t> depths[2];
+    for (int route = 0; route < 2; ++route) {
+      resetDepth();
+      ASSERT_EQ(S_OK, device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF405060, 1.0f, 0));
+      ASSERT_EQ(S_OK, device->BeginScene());
+      if (route == 0) {
+        ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex)));
+      } else {
+        ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, first, sizeof(ScreenVertex)));
+        ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, second, sizeof(ScreenVertex)));
+      }
+      ASSERT_EQ(S_OK, device->EndScene());
+      read(&colours[route], &depths[route]);
+    }
+    EXPECT_EQ(colours[1], colours[0]) << (textured ? "blit" : "untextured");
+    EXPECT_EQ(depths[1], depths[0]) << (textured ? "blit" : "untextured");
+    // Pixels pass and fail in every 500 columns of each row.
+    for (UINT at = 0; at < colours[0].size(); at += 500) {
+      const auto from = colours[0].begin() + at;
+      const auto to = colours[0].begin() + std::min<std::size_t>(at + 500, colours[0].size());
+      EXPECT_NE(to, std::find(from, to, 0xFF405060u)) << at;
+      EXPECT_NE(to, std::find_if(from, to, [](std::uint32_t c) { return c != 0xFF405060u; })) << at;
+    }
+  }
+  device->SetTexture(0, nullptr);
+  texture->Release();
+  copy->Release();
+  ASSERT_EQ(S_OK, device->SetDepthStencilSurface(nullptr));
+  depth->Release();
+  target->Release();
 }
 
 TEST_F(RectanglePathTest, ALevelOfDetailBiasIsHonoured) {
