@@ -144,18 +144,10 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSou
   }
   const UINT texcoordSet = state.stageStates[0][D3DTSS_TEXCOORDINDEX] & 0xFFFF;
   // Beyond stage 0 alone, the stages read more of each vertex.
-  const WorkingMemory memory(setup.get());
-  std::unique_ptr<TextureStages> stages;
   const bool staged = TextureStages::Needed(state, caps);
-  if (staged) {
-    stages = memory.Object<TextureStages>();
-    if (stages == nullptr || !stages->Prepare(state, caps, memory)) return E_OUTOFMEMORY;
-  }
   unsigned extraSets = 0;
-  for (int stage = 0; staged && stage < stages->StageCount(); ++stage) {
-    if (stages->SetOf(stage) < 8) extraSets |= 1u << stages->SetOf(stage);
-  }
-  const bool specular = staged && stages->ReadsSpecular();
+  bool specular = false;
+  if (staged) TextureStages::VertexNeeds(state, caps, &extraSets, &specular);
   VertexLayout layout;
   const VertexFormat& format = state.vertexFormat;
   const bool described =
@@ -184,6 +176,12 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSou
   Surface* target = AsSurfaceOf(this, renderTarget.Get());
   if (target == nullptr || !IsDrawable(target->Shape().format)) return S_OK;
   Image& image = target->Pixels();
+  const WorkingMemory memory(setup.get());
+  std::unique_ptr<TextureStages> stages;
+  if (staged) {
+    stages = memory.Object<TextureStages>();
+    if (stages == nullptr || !stages->Prepare(state, caps, memory)) return E_OUTOFMEMORY;
+  }
 
   Sampler sampler;
   const TextureBase* texture = AsTexture(state.textures[0].Get());

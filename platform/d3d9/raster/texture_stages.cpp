@@ -152,6 +152,25 @@ bool TextureStages::Needed(const DeviceState& state, const D3DCAPS9& caps) {
   return caps.MaxSimultaneousTextures == 0 || texture->Kind() != D3DRTYPE_TEXTURE;
 }
 
+void TextureStages::VertexNeeds(const DeviceState& state, const D3DCAPS9& caps, unsigned* sets,
+                                bool* specular) {
+  const UINT limit = std::min<UINT>(caps.MaxTextureBlendStages, stageCount);
+  *sets = 0;
+  *specular = state.renderStates[D3DRS_SPECULARENABLE] != FALSE;
+  for (UINT i = 0; i < limit; ++i) {
+    const auto& states = state.stageStates[i];
+    if (states[D3DTSS_COLOROP] == D3DTOP_DISABLE) break;
+    const UINT set = states[D3DTSS_TEXCOORDINDEX] & 0xFFFF;
+    if (set < 8) *sets |= 1u << set;
+    const DWORD colorArgs[3] = {states[D3DTSS_COLORARG0], states[D3DTSS_COLORARG1],
+                                states[D3DTSS_COLORARG2]};
+    const DWORD alphaArgs[3] = {states[D3DTSS_ALPHAARG0], states[D3DTSS_ALPHAARG1],
+                                states[D3DTSS_ALPHAARG2]};
+    *specular = *specular || OpReads(states[D3DTSS_COLOROP], colorArgs, D3DTA_SPECULAR) ||
+                OpReads(states[D3DTSS_ALPHAOP], alphaArgs, D3DTA_SPECULAR);
+  }
+}
+
 bool TextureStages::Prepare(const DeviceState& state, const D3DCAPS9& caps,
                             const WorkingMemory& memory) {
   const UINT limit = std::min<UINT>(caps.MaxTextureBlendStages, stageCount);
@@ -159,7 +178,8 @@ bool TextureStages::Prepare(const DeviceState& state, const D3DCAPS9& caps,
   const auto& rs = state.renderStates;
   textureFactor = rs[D3DRS_TEXTUREFACTOR];
   addSpecular = rs[D3DRS_SPECULARENABLE] != FALSE;
-  readsSpecular = addSpecular;
+  unsigned sets = 0;
+  VertexNeeds(state, caps, &sets, &readsSpecular);
   activeStages = 0;
   for (UINT i = 0; i < limit; ++i) {
     const auto& states = state.stageStates[i];
@@ -199,8 +219,6 @@ bool TextureStages::Prepare(const DeviceState& state, const D3DCAPS9& caps,
       }
       if (access == TexelAccess::OutOfMemory) return false;
     }
-    readsSpecular = readsSpecular || OpReads(s.colorOp, s.colorArgs, D3DTA_SPECULAR) ||
-                    OpReads(s.alphaOp, s.alphaArgs, D3DTA_SPECULAR);
     ++activeStages;
   }
   return true;

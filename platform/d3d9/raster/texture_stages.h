@@ -42,6 +42,11 @@ class TextureStages {
   // False when stage 0 alone does the drawing with a flat texture (or none) and what
   // PixelPipeline covers: then nothing else is needed. Cheap, unlike Prepare.
   static bool Needed(const DeviceState& state, const D3DCAPS9& caps);
+  // What the active stages read of each vertex: the coordinate sets (a bit for each set
+  // below 8) and whether the specular colour. From the states alone, so that a draw's vertex
+  // layout is checked before anything is allocated for it.
+  static void VertexNeeds(const DeviceState& state, const D3DCAPS9& caps, unsigned* sets,
+                          bool* specular);
   // Reads the stage states and bound textures; false when a texture's decoded copy cannot be
   // had.
   bool Prepare(const DeviceState& state, const D3DCAPS9& caps, const WorkingMemory& memory);

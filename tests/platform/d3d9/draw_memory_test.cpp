@@ -248,5 +248,30 @@ TEST_F(DrawMemoryTest, ARefusedNoteOfRowDepthsStillClearsAndDrawsTheSame) {
   EXPECT_EQ(0x8000u, depths[1][std::size_t(20) * width + 6]);
 }
 
+// A draw through more than stage 0 checks its vertices before it asks for memory for the
+// stages: one that reads past its vertex buffer is invalid whatever memory there is.
+TEST_F(DrawMemoryTest, AStagedDrawPastItsVerticesIsInvalidBeforeAnythingIsAsked) {
+  device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_ADD);
+  device->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_CURRENT);
+  device->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_TFACTOR);
+  IDirect3DVertexBuffer9* buffer = nullptr;
+  ASSERT_EQ(S_OK, device->CreateVertexBuffer(3 * sizeof(ScreenVertex), 0, screenVertexFvf,
+                                             D3DPOOL_MANAGED, &buffer, nullptr));
+  ASSERT_EQ(S_OK, device->SetStreamSource(0, buffer, 0, sizeof(ScreenVertex)));
+  ASSERT_EQ(S_OK, device->SetFVF(screenVertexFvf));
+  ASSERT_EQ(S_OK, device->BeginScene());
+  const unsigned before = setup->DrawMemoryRequests();
+  setup->RefuseDrawMemory(before + 1);
+  EXPECT_EQ(D3DERR_INVALIDCALL, device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2));
+  EXPECT_EQ(before, setup->DrawMemoryRequests());
+  // The same draw within the buffer asks, and is refused.
+  EXPECT_EQ(E_OUTOFMEMORY, device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1));
+  setup->ClearFaults();
+  EXPECT_EQ(S_OK, device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1));
+  ASSERT_EQ(S_OK, device->EndScene());
+  device->SetStreamSource(0, nullptr, 0, 0);
+  buffer->Release();
+}
+
 }  // namespace
 }  // namespace d3d9_test
