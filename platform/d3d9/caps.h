@@ -7,7 +7,8 @@
 //     8 textures at once; flat, cube and volume textures with point and linear min, mag and
 //     mip filters and every address mode but on cube faces (clamped); Gouraud colour,
 //     specular and alpha; every blend factor and comparison; scissor, LOD bias, colour write
-//     masks, separate alpha blending; texture transforms; directional lights; the depth test
+//     masks, separate alpha blending; texture transforms; cylindrical wrapping of coordinate
+//     sets 0-7 (D3DRS_WRAP0-7, no cap bit); directional lights; the depth test
 //     (z-buffer) with every comparison and write masking, one-sided stencil with every
 //     operation, in D16, D24X8, D24S8, D32, D16_LOCKABLE and D32F_LOCKABLE; solid, wireframe
 //     and point fill; depth-tested lines.

@@ -221,6 +221,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSou
     setup.textureHeight = sampler.Height();
   }
   if (staged) setup.stages = stages.get();
+  PrepareWrapping(state, texcoordSet, &setup);
   setup.memory = memory;
   GeometryDrawer drawer(setup);
   const std::uint64_t span = std::uint64_t(highest - lowest) + 1;

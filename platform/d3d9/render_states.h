@@ -276,6 +276,10 @@ constexpr DWORD D3DTSS_TCI_SPHEREMAP = 0x00040000;
 constexpr DWORD D3DWRAP_U = 0x00000001;
 constexpr DWORD D3DWRAP_V = 0x00000002;
 constexpr DWORD D3DWRAP_W = 0x00000004;
+constexpr DWORD D3DWRAPCOORD_0 = 0x00000001;
+constexpr DWORD D3DWRAPCOORD_1 = 0x00000002;
+constexpr DWORD D3DWRAPCOORD_2 = 0x00000004;
+constexpr DWORD D3DWRAPCOORD_3 = 0x00000008;
 
 // --- Samplers -------------------------------------------------------------------------------------
 

@@ -156,6 +156,27 @@ void PrepareTransforms(const DeviceState& state, GeometrySetup* setup) {
   setup->state = &state;
 }
 
+void PrepareWrapping(const DeviceState& state, UINT texcoordSet, GeometrySetup* setup) {
+  setup->wrapCount = 0;
+  const auto wrapped = [&](UINT set, int component) {
+    return set < 8 && (state.renderStates[D3DRS_WRAP0 + set] & (D3DWRAPCOORD_0 << component)) != 0;
+  };
+  const auto add = [&](int slot, double period) {
+    if (period > 0.0) setup->wraps[setup->wrapCount++] = {slot, period};
+  };
+  const TextureStages* stages = setup->stages;
+  if (stages == nullptr) {
+    if (wrapped(texcoordSet, 0)) add(attrU, setup->textureWidth);
+    if (wrapped(texcoordSet, 1)) add(attrV, setup->textureHeight);
+    return;
+  }
+  for (int stage = 0; stage < stages->StageCount(); ++stage) {
+    for (int c = 0; c < 3; ++c) {
+      if (wrapped(stages->SetOf(stage), c)) add(CoordinateSlot(stage, c), stages->Scale(stage, c));
+    }
+  }
+}
+
 std::uint32_t GeometryDrawer::Light(const InputVertex& input) const {
   const DeviceState& state = *setup.state;
   const auto& rs = state.renderStates;
@@ -343,7 +364,42 @@ bool GeometryDrawer::ProcessList(const VertexLayout& layout, const StreamView* s
   return true;
 }
 
+void GeometryDrawer::WrapTowards(const Processed& from, Processed* v) const {
+  for (int i = 0; i < setup.wrapCount; ++i) {
+    const auto [slot, period] = setup.wraps[i];
+    const double base = from.screen.attributes[slot];
+    double offset = std::fmod(v->screen.attributes[slot] - base, period);
+    if (offset > period / 2) {
+      offset -= period;
+    } else if (offset < -period / 2) {
+      offset += period;
+    }
+    v->screen.attributes[slot] = base + offset;
+  }
+}
+
 void GeometryDrawer::Triangle(const Processed& a, const Processed& b, const Processed& c) {
+  if (setup.wrapCount == 0) {
+    TriangleAsIs(a, b, c);
+    return;
+  }
+  Processed wrapped[2] = {b, c};
+  WrapTowards(a, &wrapped[0]);
+  WrapTowards(a, &wrapped[1]);
+  TriangleAsIs(a, wrapped[0], wrapped[1]);
+}
+
+void GeometryDrawer::Line(const Processed& a, const Processed& b) {
+  if (setup.wrapCount == 0) {
+    LineAsIs(a, b);
+    return;
+  }
+  Processed wrapped = b;
+  WrapTowards(a, &wrapped);
+  LineAsIs(a, wrapped);
+}
+
+void GeometryDrawer::TriangleAsIs(const Processed& a, const Processed& b, const Processed& c) {
   if ((a.outside & b.outside & c.outside) != 0) return;
   if ((a.outside | b.outside | c.outside) == 0) {
     RasterizeTriangle(setup.context, a.screen, b.screen, c.screen);
@@ -356,8 +412,8 @@ void GeometryDrawer::Triangle(const Processed& a, const Processed& b, const Proc
 void GeometryDrawer::TrianglePair(const Processed* a[3], const Processed* b[3]) {
   const unsigned outside = a[0]->outside | a[1]->outside | a[2]->outside | b[0]->outside |
                            b[1]->outside | b[2]->outside;
-  // The rectangle path knows stage 0 alone.
-  if (outside == 0 && setup.stages == nullptr) {
+  // The rectangle path knows stage 0 alone, and coordinates as they are.
+  if (outside == 0 && setup.stages == nullptr && setup.wrapCount == 0) {
     const RasterVertex* first[3] = {&a[0]->screen, &a[1]->screen, &a[2]->screen};
     const RasterVertex* second[3] = {&b[0]->screen, &b[1]->screen, &b[2]->screen};
     if (DrawRectangle(setup.context, first, second)) return;
@@ -478,7 +534,7 @@ void GeometryDrawer::ClipAndDraw(const Processed* corners[3]) {
 
 // Lines are cut on the planes triangles are cut on. A cut end is not the line's own: it gets
 // no last pixel.
-void GeometryDrawer::Line(const Processed& a, const Processed& b) {
+void GeometryDrawer::LineAsIs(const Processed& a, const Processed& b) {
   if ((a.outside | b.outside) == 0) {
     DrawLine(setup.context, a.screen, b.screen, setup.lastPixel);
     return;

@@ -31,10 +31,21 @@ struct GeometrySetup {
   // needed; null otherwise.
   const TextureStages* stages = nullptr;
   WorkingMemory memory;
+  // Coordinates wrapped round a cylinder (D3DRS_WRAP0..7 of the set a slot comes from): the
+  // slot, and its period in the slot's units (the texture's size there).
+  struct Wrap {
+    int slot;
+    double period;
+  };
+  Wrap wraps[attributeCount] = {};
+  int wrapCount = 0;
 };
 
 // Computes the transform and lighting parts of a setup from the device state.
 void PrepareTransforms(const DeviceState& state, GeometrySetup* setup);
+// Finds the wrapped coordinates of a setup whose texture sizes and stages are set; stage 0
+// alone reads coordinate set `texcoordSet`.
+void PrepareWrapping(const DeviceState& state, UINT texcoordSet, GeometrySetup* setup);
 
 class GeometryDrawer {
  public:
@@ -61,10 +72,17 @@ class GeometryDrawer {
   };
 
   const Processed& At(std::int64_t vertex) const { return vertices[std::size_t(vertex - first)]; }
+  // Wrapped coordinates (D3DRS_WRAP0..7) are taken the shorter way round from the first
+  // vertex's, then the primitive is drawn as it is.
   void Triangle(const Processed& a, const Processed& b, const Processed& c);
+  void Line(const Processed& a, const Processed& b);
+  // Moves each wrapped coordinate of `v` by whole periods to within half a period of the
+  // one of `from`.
+  void WrapTowards(const Processed& from, Processed* v) const;
+  void TriangleAsIs(const Processed& a, const Processed& b, const Processed& c);
+  void LineAsIs(const Processed& a, const Processed& b);
   void TrianglePair(const Processed* first[3], const Processed* second[3]);
   void ClipAndDraw(const Processed* corners[3]);
-  void Line(const Processed& a, const Processed& b);
   // Whether a plane (of the Plane bits in geometry.cpp) cuts this draw's primitives.
   bool Clips(unsigned plane) const;
   // The guard band in the units primitives are cut in: clip space, or pixels for
