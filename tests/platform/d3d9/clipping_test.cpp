@@ -122,9 +122,7 @@ TEST_F(ClippingTest, ClippedTrianglesShowTheirOutlineAndOnlyTheirOwnCorners) {
           const std::string scene = "clipping " + std::to_string(clipping) + " shade " +
                                     std::to_string(shade) + " fill " + std::to_string(fill) +
                                     " cull " + std::to_string(cull);
-          ClearTo(0xFF000000);
-          Frame frame(width, height, reference::DepthKind::Unorm16);
-          frame.Clear(0xFF000000, 1.0, 0);
+          Frame frame = BlackFrame();
           States states;
           states.fill = fill;
           states.cull = cull;
@@ -141,9 +139,7 @@ TEST_F(ClippingTest, ClippedTrianglesShowTheirOutlineAndOnlyTheirOwnCorners) {
 // target between them.
 TEST_F(ClippingTest, PretransformedTrianglesBeyondTheGuardBandAreCutNotDropped) {
   for (const DWORD fill : {D3DFILL_SOLID, D3DFILL_WIREFRAME}) {
-    ClearTo(0xFF000000);
-    Frame frame(width, height, reference::DepthKind::Unorm16);
-    frame.Clear(0xFF000000, 1.0, 0);
+    Frame frame = BlackFrame();
     States states;
     states.fill = fill;
     Draw(frame, states,
@@ -174,9 +170,7 @@ TEST_F(ClippingTest, LinesAreCutOnThePlanesWithoutALastPixelAtTheCut) {
       for (const D3DPRIMITIVETYPE type : {D3DPT_LINELIST, D3DPT_LINESTRIP}) {
         const std::string scene = "clipping " + std::to_string(clipping) + " last pixel " +
                                   std::to_string(lastPixel) + " type " + std::to_string(type);
-        ClearTo(0xFF000000);
-        Frame frame(width, height, reference::DepthKind::Unorm16);
-        frame.Clear(0xFF000000, 1.0, 0);
+        Frame frame = BlackFrame();
         States states;
         states.lastPixel = lastPixel;
         // A strip joins ends of different colours: flat shading keeps each line's first.
@@ -193,9 +187,7 @@ TEST_F(ClippingTest, PretransformedLinesAreCutOnTheGuardBand) {
                                     {30.6, -25000, 0, 0xFF0000FF}, {40.1, 60.4, 0, 0xFF0000FF},
                                     {-20000, -19900, 0, 0xFFFFFF00}, {50.2, 62.7, 0, 0xFFFFFF00}};
   for (const bool lastPixel : {true, false}) {
-    ClearTo(0xFF000000);
-    Frame frame(width, height, reference::DepthKind::Unorm16);
-    frame.Clear(0xFF000000, 1.0, 0);
+    Frame frame = BlackFrame();
     States states;
     states.lastPixel = lastPixel;
     DrawLines(frame, states, ends);

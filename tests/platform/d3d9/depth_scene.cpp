@@ -94,6 +94,13 @@ std::vector<std::uint32_t> DepthSceneTest::RevealStencil() {
   return values;
 }
 
+reference::Frame DepthSceneTest::BlackFrame() {
+  ClearTo(0xFF000000);
+  reference::Frame frame(width, height, reference::DepthKind::Unorm16);
+  frame.Clear(0xFF000000, 1.0, 0);
+  return frame;
+}
+
 void DepthSceneTest::Apply(const reference::States& s) {
   device->SetRenderState(D3DRS_CULLMODE, s.cull);
   device->SetRenderState(D3DRS_FILLMODE, s.fill);

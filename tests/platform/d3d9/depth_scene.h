@@ -22,6 +22,10 @@ class DepthSceneTest : public DeviceTest {
   // The stencil value of every pixel; the render target and states are left changed.
   std::vector<std::uint32_t> RevealStencil();
 
+  // Clears the device's target to black and gives a reference frame (16-bit depth) cleared
+  // alike, its depth at 1 and stencil at 0: the start of a scene without a depth buffer.
+  reference::Frame BlackFrame();
+
   void Apply(const reference::States& states);
   // Draws a triangle list, or a fan when `fan`, on the device and in `frame`.
   void Draw(reference::Frame& frame, const reference::States& states,

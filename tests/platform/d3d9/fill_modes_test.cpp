@@ -16,9 +16,7 @@ using reference::Vertex;
 using FillModeTest = DepthSceneTest;
 
 TEST_F(FillModeTest, APointLightsThePixelWhoseCentreIsNearestTiesGoingUpAndLeft) {
-  ClearTo(0xFF000000);
-  Frame frame(width, height, reference::DepthKind::Unorm16);
-  frame.Clear(0xFF000000, 1.0, 0);
+  Frame frame = BlackFrame();
   States states;
   DrawPoints(frame, states, {{20.5, 10.5, 0, 0xFFFFFFFF}});
   EXPECT_EQ(0xFFFFFFu, PixelAt(20, 10));
@@ -45,9 +43,7 @@ TEST_F(FillModeTest, APointLightsThePixelWhoseCentreIsNearestTiesGoingUpAndLeft)
 // ends lie on pixel centres and on the corners of diamonds, with and without the last pixel.
 TEST_F(FillModeTest, LinesLightThePixelsWhoseDiamondsTheyLeave) {
   for (const bool lastPixel : {true, false}) {
-    ClearTo(0xFF000000);
-    Frame frame(width, height, reference::DepthKind::Unorm16);
-    frame.Clear(0xFF000000, 1.0, 0);
+    Frame frame = BlackFrame();
     States states;
     states.lastPixel = lastPixel;
     std::vector<Vertex> ends;
@@ -81,9 +77,7 @@ TEST_F(FillModeTest, LineColoursArePerspectiveCorrect) {
                       {50.2f, 20.3f, 0.2f, 0xFF00FF00}, {5.7f, 50.9f, 1.0f, 0xFFFFFFFF},
                       {30.4f, 58.6f, 0.5f, 0xFF00FF00}, {33.2f, 3.1f, 0.05f, 0xFFFF00FF},
                       {2.2f, 60.2f, 0.5f, 0xFFFF0000},  {62.3f, 61.9f, 0.5f, 0xFF0000FF}};
-  ClearTo(0xFF000000);
-  Frame frame(width, height, reference::DepthKind::Unorm16);
-  frame.Clear(0xFF000000, 1.0, 0);
+  Frame frame = BlackFrame();
   States states;
   Apply(states);
   std::vector<ScreenVertex> screen;
