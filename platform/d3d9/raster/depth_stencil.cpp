@@ -102,7 +102,8 @@ void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool
     return;
   }
   stencil = stencil && layout.stencil;
-  const std::uint32_t depthBits = QuantiseDepth(layout, z) << layout.depthShift;
+  const std::uint32_t quantised = QuantiseDepth(layout, z);
+  const std::uint32_t depthBits = quantised << layout.depthShift;
   const std::uint32_t stencilBits = stencilValue & 0xFF;
   // The bits a clear replaces, from depth and stencil as asked.
   std::uint32_t replaced = 0;
@@ -120,14 +121,14 @@ void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool
   if (depth && whole) {
     if (!known.depthRowLow) known.depthRowLow = memory.Array<std::uint32_t>(image.Height());
     keepsKnown = known.depthRowLow != nullptr;
-    if (keepsKnown) std::fill_n(known.depthRowLow.get(), image.Height(), QuantiseDepth(layout, z));
-    known.depthLow = QuantiseDepth(layout, z);
+    if (keepsKnown) std::fill_n(known.depthRowLow.get(), image.Height(), quantised);
+    known.depthLow = quantised;
   } else if (depth && wasKnown && known.depthRowLow) {
     for (LONG y = rect.top; y < rect.bottom; ++y) {
       known.depthRowLow[std::size_t(y)] =
-          std::min(known.depthRowLow[std::size_t(y)], QuantiseDepth(layout, z));
+          std::min(known.depthRowLow[std::size_t(y)], quantised);
     }
-    known.depthLow = std::min(known.depthLow, QuantiseDepth(layout, z));
+    known.depthLow = std::min(known.depthLow, quantised);
   }
   const bool uniformBefore = wasKnown && known.lowByteUniform;
   if ((replaced & 0xFFu) != 0) {

@@ -346,6 +346,26 @@ struct TestedBlit {
     depth.LowerRows(rowBegin, rowBegin + rows, value);
   }
 
+  // Fills row y's depth over each stretch of inked texels, told the row's runs in order
+  // (by the colour walk, or by a walk of its own) by where each starts.
+  struct InkFill {
+    const TestedBlit& blit;
+    std::int64_t y;
+    std::int64_t open = -1;  // where the stretch being passed began, if one is
+
+    void Run(RunKind kind, std::int64_t from) {
+      if (kind != RunKind::Transparent) {
+        if (open < 0) open = from;
+      } else if (open >= 0) {
+        blit.fill(blit.columnBegin + open, blit.rowBegin + y, from - open);
+        open = -1;
+      }
+    }
+    void Finish() const {
+      if (open >= 0) blit.fill(blit.columnBegin + open, blit.rowBegin + y, blit.columns - open);
+    }
+  };
+
   // Fills the row's depth over the runs whose texels are kept, neighbours together.
   template <Fill mode>
   [[gnu::always_inline]] void FillDepth(FillMode<mode>, const RectangleDepth& tested,
@@ -355,16 +375,11 @@ struct TestedBlit {
     if constexpr (mode == Fill::All) {
       fill(columnBegin, rowBegin + y, columns);
     } else if constexpr (mode == Fill::Ink) {
-      while (run != last && run->start < end) {
-        if (run->kind == RunKind::Transparent) {
-          ++run;
-          continue;
-        }
-        const std::uint32_t from = std::max(run->start, begin) - begin;
-        run += run->inkRuns;
-        const std::uint32_t to = std::min(run[-1].end, end) - begin;
-        fill(columnBegin + from, rowBegin + y, to - from);
+      InkFill ink{*this, y};
+      for (; run != last && run->start < end; ++run) {
+        ink.Run(run->kind, std::max(run->start, begin) - begin);
       }
+      ink.Finish();
     } else if constexpr (mode == Fill::Kept) {
       while (run != last && run->start < end) {
         const std::uint32_t from = std::max(run->start, begin) - begin;
@@ -396,17 +411,10 @@ struct TestedBlit {
     const TexelRun* first = runs.RunAt(row, std::uint32_t(texelX));
     const TexelRun* last = runs.RowEnd(row);
     if constexpr (mode == Fill::Ink) {
-      std::int64_t open = -1;  // where the stretch being passed began, if one is
+      InkFill ink{*this, y};
       BlitRuns(pipeline, actions, first, last, texels, texelX, target, columns, diffuse,
-               [&](RunKind kind, std::uint32_t from, std::uint32_t) {
-                 if (kind != RunKind::Transparent) {
-                   if (open < 0) open = from;
-                 } else if (open >= 0) {
-                   fill(columnBegin + open, rowBegin + y, std::int64_t(from) - open);
-                   open = -1;
-                 }
-               });
-      if (open >= 0) fill(columnBegin + open, rowBegin + y, columns - open);
+               [&](RunKind kind, std::uint32_t from, std::uint32_t) { ink.Run(kind, from); });
+      ink.Finish();
     } else {
       BlitRuns(pipeline, actions, first, last, texels, texelX, target, columns, diffuse,
                [](RunKind, std::uint32_t, std::uint32_t) {});

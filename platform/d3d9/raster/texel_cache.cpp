@@ -30,24 +30,6 @@ void ForEachRun(const std::uint32_t* texels, UINT width, UINT height, Visit visi
   }
 }
 
-// Sets each run's inkRuns, walking every row from its end.
-void CountInkRuns(UINT height, RunIndex& index) {
-  for (UINT y = 0; y < height; ++y) {
-    const std::uint32_t first = index.rowStart[y];
-    std::uint16_t following = 0;  // non-transparent runs from the one looked at on
-    for (std::uint32_t i = index.rowStart[y + 1]; i-- > first;) {
-      TexelRun& run = index.runs[i];
-      if (run.kind == RunKind::Transparent) {
-        run.inkRuns = 1;
-        following = 0;
-      } else {
-        if (following < 0xFFFF) ++following;
-        run.inkRuns = following;
-      }
-    }
-  }
-}
-
 // Counts the runs first, so that the index is allocated once and exactly; false (and `index`
 // as it was) when the memory cannot be had.
 bool BuildRuns(const std::uint32_t* texels, UINT width, UINT height, const WorkingMemory& memory,
@@ -67,7 +49,6 @@ bool BuildRuns(const std::uint32_t* texels, UINT width, UINT height, const Worki
     built.runs[next++] = run;
   });
   while (rowsStarted <= height) built.rowStart[rowsStarted++] = next;
-  CountInkRuns(height, built);
   for (UINT y = 0; y < height; ++y) {
     std::uint32_t run = built.rowStart[y];
     for (std::uint32_t block = 0; block < built.blocksPerRow; ++block) {

@@ -18,10 +18,6 @@ struct TexelRun {
   std::uint32_t start;
   std::uint32_t end;  // exclusive
   RunKind kind;
-  // Of a run that is not transparent: how many runs from this one on are not transparent
-  // (itself included, at most 0xFFFF), so that a walk for the texels with any alpha steps
-  // over them at once. 1 for a transparent run.
-  std::uint16_t inkRuns = 1;
 };
 
 // Runs of each row, and for each block of 32 texels of a row the first run that reaches into
