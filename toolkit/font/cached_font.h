@@ -5,7 +5,8 @@
 //   surface     the DIB section selected into the font's memory DC, on which one glyph (or one
 //               run) at a time is drawn white on black; its green byte is the coverage.
 //   cell        a square of a glyph texture that holds one glyph's image, centred, with its
-//               mip levels; cells are handed out along a Z-order curve and never given back.
+//               mip levels; cells are handed out along a Z-order curve and come back only with
+//               their whole texture.
 //   pool        one way of cutting textures into cells of one size: the small pool for glyphs
 //               up to the average width, the large pool for wider ones, the run pool for the
 //               pieces of runs drawn whole.
@@ -13,11 +14,18 @@
 //               rectangle lies from the pen position at the top of the line.
 //   word        a TextWord: a range of glyph positions that layout keeps together.
 //   pen position the glyph's origin: its x on the line, and the line's top.
+//   use         a call that reads or fills the cache (a DrawText, a Preload, GetGlyphData); each
+//               moves `useCount` on, and every record, run and texture it touches is stamped.
+//   eviction    when a new glyph texture or run would pass the budget, the least recently used
+//               texture (with every glyph and run drawn into it) or run goes. Records and runs
+//               handed out during the call in progress are pinned and stay.
+//   retired     an evicted texture, still referenced until every sprite queue that was open
+//               when it went has been drawn or emptied.
 //
 // Ownership: the font holds counted references to its device, its own sprite (made on the
-// first DrawText without a caller sprite) and every glyph texture; it owns the GDI objects,
-// the glyph table, the run cache and the work arrays, all freed at the last Release. Records
-// handed out by CacheGlyphs stay valid for the font's life.
+// first DrawText without a caller sprite) and every glyph texture, retired ones included; it
+// owns the GDI objects, the glyph table, the run cache and the work arrays, all freed at the
+// last Release. Records handed out by CacheGlyphs stay valid until the call ends.
 #pragma once
 
 #include <cstddef>
@@ -27,6 +35,8 @@
 #include "platform/win32/types.h"
 #include "toolkit/common/growable_array.h"
 #include "toolkit/font/d3dx_font.h"
+#include "toolkit/font/font_cache.h"
+#include "toolkit/font/run_cache.h"
 #include "toolkit/font/script_services.h"
 
 struct GlyphRecord {
@@ -53,14 +63,24 @@ struct CellPool {
   UINT textureArea;
 };
 
-// One character position of a cached run; the node of a run's last character keeps its pieces.
-struct RunCacheNode {
-  WCHAR character;
-  RunCacheNode* child;
-  RunCacheNode* sibling;  // siblings in descending order of character
-  INT pieceCount;         // -1 while none was made
-  GlyphRecord* pieces;
-  INT* pieceWidths;
+// What holds a cell of a glyph texture: a glyph of the table or a piece of a run.
+struct CellOwner {
+  RunEntry* run;       // null for a glyph
+  std::int32_t glyph;  // -1 for a run's piece, and once the owner has gone
+};
+
+// The owners of a glyph texture's cells, in step with `textures`.
+struct GlyphTextureCells {
+  std::size_t bytes;  // every level
+  UINT ownerCount;    // cells taken
+  UINT cellCapacity;
+  CellOwner* owners;
+};
+
+struct RetiredTexture {
+  IDirect3DTexture9* texture;
+  std::size_t bytes;
+  std::uint64_t retiredAt;  // the sprite queues' clock when it went
 };
 
 // Word flags.
@@ -137,6 +157,15 @@ class CachedFont final : public ID3DXFont {
   void ChooseCellGeometry();
   HRESULT CheckCellTextures();
 
+  // --- The budget (font_cache.cpp) ---
+  // Brackets one use of the cache. A pinning use keeps every record and run it hands out until
+  // it ends; `callerSprite` is the sprite the call draws on, if any. Outside a use (calls
+  // straight into the cache) what the last use touched is pinned.
+  void BeginCacheUse(bool pinningUse, ID3DXSprite* callerSprite);
+  void EndCacheUse();
+  void SetBudget(const FontCacheBudget& wanted);
+  FontCacheUsage Usage() const;
+
   // The fields, in declared order; the font's Parts live in several files.
   ULONG refCount = 1;
   IDirect3DDevice9* device = nullptr;
@@ -157,10 +186,22 @@ class CachedFont final : public ID3DXFont {
   SCRIPT_CONTROL scriptControl{};
   UINT blockCount = 0;
   GlyphRecord* blocks[256] = {};
-  RunCacheNode* runCache = nullptr;
+  std::uint64_t* recordUses[256] = {};  // beside each block: the use that last touched a record
+  RunCache runCache;
   D3DFORMAT textureFormat = D3DFMT_A8R8G8B8;
   UINT textureCount = 0;
-  GrowableArray<IDirect3DTexture9*> textures;
+  GrowableArray<IDirect3DTexture9*> textures;  // live glyph textures, oldest first
+  GrowableArray<GlyphTextureCells> textureCells;
+  UINT retiredCount = 0;
+  GrowableArray<RetiredTexture> retired;
+  FontCacheBudget budget = defaultFontCacheBudget;
+  std::size_t textureBytes = 0;
+  std::size_t retiredBytes = 0;
+  std::uint64_t texturesEvicted = 0;
+  std::uint64_t runsEvicted = 0;
+  std::uint64_t useCount = 0;
+  bool pinning = true;  // what the current use touched stays
+  ID3DXSprite* foreignSprite = nullptr;  // a caller's sprite not of this toolkit, until flushed
   CellPool smallPool{}, largePool{}, runPool{};
   float* mipScratch = nullptr;  // largePool.cellArea (value, weight) pairs
   UINT mipLevels = 0;
@@ -204,7 +245,21 @@ class CachedFont final : public ID3DXFont {
   HRESULT AddGlyphTexture(CellPool& pool);
   HRESULT GlyphsOfCharacters(UINT first, UINT count, WORD* out, UINT* placed);
   // run_cache.cpp
-  HRESULT CutRunIntoPieces(SCRIPT_STRING_ANALYSIS analysis, INT length, RunCacheNode& node);
+  HRESULT CutRunIntoPieces(SCRIPT_STRING_ANALYSIS analysis, const WCHAR* text, INT length,
+                           bool rightToLeft, RunEntry** out);
+  // font_cache.cpp
+  std::size_t TextureBytes(const CellPool& pool) const;
+  void NoteCellOwner(IDirect3DTexture9* texture, CellOwner owner);
+  void ForgetRunCells(const RunEntry& entry);
+  HRESULT KeepRun(RunEntry* entry);
+  void DropRun(RunEntry* entry);
+  void MakeRoomForTexture(std::size_t bytes);
+  bool EvictOneTexture();
+  void EvictTexture(UINT index);
+  std::uint64_t LastUseOf(const GlyphTextureCells& cells) const;
+  bool FillsAPool(const IDirect3DTexture9* texture) const;
+  void TrimToBudget();
+  void ReleaseRetiredTextures();
 
   // text_analysis.cpp
   HRESULT AnalyseWithGdi(const void* text, INT count, bool wide, bool rightToLeft);
@@ -239,4 +294,18 @@ class CachedFont final : public ID3DXFont {
 
   UINT wordCount = 0;
   UINT glyphCount = 0;
+};
+
+// One use of a font's cache, for the length of a scope.
+class CacheUse {
+ public:
+  CacheUse(CachedFont& user, bool pinning, ID3DXSprite* callerSprite) : cacheOwner(user) {
+    cacheOwner.BeginCacheUse(pinning, callerSprite);
+  }
+  ~CacheUse() { cacheOwner.EndCacheUse(); }
+  CacheUse(const CacheUse&) = delete;
+  CacheUse& operator=(const CacheUse&) = delete;
+
+ private:
+  CachedFont& cacheOwner;
 };

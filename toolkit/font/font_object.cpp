@@ -280,21 +280,6 @@ HRESULT CachedFont::FindSpecialGlyphs() {
   return S_OK;
 }
 
-namespace {
-
-void FreeRunNodes(RunCacheNode* node) {
-  while (node != nullptr) {
-    RunCacheNode* next = node->sibling;
-    FreeRunNodes(node->child);
-    FreeBytes(node->pieces);
-    FreeBytes(node->pieceWidths);
-    FreeBytes(node);
-    node = next;
-  }
-}
-
-}  // namespace
-
 // What was never made is skipped, so a half-made font goes the same way.
 CachedFont::~CachedFont() {
   SafeRelease(device);
@@ -305,11 +290,17 @@ CachedFont::~CachedFont() {
   if (surface != nullptr) DeleteObject(surface);
   FreeBytes(unicodeRanges);
   if (dc != nullptr) DeleteDC(dc);
-  for (UINT b = 0; b < blockCount; ++b) FreeBytes(blocks[b]);
-  for (UINT t = 0; t < textureCount; ++t) textures[t]->Release();
+  for (UINT b = 0; b < blockCount; ++b) {
+    FreeBytes(blocks[b]);
+    FreeBytes(recordUses[b]);
+  }
+  for (UINT t = 0; t < textureCount; ++t) {
+    textures[t]->Release();
+    FreeBytes(textureCells[t].owners);
+  }
+  for (UINT r = 0; r < retiredCount; ++r) retired[r].texture->Release();
   if (scriptCache != nullptr) SharedTextServices().scriptFreeCache(&scriptCache);
   FreeBytes(mipScratch);
-  FreeRunNodes(runCache);
 }
 
 // --- IUnknown and the small operations ---------------------------------------------------------

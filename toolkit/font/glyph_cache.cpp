@@ -28,13 +28,19 @@ HRESULT CachedFont::CacheGlyphs(const WORD* glyphList, UINT count, GlyphRecord**
     const WORD glyph = glyphList[i];
     const UINT block = glyph >> 8;
     if (blocks[block] == nullptr) {
-      void* memory = AllocateBytes(256 * sizeof(GlyphRecord));
-      if (memory == nullptr) return E_OUTOFMEMORY;
-      std::memset(memory, 0, 256 * sizeof(GlyphRecord));
+      void* memory = AllocateZeroedBytes(256 * sizeof(GlyphRecord));
+      void* uses = AllocateZeroedBytes(256 * sizeof(std::uint64_t));
+      if (memory == nullptr || uses == nullptr) {
+        FreeBytes(memory);
+        FreeBytes(uses);
+        return E_OUTOFMEMORY;
+      }
       blocks[block] = static_cast<GlyphRecord*>(memory);
+      recordUses[block] = static_cast<std::uint64_t*>(uses);
       blockCount = std::max(blockCount, block + 1);
     }
     GlyphRecord& record = blocks[block][glyph & 255];
+    recordUses[block][glyph & 255] = useCount;
     if (recordsOut != nullptr) recordsOut[i] = &record;
     if (record.texture != nullptr) continue;
     INT shift = 0;
@@ -46,7 +52,9 @@ HRESULT CachedFont::CacheGlyphs(const WORD* glyphList, UINT count, GlyphRecord**
     CellPool& pool = width > static_cast<INT>(smallPool.cellSize) ? largePool : smallPool;
     const HRESULT result = RenderIntoCell(0, width, metrics.tmHeight, pool, record);
     if (FAILED(result)) return result;
-    if (HasImage(record)) record.originX = static_cast<std::int16_t>(record.originX - shift);
+    if (!HasImage(record)) continue;
+    record.originX = static_cast<std::int16_t>(record.originX - shift);
+    NoteCellOwner(record.texture, CellOwner{nullptr, glyph});
   }
   return S_OK;
 }
@@ -110,6 +118,7 @@ WORD CachedFont::MapToFontRange(UINT value) {
 
 HRESULT CachedFont::GetGlyphData(UINT glyph, IDirect3DTexture9** texture, RECT* blackBox,
                                  POINT* cellInc) {
+  const CacheUse use(*this, false, nullptr);
   const WORD index = MapToFontRange(glyph & 0xFFFF);
   GlyphRecord* record = nullptr;
   const HRESULT result = CacheGlyphs(&index, 1, &record);
@@ -156,6 +165,7 @@ HRESULT CachedFont::PreloadCharacters(UINT first, UINT last) {
   last = std::min<UINT>(last, metrics.tmLastChar);
   if (!SharedTextServices().unicodeGdi) last = std::min<UINT>(last, 255);
   if (first > last) return S_OK;
+  const CacheUse use(*this, false, nullptr);
   const UINT count = last - first + 1;
   auto* glyphList = static_cast<WORD*>(AllocateBytes(std::size_t(count) * sizeof(WORD)));
   if (glyphList == nullptr) return E_OUTOFMEMORY;
@@ -170,6 +180,7 @@ HRESULT CachedFont::PreloadCharacters(UINT first, UINT last) {
 HRESULT CachedFont::PreloadGlyphs(UINT first, UINT last) {
   last = std::min<UINT>(last, 0xFFFF);
   if (first > last) return S_OK;
+  const CacheUse use(*this, false, nullptr);
   const UINT count = last - first + 1;
   auto* glyphList = static_cast<WORD*>(AllocateBytes(std::size_t(count) * sizeof(WORD)));
   if (glyphList == nullptr) return E_OUTOFMEMORY;

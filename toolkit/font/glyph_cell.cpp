@@ -2,6 +2,7 @@
 // levels filtered in gamma-2.2 space.
 #include <algorithm>
 
+#include "toolkit/common/allocation.h"
 #include "toolkit/common/result.h"
 #include "toolkit/font/cached_font.h"
 #include "toolkit/surface/gamma.h"
@@ -47,12 +48,26 @@ struct InkBox {
 
 // A new texture for `pool`, every texel of every level white and fully transparent.
 HRESULT CachedFont::AddGlyphTexture(CellPool& pool) {
-  if (FAILED(textures.Reserve(textureCount + 1, true))) return E_OUTOFMEMORY;
+  const std::size_t bytes = TextureBytes(pool);
+  MakeRoomForTexture(bytes);
+  if (FAILED(textures.Reserve(textureCount + 1, true)) ||
+      FAILED(textureCells.Reserve(textureCount + 1, true))) {
+    return E_OUTOFMEMORY;
+  }
+  const UINT cells = pool.textureArea / pool.cellArea;
+  auto* owners = static_cast<CellOwner*>(AllocateBytes(sizeof(CellOwner) * cells));
+  if (owners == nullptr) return E_OUTOFMEMORY;
   IDirect3DTexture9* texture = nullptr;
   const HRESULT result = device->CreateTexture(pool.textureSize, pool.textureSize, pool.levels, 0,
                                                textureFormat, D3DPOOL_MANAGED, &texture, nullptr);
-  if (FAILED(result)) return result;
-  textures[textureCount++] = texture;
+  if (FAILED(result)) {
+    FreeBytes(owners);
+    return result;
+  }
+  textures[textureCount] = texture;
+  textureCells[textureCount] = GlyphTextureCells{bytes, 0, cells, owners};
+  ++textureCount;
+  textureBytes += bytes;
   pool.texture = texture;
   pool.nextCell = 0;
   for (UINT level = 0; level < pool.levels; ++level) {

@@ -1,7 +1,10 @@
-// Runs drawn whole by the shaping services (with fallback fonts) and cut into pieces of at most
-// one run cell, cached by their characters in a tree of nodes.
+// Runs drawn whole by the shaping services (with fallback faces) and cut into pieces of at most
+// one run cell, kept by their characters and direction.
+#include "toolkit/font/run_cache.h"
+
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 #include "toolkit/common/allocation.h"
 #include "toolkit/common/result.h"
@@ -10,29 +13,129 @@
 
 namespace {
 
-// Runs drawn right to left are kept apart from the same characters drawn left to right: their
-// walk starts at a node for the right-to-left mark.
-constexpr WCHAR rightToLeftKey = 0x200F;
+constexpr std::size_t firstBucketCount = 64;
 
-// The node of a run's last character, made (with any missing nodes before it) when new.
-HRESULT FindRunNode(RunCacheNode** slot, const WCHAR* text, INT length, bool rightToLeft,
-                    RunCacheNode** out) {
-  RunCacheNode* node = nullptr;
-  for (INT i = rightToLeft ? -1 : 0; i < length; ++i) {
-    const WCHAR c = i < 0 ? rightToLeftKey : text[i];
-    while (*slot != nullptr && (*slot)->character > c) slot = &(*slot)->sibling;
-    if (*slot == nullptr || (*slot)->character < c) {
-      auto* fresh = static_cast<RunCacheNode*>(AllocateBytes(sizeof(RunCacheNode)));
-      if (fresh == nullptr) return E_OUTOFMEMORY;
-      *fresh = RunCacheNode{c, nullptr, *slot, -1, nullptr, nullptr};
-      *slot = fresh;
+// FNV-1a over the units, with the direction as one more unit.
+std::uint32_t HashOf(const WCHAR* text, INT length, bool rightToLeft) {
+  std::uint32_t hash = 2166136261u;
+  auto take = [&hash](std::uint32_t unit) {
+    hash = (hash ^ (unit & 0xFF)) * 16777619u;
+    hash = (hash ^ (unit >> 8)) * 16777619u;
+  };
+  for (INT i = 0; i < length; ++i) take(text[i]);
+  take(rightToLeft ? 1 : 0);
+  return hash;
+}
+
+std::size_t AlignedUp(std::size_t bytes) {
+  constexpr std::size_t alignment = alignof(std::max_align_t);
+  return (bytes + alignment - 1) / alignment * alignment;
+}
+
+}  // namespace
+
+RunEntry* RunCache::Make(const WCHAR* text, INT length, bool rightToLeft, INT pieceCount) {
+  if (length <= 0 || pieceCount < 0) return nullptr;
+  const std::size_t textAt = AlignedUp(sizeof(RunEntry));
+  const std::size_t piecesAt = AlignedUp(textAt + sizeof(WCHAR) * std::size_t(length));
+  const std::size_t widthsAt = piecesAt + sizeof(GlyphRecord) * std::size_t(pieceCount);
+  const std::size_t bytes = widthsAt + sizeof(INT) * std::size_t(pieceCount);
+  auto* block = static_cast<BYTE*>(AllocateBytes(bytes));
+  if (block == nullptr) return nullptr;
+  auto* entry = reinterpret_cast<RunEntry*>(block);
+  *entry = RunEntry{};
+  entry->bytes = bytes;
+  entry->hash = HashOf(text, length, rightToLeft);
+  entry->rightToLeft = rightToLeft;
+  entry->length = length;
+  entry->pieceCount = pieceCount;
+  entry->text = reinterpret_cast<WCHAR*>(block + textAt);
+  entry->pieces = reinterpret_cast<GlyphRecord*>(block + piecesAt);
+  entry->pieceWidths = reinterpret_cast<INT*>(block + widthsAt);
+  std::memcpy(entry->text, text, sizeof(WCHAR) * std::size_t(length));
+  std::fill_n(entry->pieces, pieceCount, GlyphRecord{});
+  std::fill_n(entry->pieceWidths, pieceCount, 0);
+  return entry;
+}
+
+void RunCache::Discard(RunEntry* entry) { FreeBytes(entry); }
+
+RunEntry* RunCache::Find(const WCHAR* text, INT length, bool rightToLeft) {
+  if (count == 0) return nullptr;
+  const std::uint32_t hash = HashOf(text, length, rightToLeft);
+  for (RunEntry* entry = *BucketOf(hash); entry != nullptr; entry = entry->chain) {
+    if (entry->hash != hash || entry->length != length || entry->rightToLeft != rightToLeft ||
+        std::memcmp(entry->text, text, sizeof(WCHAR) * std::size_t(length)) != 0) {
+      continue;
     }
-    node = *slot;
-    slot = &node->child;
+    if (entry != newest) {
+      Unlink(entry);
+      entry->older = newest;
+      entry->newer = nullptr;
+      newest->newer = entry;
+      newest = entry;
+    }
+    return entry;
   }
-  *out = node;
+  return nullptr;
+}
+
+HRESULT RunCache::Add(RunEntry* entry) {
+  if (count >= bucketCount && FAILED(Grow())) return E_OUTOFMEMORY;
+  RunEntry** bucket = BucketOf(entry->hash);
+  entry->chain = *bucket;
+  *bucket = entry;
+  entry->older = newest;
+  entry->newer = nullptr;
+  (newest != nullptr ? newest->newer : oldest) = entry;
+  newest = entry;
+  entryBytes += entry->bytes;
+  ++count;
   return S_OK;
 }
+
+void RunCache::Remove(RunEntry* entry) {
+  RunEntry** link = BucketOf(entry->hash);
+  while (*link != entry) link = &(*link)->chain;
+  *link = entry->chain;
+  Unlink(entry);
+  entryBytes -= entry->bytes;
+  --count;
+  FreeBytes(entry);
+}
+
+void RunCache::Clear() {
+  while (oldest != nullptr) Remove(oldest);
+  FreeBytes(buckets);
+  buckets = nullptr;
+  bucketCount = 0;
+}
+
+// Doubles the bucket table (64 buckets at first) and spreads the entries over it again.
+HRESULT RunCache::Grow() {
+  const std::size_t grown = bucketCount == 0 ? firstBucketCount : 2 * bucketCount;
+  if (grown > SIZE_MAX / sizeof(RunEntry*)) return E_OUTOFMEMORY;
+  auto* fresh = static_cast<RunEntry**>(AllocateBytes(grown * sizeof(RunEntry*)));
+  if (fresh == nullptr) return E_OUTOFMEMORY;
+  std::fill_n(fresh, grown, nullptr);
+  for (RunEntry* entry = oldest; entry != nullptr; entry = entry->newer) {
+    RunEntry** bucket = &fresh[entry->hash & (grown - 1)];
+    entry->chain = *bucket;
+    *bucket = entry;
+  }
+  FreeBytes(buckets);
+  buckets = fresh;
+  bucketCount = grown;
+  return S_OK;
+}
+
+void RunCache::Unlink(RunEntry* entry) {
+  (entry->older != nullptr ? entry->older->newer : oldest) = entry->newer;
+  (entry->newer != nullptr ? entry->newer->older : newest) = entry->older;
+  entry->older = entry->newer = nullptr;
+}
+
+namespace {
 
 struct RunPiece {
   INT left;
@@ -56,33 +159,33 @@ HRESULT CachedFont::RenderRun(const WCHAR* text, INT length, BOOL rightToLeft,
                               INT* pieceCountOut, GlyphRecord** piecesOut,
                               INT** pieceWidthsOut) {
   if (length <= 0) return D3DERR_INVALIDCALL;
-  RunCacheNode* node = nullptr;
-  HRESULT result = FindRunNode(&runCache, text, length, rightToLeft != FALSE, &node);
-  if (FAILED(result)) return result;
-  if (node->pieceCount == -1) {
+  RunEntry* entry = runCache.Find(text, length, rightToLeft != FALSE);
+  if (entry == nullptr) {
     const TextServices& services = SharedTextServices();
     const DWORD flags = SSA_GLYPHS | SSA_FALLBACK | SSA_LINK | (rightToLeft ? SSA_RTL : 0);
     SCRIPT_STRING_ANALYSIS analysis = nullptr;
     const int maxGlyphs = static_cast<int>(std::min<long long>(length * 3LL / 2 + 16, INT_MAX));
-    result = services.scriptStringAnalyse(dc, text, length, maxGlyphs, -1, flags, 0, &scriptControl,
-                                          &scriptState, nullptr, nullptr, nullptr, &analysis);
+    HRESULT result =
+        services.scriptStringAnalyse(dc, text, length, maxGlyphs, -1, flags, 0, &scriptControl,
+                                     &scriptState, nullptr, nullptr, nullptr, &analysis);
     if (FAILED(result)) return result;
-    result = CutRunIntoPieces(analysis, length, *node);
+    result = CutRunIntoPieces(analysis, text, length, rightToLeft != FALSE, &entry);
     services.scriptStringFree(&analysis);
     if (FAILED(result)) return result;
   }
-  *pieceCountOut = node->pieceCount;
-  *piecesOut = node->pieces;
-  *pieceWidthsOut = node->pieceWidths;
+  entry->lastUse = useCount;
+  *pieceCountOut = entry->pieceCount;
+  *piecesOut = entry->pieces;
+  *pieceWidthsOut = entry->pieceWidths;
   return S_OK;
 }
 
 // Draws an analysed run on the surface (widened when the run needs it) and cuts it into the
-// node's pieces: the spans between successive trailing caret edges, each cut from its left end
-// into pieces of at most one run cell. The pieces are kept left to right, as glyphs of a word
-// are, whichever way the run reads.
-HRESULT CachedFont::CutRunIntoPieces(SCRIPT_STRING_ANALYSIS analysis, INT length,
-                                     RunCacheNode& node) {
+// pieces of a new entry: the spans between successive trailing caret edges, each cut from its
+// left end into pieces of at most one run cell. The pieces are kept left to right, as glyphs of
+// a word are, whichever way the run reads.
+HRESULT CachedFont::CutRunIntoPieces(SCRIPT_STRING_ANALYSIS analysis, const WCHAR* text,
+                                     INT length, bool rightToLeft, RunEntry** out) {
   const TextServices& services = SharedTextServices();
   const SIZE* measured = services.scriptStringSize(analysis);
   if (measured == nullptr) return E_FAIL;
@@ -124,9 +227,8 @@ HRESULT CachedFont::CutRunIntoPieces(SCRIPT_STRING_ANALYSIS analysis, INT length
     return S_OK;
   });
   auto* spans = static_cast<RunPiece*>(AllocateBytes(sizeof(RunPiece) * count));
-  auto* pieces = static_cast<GlyphRecord*>(AllocateBytes(sizeof(GlyphRecord) * count));
-  auto* widths = static_cast<INT*>(AllocateBytes(sizeof(INT) * count));
-  result = spans != nullptr && pieces != nullptr && widths != nullptr ? S_OK : E_OUTOFMEMORY;
+  RunEntry* entry = RunCache::Make(text, length, rightToLeft, count);
+  result = spans != nullptr && entry != nullptr ? S_OK : E_OUTOFMEMORY;
   if (SUCCEEDED(result)) {
     INT k = 0;
     eachSpan([&](INT left, INT width) {
@@ -136,20 +238,24 @@ HRESULT CachedFont::CutRunIntoPieces(SCRIPT_STRING_ANALYSIS analysis, INT length
     // A run read right to left gives its spans from the right.
     std::stable_sort(spans, spans + count,
                      [](const RunPiece& a, const RunPiece& b) { return a.left < b.left; });
+    // Cells are owned by the entry as they are taken, so that a texture the run is spread over
+    // stays while the run is made.
+    entry->lastUse = useCount;
     for (k = 0; k < count && SUCCEEDED(result); ++k) {
-      widths[k] = spans[k].width;
-      pieces[k] = GlyphRecord{};
-      result = RenderIntoCell(spans[k].left, spans[k].width, runHeight, runPool, pieces[k]);
+      entry->pieceWidths[k] = spans[k].width;
+      result = RenderIntoCell(spans[k].left, spans[k].width, runHeight, runPool, entry->pieces[k]);
+      if (SUCCEEDED(result) && HasImage(entry->pieces[k])) {
+        NoteCellOwner(entry->pieces[k].texture, CellOwner{entry, -1});
+      }
     }
   }
   FreeBytes(spans);
+  if (SUCCEEDED(result)) result = KeepRun(entry);
   if (FAILED(result)) {
-    FreeBytes(pieces);
-    FreeBytes(widths);
+    if (entry != nullptr) ForgetRunCells(*entry);
+    RunCache::Discard(entry);
     return result;
   }
-  node.pieceCount = count;
-  node.pieces = pieces;
-  node.pieceWidths = widths;
+  *out = entry;
   return S_OK;
 }

@@ -88,6 +88,7 @@ HRESULT CachedFont::RenderText(ID3DXSprite* callerSprite, const void* text, INT 
     return D3DERR_INVALIDCALL;
   }
   if (count == -1) count = TextLength(text, wide);
+  const CacheUse use(*this, true, callerSprite);
   wordCount = glyphCount = 0;
   if (count != 0) {
     const HRESULT result = AnalyseText(text, count, wide, (format & DT_RTLREADING) != 0);

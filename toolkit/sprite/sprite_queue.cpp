@@ -45,6 +45,7 @@ HRESULT SpriteBatcher::Draw(IDirect3DTexture9* texture, const RECT* source,
   // Widened first, so that no rectangle overflows; right < left mirrors the sprite.
   float w = static_cast<float>(std::int64_t{r.right} - r.left);
   float h = static_cast<float>(std::int64_t{r.bottom} - r.top);
+  if (spriteCount == 0) openMark.Open();
   spriteTextures[spriteCount] = texture;
   const D3DXVECTOR3 p = CornerPosition(center, position, &w, &h);
   const float uLeft = static_cast<float>(r.left) * invTextureWidth;
@@ -125,6 +126,7 @@ HRESULT SpriteBatcher::GrowQueue() {
 }
 
 void SpriteBatcher::EmptyQueue() {
+  openMark.Close();
   spriteCount = 0;
   firstUntransformed = 0;
   textureChanges = 0;

@@ -143,15 +143,13 @@ TEST_F(RunCacheTest, ARunIsDrawnOnceAndCutIntoPieces) {
   EXPECT_EQ(2, fake.analyses);
 }
 
-TEST_F(RunCacheTest, SiblingsKeepDescendingCharacterOrder) {
-  RenderRun(u"b");
-  RenderRun(u"a");
-  RenderRun(u"c");
-  ASSERT_NE(nullptr, font->runCache);
-  EXPECT_EQ(u'c', font->runCache->character);
-  ASSERT_NE(nullptr, font->runCache->sibling);
-  EXPECT_EQ(u'b', font->runCache->sibling->character);
-  EXPECT_EQ(u'a', font->runCache->sibling->sibling->character);
+TEST_F(RunCacheTest, EachRunIsFoundAgainByItsOwnCharacters) {
+  const GlyphRecord* first[3] = {RenderRun(u"b").pieces, RenderRun(u"a").pieces,
+                                 RenderRun(u"c").pieces};
+  EXPECT_EQ(3u, font->runCache.Count());
+  EXPECT_EQ(first[0], RenderRun(u"b").pieces);
+  EXPECT_EQ(first[1], RenderRun(u"a").pieces);
+  EXPECT_EQ(first[2], RenderRun(u"c").pieces);
   EXPECT_EQ(3, fake.analyses);
 }
 
