@@ -12,8 +12,11 @@ set(MIREFELL_PUBLIC_HEADERS
   platform/d3d9/records.h
   platform/d3d9/render_states.h
   platform/d3d9/results.h
+  platform/gdi/cache_budget.h
   platform/gdi/gdi.h
   platform/gdi/records.h
+  platform/uniscribe/cache_budget.h
+  platform/win32/cache_usage.h
   platform/win32/codepage.h
   platform/win32/input.h
   platform/win32/modules.h
@@ -28,6 +31,7 @@ set(MIREFELL_PUBLIC_HEADERS
   toolkit/common/defaults.h
   toolkit/common/result.h
   toolkit/font/d3dx_font.h
+  toolkit/font/font_cache.h
   toolkit/image/d3dx_image.h
   toolkit/image/image_info.h
   toolkit/sprite/d3dx_sprite.h

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/gdi/cache_budget.h"
 #include "platform/gdi/face_metrics.h"
 #include "platform/gdi/font_match.h"
 
@@ -158,26 +159,110 @@ WORD FontFace::GlyphOfCharacter(UINT character) const {
   return glyph;
 }
 
+// An image in the order of use of every face's images.
+struct FontFace::KeptGlyph {
+  GlyphImage image;
+  FontFace* owner = nullptr;
+  UINT index = 0;
+  std::size_t bytes = 0;
+  KeptGlyph* older = nullptr;
+  KeptGlyph* newer = nullptr;
+
+  ~KeptGlyph();
+  void MakeNewest();
+  void Unlink();
+};
+
+namespace {
+
+struct GlyphOrder {
+  FontFace::KeptGlyph* oldest = nullptr;
+  FontFace::KeptGlyph* newest = nullptr;
+  std::size_t budget = defaultGlyphImageBudget;
+  CacheUsage usage;
+};
+
+GlyphOrder& Kept() {
+  static GlyphOrder order;
+  return order;
+}
+
+}  // namespace
+
+FontFace::KeptGlyph::~KeptGlyph() {
+  Unlink();
+  Kept().usage.bytes -= bytes;
+  --Kept().usage.entries;
+}
+
+void FontFace::KeptGlyph::Unlink() {
+  GlyphOrder& order = Kept();
+  (older != nullptr ? older->newer : order.oldest) = newer;
+  (newer != nullptr ? newer->older : order.newest) = older;
+  older = newer = nullptr;
+}
+
+void FontFace::KeptGlyph::MakeNewest() {
+  GlyphOrder& order = Kept();
+  if (order.newest == this) return;
+  if (order.oldest == this || older != nullptr || newer != nullptr) Unlink();
+  older = order.newest;
+  (older != nullptr ? older->newer : order.oldest) = this;
+  order.newest = this;
+}
+
 const GlyphImage& FontFace::Glyph(UINT glyph) {
   const UINT count = static_cast<UINT>(std::max<FT_Long>(impl_->face->num_glyphs, 1));
   if (glyph >= count) glyph = 0;
   if (glyphs_.empty()) glyphs_.resize(count);
-  if (glyphs_[glyph]) return *glyphs_[glyph];
-  glyphs_[glyph] = std::make_unique<GlyphImage>();
-  GlyphImage& image = *glyphs_[glyph];
+  if (KeptGlyph* kept = glyphs_[glyph].get()) {
+    kept->MakeNewest();
+    return kept->image;
+  }
+  auto made = std::make_unique<KeptGlyph>();
+  RenderGlyph(glyph, made->image);
+  made->owner = this;
+  made->index = glyph;
+  made->bytes = sizeof(KeptGlyph) + made->image.coverage.capacity();
+  KeptGlyph* fresh = made.get();
+  glyphs_[glyph] = std::move(made);
+  fresh->MakeNewest();
+  Kept().usage.bytes += fresh->bytes;
+  ++Kept().usage.entries;
+  KeepWithinBudget(fresh);
+  return fresh->image;
+}
+
+// Older images go until the images fit; the one just made always stays.
+void FontFace::KeepWithinBudget(const KeptGlyph* fresh) {
+  GlyphOrder& order = Kept();
+  while (order.usage.bytes > order.budget && order.oldest != fresh) {
+    KeptGlyph* oldest = order.oldest;
+    oldest->owner->glyphs_[oldest->index].reset();
+    ++order.usage.evictions;
+  }
+}
+
+void FontFace::RenderGlyph(UINT glyph, GlyphImage& image) {
   FT_GlyphSlot slot = impl_->face->glyph;
-  if (FT_Load_Glyph(impl_->face, glyph, impl_->LoadFlags()) != 0) return image;
+  if (FT_Load_Glyph(impl_->face, glyph, impl_->LoadFlags()) != 0) return;
   if (impl_->slanted && slot->format == FT_GLYPH_FORMAT_OUTLINE) {
     FT_Outline_Transform(&slot->outline, &kSlant);
   }
   image.advance = static_cast<int>((slot->advance.x + 32) >> 6);
   const FT_Render_Mode mode = impl_->monochrome ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL;
-  if (FT_Render_Glyph(slot, mode) != 0) return image;
+  if (FT_Render_Glyph(slot, mode) != 0) return;
   image.left = slot->bitmap_left;
   image.top = slot->bitmap_top;
   CopyCoverage(slot->bitmap, &image);
-  return image;
 }
+
+void SetGlyphImageBudget(std::size_t bytes) {
+  Kept().budget = bytes;
+  FontFace::KeepWithinBudget(nullptr);
+}
+
+CacheUsage GlyphImageUsage() { return Kept().usage; }
 
 ABC FontFace::AbcWidths(UINT glyph) {
   const GlyphImage& image = Glyph(glyph);

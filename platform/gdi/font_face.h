@@ -70,6 +70,11 @@ class FontFace {
   // The mapped characters of the Basic Multilingual Plane, ascending, as ranges.
   const std::vector<WCRANGE>& UnicodeRanges() const { return ranges_; }
 
+  // A rendered image in the order of use shared by every face's images, which together keep
+  // to the budget of cache_budget.h: the least recently used go first, never `fresh`.
+  struct KeptGlyph;
+  static void KeepWithinBudget(const KeptGlyph* fresh);
+
  private:
   struct Impl;
   explicit FontFace(std::unique_ptr<Impl> impl);
@@ -83,7 +88,9 @@ class FontFace {
   TEXTMETRICW metrics_{};
   std::vector<WCRANGE> ranges_;
   WORD blankGlyph_ = 0;
-  std::vector<std::unique_ptr<GlyphImage>> glyphs_;  // by glyph index, drawn when first asked
+  // By glyph index, drawn when first asked.
+  std::vector<std::unique_ptr<KeptGlyph>> glyphs_;
+  void RenderGlyph(UINT glyph, GlyphImage& image);
   // What FreeType answered before, as text is laid out again on every frame: the glyphs of
   // the first 256 characters (-1 while not asked), and the kerning of recent glyph pairs, one
   // pair to a slot by a hash of the pair.

@@ -1,6 +1,7 @@
 // Fallback faces from fontconfig's sorted list for a face, at the face's em size.
 #include "platform/uniscribe/fallback.h"
 
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -49,6 +50,9 @@ struct KeptList {
   std::shared_ptr<FallbackFaces> faces;
 };
 
+std::size_t openFaceBudget = defaultOpenFallbackFaces;
+std::uint64_t openFaceEvictions = 0;
+
 std::list<KeptList>& KeptLists() {
   static auto* lists = new std::list<KeptList>;
   return *lists;
@@ -73,6 +77,11 @@ std::unique_ptr<FcFontSet, FontSetDeleter> SortedCandidates(const FallbackKey& k
 }
 
 }  // namespace
+
+std::list<FallbackFaces::Candidate*>& FallbackFaces::OpenFaces() {
+  static auto* open = new std::list<Candidate*>;
+  return *open;
+}
 
 std::shared_ptr<FallbackFaces> FallbackFaces::For(const gdi::FontFace& primary) {
   if (primary.FreeTypeFace() == nullptr) return nullptr;
@@ -105,27 +114,52 @@ std::shared_ptr<FallbackFaces> FallbackFaces::For(const gdi::FontFace& primary) 
 }
 
 FallbackFaces::~FallbackFaces() {
-  for (Candidate& candidate : candidates_) FcCharSetDestroy(candidate.characters);
+  for (Candidate& candidate : candidates_) {
+    if (candidate.opened) OpenFaces().erase(candidate.openPlace);
+    FcCharSetDestroy(candidate.characters);
+  }
 }
 
 std::shared_ptr<FallbackFace> FallbackFaces::FaceFor(char32_t character) {
   for (Candidate& candidate : candidates_) {
     if (candidate.unusable || !FcCharSetHasChar(candidate.characters, character)) continue;
-    if (!candidate.opened) {
-      auto opened = std::make_shared<FallbackFace>();
-      opened->face =
-          gdi::FontFace::OpenFile(candidate.file.c_str(), candidate.index, size_, monochrome_);
-      if (opened->face) opened->shaper = Shaper::ForFace(*opened->face);
-      if (!opened->shaper) {
-        candidate.unusable = true;
-        continue;
-      }
-      candidate.opened = std::move(opened);
-    }
+    FallbackFace* face = Open(candidate);
     // fontconfig's character set can claim what the character map lacks.
-    if (candidate.opened->shaper->GlyphOf(character) != 0) return candidate.opened;
+    if (face != nullptr && face->shaper->GlyphOf(character) != 0) return candidate.opened;
   }
   return nullptr;
+}
+
+FallbackFace* FallbackFaces::Open(Candidate& candidate) {
+  std::list<Candidate*>& open = OpenFaces();
+  if (candidate.opened) {
+    open.splice(open.begin(), open, candidate.openPlace);
+    return candidate.opened.get();
+  }
+  auto opened = std::make_shared<FallbackFace>();
+  opened->face =
+      gdi::FontFace::OpenFile(candidate.file.c_str(), candidate.index, size_, monochrome_);
+  if (opened->face) opened->shaper = Shaper::ForFace(*opened->face);
+  if (!opened->shaper) {
+    candidate.unusable = true;
+    return nullptr;
+  }
+  // The least recently used faces close; an analysis still drawing with one keeps it alive.
+  while (open.size() >= std::max<std::size_t>(openFaceBudget, 1)) {
+    open.back()->opened.reset();
+    open.pop_back();
+    ++openFaceEvictions;
+  }
+  candidate.opened = std::move(opened);
+  open.push_front(&candidate);
+  candidate.openPlace = open.begin();
+  return candidate.opened.get();
+}
+
+void SetOpenFallbackFaceBudget(std::size_t faces) { openFaceBudget = std::max<std::size_t>(faces, 1); }
+
+CacheUsage OpenFallbackFaceUsage() {
+  return CacheUsage{0, FallbackFaces::OpenFaces().size(), openFaceEvictions};
 }
 
 }  // namespace uniscribe

@@ -3,11 +3,13 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <list>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/gdi/font_face.h"
+#include "platform/uniscribe/cache_budget.h"
 #include "platform/uniscribe/shaper.h"
 
 namespace uniscribe {
@@ -37,8 +39,16 @@ class FallbackFaces {
     int index = 0;
     FcCharSet* characters = nullptr;  // owned
     std::shared_ptr<FallbackFace> opened;
+    std::list<Candidate*>::iterator openPlace;  // among the open faces, while opened
     bool unusable = false;  // could not be opened or sized
   };
+
+  // The opened face of `candidate`, opened now if it is not (null when it cannot be), and made
+  // the most recently used of the open faces.
+  FallbackFace* Open(Candidate& candidate);
+  // Open faces of every list, the most recently used first.
+  static std::list<Candidate*>& OpenFaces();
+  friend CacheUsage OpenFallbackFaceUsage();
 
   FallbackFaces(gdi::FaceSize size, bool monochrome) : size_(size), monochrome_(monochrome) {}
 

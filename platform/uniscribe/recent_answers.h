@@ -8,10 +8,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <iterator>
+#include <list>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
+#include "platform/win32/cache_usage.h"
 #include "platform/win32/types.h"
 
 namespace uniscribe {
@@ -56,48 +59,73 @@ class RecentAnswers {
   std::size_t next_ = 0;
 };
 
-// Many answers for texts of at most `Longest` units, as many as `Limit`; when full, all are
-// forgotten and it fills again.
-template <typename Answer, std::size_t Limit, std::size_t Longest>
+// Many answers for texts of at most `Longest` units, within a budget of bytes: each answer
+// counts its text and what `Measure` says it holds. When a new one would pass the budget, the
+// least recently used go first.
+template <typename Answer, std::size_t Longest, typename Measure>
 class ManyAnswers {
  public:
-  const Answer* Find(const AnswerKey& key) const {
-    const auto found = answers_.find(key);
-    return found != answers_.end() ? &found->second : nullptr;
+  // The answer of `key`, made the most recently used; null when it is not kept.
+  const Answer* Find(const AnswerKey& key) {
+    const auto found = index.find(key);
+    if (found == index.end()) return nullptr;
+    order.splice(order.begin(), order, found->second);
+    return &found->second->answer;
   }
-  // Null for a text too long to keep.
-  Answer* Keep(const AnswerKey& key) {
+  // Keeps a copy of `answer` for `key` within `budget`; null for a text too long to keep or an
+  // answer larger than the whole budget.
+  const Answer* Keep(const AnswerKey& key, const Answer& answer, std::size_t budget,
+                     CacheUsage& usage) {
     if (key.text.size() > Longest) return nullptr;
-    if (answers_.size() >= Limit) answers_.clear();
-    return &answers_[Stored{std::u16string(key.text), key.flags}];
+    if (const Answer* kept = Find(key)) return kept;
+    const std::size_t bytes = sizeof(Stored) + key.text.size() * sizeof(char16_t) + Measure{}(answer);
+    if (bytes > budget) return nullptr;
+    while (held + bytes > budget) Forget(std::prev(order.end()), usage, true);
+    order.push_front(Stored{std::u16string(key.text), key.flags, answer, bytes});
+    const Stored& stored = order.front();
+    index.emplace(AnswerKey{stored.text, stored.flags}, order.begin());
+    held += bytes;
+    usage.bytes += bytes;
+    ++usage.entries;
+    return &stored.answer;
   }
-  void Clear() { answers_.clear(); }
+  void Clear(CacheUsage& usage) {
+    while (!order.empty()) Forget(std::prev(order.end()), usage, false);
+  }
 
  private:
   struct Stored {
     std::u16string text;
     std::uint32_t flags;
-    bool operator==(const Stored&) const = default;
+    Answer answer;
+    std::size_t bytes;
   };
+  using Position = typename std::list<Stored>::iterator;
   struct Hash {
-    using is_transparent = void;
     std::size_t operator()(const AnswerKey& key) const {
       return std::hash<std::u16string_view>{}(key.text) ^
              (std::size_t{key.flags} * 0x9E3779B97F4A7C15u);
     }
-    std::size_t operator()(const Stored& stored) const {
-      return (*this)(AnswerKey{stored.text, stored.flags});
-    }
   };
   struct Equal {
-    using is_transparent = void;
-    bool operator()(const Stored& a, const Stored& b) const { return a == b; }
-    bool operator()(const AnswerKey& a, const Stored& b) const {
+    bool operator()(const AnswerKey& a, const AnswerKey& b) const {
       return a.flags == b.flags && a.text == b.text;
     }
-    bool operator()(const Stored& a, const AnswerKey& b) const { return (*this)(b, a); }
   };
-  std::unordered_map<Stored, Answer, Hash, Equal> answers_;
+
+  void Forget(Position position, CacheUsage& usage, bool evicted) {
+    index.erase(AnswerKey{position->text, position->flags});
+    held -= position->bytes;
+    usage.bytes -= position->bytes;
+    --usage.entries;
+    if (evicted) ++usage.evictions;
+    order.erase(position);
+  }
+
+  std::list<Stored> order;  // most recently used first
+  // Keys view the texts held in `order`, whose nodes never move.
+  std::unordered_map<AnswerKey, Position, Hash, Equal> index;
+  std::size_t held = 0;
 };
 
 }  // namespace uniscribe

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "platform/gdi/objects.h"
+#include "platform/uniscribe/cache_budget.h"
 #include "platform/uniscribe/uniscribe.h"
 
 namespace uniscribe {
@@ -24,6 +25,16 @@ void LiveHandles::Remove(const void* handle) { std::erase(handles_, handle); }
 
 bool LiveHandles::Contains(const void* handle) const {
   return handle != nullptr && std::find(handles_.begin(), handles_.end(), handle) != handles_.end();
+}
+
+std::size_t& ShapedWordBudget() {
+  static std::size_t budget = defaultShapedWordBudget;
+  return budget;
+}
+
+CacheUsage& ShapedWordTotals() {
+  static CacheUsage totals;
+  return totals;
 }
 
 LiveHandles& LiveStringAnalyses() {
@@ -66,7 +77,7 @@ HRESULT ResolveCache(HDC dc, SCRIPT_CACHE* cache, ScriptCacheData** data) {
   held->checkedDc = dc;
   held->checkedFont = context->font;
   held->lastShaped.clear();
-  held->shapedWords.Clear();
+  held->shapedWords.Clear(ShapedWordTotals());
   *data = held;
   return S_OK;
 }
@@ -77,11 +88,16 @@ HRESULT FreeCache(SCRIPT_CACHE* cache) {
   if (held == nullptr) return S_OK;
   if (!LiveCaches().Contains(held)) return E_INVALIDARG;
   LiveCaches().Remove(held);
+  held->shapedWords.Clear(ShapedWordTotals());
   delete held;
   *cache = nullptr;
   return S_OK;
 }
 
 }  // namespace uniscribe
+
+void uniscribe::SetShapedWordBudget(std::size_t bytes) { ShapedWordBudget() = bytes; }
+
+CacheUsage uniscribe::ShapedWordUsage() { return ShapedWordTotals(); }
 
 HRESULT ScriptFreeCache(SCRIPT_CACHE* cache) { return uniscribe::FreeCache(cache); }

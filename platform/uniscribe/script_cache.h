@@ -19,6 +19,15 @@ struct ShapedWord {
   std::vector<ShapedGlyph> shaped;
 };
 
+// What a shaped word holds, for the budget of the words a cache keeps.
+struct ShapedWordBytes {
+  std::size_t operator()(const ShapedWord& word) const {
+    return sizeof(ShapedWord) + word.glyphs.size() * sizeof(WORD) +
+           word.clusters.size() * sizeof(WORD) + word.visAttrs.size() * sizeof(SCRIPT_VISATTR) +
+           word.shaped.size() * sizeof(ShapedGlyph);
+  }
+};
+
 struct ScriptCacheData {
   std::shared_ptr<Shaper> shaper;
   // The DC and its font when the shaper was last found to be theirs: GDI never hands out a
@@ -27,10 +36,14 @@ struct ScriptCacheData {
   HGDIOBJ checkedFont = nullptr;
   // The last shaping, in the order its glyphs were handed out, for the placement that follows.
   std::vector<ShapedGlyph> lastShaped;
-  // Words shaped with the face, by their text and what else changes their shaping: a few
-  // thousand words of up to 64 units, a few megabytes at most.
-  ManyAnswers<ShapedWord, 2048, 64> shapedWords;
+  // Words of up to 64 units shaped with the face, by their text and what else changes their
+  // shaping, within ShapedWordBudget().
+  ManyAnswers<ShapedWord, 64, ShapedWordBytes> shapedWords;
 };
+
+// The budget of each cache's shaped words, and what every cache's words hold together.
+std::size_t& ShapedWordBudget();
+CacheUsage& ShapedWordTotals();
 
 // The cache's data: made from the DC's face when the cache is null, and moved to the DC's face
 // when the DC has another one since. E_PENDING for a null cache without a DC; E_INVALIDARG for a

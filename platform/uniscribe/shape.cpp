@@ -170,10 +170,9 @@ HRESULT ScriptShape(HDC dc, SCRIPT_CACHE* cache, const WCHAR* text, int length, 
     const HRESULT result = ShapeWord(*data->shaper, text, length, *analysis, made);
     if (FAILED(result)) return result;
     word = &made;
-    if (uniscribe::ShapedWord* kept = data->shapedWords.Keep(key)) {
-      *kept = made;
-      word = kept;
-    }
+    const uniscribe::ShapedWord* kept = data->shapedWords.Keep(
+        key, made, uniscribe::ShapedWordBudget(), uniscribe::ShapedWordTotals());
+    if (kept != nullptr) word = kept;
   }
   if (word->glyphs.size() > static_cast<std::size_t>(maxGlyphs)) return E_OUTOFMEMORY;
   std::copy(word->glyphs.begin(), word->glyphs.end(), glyphs);
