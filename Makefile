@@ -61,12 +61,14 @@ assets: deps
 	./$(BUILD_DIR)/mirefell-assetgen res
 
 # Each fuzz target runs for FUZZ_SECONDS from its seeds (its findings are kept under
-# $(FUZZ_DIR)/corpus); a crash, a leak, an input slower than FUZZ_TIMEOUT or one over the memory
-# ceiling stops the run, with the input in $(FUZZ_DIR)/artifacts. The ceiling lets a
-# legitimate 1 GiB pixel block through and makes any single request of more than 2 GiB a
-# finding. Image inputs may be several MB long, so that long level chains, huge declared
-# sizes and long RLE streams are reachable. The seed folders match fuzz/CMakeLists.txt.
-# Warnings are judged by the gcc builds; clang's own extra ones do not stop the fuzzing.
+# $(FUZZ_DIR)/corpus), with a fixed seed, so that the same commit makes the same inputs; a
+# crash, a leak, an input slower than FUZZ_TIMEOUT or a process past 1 GiB resident (the
+# ceiling is also the most one request may ask) stops the run, with the input in
+# $(FUZZ_DIR)/artifacts. Decoders refuse what passes their budget and every cache keeps to its
+# own, so no input may grow the process past it, however long the run. Image inputs may be
+# several MB long, so that long level chains, huge declared sizes and long RLE streams are
+# reachable. The seed folders match fuzz/CMakeLists.txt. Warnings are judged by the gcc
+# builds; clang's own extra ones do not stop the fuzzing.
 FUZZ_TARGETS       := image texture map text device sprite
 FUZZ_IMAGE_SEEDS   := fuzz/seeds/image tests/data/formats tests/data/pngsuite/png
 FUZZ_SEEDS_image   := $(FUZZ_IMAGE_SEEDS)
@@ -81,8 +83,9 @@ FUZZ_MAX_LEN_map     := 65536
 FUZZ_MAX_LEN_text    := 4096
 FUZZ_MAX_LEN_device  := 16384
 FUZZ_MAX_LEN_sprite  := 4096
-FUZZ_FLAGS := -max_total_time=$(FUZZ_SECONDS) -timeout=$(FUZZ_TIMEOUT) \
-  -rss_limit_mb=2560 -malloc_limit_mb=2048 -print_final_stats=1
+FUZZ_SEED        ?= 1
+FUZZ_FLAGS := -max_total_time=$(FUZZ_SECONDS) -timeout=$(FUZZ_TIMEOUT) -seed=$(FUZZ_SEED) \
+  -rss_limit_mb=1024 -print_final_stats=1
 
 fuzz-smoke: deps
 	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIREFELL_FUZZ=ON \

@@ -4,6 +4,10 @@
 //
 // One device serves every input; its call log is emptied after each, so a long run does not
 // grow it. Which pictures are loaded: as in the image target (fuzz/image_budget.h).
+//
+// The defaults' load then runs once more with one of its allocations refused, chosen by a hash
+// of the input among those the clean load asked for: every way out of the loader must let go
+// of what it took (the leak checker sees it) and answer a failure, never a texture.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +16,7 @@
 #include "fuzz/image_budget.h"
 #include "platform/d3d9/test_device.h"
 #include "toolkit/image/d3dx_image.h"
+#include "toolkit/common/allocation.h"
 #include "toolkit/image/decoded_image.h"
 #include "toolkit/surface/d3dx_surface.h"
 
@@ -28,6 +33,23 @@ struct FuzzDevice {
 
 void Release(IDirect3DTexture9* texture) {
   if (texture != nullptr) texture->Release();
+}
+
+std::uint64_t HashOf(const std::uint8_t* data, std::size_t size) {
+  std::uint64_t hash = 14695981039346656037u;
+  for (std::size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 1099511628211u;
+  return hash;
+}
+
+// The defaults' load with allocation `refused` (counted from the load's first) refused.
+void LoadWithOneRefusal(IDirect3DDevice9* device, const std::uint8_t* data, UINT size,
+                        long long refused) {
+  testing_hooks::FailOneAllocationAfter(static_cast<int>(refused));
+  IDirect3DTexture9* texture = nullptr;
+  const HRESULT result = D3DXCreateTextureFromFileInMemory(device, data, size, &texture);
+  testing_hooks::FailAllocationAfter(-1);
+  if (SUCCEEDED(result) != (texture != nullptr)) __builtin_trap();
+  Release(texture);
 }
 
 }  // namespace
@@ -48,8 +70,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                       D3DX_FILTER_NONE, 0xFF6A4C30, &info, nullptr, &texture);
   Release(texture);
   texture = nullptr;
+  const long long before = testing_hooks::AllocationsAsked();
   D3DXCreateTextureFromFileInMemory(fuzz.device, data, blockSize, &texture);
+  const long long asked = testing_hooks::AllocationsAsked() - before;
   Release(texture);
+  if (asked > 0) {
+    LoadWithOneRefusal(fuzz.device, data, blockSize,
+                       static_cast<long long>(HashOf(data, size) % std::uint64_t(asked)));
+  }
   fuzz.setup->ClearLog();
   return 0;
 }
