@@ -15,8 +15,8 @@
 
 #include "fuzz/image_budget.h"
 #include "platform/d3d9/test_device.h"
-#include "toolkit/image/d3dx_image.h"
 #include "toolkit/common/allocation.h"
+#include "toolkit/image/d3dx_image.h"
 #include "toolkit/image/decoded_image.h"
 #include "toolkit/surface/d3dx_surface.h"
 

@@ -39,10 +39,9 @@ constexpr KindName kindNames[] = {
 // The `index`th string of a kind; distinct for every index below a billion.
 std::u16string StringOf(Kind kind, std::uint64_t index) {
   std::u16string text;
+  if (kind == Kind::Repeat) index %= 1000;
   switch (kind) {
     case Kind::Repeat:
-      index %= 1000;
-      [[fallthrough]];
     case Kind::Cjk: {
       constexpr std::uint64_t ideographs = 0x9FFF - 0x4E00 + 1;
       for (int i = 0; i < 3; ++i, index /= ideographs) {
@@ -51,7 +50,9 @@ std::u16string StringOf(Kind kind, std::uint64_t index) {
       break;
     }
     case Kind::Latin:
-      for (int i = 0; i < 7; ++i, index /= 26) text.push_back(static_cast<char16_t>(u'a' + index % 26));
+      for (int i = 0; i < 7; ++i, index /= 26) {
+        text.push_back(static_cast<char16_t>(u'a' + index % 26));
+      }
       break;
     case Kind::Plane: {
       // Spread over the plane by a multiplier prime to its size; surrogates and controls skipped.
@@ -160,7 +161,8 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--kind") == 0 && i + 1 < argc) {
       wanted = argv[++i];
     } else {
-      std::fprintf(stderr, "usage: font_memory [--strings N] [--kind cjk|latin|plane|repeat|all]\n");
+      std::fprintf(stderr,
+                   "usage: font_memory [--strings N] [--kind cjk|latin|plane|repeat|all]\n");
       return 2;
     }
   }

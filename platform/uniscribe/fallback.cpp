@@ -1,7 +1,6 @@
 // Fallback faces from fontconfig's sorted list for a face, at the face's em size.
 #include "platform/uniscribe/fallback.h"
 
-
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -156,7 +155,9 @@ FallbackFace* FallbackFaces::Open(Candidate& candidate) {
   return candidate.opened.get();
 }
 
-void SetOpenFallbackFaceBudget(std::size_t faces) { openFaceBudget = std::max<std::size_t>(faces, 1); }
+void SetOpenFallbackFaceBudget(std::size_t faces) {
+  openFaceBudget = std::max<std::size_t>(faces, 1);
+}
 
 CacheUsage OpenFallbackFaceUsage() {
   return CacheUsage{0, FallbackFaces::OpenFaces().size(), openFaceEvictions};

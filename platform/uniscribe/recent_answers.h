@@ -78,7 +78,8 @@ class ManyAnswers {
                      CacheUsage& usage) {
     if (key.text.size() > Longest) return nullptr;
     if (const Answer* kept = Find(key)) return kept;
-    const std::size_t bytes = sizeof(Stored) + key.text.size() * sizeof(char16_t) + Measure{}(answer);
+    const std::size_t bytes =
+        sizeof(Stored) + key.text.size() * sizeof(char16_t) + Measure{}(answer);
     if (bytes > budget) return nullptr;
     while (held + bytes > budget) Forget(std::prev(order.end()), usage, true);
     order.push_front(Stored{std::u16string(key.text), key.flags, answer, bytes});

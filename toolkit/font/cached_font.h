@@ -200,7 +200,7 @@ class CachedFont final : public ID3DXFont {
   std::uint64_t texturesEvicted = 0;
   std::uint64_t runsEvicted = 0;
   std::uint64_t useCount = 0;
-  bool pinning = true;  // what the current use touched stays
+  bool pinning = true;                   // what the current use touched stays
   ID3DXSprite* foreignSprite = nullptr;  // a caller's sprite not of this toolkit, until flushed
   CellPool smallPool{}, largePool{}, runPool{};
   float* mipScratch = nullptr;  // largePool.cellArea (value, weight) pairs

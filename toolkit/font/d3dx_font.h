@@ -3,8 +3,8 @@
 // A caller makes the object with D3DXCreateFont (or its Indirect form, from a description) and
 // draws with DrawText, either through a sprite it has begun itself or through the font's own
 // sprite. Glyphs are rasterised into textures that the font keeps within a budget
-// (font_cache.h); Preload* fills that cache ahead of drawing. OnLostDevice goes before a device reset and OnResetDevice
-// after it. The object holds a reference to its device.
+// (font_cache.h); Preload* fills that cache ahead of drawing. OnLostDevice goes before a device
+// reset and OnResetDevice after it. The object holds a reference to its device.
 #pragma once
 
 #include "platform/d3d9/d3d9.h"

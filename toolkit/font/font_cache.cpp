@@ -54,7 +54,8 @@ FontCacheUsage CachedFont::Usage() const {
   usage.runBytes = runCache.Bytes();
   usage.runCount = runCache.Count();
   for (UINT b = 0; b < blockCount; ++b) {
-    if (blocks[b] != nullptr) usage.tableBytes += 256 * (sizeof(GlyphRecord) + sizeof(**recordUses));
+    if (blocks[b] != nullptr)
+      usage.tableBytes += 256 * (sizeof(GlyphRecord) + sizeof(**recordUses));
   }
   usage.texturesEvicted = texturesEvicted;
   usage.runsEvicted = runsEvicted;
@@ -155,8 +156,7 @@ std::uint64_t CachedFont::LastUseOf(const GlyphTextureCells& cells) const {
 }
 
 bool CachedFont::FillsAPool(const IDirect3DTexture9* texture) const {
-  return texture == smallPool.texture || texture == largePool.texture ||
-         texture == runPool.texture;
+  return texture == smallPool.texture || texture == largePool.texture || texture == runPool.texture;
 }
 
 // The least recently used texture that no pool is filling and the call in progress does not

@@ -184,8 +184,8 @@ HRESULT CachedFont::RenderRun(const WCHAR* text, INT length, BOOL rightToLeft,
 // pieces of a new entry: the spans between successive trailing caret edges, each cut from its
 // left end into pieces of at most one run cell. The pieces are kept left to right, as glyphs of
 // a word are, whichever way the run reads.
-HRESULT CachedFont::CutRunIntoPieces(SCRIPT_STRING_ANALYSIS analysis, const WCHAR* text,
-                                     INT length, bool rightToLeft, RunEntry** out) {
+HRESULT CachedFont::CutRunIntoPieces(SCRIPT_STRING_ANALYSIS analysis, const WCHAR* text, INT length,
+                                     bool rightToLeft, RunEntry** out) {
   const TextServices& services = SharedTextServices();
   const SIZE* measured = services.scriptStringSize(analysis);
   if (measured == nullptr) return E_FAIL;

@@ -25,10 +25,13 @@ std::uint64_t Clock() { return Opened().clock; }
 
 std::uint64_t OldestOpen() {
   const OpenList& list = Opened();
-  return list.oldest != nullptr ? list.oldest->OpenedAt() : std::numeric_limits<std::uint64_t>::max();
+  return list.oldest != nullptr ? list.oldest->OpenedAt()
+                                : std::numeric_limits<std::uint64_t>::max();
 }
 
-bool IsToolkitSprite(ID3DXSprite* sprite) { return dynamic_cast<SpriteBatcher*>(sprite) != nullptr; }
+bool IsToolkitSprite(ID3DXSprite* sprite) {
+  return dynamic_cast<SpriteBatcher*>(sprite) != nullptr;
+}
 
 void OpenMark::Open() {
   if (openedAt != 0) return;

@@ -164,7 +164,7 @@ class SpriteBatcher final : public ID3DXSprite {
   UINT firstUntransformed = 0;  // first sprite whose positions still await the transform
   UINT textureChanges = 0;      // texture changes between consecutive Draws of this queue
   IDirect3DTexture9* currentTexture = nullptr;  // of the last Draw; no reference held
-  sprite_batches::OpenMark openMark;             // open while the queue holds sprites
+  sprite_batches::OpenMark openMark;            // open while the queue holds sprites
   UINT currentTextureWidth = 0;                 // level 0
   UINT currentTextureHeight = 0;
   float invTextureWidth = 0.0f;

@@ -48,8 +48,7 @@ class CacheBudgetTest : public font_test::FontTest {
     ClearTo(0);
     EXPECT_EQ(S_OK, device->BeginScene());
     RECT rect = {0, 0, 64, 64};
-    EXPECT_NE(0, font->DrawTextW(nullptr, text.c_str(),
-                                 INT(text.size()), &rect, 0, 0xFFFFFFFF));
+    EXPECT_NE(0, font->DrawTextW(nullptr, text.c_str(), INT(text.size()), &rect, 0, 0xFFFFFFFF));
     device->EndScene();
     return ReadBack();
   }
@@ -88,8 +87,7 @@ TEST_F(CacheBudgetTest, ATextureThatWentStaysWhileAnOpenQueueMayDrawFromIt) {
   ASSERT_EQ(S_OK, device->BeginScene());
   ASSERT_EQ(S_OK, sprite->Begin(D3DXSPRITE_ALPHABLEND));
   RECT rect = {0, 0, 64, 64};
-  EXPECT_NE(0, font->DrawTextW(sprite, run.c_str(), 3, &rect, 0,
-                               0xFFFFFFFF));
+  EXPECT_NE(0, font->DrawTextW(sprite, run.c_str(), 3, &rect, 0, 0xFFFFFFFF));
   // Enough other text to push the queued run's texture out of the cache.
   for (int i = 1; i < 60; ++i) {
     const std::u16string other = Ideographs(i);
