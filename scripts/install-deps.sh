@@ -16,6 +16,7 @@ packages=(
   libpixman-1-dev  # benchmark only: a peer of the software Direct3D 9 device
   libsdl2-ttf-dev  # benchmark only: a peer of the font object
   clang libclang-rt-dev  # fuzzing only: clang with libFuzzer and the sanitizer run-times
+  clang-format  # checks only: the style of changed lines
 )
 
 missing=()
