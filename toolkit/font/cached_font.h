@@ -247,6 +247,9 @@ class CachedFont final : public ID3DXFont {
   // run_cache.cpp
   HRESULT CutRunIntoPieces(SCRIPT_STRING_ANALYSIS analysis, const WCHAR* text, INT length,
                            bool rightToLeft, RunEntry** out);
+  HRESULT DrawAndCutRun(SCRIPT_STRING_ANALYSIS analysis, const WCHAR* text, INT length,
+                        bool rightToLeft, SIZE size, RunEntry** out);
+  HRESULT ReplaceSurface(INT width);
   // font_cache.cpp
   std::size_t TextureBytes(const CellPool& pool) const;
   void NoteCellOwner(IDirect3DTexture9* texture, CellOwner owner);

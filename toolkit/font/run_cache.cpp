@@ -14,6 +14,8 @@
 namespace {
 
 constexpr std::size_t firstBucketCount = 64;
+// Runs up to this wide leave the surface as wide as they made it.
+constexpr INT widestKeptSurface = 4096;
 
 // FNV-1a over the units, with the direction as one more unit.
 std::uint32_t HashOf(const WCHAR* text, INT length, bool rightToLeft) {
@@ -190,16 +192,33 @@ HRESULT CachedFont::CutRunIntoPieces(SCRIPT_STRING_ANALYSIS analysis, const WCHA
   const SIZE* measured = services.scriptStringSize(analysis);
   if (measured == nullptr) return E_FAIL;
   const SIZE size = *measured;
-  if (size.cx > surfaceWidth) {
-    HBITMAP wider = nullptr;
-    void* bits = nullptr;
-    if (FAILED(MakeSurface(size.cx, surfaceHeight, &wider, &bits))) return E_OUTOFMEMORY;
-    SelectObject(dc, wider);
-    DeleteObject(surface);
-    surface = wider;
-    surfaceBits = static_cast<std::uint32_t*>(bits);
-    surfaceWidth = size.cx;
+  if (size.cx > surfaceWidth && FAILED(ReplaceSurface(size.cx))) return E_OUTOFMEMORY;
+  const HRESULT result = DrawAndCutRun(analysis, text, length, rightToLeft, size, out);
+  // A surface widened for a very long run goes back to the glyphs' width, so that one such run
+  // does not hold its memory for the font's life.
+  if (surfaceWidth > std::max<INT>(widestKeptSurface, metrics.tmMaxCharWidth)) {
+    ReplaceSurface(metrics.tmMaxCharWidth);
   }
+  return result;
+}
+
+// The drawing surface replaced by one of `width` pixels, selected into the DC; the old one is
+// kept when the new one cannot be had.
+HRESULT CachedFont::ReplaceSurface(INT width) {
+  HBITMAP replacement = nullptr;
+  void* bits = nullptr;
+  if (FAILED(MakeSurface(width, surfaceHeight, &replacement, &bits))) return E_OUTOFMEMORY;
+  SelectObject(dc, replacement);
+  DeleteObject(surface);
+  surface = replacement;
+  surfaceBits = static_cast<std::uint32_t*>(bits);
+  surfaceWidth = width;
+  return S_OK;
+}
+
+HRESULT CachedFont::DrawAndCutRun(SCRIPT_STRING_ANALYSIS analysis, const WCHAR* text, INT length,
+                                  bool rightToLeft, SIZE size, RunEntry** out) {
+  const TextServices& services = SharedTextServices();
   const INT runHeight = std::min<INT>(size.cy, surfaceHeight);
   HRESULT result = services.scriptStringOut(analysis, 0, 0, ETO_OPAQUE, nullptr, 0, 0, FALSE);
   if (FAILED(result)) return result;

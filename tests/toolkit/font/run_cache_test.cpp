@@ -162,6 +162,10 @@ TEST_F(RunCacheTest, WideSpansAreCutAtTheCellAndLongRunsWidenTheSurface) {
   EXPECT_EQ(32, run.widths[2]);
   EXPECT_EQ(80, font->surfaceWidth);
   EXPECT_TRUE(HasImage(run.pieces[0]));
+  // A run wider than any line leaves the surface as narrow as the font's glyphs need.
+  fake.advance = 3000;
+  EXPECT_EQ(2 * ((3000 + 31) / 32), RenderRun(u"MM").count);
+  EXPECT_EQ(font->metrics.tmMaxCharWidth, font->surfaceWidth);
 }
 
 TEST_F(RunCacheTest, AFailedAnalysisLeavesTheRunToTryAgain) {
