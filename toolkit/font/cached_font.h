@@ -34,6 +34,7 @@
 #include "platform/gdi/gdi.h"
 #include "platform/win32/types.h"
 #include "toolkit/common/growable_array.h"
+#include "toolkit/common/toolkit_object.h"
 #include "toolkit/font/d3dx_font.h"
 #include "toolkit/font/font_cache.h"
 #include "toolkit/font/run_cache.h"
@@ -111,14 +112,16 @@ constexpr WORD runPieceGlyph = 0xFFFF;
 // Every format bit that DrawText refuses.
 constexpr DWORD refusedFormatBits = 0xFFFDFA80;
 
-class CachedFont final : public ID3DXFont {
+template <>
+struct win32::InterfaceChain<ID3DXFont> : ToolkitQueryRules {
+  static constexpr std::array ids{&IID_IUnknown, &IID_ID3DXFont};
+};
+
+class CachedFont final : public ToolkitObject<ID3DXFont> {
  public:
   // D3DXCreateFontIndirectA and W: `desc` points to a D3DXFONT_DESCW when `wide`.
   static HRESULT Create(IDirect3DDevice9* device, const void* desc, bool wide, ID3DXFont** out);
 
-  HRESULT QueryInterface(REFIID riid, void** object) override;
-  ULONG AddRef() override;
-  ULONG Release() override;
   HRESULT GetDevice(IDirect3DDevice9** out) override;
   HRESULT GetDescA(D3DXFONT_DESCA* desc) override;
   HRESULT GetDescW(D3DXFONT_DESCW* desc) override;
@@ -166,8 +169,8 @@ class CachedFont final : public ID3DXFont {
   void SetBudget(const FontCacheBudget& wanted);
   FontCacheUsage Usage() const;
 
-  // The fields, in declared order; the font's Parts live in several files.
-  ULONG refCount = 1;
+  // The fields, in declared order (the reference count first, in the base); the font's work
+  // lives in several files.
   IDirect3DDevice9* device = nullptr;
   ID3DXSprite* sprite = nullptr;
   HDC dc = nullptr;

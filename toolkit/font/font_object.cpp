@@ -303,26 +303,7 @@ CachedFont::~CachedFont() {
   FreeBytes(mipScratch);
 }
 
-// --- IUnknown and the small operations ---------------------------------------------------------
-
-HRESULT CachedFont::QueryInterface(REFIID riid, void** object) {
-  if (object == nullptr) return D3DERR_INVALIDCALL;
-  if (riid != IID_IUnknown && riid != IID_ID3DXFont) return E_NOINTERFACE;
-  *object = static_cast<ID3DXFont*>(this);
-  AddRef();
-  return S_OK;
-}
-
-ULONG CachedFont::AddRef() { return ++refCount; }
-
-ULONG CachedFont::Release() {
-  const ULONG count = --refCount;
-  if (count == 0) {
-    this->~CachedFont();
-    FreeBytes(this);
-  }
-  return count;
-}
+// --- The small operations ------------------------------------------------------------------------
 
 HRESULT CachedFont::GetDevice(IDirect3DDevice9** out) {
   if (out == nullptr) return D3DERR_INVALIDCALL;

@@ -22,6 +22,7 @@
 // made at the first Begin after creation or device loss and released on device loss.
 #pragma once
 
+#include "toolkit/common/toolkit_object.h"
 #include "toolkit/sprite/d3dx_sprite.h"
 #include "toolkit/sprite/open_batches.h"
 
@@ -48,14 +49,15 @@ constexpr UINT indexBufferBytes = quadsPerDraw * 6 * sizeof(WORD);
 // Entries of the queue's first allocation.
 constexpr UINT initialQueueCapacity = 64;
 
-class SpriteBatcher final : public ID3DXSprite {
+template <>
+struct win32::InterfaceChain<ID3DXSprite> : ToolkitQueryRules {
+  static constexpr std::array ids{&IID_IUnknown, &IID_ID3DXSprite};
+};
+
+class SpriteBatcher final : public ToolkitObject<ID3DXSprite> {
  public:
   // D3DXCreateSprite.
   static HRESULT Create(IDirect3DDevice9* device, ID3DXSprite** out);
-
-  HRESULT QueryInterface(REFIID riid, void** object) override;
-  ULONG AddRef() override;
-  ULONG Release() override;
 
   HRESULT GetDevice(IDirect3DDevice9** out) override;
   HRESULT GetTransform(D3DXMATRIX* out) override;
@@ -122,7 +124,6 @@ class SpriteBatcher final : public ID3DXSprite {
   void SortQueue(bool byTexture, bool ascendingKeys);
   HRESULT DrawRuns(const UINT* order);
 
-  ULONG refCount = 1;
   IDirect3D9* d3d = nullptr;
   IDirect3DDevice9* device = nullptr;
   IDirect3DVertexDeclaration9* vertexDecl = nullptr;

@@ -100,25 +100,6 @@ SpriteBatcher::~SpriteBatcher() {
 
 // --- IUnknown ------------------------------------------------------------------------------------
 
-HRESULT SpriteBatcher::QueryInterface(REFIID riid, void** object) {
-  if (object == nullptr) return D3DERR_INVALIDCALL;
-  if (riid != IID_IUnknown && riid != IID_ID3DXSprite) return E_NOINTERFACE;
-  *object = static_cast<ID3DXSprite*>(this);
-  AddRef();
-  return S_OK;
-}
-
-ULONG SpriteBatcher::AddRef() { return ++refCount; }
-
-ULONG SpriteBatcher::Release() {
-  const ULONG count = --refCount;
-  if (count == 0) {
-    this->~SpriteBatcher();
-    FreeBytes(this);
-  }
-  return count;
-}
-
 HRESULT SpriteBatcher::GetDevice(IDirect3DDevice9** out) {
   if (out == nullptr) return D3DERR_INVALIDCALL;
   device->AddRef();
