@@ -31,8 +31,8 @@ inline bool FitsInBlock(UINT size, std::uint64_t offset, std::uint64_t count) {
 // A read position in a block of bytes. Reads past the end fail and leave the position alone.
 class ByteCursor {
  public:
-  ByteCursor(const BYTE* bytes, UINT size, UINT position = 0)
-      : bytes(bytes), size(size), position(position <= size ? position : size) {}
+  ByteCursor(const BYTE* block, UINT blockSize, UINT start = 0)
+      : bytes(block), size(blockSize), position(start <= blockSize ? start : blockSize) {}
 
   bool AtEnd() const { return position == size; }
   UINT Position() const { return position; }
