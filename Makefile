@@ -62,10 +62,11 @@ assets: deps
 
 # Each fuzz target runs for FUZZ_SECONDS from its seeds (its findings are kept under
 # $(FUZZ_DIR)/corpus); a crash, a leak, an input slower than FUZZ_TIMEOUT or one over the memory
-# ceiling stops the run, with the input in $(FUZZ_DIR)/artifacts. The ceiling lets a
-# legitimate 1 GiB pixel block through and makes any single request of more than 2 GiB a
-# finding. Image inputs may be several MB long, so that long level chains, huge declared
-# sizes and long RLE streams are reachable. The seed folders match fuzz/CMakeLists.txt.
+# ceiling stops the run, with the input in $(FUZZ_DIR)/artifacts. The ceiling lets the largest
+# block the loaders' budget allows (docs/toolkit.md, "Memory budgets") through with room to
+# spare and makes any single request of more than 2 GiB a finding. Image inputs may be several
+# MB long, so that long level chains, huge declared sizes and long RLE streams are reachable.
+# The seed folders match fuzz/CMakeLists.txt.
 # Warnings are judged by the gcc builds; clang's own extra ones do not stop the fuzzing.
 FUZZ_TARGETS       := image texture map text device sprite
 FUZZ_IMAGE_SEEDS   := fuzz/seeds/image tests/data/formats tests/data/pngsuite/png

@@ -129,11 +129,12 @@ std::uint64_t CoefficientBytes(const jpeg_decompress_struct& info) {
   return bytes;
 }
 
-// Pictures whose pixels, or whose coefficients while libjpeg decodes them, would take more
-// than the decoders' limit are refused before libjpeg allocates anything for them.
-bool WithinMemoryLimit(const jpeg_decompress_struct& info, UINT rowPitch, UINT height) {
-  if (!WithinPixelLimit(rowPitch, height)) return false;
-  return !KeepsWholeCoefficients(info) || CoefficientBytes(info) <= maxOwnedPixelBytes;
+// Pictures whose pixels and, while libjpeg decodes them, coefficients would pass the loader
+// budget together are refused before either is asked for.
+bool WithinBudget(const jpeg_decompress_struct& info, UINT rowPitch, UINT height) {
+  if (!WithinLoaderBudget(rowPitch, height)) return false;
+  const std::uint64_t left = loaderBudget - std::uint64_t{rowPitch} * height;
+  return !KeepsWholeCoefficients(info) || CoefficientBytes(info) <= left;
 }
 
 void SpreadColourRow(const BYTE* rgb, UINT width, BYTE* out) {
@@ -191,9 +192,11 @@ static HRESULT DecodeJpegWithRecovery(DecodedImage& image, JpegSession& session)
   }
   if (!image.loadPixels) return S_OK;
 
-  if (!WithinMemoryLimit(*info, image.rowPitch, height)) return E_OUTOFMEMORY;
-  // libjpeg's own limit on its working memory stops anything else it might ask for beyond.
-  info->mem->max_memory_to_use = static_cast<long>(maxOwnedPixelBytes);
+  if (!WithinBudget(*info, image.rowPitch, height)) return E_OUTOFMEMORY;
+  // libjpeg's own limit on its working memory (its memory does not come from us) holds it to
+  // what the pixels leave of the budget.
+  info->mem->max_memory_to_use =
+      static_cast<long>(loaderBudget - std::uint64_t{image.rowPitch} * height);
   jpeg_start_decompress(info);
   HRESULT result = AllocateOwnedPixels(image, image.rowPitch, height);
   if (FAILED(result)) return result;

@@ -20,7 +20,7 @@ namespace {
 
 // What libpng itself may hold for one file. A side of a million pixels (libpng's usual
 // default, made explicit) keeps each of its row buffers and our row-pointer table at a few
-// megabytes; the pixel block as a whole is held to maxOwnedPixelBytes. One ancillary chunk
+// megabytes; the pixel block as a whole is held to loaderBudget. One ancillary chunk
 // (an ICC profile, a text inflated) may take a few megabytes, and only a few text or unknown
 // chunks are kept at all: we read none of them, and a small file could otherwise make libpng
 // keep a thousand inflated texts.

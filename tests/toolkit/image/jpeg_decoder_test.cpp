@@ -228,8 +228,9 @@ TEST(JpegDecoder, TheHeaderAloneStartsNoDecompression) {
 }
 
 TEST(JpegDecoder, ProgressiveFilesWhoseCoefficientsPassTheLimitAreRefusedBeforeDecoding) {
-  // 24000 x 24000 grey: 576 MB of pixels, within the limit, but 1.15 GB of coefficients.
-  const FileBytes file = HugeProgressiveJpeg(JCS_GRAYSCALE, {90}, 24000, 24000);
+  // 16000 x 16000 grey: 256 MB of pixels, within the budget, but 512 MB of coefficients
+  // beside them.
+  const FileBytes file = HugeProgressiveJpeg(JCS_GRAYSCALE, {90}, 16000, 16000);
   testing_hooks::TakeLargestAllocationRequest();
   DecodedImage image;
   image.loadPixels = TRUE;
