@@ -243,6 +243,45 @@ TEST(JpegDecoder, ProgressiveFilesWhoseCoefficientsPassTheLimitAreRefusedBeforeD
   EXPECT_EQ(0, std::memcmp(plain.Image().pixels, progressive.Image().pixels, 16 * 64));
 }
 
+// The progressive grey file of HugeProgressiveJpeg with its last scan repeated until it holds
+// `scans`: libjpeg decodes every repeat over the whole declared picture.
+FileBytes ManyScanJpeg(UINT scans, UINT side) {
+  FileBytes file = HugeProgressiveJpeg(JCS_GRAYSCALE, {90}, side, side);
+  std::vector<std::size_t> starts;
+  for (std::size_t at = 0; at + 1 < file.size(); ++at) {
+    if (file[at] == 0xFF && file[at + 1] == 0xDA) starts.push_back(at);
+  }
+  const FileBytes last(file.begin() + static_cast<std::ptrdiff_t>(starts.back()), file.end() - 2);
+  FileBytes many(file.begin(), file.end() - 2);
+  for (std::size_t count = starts.size(); count < scans; ++count) {
+    many.insert(many.end(), last.begin(), last.end());
+  }
+  PutBytes(many, {0xFF, 0xD9});
+  return many;
+}
+
+TEST(JpegDecoder, FilesOfMoreScansThanEncodersWriteAreRefusedBeforeAnyScanIsDecoded) {
+  // 16384 x 16384 passes the budget; 4096 x 4096 would be decoded a thousand times over.
+  for (UINT side : {16384u, 4096u}) {
+    SCOPED_TRACE(side);
+    const FileBytes file = ManyScanJpeg(1000, side);
+    EXPECT_LT(file.size(), std::size_t{64} << 10);
+    EXPECT_EQ(D3DXERR_INVALIDDATA, DecodeFromBlock(file, false).Result());
+    // The pixel block is asked for before libjpeg reads a scan: nothing asked, nothing read.
+    const long long asked = testing_hooks::AllocationsAsked();
+    testing_hooks::TakeLargestAllocationRequest();
+    DecodedImage image;
+    image.loadPixels = TRUE;
+    EXPECT_EQ(E_FAIL, image.DecodeJpeg(file.data(), static_cast<UINT>(file.size())));
+    EXPECT_EQ(asked, testing_hooks::AllocationsAsked());
+    EXPECT_EQ(0u, testing_hooks::TakeLargestAllocationRequest());
+  }
+  // As many scans as the limit allows still make a picture.
+  DecodeFromBlock atLimit(ManyScanJpeg(256, 16));
+  ASSERT_EQ(S_OK, atLimit.Result());
+  ExpectNear(atLimit.PixelByte(15, 15), 90, "last pixel");
+}
+
 TEST(JpegDecoder, FilesCutShortOrCorruptedNeverReadOutsideTheBlock) {
   FileBytes bytes = WriteJpeg(16, 8, JCS_RGB, {30, 60, 90});
   DecodeEveryPrefix(bytes);
