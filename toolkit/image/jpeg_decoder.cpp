@@ -4,8 +4,8 @@
 // error manager whose exit jumps back into the decoder, which then refuses the file. Grey
 // pictures become D3DFMT_L8; colour ones, and CMYK (or YCCK) ones turned from inks to light,
 // D3DFMT_X8R8G8B8; anything else is refused. Both passes refuse what libjpeg would refuse
-// only once decoding starts (too many scans), so that the header pass describes no file that
-// the decode refuses for its header.
+// only once decoding starts (too many scans, sampling it cannot scale), so that the header
+// pass describes no file that the decode refuses for its header.
 
 #include <csetjmp>
 #include <cstdint>
@@ -154,6 +154,17 @@ UINT CountScans(const BYTE* bytes, UINT size, UINT most) {
   return scans;
 }
 
+// libjpeg's upsampler takes only whole ratios between a component's sampling and the
+// largest; it refuses any other when decoding starts.
+bool SamplesInWholeRatios(const jpeg_decompress_struct& info) {
+  for (int i = 0; i < info.num_components; ++i) {
+    const jpeg_component_info& component = info.comp_info[i];
+    if (info.max_h_samp_factor % component.h_samp_factor != 0) return false;
+    if (info.max_v_samp_factor % component.v_samp_factor != 0) return false;
+  }
+  return true;
+}
+
 // libjpeg keeps every coefficient of the picture (a 64-entry block per 8 x 8 samples of each
 // component, padded to whole MCUs) when the file has more than one scan: progressive files,
 // and sequential ones that store their components in separate scans.
@@ -227,6 +238,7 @@ static HRESULT DecodeJpegWithRecovery(DecodedImage& image, JpegSession& session)
   // pixels, since for files of several scans it reads them all.
   jpeg_calc_output_dimensions(info);
 
+  if (!SamplesInWholeRatios(*info)) return E_FAIL;
   int components = info->output_components;
   if (components != 1 && components != 3 && components != 4) return E_FAIL;
   UINT width = info->output_width;

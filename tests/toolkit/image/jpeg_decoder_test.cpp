@@ -282,6 +282,18 @@ TEST(JpegDecoder, FilesOfMoreScansThanEncodersWriteAreRefusedBeforeAnyScanIsDeco
   ExpectNear(atLimit.PixelByte(15, 15), 90, "last pixel");
 }
 
+TEST(JpegDecoder, SamplingLibjpegCannotScaleIsRefusedByTheHeaderPassToo) {
+  // Luma sampled 3 x 2 beside blue-difference at 2 x 1: no whole ratio across.
+  FileBytes file = WriteJpeg(48, 16, JCS_RGB, {200, 100, 50});
+  std::size_t frame = 2;
+  while (frame + 14 < file.size() && !(file[frame] == 0xFF && file[frame + 1] == 0xC0)) ++frame;
+  ASSERT_LT(frame + 14, file.size());
+  file[frame + 11] = 0x32;
+  file[frame + 14] = 0x21;
+  EXPECT_EQ(D3DXERR_INVALIDDATA, DecodeFromBlock(file, false).Result());
+  EXPECT_EQ(D3DXERR_INVALIDDATA, DecodeFromBlock(file).Result());
+}
+
 TEST(JpegDecoder, FilesCutShortOrCorruptedNeverReadOutsideTheBlock) {
   FileBytes bytes = WriteJpeg(16, 8, JCS_RGB, {30, 60, 90});
   DecodeEveryPrefix(bytes);
