@@ -76,7 +76,8 @@ bool CheckedProduct(std::uint64_t rowPitch, std::uint64_t rows, std::size_t& pro
 // coefficients for files of several scans); no single block a decoder asks for is larger.
 // Run-length codes, compressed formats and declared lengths let a few bytes of file claim
 // gigabytes: what the image needs is checked against the budget before anything is asked, and
-// a file beyond it is refused with E_OUTOFMEMORY. Callers cannot change it.
+// a file beyond it is refused with E_OUTOFMEMORY. Callers cannot change it (docs/toolkit.md,
+// "Memory budgets").
 constexpr std::uint64_t loaderBudget = std::uint64_t{512} << 20;
 
 // True when a block of rowPitch x rows bytes is within loaderBudget.
