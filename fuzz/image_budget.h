@@ -1,20 +1,21 @@
 // Which pictures the image fuzz targets decode whole.
 //
 // Under the sanitizers a decoded pixel costs about a microsecond in the texture loader, so a
-// legitimate picture near the 1 GiB limit of a pixel block would take minutes, and one run of
-// it would eat the whole fuzzing time. Such pictures are only described (the header pass).
-// Small pictures are decoded, and so is every picture beyond the limit, however large it
+// legitimate picture near the loaders' budget (loaderBudget) would take minutes, and one run
+// of it would eat the whole fuzzing time. Such pictures are only described (the header pass).
+// Small pictures are decoded, and so is every picture beyond the budget, however large it
 // claims to be: the decoders must refuse those quickly, without asking for the memory.
 #pragma once
 
 #include <cstdint>
 
+#include "toolkit/image/decoder_support.h"
 #include "toolkit/image/image_info.h"
 
 namespace fuzz {
 
-// More pixels than a 1 GiB block holds in any format (DXT1, the densest, takes half a byte).
-inline constexpr std::uint64_t kBeyondAnyBlock = std::uint64_t{1} << 31;
+// More pixels than the budget holds in any format (DXT1, the densest, takes half a byte).
+inline constexpr std::uint64_t kBeyondAnyBlock = 2 * loaderBudget;
 
 inline bool WorthDecoding(const D3DXIMAGE_INFO& info, std::uint64_t mostPixels) {
   const std::uint64_t faces = info.ResourceType == D3DRTYPE_CUBETEXTURE ? 6 : 1;

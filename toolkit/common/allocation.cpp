@@ -9,13 +9,19 @@ int allocationsBeforeFailure = -1;
 std::size_t largestRequest = 0;
 bool refuseOnlyOne = false;
 long long allocationsAsked = 0;
+long long allocationsRefused = 0;
+
+void NoteRequest(std::size_t size) {
+  if (size > largestRequest) largestRequest = size;
+}
 
 bool RefuseAllocation(std::size_t size) {
-  if (size > largestRequest) largestRequest = size;
+  NoteRequest(size);
   ++allocationsAsked;
   if (allocationsBeforeFailure < 0) return false;
   if (allocationsBeforeFailure == 0) {
     if (refuseOnlyOne) allocationsBeforeFailure = -1;
+    ++allocationsRefused;
     return true;
   }
   --allocationsBeforeFailure;
@@ -32,6 +38,12 @@ void* AllocateBytes(std::size_t size) {
 void* AllocateZeroedBytes(std::size_t size) {
   if (RefuseAllocation(size)) return nullptr;
   return std::calloc(size == 0 ? 1 : size, 1);
+}
+
+void* AllocateLibraryBytes(std::size_t size, std::size_t most) {
+  NoteRequest(size);
+  if (size > most) return nullptr;
+  return std::malloc(size == 0 ? 1 : size);
 }
 
 void FreeBytes(void* block) { std::free(block); }
@@ -55,5 +67,7 @@ std::size_t TakeLargestAllocationRequest() {
 }
 
 long long AllocationsAsked() { return allocationsAsked; }
+
+long long AllocationsRefused() { return allocationsRefused; }
 
 }  // namespace testing_hooks

@@ -15,6 +15,13 @@ void* AllocateZeroedBytes(std::size_t size);
 // Accepts null.
 void FreeBytes(void* block);
 
+// A block of a library's own working memory, for the allocator a library is given (libpng's):
+// the same heap, freed with FreeBytes, and null when `size` passes `most`. Its size counts in
+// TakeLargestAllocationRequest, so that tests see what a file made the library ask for; the
+// failure hooks and AllocationsAsked leave it alone, so that sweeps count the toolkit's own
+// blocks only.
+void* AllocateLibraryBytes(std::size_t size, std::size_t most);
+
 namespace testing_hooks {
 
 // Lets the next `count` allocations succeed and refuses every one after them, until called
@@ -27,9 +34,12 @@ void FailOneAllocationAfter(int count);
 // Allocations asked for since the process began, refused ones included: a clean run of a step
 // tells a sweep how many allocations it has to fail in turn.
 long long AllocationsAsked();
+// Allocations the two calls above have refused since the process began: a sweep that refused
+// none has tested nothing.
+long long AllocationsRefused();
 
-// The largest size asked of AllocateBytes or AllocateZeroedBytes (refused requests included)
-// since the previous call; counting starts again from 0.
+// The largest size asked of AllocateBytes, AllocateZeroedBytes or AllocateLibraryBytes (refused
+// requests included) since the previous call; counting starts again from 0.
 std::size_t TakeLargestAllocationRequest();
 
 }  // namespace testing_hooks

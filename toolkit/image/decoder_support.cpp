@@ -23,13 +23,13 @@ bool CheckedProduct(std::uint64_t rowPitch, std::uint64_t rows, std::size_t& pro
   return true;
 }
 
-bool WithinPixelLimit(std::uint64_t rowPitch, std::uint64_t rows) {
+bool WithinLoaderBudget(std::uint64_t rowPitch, std::uint64_t rows) {
   std::size_t bytes = 0;
-  return CheckedProduct(rowPitch, rows, bytes) && bytes <= maxOwnedPixelBytes;
+  return CheckedProduct(rowPitch, rows, bytes) && bytes <= loaderBudget;
 }
 
 HRESULT AllocateOwnedPixels(DecodedImage& image, std::uint64_t rowPitch, std::uint64_t rows) {
-  if (!WithinPixelLimit(rowPitch, rows)) return E_OUTOFMEMORY;
+  if (!WithinLoaderBudget(rowPitch, rows)) return E_OUTOFMEMORY;
   std::size_t bytes = static_cast<std::size_t>(rowPitch * rows);
   image.pixels = static_cast<BYTE*>(AllocateZeroedBytes(bytes));
   if (image.pixels == nullptr) return E_OUTOFMEMORY;

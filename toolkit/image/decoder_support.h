@@ -31,8 +31,8 @@ inline bool FitsInBlock(UINT size, std::uint64_t offset, std::uint64_t count) {
 // A read position in a block of bytes. Reads past the end fail and leave the position alone.
 class ByteCursor {
  public:
-  ByteCursor(const BYTE* bytes, UINT size, UINT position = 0)
-      : bytes(bytes), size(size), position(position <= size ? position : size) {}
+  ByteCursor(const BYTE* block, UINT blockSize, UINT start = 0)
+      : bytes(block), size(blockSize), position(start <= blockSize ? start : blockSize) {}
 
   bool AtEnd() const { return position == size; }
   UINT Position() const { return position; }
@@ -71,17 +71,20 @@ class ByteCursor {
 // rowPitch x rows as a byte count, or false when it does not fit in memory sizes.
 bool CheckedProduct(std::uint64_t rowPitch, std::uint64_t rows, std::size_t& product);
 
-// The largest pixel block a decoder allocates. Run-length codes and compressed formats let a
-// few bytes of file declare pictures of many gigabytes; larger blocks are refused as an
-// allocator of the 32-bit address space the toolkit's interfaces were made for would refuse
-// them, before anything is touched.
-constexpr std::uint64_t maxOwnedPixelBytes = 1ull << 30;
+// The loader budget: the most memory the decoding of one file holds for its image, that is its
+// pixel block and, beside it, whatever the library beneath keeps for the whole image (libjpeg's
+// coefficients for files of several scans); no single block a decoder asks for is larger.
+// Run-length codes, compressed formats and declared lengths let a few bytes of file claim
+// gigabytes: what the image needs is checked against the budget before anything is asked, and
+// a file beyond it is refused with E_OUTOFMEMORY. Callers cannot change it (docs/toolkit.md,
+// "Memory budgets").
+constexpr std::uint64_t loaderBudget = std::uint64_t{512} << 20;
 
-// True when a block of rowPitch x rows bytes is within maxOwnedPixelBytes.
-bool WithinPixelLimit(std::uint64_t rowPitch, std::uint64_t rows);
+// True when a block of rowPitch x rows bytes is within loaderBudget.
+bool WithinLoaderBudget(std::uint64_t rowPitch, std::uint64_t rows);
 
 // An owned, zero-filled pixel block of rowPitch x rows bytes for `image`: S_OK, or
-// E_OUTOFMEMORY when refused or larger than maxOwnedPixelBytes.
+// E_OUTOFMEMORY when refused or larger than loaderBudget.
 HRESULT AllocateOwnedPixels(DecodedImage& image, std::uint64_t rowPitch, std::uint64_t rows);
 
 // An owned 256-entry palette, every entry opaque white: S_OK or E_OUTOFMEMORY.

@@ -5,6 +5,7 @@
 // borrowed from the block; everything else (bottom-up rows, 1- and 4-bit indices, RLE, mask
 // sets without a Direct3D format) is copied into an owned block in top-down order.
 
+#include <cstdint>
 #include <cstring>
 #include <iterator>
 
@@ -52,6 +53,9 @@ bool ReadInfoHeader(const BYTE* bytes, UINT size, DibHeader& header) {
   auto width = static_cast<std::int32_t>(ReadLe32(bytes + 4));
   auto height = static_cast<std::int64_t>(static_cast<std::int32_t>(ReadLe32(bytes + 8)));
   if (width <= 0 || height == 0) return false;
+  // A negative height counts top-down rows; -2^31 would count more rows than any positive
+  // height gives.
+  if (height == INT32_MIN) return false;
   header.width = static_cast<UINT>(width);
   header.topDown = height < 0;
   header.height = static_cast<UINT>(height < 0 ? -height : height);

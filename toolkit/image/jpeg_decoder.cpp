@@ -3,7 +3,9 @@
 // libjpeg reads from a memory source of our own over the block and reports errors through an
 // error manager whose exit jumps back into the decoder, which then refuses the file. Grey
 // pictures become D3DFMT_L8; colour ones, and CMYK (or YCCK) ones turned from inks to light,
-// D3DFMT_X8R8G8B8; anything else is refused.
+// D3DFMT_X8R8G8B8; anything else is refused. Both passes refuse what libjpeg would refuse
+// only once decoding starts (too many scans, sampling it cannot scale), so that the header
+// pass describes no file that the decode refuses for its header.
 
 #include <csetjmp>
 #include <cstdint>
@@ -26,6 +28,15 @@ namespace {
 // What libjpeg reads once the block is used up: the end of the image, so that a file cut
 // short ends its picture there instead of reading on.
 constexpr JOCTET endOfImage[2] = {0xFF, JPEG_EOI};
+
+constexpr BYTE startOfScan = 0xDA;
+constexpr BYTE startOfImage = 0xD8;
+constexpr BYTE temporaryMarker = 0x01;
+
+// Encoders write a handful of scans (libjpeg's progressive script ten, for colour). libjpeg
+// passes over the whole picture once per scan, so a small file of a thousand scans over a
+// large picture would keep it busy for tens of seconds; more than this is no picture.
+constexpr UINT maxJpegScans = 256;
 
 struct BlockSource {
   jpeg_source_mgr manager;  // first, so that libjpeg's pointer is ours too
@@ -108,6 +119,52 @@ struct JpegSession {
   }
 };
 
+bool IsRestart(BYTE code) { return code >= 0xD0 && code <= 0xD7; }
+
+// The code of the next marker, past entropy-coded bytes, stuffed zeros, fill bytes and restart
+// markers; false at the end of the block.
+bool NextMarker(ByteCursor& in, BYTE& code) {
+  for (;;) {
+    const BYTE* at = in.Current();
+    const void* found = std::memchr(at, 0xFF, in.Remaining());
+    if (found == nullptr) return false;
+    in.Skip(static_cast<std::uint64_t>(static_cast<const BYTE*>(found) - at) + 1);
+    do {
+      if (!in.ReadByte(code)) return false;
+    } while (code == 0xFF);
+    if (code != 0x00 && !IsRestart(code)) return true;
+  }
+}
+
+// The scans between the file's start and end of image, counted from its markers without
+// decoding any: segments are passed by their lengths, as libjpeg passes them, so that bytes
+// inside them (a thumbnail's own markers) are not counted. Stops counting past `most`.
+UINT CountScans(const BYTE* bytes, UINT size, UINT most) {
+  ByteCursor in(bytes, size, 2);
+  UINT scans = 0;
+  BYTE code = 0;
+  while (scans <= most && NextMarker(in, code) && code != JPEG_EOI) {
+    if (code == startOfImage || code == temporaryMarker) continue;
+    const BYTE* length = in.Take(2);
+    if (length == nullptr) break;
+    const UINT segment = static_cast<UINT>((length[0] << 8) | length[1]);
+    if (!in.Skip(segment > 2 ? segment - 2 : 0)) break;
+    if (code == startOfScan) ++scans;
+  }
+  return scans;
+}
+
+// libjpeg's upsampler takes only whole ratios between a component's sampling and the
+// largest; it refuses any other when decoding starts.
+bool SamplesInWholeRatios(const jpeg_decompress_struct& info) {
+  for (int i = 0; i < info.num_components; ++i) {
+    const jpeg_component_info& component = info.comp_info[i];
+    if (info.max_h_samp_factor % component.h_samp_factor != 0) return false;
+    if (info.max_v_samp_factor % component.v_samp_factor != 0) return false;
+  }
+  return true;
+}
+
 // libjpeg keeps every coefficient of the picture (a 64-entry block per 8 x 8 samples of each
 // component, padded to whole MCUs) when the file has more than one scan: progressive files,
 // and sequential ones that store their components in separate scans.
@@ -129,11 +186,12 @@ std::uint64_t CoefficientBytes(const jpeg_decompress_struct& info) {
   return bytes;
 }
 
-// Pictures whose pixels, or whose coefficients while libjpeg decodes them, would take more
-// than the decoders' limit are refused before libjpeg allocates anything for them.
-bool WithinMemoryLimit(const jpeg_decompress_struct& info, UINT rowPitch, UINT height) {
-  if (!WithinPixelLimit(rowPitch, height)) return false;
-  return !KeepsWholeCoefficients(info) || CoefficientBytes(info) <= maxOwnedPixelBytes;
+// Pictures whose pixels and, while libjpeg decodes them, coefficients would pass the loader
+// budget together are refused before either is asked for.
+bool WithinBudget(const jpeg_decompress_struct& info, UINT rowPitch, UINT height) {
+  if (!WithinLoaderBudget(rowPitch, height)) return false;
+  const std::uint64_t left = loaderBudget - std::uint64_t{rowPitch} * height;
+  return !KeepsWholeCoefficients(info) || CoefficientBytes(info) <= left;
 }
 
 void SpreadColourRow(const BYTE* rgb, UINT width, BYTE* out) {
@@ -180,6 +238,7 @@ static HRESULT DecodeJpegWithRecovery(DecodedImage& image, JpegSession& session)
   // pixels, since for files of several scans it reads them all.
   jpeg_calc_output_dimensions(info);
 
+  if (!SamplesInWholeRatios(*info)) return E_FAIL;
   int components = info->output_components;
   if (components != 1 && components != 3 && components != 4) return E_FAIL;
   UINT width = info->output_width;
@@ -191,15 +250,18 @@ static HRESULT DecodeJpegWithRecovery(DecodedImage& image, JpegSession& session)
   }
   if (!image.loadPixels) return S_OK;
 
-  if (!WithinMemoryLimit(*info, image.rowPitch, height)) return E_OUTOFMEMORY;
-  // libjpeg's own limit on its working memory stops anything else it might ask for beyond.
-  info->mem->max_memory_to_use = static_cast<long>(maxOwnedPixelBytes);
-  jpeg_start_decompress(info);
+  if (!WithinBudget(*info, image.rowPitch, height)) return E_OUTOFMEMORY;
+  // The pixels are asked for before libjpeg reads any scan, so that a refusal costs no
+  // decoding; libjpeg's own limit on its working memory (which does not come from us) holds it
+  // to what they leave of the budget.
   HRESULT result = AllocateOwnedPixels(image, image.rowPitch, height);
   if (FAILED(result)) return result;
   const std::size_t rowBytes = static_cast<std::size_t>(width) * static_cast<UINT>(components);
   session.row = static_cast<BYTE*>(AllocateBytes(rowBytes));
   if (session.row == nullptr) return E_OUTOFMEMORY;
+  info->mem->max_memory_to_use =
+      static_cast<long>(loaderBudget - std::uint64_t{image.rowPitch} * height);
+  jpeg_start_decompress(info);
   JSAMPROW rows[1] = {session.row};
   while (info->output_scanline < height) {
     BYTE* out = image.pixels + static_cast<std::size_t>(info->output_scanline) * image.rowPitch;
@@ -217,7 +279,9 @@ static HRESULT DecodeJpegWithRecovery(DecodedImage& image, JpegSession& session)
 }
 
 HRESULT DecodedImage::DecodeJpeg(const BYTE* bytes, UINT size) {
-  if (bytes == nullptr || size == 0) return E_FAIL;
+  // libjpeg wants the start of image first; only then are the scans worth counting.
+  if (bytes == nullptr || size < 2 || bytes[0] != 0xFF || bytes[1] != startOfImage) return E_FAIL;
+  if (CountScans(bytes, size, maxJpegScans) > maxJpegScans) return E_FAIL;
   JpegSession session(bytes, size);
   return DecodeJpegWithRecovery(*this, session);
 }

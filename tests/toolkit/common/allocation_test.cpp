@@ -37,13 +37,19 @@ TEST(AllocationTest, ASingleRefusalLetsTheAllocationsAfterItThrough) {
 
 TEST(AllocationTest, CountsEveryAllocationAskedForRefusedOrNot) {
   const long long before = testing_hooks::AllocationsAsked();
+  const long long refusedBefore = testing_hooks::AllocationsRefused();
   void* given = AllocateBytes(8);
   testing_hooks::FailAllocationAfter(0);
   void* refused = AllocateZeroedBytes(8);
+  // A library's block is neither counted nor refused by the hooks.
+  void* library = AllocateLibraryBytes(8, 8);
   testing_hooks::FailAllocationAfter(-1);
   FreeBytes(given);
+  FreeBytes(library);
   EXPECT_EQ(nullptr, refused);
+  EXPECT_NE(nullptr, library);
   EXPECT_EQ(before + 2, testing_hooks::AllocationsAsked());
+  EXPECT_EQ(refusedBefore + 1, testing_hooks::AllocationsRefused());
 }
 
 TEST(AllocationTest, ZeroBytesGiveDistinctBlocks) {
@@ -77,6 +83,9 @@ TEST(AllocationTest, TheLargestRequestIsToldOnceRefusalsIncluded) {
   FreeBytes(AllocateBytes(20));
   EXPECT_EQ(900u, testing_hooks::TakeLargestAllocationRequest());
   EXPECT_EQ(0u, testing_hooks::TakeLargestAllocationRequest());
+  // A library's request past its limit is refused, and told all the same.
+  EXPECT_EQ(nullptr, AllocateLibraryBytes(5000, 4096));
+  EXPECT_EQ(5000u, testing_hooks::TakeLargestAllocationRequest());
 }
 
 }  // namespace

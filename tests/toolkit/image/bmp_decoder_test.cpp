@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "tests/toolkit/image/decoder_test_support.h"
+#include "toolkit/common/allocation.h"
 
 namespace {
 
@@ -401,6 +404,26 @@ TEST(BmpDecoder, ImplausibleHeadersAreRefused) {
   shape = TwentyFourBitBottomUp();
   shape.colorsUsed = 0x40000000;  // a table far larger than the file
   EXPECT_EQ(DecodeFromBlock(MakeBmp(shape)).Result(), D3DXERR_INVALIDDATA);
+}
+
+TEST(BmpDecoder, AHeightOfMinusTwoToThe31IsNoBitmapForEitherPass) {
+  // Run-length codes, so that no pixel data has to back the rows the header declares.
+  DibShape shape;
+  shape.bitCount = 8;
+  shape.compression = BI_RLE8;
+  shape.table = {0};
+  shape.colorsUsed = 1;
+  shape.pixels = {0, 1};
+  shape.height = INT32_MIN;
+  testing_hooks::TakeLargestAllocationRequest();
+  EXPECT_EQ(DecodeFromBlock(MakeBmp(shape), false).Result(), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(DecodeFromBlock(MakeBmp(shape)).Result(), D3DXERR_INVALIDDATA);
+  EXPECT_LT(testing_hooks::TakeLargestAllocationRequest(), std::size_t{1} << 20);
+  // One row fewer is a top-down header like any other.
+  shape.height = INT32_MIN + 1;
+  DecodeFromBlock header(MakeBmp(shape), false);
+  ASSERT_EQ(header.Result(), S_OK);
+  EXPECT_EQ(header.Info().Height, 2147483647u);
 }
 
 TEST(BmpDecoder, CoreHeaderUsesThreeByteTableEntries) {

@@ -228,8 +228,9 @@ TEST(JpegDecoder, TheHeaderAloneStartsNoDecompression) {
 }
 
 TEST(JpegDecoder, ProgressiveFilesWhoseCoefficientsPassTheLimitAreRefusedBeforeDecoding) {
-  // 24000 x 24000 grey: 576 MB of pixels, within the limit, but 1.15 GB of coefficients.
-  const FileBytes file = HugeProgressiveJpeg(JCS_GRAYSCALE, {90}, 24000, 24000);
+  // 16000 x 16000 grey: 256 MB of pixels, within the budget, but 512 MB of coefficients
+  // beside them.
+  const FileBytes file = HugeProgressiveJpeg(JCS_GRAYSCALE, {90}, 16000, 16000);
   testing_hooks::TakeLargestAllocationRequest();
   DecodedImage image;
   image.loadPixels = TRUE;
@@ -240,6 +241,57 @@ TEST(JpegDecoder, ProgressiveFilesWhoseCoefficientsPassTheLimitAreRefusedBeforeD
   DecodeFromBlock progressive(WriteJpeg(16, 16, JCS_RGB, {200, 100, 50}, true));
   ASSERT_EQ(S_OK, progressive.Result());
   EXPECT_EQ(0, std::memcmp(plain.Image().pixels, progressive.Image().pixels, 16 * 64));
+}
+
+// The progressive grey file of HugeProgressiveJpeg with its last scan repeated until it holds
+// `scans`: libjpeg decodes every repeat over the whole declared picture.
+FileBytes ManyScanJpeg(UINT scans, UINT side) {
+  FileBytes file = HugeProgressiveJpeg(JCS_GRAYSCALE, {90}, side, side);
+  std::vector<std::size_t> starts;
+  for (std::size_t at = 0; at + 1 < file.size(); ++at) {
+    if (file[at] == 0xFF && file[at + 1] == 0xDA) starts.push_back(at);
+  }
+  const FileBytes last(file.begin() + static_cast<std::ptrdiff_t>(starts.back()), file.end() - 2);
+  FileBytes many(file.begin(), file.end() - 2);
+  for (std::size_t count = starts.size(); count < scans; ++count) {
+    many.insert(many.end(), last.begin(), last.end());
+  }
+  PutBytes(many, {0xFF, 0xD9});
+  return many;
+}
+
+TEST(JpegDecoder, FilesOfMoreScansThanEncodersWriteAreRefusedBeforeAnyScanIsDecoded) {
+  // 16384 x 16384 passes the budget; 4096 x 4096 would be decoded a thousand times over.
+  for (UINT side : {16384u, 4096u}) {
+    SCOPED_TRACE(side);
+    const FileBytes file = ManyScanJpeg(1000, side);
+    EXPECT_LT(file.size(), std::size_t{64} << 10);
+    EXPECT_EQ(D3DXERR_INVALIDDATA, DecodeFromBlock(file, false).Result());
+    // The pixel block is asked for before libjpeg reads a scan: nothing asked, nothing read.
+    const long long asked = testing_hooks::AllocationsAsked();
+    testing_hooks::TakeLargestAllocationRequest();
+    DecodedImage image;
+    image.loadPixels = TRUE;
+    EXPECT_EQ(E_FAIL, image.DecodeJpeg(file.data(), static_cast<UINT>(file.size())));
+    EXPECT_EQ(asked, testing_hooks::AllocationsAsked());
+    EXPECT_EQ(0u, testing_hooks::TakeLargestAllocationRequest());
+  }
+  // As many scans as the limit allows still make a picture.
+  DecodeFromBlock atLimit(ManyScanJpeg(256, 16));
+  ASSERT_EQ(S_OK, atLimit.Result());
+  ExpectNear(atLimit.PixelByte(15, 15), 90, "last pixel");
+}
+
+TEST(JpegDecoder, SamplingLibjpegCannotScaleIsRefusedByTheHeaderPassToo) {
+  // Luma sampled 3 x 2 beside blue-difference at 2 x 1: no whole ratio across.
+  FileBytes file = WriteJpeg(48, 16, JCS_RGB, {200, 100, 50});
+  std::size_t frame = 2;
+  while (frame + 14 < file.size() && !(file[frame] == 0xFF && file[frame + 1] == 0xC0)) ++frame;
+  ASSERT_LT(frame + 14, file.size());
+  file[frame + 11] = 0x32;
+  file[frame + 14] = 0x21;
+  EXPECT_EQ(D3DXERR_INVALIDDATA, DecodeFromBlock(file, false).Result());
+  EXPECT_EQ(D3DXERR_INVALIDDATA, DecodeFromBlock(file).Result());
 }
 
 TEST(JpegDecoder, FilesCutShortOrCorruptedNeverReadOutsideTheBlock) {

@@ -356,6 +356,27 @@ TEST_F(PngDecoding, CompressedTextChunksCannotSwellMemory) {
   EXPECT_EQ(picture.samples[9], image.pixels[image.rowPitch + 1]);
 }
 
+TEST_F(PngDecoding, ChunksDeclaringGigabytesAreSkippedWithoutAskingForThem) {
+  // libpng would read each of these whole into a block of the length it declares.
+  for (const char* type : {"iTXt", "tEXt", "zTXt", "sPLT", "pCAL", "sCAL"}) {
+    SCOPED_TRACE(type);
+    std::vector<std::uint8_t> file = WritePng(RampPicture(PNG_COLOR_TYPE_GRAY, 8, 1, 1));
+    // A length of 2^31 - 1 and a type, then three bytes of data and the file's end.
+    std::vector<std::uint8_t> claim(11, 'a');
+    PutBe32(claim, 0, 0x7FFFFFFF);
+    std::memcpy(&claim[4], type, 4);
+    file.insert(file.begin() + static_cast<std::ptrdiff_t>(ImageDataOffset(file) - 8),
+                claim.begin(), claim.end());
+    testing_hooks::TakeLargestAllocationRequest();
+    image.loadPixels = TRUE;
+    EXPECT_EQ(E_FAIL, image.DecodePng(file.data(), static_cast<UINT>(file.size())));
+    image.Empty();
+    EXPECT_EQ(D3DXERR_INVALIDDATA,
+              image.LoadFromMemory(file.data(), static_cast<UINT>(file.size()), &info, false));
+    EXPECT_LT(testing_hooks::TakeLargestAllocationRequest(), std::size_t{1} << 20);
+  }
+}
+
 TEST_F(PngDecoding, BlockShorterThanTheSignatureFailsWhenLibpngReadsOn) {
   const BYTE start[] = {0x89, 'P', 'N', 'G', '\r'};
   EXPECT_EQ(E_FAIL, image.DecodePng(start, sizeof start));

@@ -174,6 +174,7 @@ TEST(BlitterMemory, RefusedAllocationsFailCleanlyAndLeakNothing) {
   for (DWORD filter : {D3DX_FILTER_NONE, D3DX_FILTER_POINT, D3DX_FILTER_BOX, D3DX_FILTER_LINEAR,
                        D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER_DIFFUSION}) {
     HRESULT hr = E_FAIL;
+    const long long refusedBefore = testing_hooks::AllocationsRefused();
     for (int allowed = 0; allowed < 40 && hr != S_OK; ++allowed) {
       Image32 dest(5, 3);
       testing_hooks::FailAllocationAfter(allowed);
@@ -182,6 +183,7 @@ TEST(BlitterMemory, RefusedAllocationsFailCleanlyAndLeakNothing) {
       EXPECT_TRUE(hr == S_OK || hr == E_FAIL || hr == E_OUTOFMEMORY) << std::hex << hr;
     }
     EXPECT_EQ(S_OK, hr) << "filter " << filter;
+    EXPECT_GE(testing_hooks::AllocationsRefused() - refusedBefore, 1) << "filter " << filter;
   }
 }
 
@@ -198,6 +200,7 @@ TEST(BlitterMemory, ARefusedAllocationNeverChangesTheFilter) {
   for (const auto& c : cases) {
     Image32 expected(c.width, c.height);
     ASSERT_EQ(S_OK, BlitImages(expected, D3DFMT_A8R8G8B8, source, D3DFMT_A8R8G8B8, c.filter, key));
+    const long long refusedBefore = testing_hooks::AllocationsRefused();
     for (int allowed = 0;; ++allowed) {
       Image32 dest(c.width, c.height);
       const long long before = testing_hooks::AllocationsAsked();
@@ -211,6 +214,7 @@ TEST(BlitterMemory, ARefusedAllocationNeverChangesTheFilter) {
         EXPECT_TRUE(hr == E_OUTOFMEMORY || hr == E_FAIL) << std::hex << hr;
       }
     }
+    EXPECT_GE(testing_hooks::AllocationsRefused() - refusedBefore, 1) << "filter " << c.filter;
   }
 }
 

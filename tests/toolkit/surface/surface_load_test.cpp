@@ -268,6 +268,7 @@ TEST_F(LoadSurface, RefusedMemoryFailsCleanly) {
   Image32 picture = NoiseImage(13, 11, 27);
   const RECT part = {1, 1, 7, 6};
   HRESULT hr = E_FAIL;
+  const long long refusedBefore = testing_hooks::AllocationsRefused();
   for (int allowed = 0; allowed < 40 && hr != S_OK; ++allowed) {
     testing_hooks::FailAllocationAfter(allowed);
     hr = LoadImage(surface, &part, picture, D3DFMT_A8R8G8B8,
@@ -276,6 +277,7 @@ TEST_F(LoadSurface, RefusedMemoryFailsCleanly) {
     EXPECT_TRUE(hr == S_OK || hr == E_FAIL || hr == E_OUTOFMEMORY) << std::hex << hr;
   }
   EXPECT_EQ(S_OK, hr);
+  EXPECT_GE(testing_hooks::AllocationsRefused() - refusedBefore, 1);
   surface->Release();
   texture->Release();
 }
