@@ -200,6 +200,7 @@ TEST_F(ShapedAnalysisTest, EveryRefusedAllocationFailsCleanly) {
   // Arabic in a face without it: words drawn whole too, with their run nodes and pieces.
   const std::u16string text = u"a\u0645\u0631\u062D\u0628\u0627 b\tc\r\nd";
   bool succeeded = false;
+  const long long refusedBefore = testing_hooks::AllocationsRefused();
   for (int allowed = 0; allowed < 200 && !succeeded; ++allowed) {
     CachedFont* fresh = MakeFont("Arial", 18 + allowed % 3);
     ASSERT_NE(nullptr, fresh);
@@ -213,6 +214,8 @@ TEST_F(ShapedAnalysisTest, EveryRefusedAllocationFailsCleanly) {
     EXPECT_NE(0, fresh->DrawTextW(nullptr, text.c_str(), INT(text.size()), &rect, 0, ~0u));
   }
   EXPECT_TRUE(succeeded);
+  // The draws that failed failed for a refusal: the sweep tested something.
+  EXPECT_GT(testing_hooks::AllocationsRefused(), refusedBefore);
 }
 
 }  // namespace
