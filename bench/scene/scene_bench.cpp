@@ -13,12 +13,12 @@
 #include "app/graphics.h"
 #include "bench/d3d9/frame_renderers.h"
 #include "bench/scene/draw_list_recorder.h"
+#include "game/harness/game_driver.h"
+#include "game/harness/world_reset.h"
 #include "game/levels.h"
 #include "game/scene.h"
 #include "game/sheet_table.h"
 #include "game/world.h"
-#include "tests/harness/game_driver.h"
-#include "tests/harness/world_reset.h"
 #include "toolkit/sprite/d3dx_sprite.h"
 
 namespace {

@@ -1,15 +1,15 @@
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "app/graphics.h"
+#include "game/harness/world_reset.h"
 #include "game/sheet_table.h"
 #include "game/world.h"
 #include "platform/d3d9/d3d9.h"
 #include "platform/d3d9/test_device.h"
-#include "tests/harness/world_reset.h"
 
 namespace {
 

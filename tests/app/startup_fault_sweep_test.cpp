@@ -8,6 +8,8 @@
 //
 // Each allocation is refused twice over: alone, the work going on after it, and as the start
 // of a spell of refusals that lasts to the end of the step.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -17,11 +19,12 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "app/graphics.h"
 #include "app/shell.h"
 #include "game/enemies.h"
+#include "game/harness/game_driver.h"
+#include "game/harness/playthrough_bot.h"
+#include "game/harness/world_reset.h"
 #include "game/levels.h"
 #include "game/scene.h"
 #include "game/sheet_table.h"
@@ -33,15 +36,12 @@
 #include "platform/gdi/objects.h"
 #include "platform/win32/modules.h"
 #include "platform/win32/window.h"
-#include "tests/harness/game_driver.h"
-#include "tests/harness/playthrough_bot.h"
-#include "tests/harness/world_reset.h"
 #include "toolkit/common/allocation.h"
 #include "toolkit/font/d3dx_font.h"
-#include "toolkit/image/d3dx_image.h"
-#include "toolkit/surface/d3dx_surface.h"
 #include "toolkit/font/text_services.h"
+#include "toolkit/image/d3dx_image.h"
 #include "toolkit/sprite/d3dx_sprite.h"
+#include "toolkit/surface/d3dx_surface.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // The screen state machine, the spawn, the random generator and the world update.
 #include <gtest/gtest.h>
 
+#include "game/harness/world_reset.h"
 #include "game/sheet_table.h"
 #include "game/world.h"
 #include "platform/win32/input.h"
 #include "platform/win32/window.h"
-#include "tests/harness/world_reset.h"
 
 namespace {
 

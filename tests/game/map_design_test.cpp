@@ -7,11 +7,11 @@
 #include <utility>
 #include <vector>
 
+#include "game/harness/grid_search.h"
 #include "game/levels.h"
 #include "game/map_file.h"
 #include "game/tile_catalog.h"
 #include "tests/game/world_fixture.h"
-#include "tests/harness/grid_search.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "game/harness/game_driver.h"
+#include "game/harness/playthrough_bot.h"
 #include "game/levels.h"
 #include "tests/game/world_fixture.h"
-#include "tests/harness/game_driver.h"
-#include "tests/harness/playthrough_bot.h"
 
 namespace {
 

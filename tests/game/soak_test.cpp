@@ -6,10 +6,10 @@
 #include <sstream>
 #include <string>
 
+#include "game/harness/game_driver.h"
 #include "game/levels.h"
 #include "game/map_file.h"
 #include "tests/game/world_fixture.h"
-#include "tests/harness/game_driver.h"
 
 namespace {
 

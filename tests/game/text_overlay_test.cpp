@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "game/harness/world_reset.h"
 #include "game/text_overlay.h"
 #include "game/world.h"
 #include "platform/d3d9/test_device.h"
-#include "tests/platform/d3d9/device_fixture.h"
-#include "tests/harness/world_reset.h"
 #include "platform/win32/modules.h"
+#include "tests/platform/d3d9/device_fixture.h"
 #include "toolkit/font/d3dx_font.h"
 #include "toolkit/font/text_services.h"
 

@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "game/harness/world_reset.h"
 #include "game/world.h"
 #include "platform/win32/input.h"
 #include "platform/win32/window.h"
-#include "tests/harness/world_reset.h"
 
 class WorldTest : public ::testing::Test {
  protected:

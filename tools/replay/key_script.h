@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tests/harness/game_driver.h"
+#include "game/harness/game_driver.h"
 
 struct KeyScriptLine {
   int64_t first;

@@ -4,12 +4,12 @@
 #include <fstream>
 
 #include "app/graphics.h"
+#include "game/harness/game_driver.h"
+#include "game/harness/playthrough_bot.h"
+#include "game/harness/world_reset.h"
 #include "game/sheet_table.h"
 #include "game/world.h"
 #include "platform/d3d9/test_device.h"
-#include "tests/harness/game_driver.h"
-#include "tests/harness/playthrough_bot.h"
-#include "tests/harness/world_reset.h"
 #include "tools/replay/png_writer.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "tests/harness/game_driver.h"
+#include "game/harness/game_driver.h"
 
 #include "game/world.h"
 #include "platform/win32/window.h"
@@ -10,8 +10,8 @@ struct KeyBinding {
   int virtualKey;
 };
 constexpr KeyBinding kBindings[] = {
-    {kKeyLeft, VK_LEFT},   {kKeyRight, VK_RIGHT}, {kKeyUp, VK_UP},
-    {kKeyDown, VK_DOWN},   {kKeySpace, VK_SPACE}, {kKeyEnter, VK_RETURN},
+    {kKeyLeft, VK_LEFT}, {kKeyRight, VK_RIGHT}, {kKeyUp, VK_UP},
+    {kKeyDown, VK_DOWN}, {kKeySpace, VK_SPACE}, {kKeyEnter, VK_RETURN},
 };
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "tests/harness/world_reset.h"
+#include "game/harness/world_reset.h"
 
 #include <algorithm>
 #include <cstring>

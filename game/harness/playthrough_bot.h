@@ -4,14 +4,14 @@
 // its goal, planning afresh every frame as the enemies move.
 #pragma once
 
-#include "tests/harness/game_driver.h"
-#include "tests/harness/grid_search.h"
+#include "game/harness/game_driver.h"
+#include "game/harness/grid_search.h"
 
 class PlaythroughBot {
  public:
   enum class Plan {
-    kWinGame,         // map to map along the shortest route, then kill the boss
-    kStandStill,      // press nothing on the maps: the enemies come and kill the hero
+    kWinGame,     // map to map along the shortest route, then kill the boss
+    kStandStill,  // press nothing on the maps: the enemies come and kill the hero
   };
 
   explicit PlaythroughBot(Plan plan = Plan::kWinGame) : plan_(plan) {}

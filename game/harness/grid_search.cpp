@@ -1,4 +1,4 @@
-#include "tests/harness/grid_search.h"
+#include "game/harness/grid_search.h"
 
 #include <array>
 #include <deque>

@@ -1,4 +1,4 @@
-#include "tests/harness/playthrough_bot.h"
+#include "game/harness/playthrough_bot.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -114,12 +114,9 @@ int32_t NextMapOnRoute(int32_t map) {
 KeySet PlaythroughBot::NextKeys() const {
   switch (gameState) {
     case Cover:
-    case Story:
-      return kKeyEnter;
-    case Playing:
-      return PlayMap();
-    default:
-      return 0;
+    case Story: return kKeyEnter;
+    case Playing: return PlayMap();
+    default: return 0;
   }
 }
 
@@ -149,7 +146,8 @@ KeySet PlaythroughBot::Walk() const {
     if (besideBoss(here.x, here.y)) {
       return KeyToward(objects[kFirstEnemy].x - Hero().x, objects[kFirstEnemy].y - Hero().y);
     }
-    const auto path = PlanPath(here, [](int32_t, int32_t) { return false; }, besideBoss);
+    const auto path = PlanPath(
+        here, [](int32_t, int32_t) { return false; }, besideBoss);
     return path.size() >= 2 ? KeyToCell(path[0], path[1]) : 0;
   }
 
