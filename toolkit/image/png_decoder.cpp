@@ -78,16 +78,15 @@ struct PngSession {
   }
 
   bool Create() {
-    png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, JumpToRecovery,
-                                   IgnoreWarning, nullptr, AllocateForLibpng, FreeForLibpng);
+    png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, JumpToRecovery, IgnoreWarning,
+                                   nullptr, AllocateForLibpng, FreeForLibpng);
     if (png == nullptr) return false;
     info = png_create_info_struct(png);
     if (info == nullptr) return false;
     png_set_user_limits(png, maxPngSide, maxPngSide);
     png_set_chunk_malloc_max(png, maxPngChunkBytes);
     png_set_chunk_cache_max(png, maxKeptPngChunks);
-    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, unreadPngChunks,
-                                unreadPngChunkCount);
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, unreadPngChunks, unreadPngChunkCount);
     return true;
   }
 };
