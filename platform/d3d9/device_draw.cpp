@@ -114,7 +114,8 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     Image& buffer = depthSurface->Pixels();
     const WorkingMemory memory(setup.get());
     forEachRect({0, 0, LONG(buffer.Width()), LONG(buffer.Height())}, [&](const RECT& r) {
-      ClearDepthStencil(buffer, r, clearDepth, z, clearStencil, stencil, memory);
+      ClearDepthStencil(buffer, depthSurface->Known(), r, clearDepth, z, clearStencil, stencil,
+                        memory);
     });
   }
   Surface* target = AsSurfaceOf(this, renderTarget.Get());
@@ -200,7 +201,8 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSou
   if (state.renderStates[D3DRS_SCISSORTESTENABLE]) clip = Intersect(clip, state.scissorRect);
   DepthStencil depth;
   Surface* depthSurface = AsSurfaceOf(this, depthStencil.Get());
-  const bool tested = depthSurface != nullptr && depth.Prepare(state, &depthSurface->Pixels());
+  const bool tested = depthSurface != nullptr &&
+                      depth.Prepare(state, &depthSurface->Pixels(), &depthSurface->Known());
   // A depth buffer smaller than the target limits drawing to its own size.
   if (tested) clip = Intersect(clip, {0, 0, LONG(depth.Width()), LONG(depth.Height())});
   setup.context = {reinterpret_cast<std::uint32_t*>(image.Bits()),

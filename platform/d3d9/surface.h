@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/d3d9/image.h"
+#include "platform/d3d9/raster/known_depth.h"
 #include "platform/d3d9/resource.h"
 
 namespace d3d9 {
@@ -55,6 +56,8 @@ class Surface final : public ResourceObject<IDirect3DSurface9> {
   const SurfaceShape& Shape() const { return shape; }
   Image& Pixels() { return *image; }
   const Image& Pixels() const { return *image; }
+  // What draws and clears know of a depth-stencil surface's cells.
+  KnownDepth& Known() { return known; }
   // A level in a texture of the same device, of a usable pool.
   bool IsTextureLevel() const { return container != nullptr; }
 
@@ -63,6 +66,7 @@ class Surface final : public ResourceObject<IDirect3DSurface9> {
  private:
   SurfaceShape shape;
   std::unique_ptr<Image> image;
+  KnownDepth known;
   IUnknown* container = nullptr;
   bool locked = false;
   bool lockedReadOnly = false;

@@ -48,17 +48,6 @@ struct TexelCache {
   std::unique_ptr<std::uint32_t[]> argb;
   RunIndex runIndex;
   bool decodable = false;
-  // Of a depth buffer: no stored depth of row y is below depthRowLow[y] (in stored units), so
-  // that a row can pass a LESS test untested. Valid while the generation is depthGeneration.
-  std::uint64_t depthGeneration = ~std::uint64_t(0);
-  // One per row of the image, from the draw's working memory; null when it could not be had
-  // (nothing is then known of the rows).
-  std::unique_ptr<std::uint32_t[]> depthRowLow;
-  std::uint32_t depthLow = 0;  // no stored depth of the buffer is below it: the rows' least
-  // Whether every cell's low byte (stencil or padding) of a D24 format is lowByte, known as
-  // the depths are.
-  bool lowByteUniform = false;
-  std::uint32_t lowByte = 0;
 };
 
 enum class TexelAccess : std::uint8_t { Ready, Unreadable, OutOfMemory };
