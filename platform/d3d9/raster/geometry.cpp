@@ -416,7 +416,7 @@ void GeometryDrawer::TrianglePair(const Processed* a[3], const Processed* b[3]) 
   if (outside == 0 && setup.stages == nullptr && setup.wrapCount == 0) {
     const RasterVertex* first[3] = {&a[0]->screen, &a[1]->screen, &a[2]->screen};
     const RasterVertex* second[3] = {&b[0]->screen, &b[1]->screen, &b[2]->screen};
-    if (DrawRectangle(setup.context, first, second)) return;
+    if (DrawRectangle(setup.context, first, second) == RectangleDecline::None) return;
   }
   Triangle(*a[0], *a[1], *a[2]);
   Triangle(*b[0], *b[1], *b[2]);

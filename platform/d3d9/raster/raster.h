@@ -84,10 +84,25 @@ struct RasterContext {
 void RasterizeTriangle(const RasterContext& context, const RasterVertex& a, const RasterVertex& b,
                        const RasterVertex& c);
 
-// Draws two triangles that form an axis-aligned rectangle; false (and nothing drawn) when they
-// do not, or when some part of the rectangle path does not apply.
-bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
-                   const RasterVertex* second[3]);
+// Why the rectangle path declines a pair of triangles (the triangle path then draws them).
+enum class RectangleDecline : std::uint8_t {
+  None,                 // taken: drawn, or found to draw nothing (culled, clipped away)
+  Outline,              // point or wireframe fill
+  NotARectangle,        // not two triangles covering an axis-aligned rectangle by a diagonal
+  StencilTested,
+  DepthVaries,          // depth is tested and the corners' z differ
+  Winding,              // the triangles wind differently, or one has no area
+  Perspective,          // the corners' reciprocal w differ
+  ColourVaries,         // the colour changes over the rectangle
+  NotOneTexelPerPixel,  // textured, but no blit of level 0 within the texture
+  KeptAlphasSplit,      // depth is tested and the kept texel alphas are not one range
+  NoRunMemory,          // the texture's run index cannot be had
+};
+
+// Draws two triangles that form an axis-aligned rectangle, or declines them (drawing nothing)
+// when they do not, or when some part of the rectangle path does not apply.
+RectangleDecline DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
+                               const RasterVertex* second[3]);
 
 // A point lights the pixel whose centre is nearest, ties going up and left: (20.5, 10.5)
 // lights (20, 10). A line lights each pixel whose diamond (|px - x| + |py - y| < 1/2) it

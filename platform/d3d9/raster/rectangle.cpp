@@ -120,111 +120,192 @@ bool ConstantDepth(const Corners& c) {
   return c.at[0][1]->z == z && c.at[1][0]->z == z && c.at[1][1]->z == z;
 }
 
-}  // namespace
+// What the path draws of a quad it takes.
+struct RectanglePlan {
+  bool drawsNothing = false;  // culled, clipped away, or no texel kept
+  bool textured = false;      // a blit; else filled with one colour
+  bool narrow = false;        // a blit of at most narrowRectangle columns
+  double z = 0.0;             // of every corner
+  std::uint32_t diffuse = 0;
+  std::int64_t columnBegin = 0, rowBegin = 0, columns = 0, rows = 0;
+  std::int64_t texelX = 0, texelY = 0;  // the texel of a blit's first pixel
+  // With depth tested, the alpha test decides the depth writes: from the texel's alpha alone.
+  std::uint32_t keepLow = 0, keepHigh = 255;
+  const RunIndex* runs = nullptr;  // of a blit that walks its runs
+};
 
-bool DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
-                   const RasterVertex* second[3]) {
-  if (context.fillMode == D3DFILL_POINT || context.fillMode == D3DFILL_WIREFRAME) return false;
-  Corners c;
-  if (!FindCorners(first, second, &c)) return false;
+// The shape: a rectangle of two triangles that wind alike, at one depth where depth is tested.
+RectangleDecline AcceptShape(const RasterContext& context, const RasterVertex* first[3],
+                             const RasterVertex* second[3], Corners* c) {
+  if (context.fillMode == D3DFILL_POINT || context.fillMode == D3DFILL_WIREFRAME) {
+    return RectangleDecline::Outline;
+  }
+  if (!FindCorners(first, second, c)) return RectangleDecline::NotARectangle;
   const DepthStencil* depth = context.depthStencil;
-  if (depth != nullptr && (depth->UsesStencil() || !ConstantDepth(c))) return false;
-  const std::int64_t areaFirst = c.areas[0];
-  const std::int64_t areaSecond = c.areas[1];
-  if ((areaFirst > 0) != (areaSecond > 0) || areaFirst == 0 || areaSecond == 0) return false;
-  if (IsCulled(context.cullMode, areaFirst)) return true;
+  if (depth != nullptr && depth->UsesStencil()) return RectangleDecline::StencilTested;
+  if (depth != nullptr && !ConstantDepth(*c)) return RectangleDecline::DepthVaries;
+  const std::int64_t areaFirst = c->areas[0];
+  const std::int64_t areaSecond = c->areas[1];
+  if ((areaFirst > 0) != (areaSecond > 0) || areaFirst == 0 || areaSecond == 0) {
+    return RectangleDecline::Winding;
+  }
+  return RectangleDecline::None;
+}
+
+// The shading: one reciprocal w and one colour over the rectangle.
+RectangleDecline AcceptShading(const RasterContext& context, const RasterVertex* first[3],
+                               const RasterVertex* second[3], const Corners& c,
+                               std::uint32_t* diffuse) {
   const RasterVertex& origin = *c.at[0][0];
   for (const RasterVertex* v : {c.at[0][1], c.at[1][0], c.at[1][1]}) {
-    if (v->q != origin.q) return false;
+    if (v->q != origin.q) return RectangleDecline::Perspective;
   }
   if (context.flatShading ? !SameColour(*first[0], *second[0])
                           : !(SameColour(origin, *c.at[0][1]) && SameColour(origin, *c.at[1][0]) &&
                               SameColour(origin, *c.at[1][1]))) {
-    return false;
+    return RectangleDecline::ColourVaries;
   }
-  const std::uint32_t diffuse = PackColour(context.flatShading ? first[0]->attributes : origin.attributes);
+  *diffuse = PackColour(context.flatShading ? first[0]->attributes : origin.attributes);
+  return RectangleDecline::None;
+}
+
+// The blit: one texel per pixel of level 0, the kept texels one range of alphas, and the
+// texture's runs where the blit walks them.
+RectangleDecline AcceptBlit(const RasterContext& context, const Corners& c, RectanglePlan* plan) {
+  if (!FindBlitOrigin(context, c, plan->columnBegin, plan->rowBegin, plan->columns, plan->rows,
+                      &plan->texelX, &plan->texelY)) {
+    return RectangleDecline::NotOneTexelPerPixel;
+  }
+  const DepthStencil* depth = context.depthStencil;
+  if (depth != nullptr) {
+    if (!KeptTexelAlphas(*context.pipeline, plan->diffuse, &plan->keepLow, &plan->keepHigh)) {
+      return RectangleDecline::KeptAlphasSplit;
+    }
+    // No texel is kept: nothing is drawn and no depth written.
+    if (plan->keepLow > plan->keepHigh) {
+      plan->drawsNothing = true;
+      return RectangleDecline::None;
+    }
+  }
+  plan->narrow = plan->columns <= narrowRectangle;
+  // Narrow rectangles (glyphs, say) have runs too short to be worth walking untested. Without
+  // memory for the runs the triangle path draws the same picture.
+  if (depth != nullptr || !plan->narrow) {
+    plan->runs = TexelRuns(*context.sampler->Texture()->ImageAt(0, 0), context.memory);
+    if (plan->runs == nullptr) return RectangleDecline::NoRunMemory;
+  }
+  return RectangleDecline::None;
+}
+
+// Whether the rectangle path takes the quad, and if so what it draws.
+RectangleDecline Accept(const RasterContext& context, const RasterVertex* first[3],
+                        const RasterVertex* second[3], RectanglePlan* plan) {
+  Corners c;
+  const RectangleDecline shape = AcceptShape(context, first, second, &c);
+  if (shape != RectangleDecline::None) return shape;
+  if (IsCulled(context.cullMode, c.areas[0])) {
+    plan->drawsNothing = true;
+    return RectangleDecline::None;
+  }
+  const RectangleDecline shading = AcceptShading(context, first, second, c, &plan->diffuse);
+  if (shading != RectangleDecline::None) return shading;
   // Left and top edges include their pixel centres, right and bottom edges do not.
   const std::int64_t columnBegin = std::max<std::int64_t>(CeilDiv256(c.left), context.clip.left);
   const std::int64_t columnEnd = std::min<std::int64_t>(CeilDiv256(c.right), context.clip.right);
   const std::int64_t rowBegin = std::max<std::int64_t>(CeilDiv256(c.top), context.clip.top);
   const std::int64_t rowEnd = std::min<std::int64_t>(CeilDiv256(c.bottom), context.clip.bottom);
-  if (columnBegin >= columnEnd || rowBegin >= rowEnd) return true;
-  const std::int64_t columns = columnEnd - columnBegin;
-  const std::int64_t rows = rowEnd - rowBegin;
+  if (columnBegin >= columnEnd || rowBegin >= rowEnd) {
+    plan->drawsNothing = true;
+    return RectangleDecline::None;
+  }
+  plan->columnBegin = columnBegin;
+  plan->rowBegin = rowBegin;
+  plan->columns = columnEnd - columnBegin;
+  plan->rows = rowEnd - rowBegin;
+  plan->z = c.at[0][0]->z;
+  plan->textured = context.pipeline->ReadsTexture() && context.sampler != nullptr;
+  return plan->textured ? AcceptBlit(context, c, plan) : RectangleDecline::None;
+}
+
+// An untextured rectangle: one colour, and with depth tested one depth.
+void FillRectangle(const RasterContext& context, const RectanglePlan& plan) {
   const PixelPipeline& pipeline = *context.pipeline;
-  if (!pipeline.ReadsTexture() || context.sampler == nullptr) {
-    const std::uint32_t colour = pipeline.Combine(0, diffuse);
-    if (depth != nullptr) {
-      if (!pipeline.AlphaTestKeeps(colour)) return true;
-      const RectangleDepth tested(*depth, depth->Quantise(origin.z));
-      for (std::int64_t y = rowBegin; y < rowEnd; ++y) {
-        std::uint32_t* row = context.pixels + std::ptrdiff_t(y) * context.pitch + columnBegin;
-        tested.Row(columnBegin, y, columns, nullptr, 0, 255,
-                   [&](std::int64_t from, std::int64_t count) {
-                     for (std::int64_t x = from; x < from + count; ++x) {
-                       pipeline.Write(row + x, colour);
-                     }
-                   });
-      }
-      return true;
-    }
-    for (std::int64_t y = rowBegin; y < rowEnd; ++y) {
-      std::uint32_t* row = context.pixels + std::ptrdiff_t(y) * context.pitch;
-      for (std::int64_t x = columnBegin; x < columnEnd; ++x) pipeline.Write(row + x, colour);
-    }
-    return true;
-  }
-  std::int64_t texelX, texelY;
-  if (!FindBlitOrigin(context, c, columnBegin, rowBegin, columns, rows, &texelX, &texelY)) {
-    return false;
-  }
-  // With depth tested, the alpha test decides the depth writes: from the texel's alpha alone.
-  std::uint32_t keepLow = 0, keepHigh = 255;
+  const std::uint32_t colour = pipeline.Combine(0, plan.diffuse);
+  const std::int64_t rowEnd = plan.rowBegin + plan.rows;
+  const std::int64_t columnEnd = plan.columnBegin + plan.columns;
+  const DepthStencil* depth = context.depthStencil;
   if (depth != nullptr) {
-    if (!KeptTexelAlphas(pipeline, diffuse, &keepLow, &keepHigh)) return false;
-    // No texel is kept: nothing is drawn and no depth written.
-    if (keepLow > keepHigh) return true;
+    if (!pipeline.AlphaTestKeeps(colour)) return;
+    const RectangleDepth tested(*depth, depth->Quantise(plan.z));
+    for (std::int64_t y = plan.rowBegin; y < rowEnd; ++y) {
+      std::uint32_t* row = context.pixels + std::ptrdiff_t(y) * context.pitch + plan.columnBegin;
+      tested.Row(plan.columnBegin, y, plan.columns, nullptr, 0, 255,
+                 [&](std::int64_t from, std::int64_t count) {
+                   for (std::int64_t x = from; x < from + count; ++x) {
+                     pipeline.Write(row + x, colour);
+                   }
+                 });
+    }
+    return;
   }
+  for (std::int64_t y = plan.rowBegin; y < rowEnd; ++y) {
+    std::uint32_t* row = context.pixels + std::ptrdiff_t(y) * context.pitch;
+    for (std::int64_t x = plan.columnBegin; x < columnEnd; ++x) pipeline.Write(row + x, colour);
+  }
+}
+
+// A blit, with or without the depth test.
+void Blit(const RasterContext& context, const RectanglePlan& plan) {
+  const PixelPipeline& pipeline = *context.pipeline;
   const SamplerLevel& level = context.sampler->Level(0);
-  std::uint32_t* target = context.pixels + std::ptrdiff_t(rowBegin) * context.pitch + columnBegin;
-  const std::uint32_t* texels = level.texels + std::ptrdiff_t(texelY) * level.width + texelX;
-  const bool narrow = columns <= narrowRectangle;
-  const Image* image = context.sampler->Texture()->ImageAt(0, 0);
-  // Narrow rectangles (glyphs, say) have runs too short to be worth walking untested. Without
-  // memory for the runs the triangle path draws the same picture.
-  const RunIndex* runs = nullptr;
-  if (depth != nullptr || !narrow) {
-    runs = TexelRuns(*image, context.memory);
-    if (runs == nullptr) return false;
-  }
+  std::uint32_t* target =
+      context.pixels + std::ptrdiff_t(plan.rowBegin) * context.pitch + plan.columnBegin;
+  const std::uint32_t* texels =
+      level.texels + std::ptrdiff_t(plan.texelY) * level.width + plan.texelX;
+  const DepthStencil* depth = context.depthStencil;
   if (depth != nullptr) {
     const TestedBlit blit{.pipeline = pipeline,
                           .depth = *depth,
-                          .runs = *runs,
-                          .actions = ActionsFor(pipeline, diffuse),
-                          .value = depth->Quantise(origin.z),
-                          .keepLow = keepLow,
-                          .keepHigh = keepHigh,
-                          .diffuse = diffuse,
-                          .columnBegin = columnBegin,
-                          .rowBegin = rowBegin,
-                          .texelX = texelX,
-                          .texelY = texelY,
-                          .columns = columns,
-                          .narrow = narrow};
-    blit.Draw(target, context.pitch, texels, level.width, rows);
-    return true;
+                          .runs = *plan.runs,
+                          .actions = ActionsFor(pipeline, plan.diffuse),
+                          .value = depth->Quantise(plan.z),
+                          .keepLow = plan.keepLow,
+                          .keepHigh = plan.keepHigh,
+                          .diffuse = plan.diffuse,
+                          .columnBegin = plan.columnBegin,
+                          .rowBegin = plan.rowBegin,
+                          .texelX = plan.texelX,
+                          .texelY = plan.texelY,
+                          .columns = plan.columns,
+                          .narrow = plan.narrow};
+    blit.Draw(target, context.pitch, texels, level.width, plan.rows);
+    return;
   }
-  if (narrow) {
-    pipeline.WriteRows(target, context.pitch, texels, level.width, std::uint32_t(columns),
-                       std::uint32_t(rows), diffuse);
-    return true;
+  if (plan.narrow) {
+    pipeline.WriteRows(target, context.pitch, texels, level.width, std::uint32_t(plan.columns),
+                       std::uint32_t(plan.rows), plan.diffuse);
+    return;
   }
-  const RunActions actions = ActionsFor(pipeline, diffuse);
-  for (std::int64_t y = 0; y < rows; ++y, target += context.pitch, texels += level.width) {
-    BlitRow(pipeline, actions, *runs, texels, texelY + y, texelX, target, columns, diffuse);
+  const RunActions actions = ActionsFor(pipeline, plan.diffuse);
+  for (std::int64_t y = 0; y < plan.rows; ++y, target += context.pitch, texels += level.width) {
+    BlitRow(pipeline, actions, *plan.runs, texels, plan.texelY + y, plan.texelX, target,
+            plan.columns, plan.diffuse);
   }
-  return true;
+}
+
+}  // namespace
+
+RectangleDecline DrawRectangle(const RasterContext& context, const RasterVertex* first[3],
+                               const RasterVertex* second[3]) {
+  RectanglePlan plan;
+  const RectangleDecline decline = Accept(context, first, second, &plan);
+  if (decline != RectangleDecline::None || plan.drawsNothing) return decline;
+  if (plan.textured) {
+    Blit(context, plan);
+  } else {
+    FillRectangle(context, plan);
+  }
+  return RectangleDecline::None;
 }
 
 }  // namespace d3d9
