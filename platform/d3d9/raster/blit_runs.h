@@ -53,7 +53,9 @@ template <class EachRun>
     const bool copy = run->kind == RunKind::Opaque && actions.copyOpaque;
     if (!skip && !copy) continue;
     if (to - from < shortRun) continue;
-    if (pending < from) pipeline.WriteRow(target + pending, source + pending, from - pending, diffuse);
+    if (pending < from) {
+      pipeline.WriteRow(target + pending, source + pending, from - pending, diffuse);
+    }
     if (copy) std::memcpy(target + from, source + from, std::size_t(to - from) * 4);
     pending = to;
   }

@@ -119,14 +119,33 @@ void DrawLine(const RasterContext& context, const RasterVertex& from, const Rast
 void DrawPolygonOutline(const RasterContext& context, const RasterVertex* corners,
                         const bool* original, std::size_t count);
 
-// Shared by the paths: snapping to 1/256 of a pixel, halves away from zero, and the colour
-// of interpolated channels.
+// Shared by the paths: positions in 1/subPixel of a pixel, snapped with halves away from
+// zero, and division rounded down and up whatever the signs.
+constexpr std::int64_t subPixel = 256;
+constexpr std::int64_t halfPixel = subPixel / 2;
+
 inline std::int64_t Snap(double coordinate) {
-  const double scaled = coordinate * 256.0;
+  const double scaled = coordinate * double(subPixel);
   const std::int64_t whole = std::int64_t(scaled);
   const double rest = scaled - double(whole);
   return rest >= 0.5 ? whole + 1 : (rest <= -0.5 ? whole - 1 : whole);
 }
+// A snapped coordinate back in pixels.
+inline double Unsnap(std::int64_t snapped) { return double(snapped) / double(subPixel); }
+
+inline std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+  const std::int64_t q = a / b;
+  return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
+}
+inline std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
+
+// The pixel whose centre is nearest to a snapped coordinate; a coordinate halfway between two
+// centres goes to the lower one.
+inline std::int64_t NearestPixel(std::int64_t snapped) {
+  return CeilDiv(snapped - halfPixel, subPixel);
+}
+
+// The colour of interpolated channels, and whether a winding is culled.
 std::uint32_t PackColour(const double* attributes);
 bool IsCulled(DWORD cullMode, std::int64_t signedArea);
 

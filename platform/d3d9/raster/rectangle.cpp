@@ -15,8 +15,6 @@ namespace {
 
 constexpr double exactness = 1e-6;
 
-std::int64_t CeilDiv256(std::int64_t value) { return -((-value) >> 8); }
-
 bool NearInteger(double value, std::int64_t* integer) {
   // Rounded by conversion, not by a library call: blits are found for every quad drawn.
   if (!(std::fabs(value) < 1e15)) return false;
@@ -96,8 +94,8 @@ bool FindBlitOrigin(const RasterContext& context, const Corners& c, std::int64_t
       tl.attributes[attrV] != tr.attributes[attrV] || bl.attributes[attrV] != br.attributes[attrV]) {
     return false;
   }
-  const double left = double(c.left) / 256.0, right = double(c.right) / 256.0;
-  const double top = double(c.top) / 256.0, bottom = double(c.bottom) / 256.0;
+  const double left = Unsnap(c.left), right = Unsnap(c.right);
+  const double top = Unsnap(c.top), bottom = Unsnap(c.bottom);
   // A quad as wide in texels as in pixels (every blit) needs no division: x / x is 1.
   const double du = tr.attributes[attrU] - tl.attributes[attrU], dx = right - left;
   const double dv = bl.attributes[attrV] - tl.attributes[attrV], dy = bottom - top;
@@ -210,10 +208,11 @@ RectangleDecline Accept(const RasterContext& context, const RasterVertex* first[
   const RectangleDecline shading = AcceptShading(context, first, second, c, &plan->diffuse);
   if (shading != RectangleDecline::None) return shading;
   // Left and top edges include their pixel centres, right and bottom edges do not.
-  const std::int64_t columnBegin = std::max<std::int64_t>(CeilDiv256(c.left), context.clip.left);
-  const std::int64_t columnEnd = std::min<std::int64_t>(CeilDiv256(c.right), context.clip.right);
-  const std::int64_t rowBegin = std::max<std::int64_t>(CeilDiv256(c.top), context.clip.top);
-  const std::int64_t rowEnd = std::min<std::int64_t>(CeilDiv256(c.bottom), context.clip.bottom);
+  const auto from = [](std::int64_t snapped) { return CeilDiv(snapped, subPixel); };
+  const std::int64_t columnBegin = std::max<std::int64_t>(from(c.left), context.clip.left);
+  const std::int64_t columnEnd = std::min<std::int64_t>(from(c.right), context.clip.right);
+  const std::int64_t rowBegin = std::max<std::int64_t>(from(c.top), context.clip.top);
+  const std::int64_t rowEnd = std::min<std::int64_t>(from(c.bottom), context.clip.bottom);
   if (columnBegin >= columnEnd || rowBegin >= rowEnd) {
     plan->drawsNothing = true;
     return RectangleDecline::None;

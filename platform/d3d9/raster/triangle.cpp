@@ -8,15 +8,6 @@
 namespace d3d9 {
 namespace {
 
-constexpr std::int64_t subPixel = 256;
-
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-  const std::int64_t q = a / b;
-  return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
-}
-
-std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
-
 // lround clamped to 0..255, without the library call: below 0.5 (and NaN) is 0, and in
 // between, value + 0.5 is exact enough that truncating it rounds halves away from zero.
 int ClampChannel(double value) {
@@ -250,8 +241,8 @@ void RasterizeTriangle(const RasterContext& context, const RasterVertex& a, cons
                          MakeEdge(X[2], Y[2], X[0], Y[0])};
   double sx[3], sy[3];
   for (int i = 0; i < 3; ++i) {
-    sx[i] = double(X[i]) / double(subPixel);
-    sy[i] = double(Y[i]) / double(subPixel);
+    sx[i] = Unsnap(X[i]);
+    sy[i] = Unsnap(Y[i]);
   }
   const Setup setup = MakeSetup(context, v, sx, sy);
   for (std::int64_t py = top; py <= bottom; ++py) {
