@@ -195,7 +195,7 @@ TEST_F(DrawMemoryTest, ABlitWithoutMemoryForItsRunsDrawsTheSamePicture) {
 // and depths.
 TEST_F(DrawMemoryTest, ARefusedNoteOfRowDepthsStillClearsAndDrawsTheSame) {
   const auto scene = [&](bool refuse, std::vector<std::uint32_t>* colours,
-                         std::vector<std::uint16_t>* depths) {
+                         std::vector<std::uint32_t>* depths) {
     IDirect3DSurface9* depth = nullptr;
     ASSERT_EQ(S_OK, device->CreateDepthStencilSurface(width, height, D3DFMT_D16_LOCKABLE,
                                                       D3DMULTISAMPLE_NONE, 0, FALSE, &depth,
@@ -225,19 +225,12 @@ TEST_F(DrawMemoryTest, ARefusedNoteOfRowDepthsStillClearsAndDrawsTheSame) {
     }
     ASSERT_EQ(S_OK, device->EndScene());
     *colours = ReadBack();
-    D3DLOCKED_RECT locked;
-    ASSERT_EQ(S_OK, depth->LockRect(&locked, nullptr, D3DLOCK_READONLY));
-    for (UINT y = 0; y < height; ++y) {
-      const auto* row = reinterpret_cast<const std::uint16_t*>(
-          static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
-      depths->insert(depths->end(), row, row + width);
-    }
-    depth->UnlockRect();
+    *depths = ReadDepthCells(depth);
     ASSERT_EQ(S_OK, device->SetDepthStencilSurface(nullptr));
     depth->Release();
   };
   std::vector<std::uint32_t> colours[2];
-  std::vector<std::uint16_t> depths[2];
+  std::vector<std::uint32_t> depths[2];
   scene(false, &colours[0], &depths[0]);
   scene(true, &colours[1], &depths[1]);
   EXPECT_EQ(colours[0], colours[1]);

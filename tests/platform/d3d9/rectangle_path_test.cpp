@@ -110,18 +110,6 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathWithDepthTested) {
             device->CreateDepthStencilSurface(width, height, D3DFMT_D16_LOCKABLE,
                                               D3DMULTISAMPLE_NONE, 0, FALSE, &depth, nullptr));
   ASSERT_EQ(S_OK, device->SetDepthStencilSurface(depth));
-  const auto readDepth = [&] {
-    std::vector<std::uint16_t> values(std::size_t(width) * height);
-    D3DLOCKED_RECT locked;
-    EXPECT_EQ(S_OK, depth->LockRect(&locked, nullptr, D3DLOCK_READONLY));
-    for (UINT y = 0; y < height; ++y) {
-      std::memcpy(values.data() + std::size_t(y) * width,
-                  static_cast<const BYTE*>(locked.pBits) + std::size_t(y) * locked.Pitch,
-                  width * 2);
-    }
-    depth->UnlockRect();
-    return values;
-  };
   std::vector<ScreenVertex> pattern;
   std::uint32_t seed = 7;
   const auto next = [&](std::uint32_t range) {
@@ -174,7 +162,7 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathWithDepthTested) {
         const ScreenVertex first[3] = {quad[0], quad[1], quad[2]};
         const ScreenVertex second[3] = {quad[0], quad[2], quad[3]};
         std::vector<std::uint32_t> colours[2];
-        std::vector<std::uint16_t> depths[2];
+        std::vector<std::uint32_t> depths[2];
         for (int route = 0; route < 2; ++route) {
           prepare();
           device->SetRenderState(D3DRS_ZFUNC, func);
@@ -192,7 +180,7 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathWithDepthTested) {
           }
           ASSERT_EQ(S_OK, device->EndScene());
           colours[route] = ReadBack();
-          depths[route] = readDepth();
+          depths[route] = ReadDepthCells(depth);
         }
         EXPECT_EQ(colours[1], colours[0])
             << "func " << func << " write " << write << " at " << p.left;
@@ -222,7 +210,6 @@ void RectanglePathTest::DrawQuadsOverQuads(D3DFORMAT format) {
   ASSERT_EQ(S_OK, device->CreateDepthStencilSurface(width, height, format, D3DMULTISAMPLE_NONE, 0,
                                                     FALSE, &depth, nullptr));
   ASSERT_EQ(S_OK, device->SetDepthStencilSurface(depth));
-  const UINT cellBytes = format == D3DFMT_D16_LOCKABLE ? 2 : 4;
   const UINT size = 48;
   IDirect3DTexture9* texture = MakeTexture(size, size, KeyedPicture(size, size));
   SpriteLikeDrawer sprite(device);
@@ -269,18 +256,6 @@ void RectanglePathTest::DrawQuadsOverQuads(D3DFORMAT format) {
     }
     ASSERT_EQ(S_OK, device->EndScene());
   };
-  const auto readCells = [&] {
-    std::vector<std::uint8_t> cells(std::size_t(width) * height * cellBytes);
-    D3DLOCKED_RECT locked;
-    EXPECT_EQ(S_OK, depth->LockRect(&locked, nullptr, D3DLOCK_READONLY));
-    for (UINT y = 0; y < height; ++y) {
-      std::memcpy(cells.data() + std::size_t(y) * width * cellBytes,
-                  static_cast<const BYTE*>(locked.pBits) + std::size_t(y) * locked.Pitch,
-                  width * cellBytes);
-    }
-    depth->UnlockRect();
-    return cells;
-  };
   const struct {
     DWORD func, ref;
   } alphaTests[] = {{D3DCMP_GREATER, 0},  {D3DCMP_GREATER, 0x80}, {D3DCMP_LESS, 0},
@@ -292,11 +267,11 @@ void RectanglePathTest::DrawQuadsOverQuads(D3DFORMAT format) {
       device->SetRenderState(D3DRS_ALPHAFUNC, a.func);
       device->SetRenderState(D3DRS_ALPHAREF, a.ref);
       std::vector<std::uint32_t> colours[2];
-      std::vector<std::uint8_t> cells[2];
+      std::vector<std::uint32_t> cells[2];
       for (int route = 0; route < 2; ++route) {
         drawScene(route == 0);
         colours[route] = ReadBack();
-        cells[route] = readCells();
+        cells[route] = ReadDepthCells(depth);
       }
       EXPECT_EQ(colours[1], colours[0]) << "z func " << zFunc << " alpha func " << a.func
                                         << " ref " << a.ref;
@@ -343,7 +318,7 @@ TEST_F(RectanglePathTest, WideRowsMatchTheTrianglePathOverAVariedDepthBuffer) {
     }
     ASSERT_EQ(S_OK, depth->UnlockRect());
   };
-  const auto read = [&](std::vector<std::uint32_t>* colours, std::vector<std::uint16_t>* depths) {
+  const auto read = [&](std::vector<std::uint32_t>* colours, std::vector<std::uint32_t>* depths) {
     ASSERT_EQ(S_OK, device->GetRenderTargetData(target, copy));
     D3DLOCKED_RECT locked;
     ASSERT_EQ(S_OK, copy->LockRect(&locked, nullptr, D3DLOCK_READONLY));
@@ -352,12 +327,7 @@ TEST_F(RectanglePathTest, WideRowsMatchTheTrianglePathOverAVariedDepthBuffer) {
       colours->insert(colours->end(), row, row + wide);
     }
     copy->UnlockRect();
-    ASSERT_EQ(S_OK, depth->LockRect(&locked, nullptr, D3DLOCK_READONLY));
-    for (UINT y = 0; y < rows; ++y) {
-      const auto* row = reinterpret_cast<const std::uint16_t*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
-      depths->insert(depths->end(), row, row + wide);
-    }
-    depth->UnlockRect();
+    *depths = ReadDepthCells(depth);
   };
   for (const bool textured : {true, false}) {
     device->SetTexture(0, textured ? texture : nullptr);
@@ -370,7 +340,7 @@ TEST_F(RectanglePathTest, WideRowsMatchTheTrianglePathOverAVariedDepthBuffer) {
     const ScreenVertex first[3] = {quad[0], quad[1], quad[2]};
     const ScreenVertex second[3] = {quad[0], quad[2], quad[3]};
     std::vector<std::uint32_t> colours[2];
-    std::vector<std::uint16_t> depths[2];
+    std::vector<std::uint32_t> depths[2];
     for (int route = 0; route < 2; ++route) {
       resetDepth();
       ASSERT_EQ(S_OK, device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF405060, 1.0f, 0));
