@@ -171,8 +171,8 @@ class DepthStencil {
   }
   void Store(std::uint8_t* cell, std::uint32_t v) const {
     if (layout.bytes == 2) {
-      const std::uint16_t narrow = std::uint16_t(v);
-      std::memcpy(cell, &narrow, 2);
+      const std::uint16_t low = std::uint16_t(v);
+      std::memcpy(cell, &low, 2);
     } else {
       std::memcpy(cell, &v, 4);
     }

@@ -28,7 +28,7 @@ Edge MakeEdge(std::int64_t ax, std::int64_t ay, std::int64_t bx, std::int64_t by
   return {ax, ay, dx, dy, topLeft ? 0 : 1};
 }
 
-// Narrows [left, right] to the pixels of row `py` inside the edge.
+// Limits [left, right] to the pixels of row `py` inside the edge.
 void LimitSpan(const Edge& e, std::int64_t py, std::int64_t& left, std::int64_t& right) {
   const std::int64_t c = e.dx * (py * subPixel - e.ay) + e.dy * e.ax;
   if (e.dy == 0) {

@@ -22,13 +22,13 @@ enum class Kind { Flat, Cube, Volume };
 
 // Red in either format.
 void FillRed(void* bits, int pitch, int slicePitch, int size, D3DFORMAT format) {
-  const bool narrow = format == D3DFMT_R5G6B5;
+  const bool twoBytes = format == D3DFMT_R5G6B5;
   for (int z = 0; z < size; ++z) {
     for (int y = 0; y < size; ++y) {
       auto* row = static_cast<BYTE*>(bits) + z * slicePitch + y * pitch;
       for (int x = 0; x < size; ++x) {
-        const std::uint32_t red = narrow ? 0xF800u : 0xFFFF0000u;
-        std::memcpy(row + x * (narrow ? 2 : 4), &red, narrow ? 2 : 4);
+        const std::uint32_t red = twoBytes ? 0xF800u : 0xFFFF0000u;
+        std::memcpy(row + x * (twoBytes ? 2 : 4), &red, twoBytes ? 2 : 4);
       }
     }
   }

@@ -67,7 +67,7 @@ TEST(PixelPipeline, SpriteShortcutsEqualTheGeneralOperations) {
 }
 
 // Rows are written by the widest kernel the processor has: each of them runs here, as far as
-// the processor goes, and the scalar one too.
+// the processor goes, and the plain one too.
 class RowKernels : public ::testing::TestWithParam<unsigned> {
  protected:
   void SetUp() override {
