@@ -7,10 +7,25 @@
 // texture coordinates are interpolated linearly in screen space, or perspective-correctly
 // when the vertices' reciprocal w differ.
 //
-// Glossary: a span is the run of covered pixels of one row; the rectangle path draws two
-// triangles that form an axis-aligned rectangle in one go, and copies texels straight when
-// the rectangle maps one texel to one pixel (a blit), with results identical to the triangle
-// path.
+// Glossary:
+//   span        the covered pixels of one row of a triangle.
+//   rectangle   the rectangle path draws two triangles that form an axis-aligned rectangle in
+//   path        one go (rectangle.cpp), with results identical to the triangle path's; it
+//               declines what it cannot draw so (RectangleDecline).
+//   blit        a textured rectangle that maps one texel of level 0 to one pixel.
+//   run         texels of one row alike in alpha: transparent (0), opaque (255) or mixed, from
+//               the texture's run index (texel_cache.h).
+//   ink         texels with any alpha: the opaque and mixed runs.
+//   stretch     neighbouring runs of a row taken together, such as a stretch of ink between
+//               transparent runs.
+//   narrow      a blit at most narrowRectangle columns wide: its rows go to the row kernel
+//               whole, without walking their runs. (Row kernels are named by their
+//               instruction set: sprite_rows.cpp.)
+//   kept        what the alpha test keeps: a kept pixel writes colour and depth; the kept
+//               texel alphas of a blit are those whose pixels are kept.
+//   known       what a depth buffer's cells are known to hold without reading them: each
+//   depth       row's least depth and the buffer's, and a D24 format's common low byte
+//               (KnownDepth, beside the buffer), so that rows known to pass draw untested.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,7 @@
-// What the sampler derives from a level's texels, rebuilt when the level's generation moves:
-// the texels as 32-bit 0xAARRGGBB values (the level's own memory for D3DFMT_A8R8G8B8), and a
-// run index that splits each row into runs of fully transparent, fully opaque and other
-// texels, so that drawing can skip transparent runs and copy opaque ones.
+// What the sampler derives from a level's texels, and nothing else, rebuilt when the level's
+// generation moves: the texels as 32-bit 0xAARRGGBB values (the level's own memory for
+// D3DFMT_A8R8G8B8), and a run index that splits each row into runs of fully transparent,
+// fully opaque and other texels, so that blits can skip transparent runs and copy opaque ones.
 #pragma once
 
 #include <cstdint>
