@@ -17,7 +17,7 @@ struct TexelCache;  // raster/texel_cache.h
 class Image {
  public:
   // Throws std::bad_alloc when the memory cannot be had; callers turn that into a result.
-  Image(D3DFORMAT format, UINT width, UINT height, UINT depth);
+  Image(D3DFORMAT pixelFormat, UINT columns, UINT rows, UINT slices);
   ~Image();
   Image(const Image&) = delete;
   Image& operator=(const Image&) = delete;

@@ -34,9 +34,9 @@ bool IsValidLockRect(const RECT& rect, D3DFORMAT format, UINT width, UINT height
 class Surface final : public ResourceObject<IDirect3DSurface9> {
  public:
   // A surface of its own; throws std::bad_alloc.
-  Surface(Device* device, const SurfaceShape& shape);
+  Surface(Device* device, const SurfaceShape& described);
   // A level of `container`, which owns it and calls DestroyLevel.
-  Surface(Device* device, const SurfaceShape& shape, IUnknown* container);
+  Surface(Device* device, const SurfaceShape& described, IUnknown* owner);
 
   ULONG AddRef() override;
   ULONG Release() override;
@@ -74,8 +74,8 @@ class Surface final : public ResourceObject<IDirect3DSurface9> {
 
 class Volume final : public ComObject<IDirect3DVolume9> {
  public:
-  Volume(Device* device, D3DFORMAT format, UINT width, UINT height, UINT depth, DWORD usage,
-         D3DPOOL pool, IUnknown* container);
+  Volume(Device* device, D3DFORMAT format, UINT width, UINT height, UINT depth, DWORD usageFlags,
+         D3DPOOL memoryPool, IUnknown* owner);
 
   ULONG AddRef() override;
   ULONG Release() override;

@@ -164,8 +164,8 @@ void ClearDepthStencil(Image& image, KnownDepth& known, const RECT& rect, bool d
   touch();
 }
 
-bool DepthStencil::Prepare(const DeviceState& state, Image* image, KnownDepth* known) {
-  if (image == nullptr || !FindDepthLayout(image->Format(), &layout)) return false;
+bool DepthStencil::Prepare(const DeviceState& state, Image* buffer, KnownDepth* bufferKnown) {
+  if (buffer == nullptr || !FindDepthLayout(buffer->Format(), &layout)) return false;
   const auto& rs = state.renderStates;
   // W-buffering is not offered (no D3DPRASTERCAPS_WBUFFER): D3DZB_USEW tests z.
   depthOn = rs[D3DRS_ZENABLE] != D3DZB_FALSE;
@@ -180,8 +180,8 @@ bool DepthStencil::Prepare(const DeviceState& state, Image* image, KnownDepth* k
   stencilFailOp = stencilOn ? rs[D3DRS_STENCILFAIL] : D3DSTENCILOP_KEEP;
   depthFailOp = stencilOn ? rs[D3DRS_STENCILZFAIL] : D3DSTENCILOP_KEEP;
   passOp = stencilOn ? rs[D3DRS_STENCILPASS] : D3DSTENCILOP_KEEP;
-  this->image = image;
-  this->known = known;
+  image = buffer;
+  known = bufferKnown;
   rowLow = known->generation == image->Generation() ? known->rowLow.get() : nullptr;
   allLow = &known->low;
   // A draw with the stencil test may change any cell's stencil.

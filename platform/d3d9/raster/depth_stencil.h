@@ -57,9 +57,10 @@ void FillKeeping(std::uint32_t* cells, std::int64_t count, std::uint32_t bits, s
 
 class DepthStencil {
  public:
-  // The tests the state asks of `image`, with what `known` tells of its cells; false (and
-  // nothing to test) when neither test is on, the image is null, or its format holds no depth.
-  bool Prepare(const DeviceState& state, Image* image, KnownDepth* known);
+  // The tests the state asks of `buffer`, with what `bufferKnown` tells of its cells; false
+  // (and nothing to test) when neither test is on, the buffer is null, or its format holds no
+  // depth.
+  bool Prepare(const DeviceState& state, Image* buffer, KnownDepth* bufferKnown);
 
   std::uint32_t Quantise(double z) const { return QuantiseDepth(layout, z); }
   bool UsesStencil() const { return stencilOn; }

@@ -222,7 +222,7 @@ std::uint32_t GeometryDrawer::Light(const InputVertex& input) const {
          ToByte(colour[2]);
 }
 
-GeometryDrawer::GeometryDrawer(const GeometrySetup& setup) : setup(setup) {
+GeometryDrawer::GeometryDrawer(const GeometrySetup& geometry) : setup(geometry) {
   const D3DVIEWPORT9& vp = setup.viewport;
   view = {double(vp.X),    double(vp.Y),    double(vp.Width),
           double(vp.Height), double(vp.MinZ), double(vp.MaxZ - vp.MinZ)};
@@ -414,9 +414,9 @@ void GeometryDrawer::TrianglePair(const Processed* a[3], const Processed* b[3]) 
                            b[1]->outside | b[2]->outside;
   // The rectangle path knows stage 0 alone, and coordinates as they are.
   if (outside == 0 && setup.context.stages == nullptr && setup.wrapCount == 0) {
-    const RasterVertex* first[3] = {&a[0]->screen, &a[1]->screen, &a[2]->screen};
-    const RasterVertex* second[3] = {&b[0]->screen, &b[1]->screen, &b[2]->screen};
-    if (DrawRectangle(setup.context, first, second) == RectangleDecline::None) {
+    const RasterVertex* one[3] = {&a[0]->screen, &a[1]->screen, &a[2]->screen};
+    const RasterVertex* other[3] = {&b[0]->screen, &b[1]->screen, &b[2]->screen};
+    if (DrawRectangle(setup.context, one, other) == RectangleDecline::None) {
       ++rectanglesTaken;
       return;
     }

@@ -47,7 +47,7 @@ void PrepareWrapping(const DeviceState& state, UINT texcoordSet, GeometrySetup* 
 
 class GeometryDrawer {
  public:
-  explicit GeometryDrawer(const GeometrySetup& setup);
+  explicit GeometryDrawer(const GeometrySetup& geometry);
 
   // Processes the vertices first .. first + count - 1 (the caller has checked them readable);
   // false when there is no memory for them.

@@ -15,7 +15,8 @@ namespace d3d9 {
 // and depth is written where the alpha test keeps the pixel.
 class RectangleDepth {
  public:
-  RectangleDepth(const DepthStencil& depth, std::uint32_t value) : depth(depth), value(value) {}
+  RectangleDepth(const DepthStencil& buffer, std::uint32_t quantised)
+      : depth(buffer), value(quantised) {}
 
   // Calls draw(first, count) for each run of passing pixels of row y (pixels x .. x + count
   // - 1); texels (null for untextured rectangles) are those of the pixels, whose alpha decides

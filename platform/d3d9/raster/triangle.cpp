@@ -216,33 +216,33 @@ void RasterizeTriangle(const RasterContext& context, const RasterVertex& a, cons
   for (const RasterVertex* vertex : v) {
     if (!std::isfinite(vertex->x) || !std::isfinite(vertex->y)) return;
   }
-  std::int64_t X[3], Y[3];
+  std::int64_t xs[3], ys[3];
   for (int i = 0; i < 3; ++i) {
-    X[i] = Snap(v[i]->x);
-    Y[i] = Snap(v[i]->y);
+    xs[i] = Snap(v[i]->x);
+    ys[i] = Snap(v[i]->y);
   }
-  std::int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
+  std::int64_t area = (xs[1] - xs[0]) * (ys[2] - ys[0]) - (xs[2] - xs[0]) * (ys[1] - ys[0]);
   if (area == 0 || IsCulled(context.cullMode, area)) return;
   if (area < 0) {
     std::swap(v[1], v[2]);
-    std::swap(X[1], X[2]);
-    std::swap(Y[1], Y[2]);
+    std::swap(xs[1], xs[2]);
+    std::swap(ys[1], ys[2]);
   }
   const std::int64_t top = std::max<std::int64_t>(context.clip.top,
-                                                  CeilDiv(*std::min_element(Y, Y + 3), subPixel));
+                                                  CeilDiv(*std::min_element(ys, ys + 3), subPixel));
   const std::int64_t bottom = std::min<std::int64_t>(
-      context.clip.bottom - 1, FloorDiv(*std::max_element(Y, Y + 3), subPixel));
+      context.clip.bottom - 1, FloorDiv(*std::max_element(ys, ys + 3), subPixel));
   const std::int64_t leftmost = std::max<std::int64_t>(
-      context.clip.left, CeilDiv(*std::min_element(X, X + 3), subPixel));
+      context.clip.left, CeilDiv(*std::min_element(xs, xs + 3), subPixel));
   const std::int64_t rightmost = std::min<std::int64_t>(
-      context.clip.right - 1, FloorDiv(*std::max_element(X, X + 3), subPixel));
+      context.clip.right - 1, FloorDiv(*std::max_element(xs, xs + 3), subPixel));
   if (top > bottom || leftmost > rightmost) return;
-  const Edge edges[3] = {MakeEdge(X[0], Y[0], X[1], Y[1]), MakeEdge(X[1], Y[1], X[2], Y[2]),
-                         MakeEdge(X[2], Y[2], X[0], Y[0])};
+  const Edge edges[3] = {MakeEdge(xs[0], ys[0], xs[1], ys[1]), MakeEdge(xs[1], ys[1], xs[2], ys[2]),
+                         MakeEdge(xs[2], ys[2], xs[0], ys[0])};
   double sx[3], sy[3];
   for (int i = 0; i < 3; ++i) {
-    sx[i] = Unsnap(X[i]);
-    sy[i] = Unsnap(Y[i]);
+    sx[i] = Unsnap(xs[i]);
+    sy[i] = Unsnap(ys[i]);
   }
   const Setup setup = MakeSetup(context, v, sx, sy);
   for (std::int64_t py = top; py <= bottom; ++py) {

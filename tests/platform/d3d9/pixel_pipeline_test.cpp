@@ -78,7 +78,7 @@ class RowKernels : public ::testing::TestWithParam<unsigned> {
 };
 
 INSTANTIATE_TEST_SUITE_P(PixelPipeline, RowKernels, ::testing::Values(1u, 4u, 8u, 16u),
-                         [](const auto& info) { return std::to_string(info.param) + "Pixels"; });
+                         [](const auto& test) { return std::to_string(test.param) + "Pixels"; });
 
 // A row written at once equals the same pixels combined and written one by one, on the
 // sprite's states, on states that reach the general operations, and under every alpha test.

@@ -106,7 +106,9 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathUnderTheSpritesStatesAndOthers) 
         std::vector<std::uint32_t> quad, triangles;
         DrawBoth(p.left, p.top, p.right, p.bottom, v.colour, p.u0, p.v0, p.u1, p.v1, &quad,
                  &triangles);
-        if (p.blit) EXPECT_EQ(1u, takenByQuad) << v.name << " size " << size << " at " << p.left;
+        if (p.blit) {
+          EXPECT_EQ(1u, takenByQuad) << v.name << " size " << size << " at " << p.left;
+        }
         for (std::size_t i = 0; i < quad.size(); ++i) {
           ASSERT_EQ(triangles[i], quad[i]) << v.name << " size " << size << " at " << p.left
                                            << "," << p.top << " pixel " << i % width << ","
@@ -193,7 +195,9 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathWithDepthTested) {
             ASSERT_EQ(S_OK,
                       device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex)));
             const std::uint64_t taken = Taken();
-            if (p.blit) EXPECT_EQ(1u, taken) << "func " << func << " write " << write;
+            if (p.blit) {
+              EXPECT_EQ(1u, taken) << "func " << func << " write " << write;
+            }
           } else {
             ASSERT_EQ(S_OK,
                       device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, first, sizeof(ScreenVertex)));
