@@ -161,17 +161,20 @@ struct Device::DrawCall {
 
   // Finds the vertices the indices reach; false for an index past `maxIndex`.
   bool FindReach(DWORD maxIndex) {
-    lowest = source.base;
-    highest = source.base + std::int64_t(count) - 1;
+    const std::int64_t base = source.base;
+    lowest = base;
+    highest = base + std::int64_t(count) - 1;
     if (indices == nullptr) return true;
-    lowest = INT64_MAX;
-    highest = INT64_MIN;
+    // In locals: the index reads could alias the fields.
+    std::int64_t low = INT64_MAX, high = INT64_MIN;
     for (UINT i = 0; i < count; ++i) {
       const std::int64_t index = IndexAt(indices, indexFormat, i);
       if (index > std::int64_t(maxIndex)) return false;
-      lowest = std::min(lowest, source.base + index);
-      highest = std::max(highest, source.base + index);
+      low = std::min(low, base + index);
+      high = std::max(high, base + index);
     }
+    lowest = low;
+    highest = high;
     return true;
   }
 };
@@ -297,19 +300,22 @@ HRESULT Device::PrepareTextures(const DrawCall& call, DrawState* out) const {
 HRESULT Device::DispatchDraw(const DrawCall& call, const DrawState& prepared) {
   GeometryDrawer drawer(prepared.geometry);
   const VertexSource& source = call.source;
+  // By value into the index lambdas, which drawing calls for every index.
+  const std::int64_t base = source.base;
+  const void* const indices = call.indices;
+  const D3DFORMAT indexFormat = call.indexFormat;
   const std::uint64_t span = std::uint64_t(call.highest - call.lowest) + 1;
-  if (call.indices == nullptr) {
+  if (indices == nullptr) {
     if (!drawer.Process(call.layout, source.streams, call.lowest, std::int64_t(span))) {
       return E_OUTOFMEMORY;
     }
-    drawer.Draw(call.type, call.primitiveCount,
-                [&](UINT i) { return source.base + std::int64_t(i); });
+    drawer.Draw(call.type, call.primitiveCount, [=](UINT i) { return base + std::int64_t(i); });
   } else if (span <= call.count + sparseSlack) {
     if (!drawer.Process(call.layout, source.streams, call.lowest, std::int64_t(span))) {
       return E_OUTOFMEMORY;
     }
     drawer.Draw(call.type, call.primitiveCount,
-                [&](UINT i) { return source.base + IndexAt(call.indices, call.indexFormat, i); });
+                [=](UINT i) { return base + IndexAt(indices, indexFormat, i); });
   } else {
     const HRESULT drawn = DrawSparse(drawer, call.layout, source, call.indices, call.indexFormat,
                                      UINT(call.count), call.type, call.primitiveCount);

@@ -226,19 +226,21 @@ RectangleDecline Accept(const RasterContext& context, const RasterVertex* first[
   return plan->textured ? AcceptBlit(context, c, plan) : RectangleDecline::None;
 }
 
-// An untextured rectangle: one colour, and with depth tested one depth.
+// An untextured rectangle: one colour, and with depth tested one depth. The plan's fields are
+// read into locals, which stay in registers while the rows are drawn.
 void FillRectangle(const RasterContext& context, const RectanglePlan& plan) {
   const PixelPipeline& pipeline = *context.pipeline;
   const std::uint32_t colour = pipeline.Combine(0, plan.diffuse);
-  const std::int64_t rowEnd = plan.rowBegin + plan.rows;
-  const std::int64_t columnEnd = plan.columnBegin + plan.columns;
+  const std::int64_t columnBegin = plan.columnBegin, columns = plan.columns;
+  const std::int64_t rowBegin = plan.rowBegin, rowEnd = plan.rowBegin + plan.rows;
+  const std::int64_t columnEnd = columnBegin + columns;
   const DepthStencil* depth = context.depthStencil;
   if (depth != nullptr) {
     if (!pipeline.AlphaTestKeeps(colour)) return;
     const RectangleDepth tested(*depth, depth->Quantise(plan.z));
-    for (std::int64_t y = plan.rowBegin; y < rowEnd; ++y) {
-      std::uint32_t* row = context.pixels + std::ptrdiff_t(y) * context.pitch + plan.columnBegin;
-      tested.Row(plan.columnBegin, y, plan.columns, nullptr, 0, 255,
+    for (std::int64_t y = rowBegin; y < rowEnd; ++y) {
+      std::uint32_t* row = context.pixels + std::ptrdiff_t(y) * context.pitch + columnBegin;
+      tested.Row(columnBegin, y, columns, nullptr, 0, 255,
                  [&](std::int64_t from, std::int64_t count) {
                    for (std::int64_t x = from; x < from + count; ++x) {
                      pipeline.Write(row + x, colour);
@@ -247,13 +249,13 @@ void FillRectangle(const RasterContext& context, const RectanglePlan& plan) {
     }
     return;
   }
-  for (std::int64_t y = plan.rowBegin; y < rowEnd; ++y) {
+  for (std::int64_t y = rowBegin; y < rowEnd; ++y) {
     std::uint32_t* row = context.pixels + std::ptrdiff_t(y) * context.pitch;
-    for (std::int64_t x = plan.columnBegin; x < columnEnd; ++x) pipeline.Write(row + x, colour);
+    for (std::int64_t x = columnBegin; x < columnEnd; ++x) pipeline.Write(row + x, colour);
   }
 }
 
-// A blit, with or without the depth test.
+// A blit, with or without the depth test (the plan's fields in locals, as for FillRectangle).
 void Blit(const RasterContext& context, const RectanglePlan& plan) {
   const PixelPipeline& pipeline = *context.pipeline;
   const SamplerLevel& level = context.sampler->Level(0);
@@ -286,9 +288,12 @@ void Blit(const RasterContext& context, const RectanglePlan& plan) {
     return;
   }
   const RunActions actions = ActionsFor(pipeline, plan.diffuse);
-  for (std::int64_t y = 0; y < plan.rows; ++y, target += context.pitch, texels += level.width) {
-    BlitRow(pipeline, actions, *plan.runs, texels, plan.texelY + y, plan.texelX, target,
-            plan.columns, plan.diffuse);
+  const RunIndex& runs = *plan.runs;
+  const std::int64_t texelX = plan.texelX, texelY = plan.texelY;
+  const std::int64_t columns = plan.columns, rows = plan.rows;
+  const std::uint32_t diffuse = plan.diffuse;
+  for (std::int64_t y = 0; y < rows; ++y, target += context.pitch, texels += level.width) {
+    BlitRow(pipeline, actions, runs, texels, texelY + y, texelX, target, columns, diffuse);
   }
 }
 
