@@ -136,7 +136,8 @@ void DrawPolygonOutline(const RasterContext& context, const RasterVertex* corner
 
 // Shared by the paths: positions in 1/subPixel of a pixel, snapped with halves away from
 // zero, and division rounded down and up whatever the signs.
-constexpr std::int64_t subPixel = 256;
+constexpr int subPixelBits = 8;
+constexpr std::int64_t subPixel = std::int64_t(1) << subPixelBits;
 constexpr std::int64_t halfPixel = subPixel / 2;
 
 inline std::int64_t Snap(double coordinate) {
@@ -154,11 +155,14 @@ inline std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
 }
 inline std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
 
+// FloorDiv and CeilDiv of a snapped coordinate by subPixel, as shifts: a right shift rounds
+// down whatever the sign. Every primitive's bounds take them, the rectangle path's per quad.
+inline std::int64_t FloorPixel(std::int64_t snapped) { return snapped >> subPixelBits; }
+inline std::int64_t CeilPixel(std::int64_t snapped) { return -((-snapped) >> subPixelBits); }
+
 // The pixel whose centre is nearest to a snapped coordinate; a coordinate halfway between two
 // centres goes to the lower one.
-inline std::int64_t NearestPixel(std::int64_t snapped) {
-  return CeilDiv(snapped - halfPixel, subPixel);
-}
+inline std::int64_t NearestPixel(std::int64_t snapped) { return CeilPixel(snapped - halfPixel); }
 
 // The colour of interpolated channels, and whether a winding is culled.
 std::uint32_t PackColour(const double* attributes);

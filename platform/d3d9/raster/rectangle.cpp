@@ -208,11 +208,10 @@ RectangleDecline Accept(const RasterContext& context, const RasterVertex* first[
   const RectangleDecline shading = AcceptShading(context, first, second, c, &plan->diffuse);
   if (shading != RectangleDecline::None) return shading;
   // Left and top edges include their pixel centres, right and bottom edges do not.
-  const auto from = [](std::int64_t snapped) { return CeilDiv(snapped, subPixel); };
-  const std::int64_t columnBegin = std::max<std::int64_t>(from(c.left), context.clip.left);
-  const std::int64_t columnEnd = std::min<std::int64_t>(from(c.right), context.clip.right);
-  const std::int64_t rowBegin = std::max<std::int64_t>(from(c.top), context.clip.top);
-  const std::int64_t rowEnd = std::min<std::int64_t>(from(c.bottom), context.clip.bottom);
+  const std::int64_t columnBegin = std::max<std::int64_t>(CeilPixel(c.left), context.clip.left);
+  const std::int64_t columnEnd = std::min<std::int64_t>(CeilPixel(c.right), context.clip.right);
+  const std::int64_t rowBegin = std::max<std::int64_t>(CeilPixel(c.top), context.clip.top);
+  const std::int64_t rowEnd = std::min<std::int64_t>(CeilPixel(c.bottom), context.clip.bottom);
   if (columnBegin >= columnEnd || rowBegin >= rowEnd) {
     plan->drawsNothing = true;
     return RectangleDecline::None;
