@@ -211,6 +211,8 @@ class Device final : public ComObject<IDirect3DDevice9> {
   bool HasPresented() const { return presented; }
   // Objects made on the device that are still alive, each holding it through a DeviceLink.
   ULONG ObjectsMadeAlive() const { return internalCount; }
+  // Pairs of triangles the rectangle path has drawn, over the device's life.
+  std::uint64_t RectanglesTaken() const { return rectanglesTaken; }
 
  private:
   ~Device() override;
@@ -219,11 +221,19 @@ class Device final : public ComObject<IDirect3DDevice9> {
   HRESULT MakeSwapChainSurfaces();
   StateBlock* Recording() const { return recording.Get(); }
 
-  // Shared argument checks and the common body of the draw calls.
+  // Shared argument checks and the common body of the draw calls: validated, prepared (the
+  // rasteriser's state) and dispatched (vertices processed, primitives drawn).
   struct VertexSource;
-  // Refuses counts past the caps, indices past MaxVertexIndex and vertices outside the streams.
+  struct DrawCall;
+  struct DrawState;
   HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSource& vertices,
                const void* indices, D3DFORMAT indexFormat, std::uint64_t indexCount);
+  // Refuses counts past the caps, indices past MaxVertexIndex and vertices outside the streams.
+  HRESULT ValidateDraw(DrawCall& call) const;
+  // E_OUTOFMEMORY when the stages' state or a texture's decoded copy cannot be had.
+  HRESULT PrepareDraw(const DrawCall& call, Image& target, DrawState* out);
+  HRESULT PrepareTextures(const DrawCall& call, DrawState* out) const;
+  HRESULT DispatchDraw(const DrawCall& call, const DrawState& prepared);
   HRESULT DrawSparse(GeometryDrawer& drawer, const VertexLayout& layout,
                      const VertexSource& source, const void* indices, D3DFORMAT indexFormat,
                      UINT count, D3DPRIMITIVETYPE type, UINT primitiveCount);
@@ -250,6 +260,7 @@ class Device final : public ComObject<IDirect3DDevice9> {
   BOOL softwareVertexProcessing = FALSE;
   D3DCLIPSTATUS9 clipStatus{};
   ULONG internalCount = 0;
+  std::uint64_t rectanglesTaken = 0;
 };
 
 // The runtime's own device behind an interface pointer; null for a foreign object.

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "platform/d3d9/buffers.h"
 #include "platform/d3d9/device.h"
@@ -44,6 +45,15 @@ RECT Intersect(RECT a, const RECT& b) {
   a.right = std::min(a.right, b.right);
   a.bottom = std::min(a.bottom, b.bottom);
   return a;
+}
+
+// The viewport within the target, and the scissor rectangle when its test is on.
+RECT DrawingArea(const DeviceState& state, const Image& target) {
+  const D3DVIEWPORT9& vp = state.viewport;
+  RECT area = Intersect({LONG(vp.X), LONG(vp.Y), LONG(vp.X + vp.Width), LONG(vp.Y + vp.Height)},
+                        {0, 0, LONG(target.Width()), LONG(target.Height())});
+  if (state.renderStates[D3DRS_SCISSORTESTENABLE]) area = Intersect(area, state.scissorRect);
+  return area;
 }
 
 bool IsDrawable(D3DFORMAT format) { return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8; }
@@ -114,7 +124,8 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     Image& buffer = depthSurface->Pixels();
     const WorkingMemory memory(setup.get());
     forEachRect({0, 0, LONG(buffer.Width()), LONG(buffer.Height())}, [&](const RECT& r) {
-      ClearDepthStencil(buffer, r, clearDepth, z, clearStencil, stencil, memory);
+      ClearDepthStencil(buffer, depthSurface->Known(), r, clearDepth, z, clearStencil, stencil,
+                        memory);
     });
   }
   Surface* target = AsSurfaceOf(this, renderTarget.Get());
@@ -133,112 +144,184 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
   return S_OK;
 }
 
+// One draw call as its checks find it: the primitives, the indices, the vertices they reach
+// and how the vertices are read.
+struct Device::DrawCall {
+  D3DPRIMITIVETYPE type;
+  UINT primitiveCount;
+  const VertexSource& source;
+  const void* indices;  // null for an unindexed draw
+  D3DFORMAT indexFormat;
+  std::uint64_t indexCount;  // indices available from `indices`
+  std::uint64_t count = 0;   // indices the primitives take
+  UINT texcoordSet = 0;      // the coordinate set stage 0 reads
+  bool staged = false;       // beyond stage 0 alone, the stages read more of each vertex
+  VertexLayout layout{};
+  std::int64_t lowest = 0, highest = 0;  // the vertices reached
+
+  // Finds the vertices the indices reach; false for an index past `maxIndex`.
+  bool FindReach(DWORD maxIndex) {
+    const std::int64_t base = source.base;
+    lowest = base;
+    highest = base + std::int64_t(count) - 1;
+    if (indices == nullptr) return true;
+    // In locals: the index reads could alias the fields.
+    std::int64_t low = INT64_MAX, high = INT64_MIN;
+    for (UINT i = 0; i < count; ++i) {
+      const std::int64_t index = IndexAt(indices, indexFormat, i);
+      if (index > std::int64_t(maxIndex)) return false;
+      low = std::min(low, base + index);
+      high = std::max(high, base + index);
+    }
+    lowest = low;
+    highest = high;
+    return true;
+  }
+};
+
+// What the rasteriser reads during one draw, made for it by PrepareDraw; the raster context
+// points into it, so it stays where it was made.
+struct Device::DrawState {
+  explicit DrawState(TestSetup* testSetup) : memory(testSetup) {}
+
+  WorkingMemory memory;
+  std::unique_ptr<TextureStages> stages;
+  Sampler sampler;
+  bool textured = false;
+  std::optional<PixelPipeline> pipeline;
+  DepthStencil depth;
+  bool tested = false;  // depth or stencil
+  GeometrySetup geometry;
+};
+
 HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSource& source,
                      const void* indices, D3DFORMAT indexFormat, std::uint64_t indexCount) {
+  DrawCall call{.type = type,
+                .primitiveCount = primitiveCount,
+                .source = source,
+                .indices = indices,
+                .indexFormat = indexFormat,
+                .indexCount = indexCount};
+  const HRESULT valid = ValidateDraw(call);
+  if (FAILED(valid)) return valid;
+  Surface* target = AsSurfaceOf(this, renderTarget.Get());
+  if (target == nullptr || !IsDrawable(target->Shape().format)) return S_OK;
+  Image& image = target->Pixels();
+  DrawState drawState(setup.get());
+  const HRESULT prepared = PrepareDraw(call, image, &drawState);
+  if (FAILED(prepared)) return prepared;
+  const HRESULT drawn = DispatchDraw(call, drawState);
+  if (FAILED(drawn)) return drawn;
+  image.Touch();
+  if (drawState.tested) drawState.depth.Finish();
+  return S_OK;
+}
+
+HRESULT Device::ValidateDraw(DrawCall& call) const {
   const D3DCAPS9& caps = Profile().caps;
-  const std::uint64_t count = IndexCountOf(type, primitiveCount);
+  call.count = IndexCountOf(call.type, call.primitiveCount);
   // The drawer counts indices in 32 bits, whatever the caps allow.
-  if (!inScene || primitiveCount == 0 || primitiveCount > caps.MaxPrimitiveCount || count == 0 ||
-      count > UINT32_MAX) {
+  if (!inScene || call.primitiveCount == 0 || call.primitiveCount > caps.MaxPrimitiveCount ||
+      call.count == 0 || call.count > UINT32_MAX) {
     return D3DERR_INVALIDCALL;
   }
-  const UINT texcoordSet = state.stageStates[0][D3DTSS_TEXCOORDINDEX] & 0xFFFF;
-  // Beyond stage 0 alone, the stages read more of each vertex.
-  const bool staged = TextureStages::Needed(state, caps);
+  call.texcoordSet = state.stageStates[0][D3DTSS_TEXCOORDINDEX] & 0xFFFF;
+  call.staged = TextureStages::Needed(state, caps);
   unsigned extraSets = 0;
   bool specular = false;
-  if (staged) TextureStages::VertexNeeds(state, caps, &extraSets, &specular);
-  VertexLayout layout;
+  if (call.staged) TextureStages::VertexNeeds(state, caps, &extraSets, &specular);
   const VertexFormat& format = state.vertexFormat;
   const bool described =
       format.declaration
           ? LayoutFromDeclaration(static_cast<VertexDeclaration*>(format.declaration.Get())->Elements(),
-                                  texcoordSet, &layout, extraSets, specular)
-          : LayoutFromFvf(format.fvf, texcoordSet, &layout, extraSets, specular);
+                                  call.texcoordSet, &call.layout, extraSets, specular)
+          : LayoutFromFvf(format.fvf, call.texcoordSet, &call.layout, extraSets, specular);
   if (!described) return D3DERR_INVALIDCALL;
-  if (indices != nullptr && indexCount < count) return D3DERR_INVALIDCALL;
-  // The vertices the draw reaches, from its indices.
-  std::int64_t lowest = source.base;
-  std::int64_t highest = source.base + std::int64_t(count) - 1;
-  if (indices != nullptr) {
-    lowest = INT64_MAX;
-    highest = INT64_MIN;
-    for (UINT i = 0; i < count; ++i) {
-      const std::int64_t index = IndexAt(indices, indexFormat, i);
-      if (index > std::int64_t(caps.MaxVertexIndex)) return D3DERR_INVALIDCALL;
-      lowest = std::min(lowest, source.base + index);
-      highest = std::max(highest, source.base + index);
-    }
-  }
-  if (!CanRead(layout, source.streams, lowest) || !CanRead(layout, source.streams, highest)) {
+  if (call.indices != nullptr && call.indexCount < call.count) return D3DERR_INVALIDCALL;
+  if (!call.FindReach(caps.MaxVertexIndex)) return D3DERR_INVALIDCALL;
+  if (!CanRead(call.layout, call.source.streams, call.lowest) ||
+      !CanRead(call.layout, call.source.streams, call.highest)) {
     return D3DERR_INVALIDCALL;
   }
-  Surface* target = AsSurfaceOf(this, renderTarget.Get());
-  if (target == nullptr || !IsDrawable(target->Shape().format)) return S_OK;
-  Image& image = target->Pixels();
-  const WorkingMemory memory(setup.get());
-  std::unique_ptr<TextureStages> stages;
-  if (staged) {
-    stages = memory.Object<TextureStages>();
-    if (stages == nullptr || !stages->Prepare(state, caps, memory)) return E_OUTOFMEMORY;
-  }
+  return S_OK;
+}
 
-  Sampler sampler;
-  const TextureBase* texture = AsTexture(state.textures[0].Get());
-  bool textured = false;
-  if (!staged && texture != nullptr) {
-    const TexelAccess access = sampler.Prepare(state, *texture, 0, memory);
-    // Drawing without the texture would report a picture that is not the one asked for.
-    if (access == TexelAccess::OutOfMemory) return E_OUTOFMEMORY;
-    textured = access == TexelAccess::Ready;
-  }
-  const PixelPipeline pipeline(state, textured, image.Format() == D3DFMT_A8R8G8B8);
-  GeometrySetup setup;
-  const D3DVIEWPORT9& vp = state.viewport;
-  RECT clip = Intersect({LONG(vp.X), LONG(vp.Y), LONG(vp.X + vp.Width), LONG(vp.Y + vp.Height)},
-                        {0, 0, LONG(image.Width()), LONG(image.Height())});
-  if (state.renderStates[D3DRS_SCISSORTESTENABLE]) clip = Intersect(clip, state.scissorRect);
-  DepthStencil depth;
+HRESULT Device::PrepareDraw(const DrawCall& call, Image& image, DrawState* out) {
+  const HRESULT textures = PrepareTextures(call, out);
+  if (FAILED(textures)) return textures;
+  out->pipeline.emplace(state, out->textured, image.Format() == D3DFMT_A8R8G8B8);
+  RECT clip = DrawingArea(state, image);
   Surface* depthSurface = AsSurfaceOf(this, depthStencil.Get());
-  const bool tested = depthSurface != nullptr && depth.Prepare(state, &depthSurface->Pixels());
+  out->tested = depthSurface != nullptr &&
+                out->depth.Prepare(state, &depthSurface->Pixels(), &depthSurface->Known());
   // A depth buffer smaller than the target limits drawing to its own size.
-  if (tested) clip = Intersect(clip, {0, 0, LONG(depth.Width()), LONG(depth.Height())});
-  setup.context = {reinterpret_cast<std::uint32_t*>(image.Bits()),
-                   std::ptrdiff_t(image.RowPitch() / 4),
-                   clip,
-                   &pipeline,
-                   textured ? &sampler : nullptr,
-                   state.renderStates[D3DRS_CULLMODE],
-                   state.renderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT,
-                   tested ? &depth : nullptr,
-                   state.renderStates[D3DRS_FILLMODE],
-                   stages.get(),
-                   memory};
-  setup.pretransformed = layout.pretransformed;
-  PrepareTransforms(state, &setup);
-  if (textured) {
-    setup.textureWidth = sampler.Width();
-    setup.textureHeight = sampler.Height();
+  if (out->tested) {
+    clip = Intersect(clip, {0, 0, LONG(out->depth.Width()), LONG(out->depth.Height())});
   }
-  if (staged) setup.stages = stages.get();
-  PrepareWrapping(state, texcoordSet, &setup);
-  setup.memory = memory;
-  GeometryDrawer drawer(setup);
-  const std::uint64_t span = std::uint64_t(highest - lowest) + 1;
+  GeometrySetup& geometry = out->geometry;
+  geometry.context = {.pixels = reinterpret_cast<std::uint32_t*>(image.Bits()),
+                      .pitch = std::ptrdiff_t(image.RowPitch() / 4),
+                      .clip = clip,
+                      .pipeline = &*out->pipeline,
+                      .sampler = out->textured ? &out->sampler : nullptr,
+                      .cullMode = state.renderStates[D3DRS_CULLMODE],
+                      .flatShading = state.renderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT,
+                      .depthStencil = out->tested ? &out->depth : nullptr,
+                      .fillMode = state.renderStates[D3DRS_FILLMODE],
+                      .stages = out->stages.get(),
+                      .memory = out->memory};
+  geometry.pretransformed = call.layout.pretransformed;
+  PrepareTransforms(state, &geometry);
+  if (out->textured) {
+    geometry.textureWidth = out->sampler.Width();
+    geometry.textureHeight = out->sampler.Height();
+  }
+  PrepareWrapping(state, call.texcoordSet, &geometry);
+  return S_OK;
+}
+
+HRESULT Device::PrepareTextures(const DrawCall& call, DrawState* out) const {
+  const D3DCAPS9& caps = Profile().caps;
+  const WorkingMemory& memory = out->memory;
+  if (call.staged) {
+    out->stages = memory.Object<TextureStages>();
+    if (out->stages == nullptr || !out->stages->Prepare(state, caps, memory)) return E_OUTOFMEMORY;
+    return S_OK;
+  }
+  const TextureBase* texture = AsTexture(state.textures[0].Get());
+  if (texture == nullptr) return S_OK;
+  const TexelAccess access = out->sampler.Prepare(state, *texture, 0, memory);
+  // Drawing without the texture would report a picture that is not the one asked for.
+  if (access == TexelAccess::OutOfMemory) return E_OUTOFMEMORY;
+  out->textured = access == TexelAccess::Ready;
+  return S_OK;
+}
+
+HRESULT Device::DispatchDraw(const DrawCall& call, const DrawState& prepared) {
+  GeometryDrawer drawer(prepared.geometry);
+  const VertexSource& source = call.source;
+  // By value into the index lambdas, which drawing calls for every index.
+  const std::int64_t base = source.base;
+  const void* const indices = call.indices;
+  const D3DFORMAT indexFormat = call.indexFormat;
+  const std::uint64_t span = std::uint64_t(call.highest - call.lowest) + 1;
   if (indices == nullptr) {
-    if (!drawer.Process(layout, source.streams, lowest, std::int64_t(span))) return E_OUTOFMEMORY;
-    drawer.Draw(type, primitiveCount, [&](UINT i) { return source.base + std::int64_t(i); });
-  } else if (span <= count + sparseSlack) {
-    if (!drawer.Process(layout, source.streams, lowest, std::int64_t(span))) return E_OUTOFMEMORY;
-    drawer.Draw(type, primitiveCount,
-                [&](UINT i) { return source.base + IndexAt(indices, indexFormat, i); });
+    if (!drawer.Process(call.layout, source.streams, call.lowest, std::int64_t(span))) {
+      return E_OUTOFMEMORY;
+    }
+    drawer.Draw(call.type, call.primitiveCount, [=](UINT i) { return base + std::int64_t(i); });
+  } else if (span <= call.count + sparseSlack) {
+    if (!drawer.Process(call.layout, source.streams, call.lowest, std::int64_t(span))) {
+      return E_OUTOFMEMORY;
+    }
+    drawer.Draw(call.type, call.primitiveCount,
+                [=](UINT i) { return base + IndexAt(indices, indexFormat, i); });
   } else {
-    const HRESULT drawn = DrawSparse(drawer, layout, source, indices, indexFormat, UINT(count),
-                                     type, primitiveCount);
+    const HRESULT drawn = DrawSparse(drawer, call.layout, source, call.indices, call.indexFormat,
+                                     UINT(call.count), call.type, call.primitiveCount);
     if (FAILED(drawn)) return drawn;
   }
-  image.Touch();
-  if (tested) depth.Finish();
+  rectanglesTaken += drawer.RectanglesTaken();
   return S_OK;
 }
 

@@ -5,14 +5,14 @@
 
 namespace d3d9 {
 
-Image::Image(D3DFORMAT format, UINT width, UINT height, UINT depth)
-    : format(format),
-      width(width),
-      height(height),
-      depth(depth),
-      rowPitch(RowPitchOf(format, width)),
-      slicePitch(rowPitch * MemoryRowsOf(format, height)),
-      bytes(std::size_t(slicePitch) * depth, 0),
+Image::Image(D3DFORMAT pixelFormat, UINT columns, UINT rows, UINT slices)
+    : format(pixelFormat),
+      width(columns),
+      height(rows),
+      depth(slices),
+      rowPitch(RowPitchOf(pixelFormat, columns)),
+      slicePitch(rowPitch * MemoryRowsOf(pixelFormat, rows)),
+      bytes(std::size_t(slicePitch) * slices, 0),
       cache(std::make_unique<TexelCache>()) {}
 
 Image::~Image() = default;

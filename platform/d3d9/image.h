@@ -1,6 +1,7 @@
-// The memory of one surface or volume level: tightly pitched rows, slice after slice, and a
-// generation count that every write moves on, so that caches derived from the texels (the
-// sampler's decoded copy, the run index of transparent texels) know when to rebuild.
+// The memory of one surface or volume level: tightly pitched rows, slice after slice, a
+// generation count that every write moves on, and the sampler's cache of what it derives from
+// the texels (raster/texel_cache.h: the decoded copy and the run index), which the generation
+// tells when to rebuild. What is known of a depth buffer's cells is kept by its surface.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +17,7 @@ struct TexelCache;  // raster/texel_cache.h
 class Image {
  public:
   // Throws std::bad_alloc when the memory cannot be had; callers turn that into a result.
-  Image(D3DFORMAT format, UINT width, UINT height, UINT depth);
+  Image(D3DFORMAT pixelFormat, UINT columns, UINT rows, UINT slices);
   ~Image();
   Image(const Image&) = delete;
   Image& operator=(const Image&) = delete;
@@ -42,8 +43,8 @@ class Image {
   void Touch() { ++generation; }
   std::uint64_t Generation() const { return generation; }
 
-  // Owned by the sampler; rebuilt lazily from the texels. Made with the image, so that
-  // drawing never allocates it.
+  // The sampler's, rebuilt lazily from the texels by const readers (a draw reads its
+  // textures as const). Made with the image, so that drawing never allocates it.
   TexelCache& Cache() const;
 
  private:

@@ -23,14 +23,14 @@ bool IsValidLockRect(const RECT& rect, D3DFORMAT format, UINT width, UINT height
 
 // --- Surface ---------------------------------------------------------------------------------
 
-Surface::Surface(Device* device, const SurfaceShape& shape)
-    : ResourceObject(device, D3DRTYPE_SURFACE, shape.usage, shape.pool),
-      shape(shape),
-      image(std::make_unique<Image>(shape.format, shape.width, shape.height, 1)) {}
+Surface::Surface(Device* device, const SurfaceShape& described)
+    : ResourceObject(device, D3DRTYPE_SURFACE, described.usage, described.pool),
+      shape(described),
+      image(std::make_unique<Image>(described.format, described.width, described.height, 1)) {}
 
-Surface::Surface(Device* device, const SurfaceShape& shape, IUnknown* container)
-    : Surface(device, shape) {
-  this->container = container;
+Surface::Surface(Device* device, const SurfaceShape& described, IUnknown* owner)
+    : Surface(device, described) {
+  container = owner;
 }
 
 ULONG Surface::AddRef() {
@@ -104,12 +104,12 @@ HRESULT Surface::ReleaseDC(HDC) { return D3DERR_INVALIDCALL; }
 // --- Volume ----------------------------------------------------------------------------------
 
 Volume::Volume(Device* device, D3DFORMAT format, UINT width, UINT height, UINT depth,
-               DWORD usage, D3DPOOL pool, IUnknown* container)
+               DWORD usageFlags, D3DPOOL memoryPool, IUnknown* owner)
     : link(device),
       image(format, width, height, depth),
-      usage(usage),
-      pool(pool),
-      container(container) {}
+      usage(usageFlags),
+      pool(memoryPool),
+      container(owner) {}
 
 ULONG Volume::AddRef() { return container->AddRef(); }
 ULONG Volume::Release() { return container->Release(); }

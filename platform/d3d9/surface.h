@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/d3d9/image.h"
+#include "platform/d3d9/raster/known_depth.h"
 #include "platform/d3d9/resource.h"
 
 namespace d3d9 {
@@ -33,9 +34,9 @@ bool IsValidLockRect(const RECT& rect, D3DFORMAT format, UINT width, UINT height
 class Surface final : public ResourceObject<IDirect3DSurface9> {
  public:
   // A surface of its own; throws std::bad_alloc.
-  Surface(Device* device, const SurfaceShape& shape);
+  Surface(Device* device, const SurfaceShape& described);
   // A level of `container`, which owns it and calls DestroyLevel.
-  Surface(Device* device, const SurfaceShape& shape, IUnknown* container);
+  Surface(Device* device, const SurfaceShape& described, IUnknown* owner);
 
   ULONG AddRef() override;
   ULONG Release() override;
@@ -55,6 +56,8 @@ class Surface final : public ResourceObject<IDirect3DSurface9> {
   const SurfaceShape& Shape() const { return shape; }
   Image& Pixels() { return *image; }
   const Image& Pixels() const { return *image; }
+  // What draws and clears know of a depth-stencil surface's cells.
+  KnownDepth& Known() { return known; }
   // A level in a texture of the same device, of a usable pool.
   bool IsTextureLevel() const { return container != nullptr; }
 
@@ -63,6 +66,7 @@ class Surface final : public ResourceObject<IDirect3DSurface9> {
  private:
   SurfaceShape shape;
   std::unique_ptr<Image> image;
+  KnownDepth known;
   IUnknown* container = nullptr;
   bool locked = false;
   bool lockedReadOnly = false;
@@ -70,8 +74,8 @@ class Surface final : public ResourceObject<IDirect3DSurface9> {
 
 class Volume final : public ComObject<IDirect3DVolume9> {
  public:
-  Volume(Device* device, D3DFORMAT format, UINT width, UINT height, UINT depth, DWORD usage,
-         D3DPOOL pool, IUnknown* container);
+  Volume(Device* device, D3DFORMAT format, UINT width, UINT height, UINT depth, DWORD usageFlags,
+         D3DPOOL memoryPool, IUnknown* owner);
 
   ULONG AddRef() override;
   ULONG Release() override;

@@ -80,6 +80,11 @@ unsigned LiveObjectCount(IDirect3DDevice9* device) {
   return own != nullptr ? own->ObjectsMadeAlive() : 0;
 }
 
+std::uint64_t RectanglesTaken(IDirect3DDevice9* device) {
+  const Device* own = AsDevice(device);
+  return own != nullptr ? own->RectanglesTaken() : 0;
+}
+
 const PresentedFrame* LastPresentedFrame(IDirect3DDevice9* device) {
   const Device* own = AsDevice(device);
   if (own == nullptr || !own->HasPresented()) return nullptr;

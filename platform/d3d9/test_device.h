@@ -114,6 +114,11 @@ struct PresentedFrame {
 // whoever holds them. 0 for a device of another runtime.
 unsigned LiveObjectCount(IDirect3DDevice9* device);
 
+// Pairs of triangles that the rectangle path (one-texel-per-pixel blits and one-colour
+// rectangles) has drawn on a device of this runtime, so that its tests can tell it drew; 0 for
+// a device of another runtime.
+std::uint64_t RectanglesTaken(IDirect3DDevice9* device);
+
 // The last frame presented by a device of this runtime; null before the first Present or for
 // a device of another runtime.
 const PresentedFrame* LastPresentedFrame(IDirect3DDevice9* device);

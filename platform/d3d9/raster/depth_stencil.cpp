@@ -4,7 +4,6 @@
 #include <bit>
 
 #include "platform/d3d9/image.h"
-#include "platform/d3d9/raster/texel_cache.h"
 
 namespace d3d9 {
 namespace {
@@ -94,8 +93,8 @@ std::uint32_t QuantiseDepth(const DepthLayout& layout, double z) {
   return std::uint32_t(z * double(layout.depthMax) + 0.5);
 }
 
-void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool stencil,
-                       std::uint32_t stencilValue, const WorkingMemory& memory) {
+void ClearDepthStencil(Image& image, KnownDepth& known, const RECT& rect, bool depth, float z,
+                       bool stencil, std::uint32_t stencilValue, const WorkingMemory& memory) {
   DepthLayout layout;
   if (!FindDepthLayout(image.Format(), &layout) || rect.left >= rect.right ||
       rect.top >= rect.bottom) {
@@ -113,22 +112,20 @@ void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool
   const std::size_t count = std::size_t(rect.right - rect.left);
   // What is known of the rows' lowest depths: set by a clear of the whole buffer, lowered by
   // a clear of a part of it.
-  TexelCache& known = image.Cache();
-  const bool wasKnown = known.depthGeneration == image.Generation();
+  const bool wasKnown = known.generation == image.Generation();
   const bool whole = rect.left == 0 && rect.top == 0 && UINT(rect.right) == image.Width() &&
                      UINT(rect.bottom) == image.Height();
   bool keepsKnown = wasKnown || !depth;
   if (depth && whole) {
-    if (!known.depthRowLow) known.depthRowLow = memory.Array<std::uint32_t>(image.Height());
-    keepsKnown = known.depthRowLow != nullptr;
-    if (keepsKnown) std::fill_n(known.depthRowLow.get(), image.Height(), quantised);
-    known.depthLow = quantised;
-  } else if (depth && wasKnown && known.depthRowLow) {
+    if (!known.rowLow) known.rowLow = memory.Array<std::uint32_t>(image.Height());
+    keepsKnown = known.rowLow != nullptr;
+    if (keepsKnown) std::fill_n(known.rowLow.get(), image.Height(), quantised);
+    known.low = quantised;
+  } else if (depth && wasKnown && known.rowLow) {
     for (LONG y = rect.top; y < rect.bottom; ++y) {
-      known.depthRowLow[std::size_t(y)] =
-          std::min(known.depthRowLow[std::size_t(y)], quantised);
+      known.rowLow[std::size_t(y)] = std::min(known.rowLow[std::size_t(y)], quantised);
     }
-    known.depthLow = std::min(known.depthLow, quantised);
+    known.low = std::min(known.low, quantised);
   }
   const bool uniformBefore = wasKnown && known.lowByteUniform;
   if ((replaced & 0xFFu) != 0) {
@@ -139,7 +136,7 @@ void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool
   }
   const auto touch = [&] {
     image.Touch();
-    if (keepsKnown) known.depthGeneration = image.Generation();
+    if (keepsKnown) known.generation = image.Generation();
   };
   if (layout.bytes == 2 || replaced == 0xFFFFFFFFu) {
     // Every bit of the cells is replaced: rows are filled whole.
@@ -167,8 +164,8 @@ void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool
   touch();
 }
 
-bool DepthStencil::Prepare(const DeviceState& state, Image* image) {
-  if (image == nullptr || !FindDepthLayout(image->Format(), &layout)) return false;
+bool DepthStencil::Prepare(const DeviceState& state, Image* buffer, KnownDepth* bufferKnown) {
+  if (buffer == nullptr || !FindDepthLayout(buffer->Format(), &layout)) return false;
   const auto& rs = state.renderStates;
   // W-buffering is not offered (no D3DPRASTERCAPS_WBUFFER): D3DZB_USEW tests z.
   depthOn = rs[D3DRS_ZENABLE] != D3DZB_FALSE;
@@ -183,14 +180,14 @@ bool DepthStencil::Prepare(const DeviceState& state, Image* image) {
   stencilFailOp = stencilOn ? rs[D3DRS_STENCILFAIL] : D3DSTENCILOP_KEEP;
   depthFailOp = stencilOn ? rs[D3DRS_STENCILZFAIL] : D3DSTENCILOP_KEEP;
   passOp = stencilOn ? rs[D3DRS_STENCILPASS] : D3DSTENCILOP_KEEP;
-  this->image = image;
-  TexelCache& known = image->Cache();
-  rowLow = known.depthGeneration == image->Generation() ? known.depthRowLow.get() : nullptr;
-  allLow = &known.depthLow;
+  image = buffer;
+  known = bufferKnown;
+  rowLow = known->generation == image->Generation() ? known->rowLow.get() : nullptr;
+  allLow = &known->low;
   // A draw with the stencil test may change any cell's stencil.
-  if (stencilOn) known.lowByteUniform = false;
-  lowFill = rowLow != nullptr && known.lowByteUniform && layout.depthShift != 0
-                ? std::optional<std::uint32_t>(known.lowByte)
+  if (stencilOn) known->lowByteUniform = false;
+  lowFill = rowLow != nullptr && known->lowByteUniform && layout.depthShift != 0
+                ? std::optional<std::uint32_t>(known->lowByte)
                 : std::nullopt;
   bits = image->Bits();
   pitch = std::ptrdiff_t(image->RowPitch());
@@ -210,9 +207,9 @@ bool DepthStencil::Prepare(const DeviceState& state, Image* image) {
   for (std::int64_t i = 0; i < count; ++i) lows[i] = std::min(lows[i], depth);
 }
 
-void DepthStencil::Finish() const {
+void DepthStencil::Finish() {
   image->Touch();
-  if (rowLow != nullptr) image->Cache().depthGeneration = image->Generation();
+  if (rowLow != nullptr) known->generation = image->Generation();
 }
 
 DepthOutcome DepthStencil::Test(std::int64_t x, std::int64_t y, std::uint32_t depth) const {

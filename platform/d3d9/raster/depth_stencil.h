@@ -18,6 +18,7 @@
 #include <optional>
 
 #include "platform/d3d9/device_state.h"
+#include "platform/d3d9/raster/known_depth.h"
 #include "platform/d3d9/raster/pixel_pipeline.h"
 #include "platform/d3d9/raster/working_memory.h"
 
@@ -43,10 +44,10 @@ bool FindDepthLayout(D3DFORMAT format, DepthLayout* layout);
 std::uint32_t QuantiseDepth(const DepthLayout& layout, double z);
 
 // Fills `rect` (within the image) of a depth-stencil image: depth and/or stencil. What is
-// known of the rows' depths is kept in `memory`'s allocations; without them nothing is known,
-// and draws test every pixel.
-void ClearDepthStencil(Image& image, const RECT& rect, bool depth, float z, bool stencil,
-                       std::uint32_t stencilValue, const WorkingMemory& memory);
+// known of the rows' depths goes to `known`, in `memory`'s allocations; without them nothing
+// is known, and draws test every pixel.
+void ClearDepthStencil(Image& image, KnownDepth& known, const RECT& rect, bool depth, float z,
+                       bool stencil, std::uint32_t stencilValue, const WorkingMemory& memory);
 
 // lows[i] = min(lows[i], depth), for i below count.
 void LowerEach(std::uint32_t* lows, std::int64_t count, std::uint32_t depth);
@@ -56,9 +57,10 @@ void FillKeeping(std::uint32_t* cells, std::int64_t count, std::uint32_t bits, s
 
 class DepthStencil {
  public:
-  // The tests the state asks of `image`; false (and nothing to test) when neither test is
-  // on, the image is null, or its format holds no depth.
-  bool Prepare(const DeviceState& state, Image* image);
+  // The tests the state asks of `buffer`, with what `bufferKnown` tells of its cells; false
+  // (and nothing to test) when neither test is on, the buffer is null, or its format holds no
+  // depth.
+  bool Prepare(const DeviceState& state, Image* buffer, KnownDepth* bufferKnown);
 
   std::uint32_t Quantise(double z) const { return QuantiseDepth(layout, z); }
   bool UsesStencil() const { return stencilOn; }
@@ -144,7 +146,7 @@ class DepthStencil {
     *allLow = std::min(*allLow, depth);
   }
   // After drawing: marks the buffer written, keeping what is known of its rows.
-  void Finish() const;
+  void Finish();
 
   // Rows of constant depth, without stencil (the rectangle path): tests pixels x .. x + count
   // - 1 of row y, sets passes[i] to whether pixel i passes, and writes the depth where it
@@ -170,8 +172,8 @@ class DepthStencil {
   }
   void Store(std::uint8_t* cell, std::uint32_t v) const {
     if (layout.bytes == 2) {
-      const std::uint16_t narrow = std::uint16_t(v);
-      std::memcpy(cell, &narrow, 2);
+      const std::uint16_t low = std::uint16_t(v);
+      std::memcpy(cell, &low, 2);
     } else {
       std::memcpy(cell, &v, 4);
     }
@@ -189,6 +191,7 @@ class DepthStencil {
   }
 
   Image* image = nullptr;
+  KnownDepth* known = nullptr;
   std::uint32_t* rowLow = nullptr;  // null when the rows' lowest depths are not known
   std::uint32_t* allLow = nullptr;  // the least of them
   std::optional<std::uint32_t> lowFill;  // the low byte of every D24 cell, when known alike

@@ -164,7 +164,7 @@ void PrepareWrapping(const DeviceState& state, UINT texcoordSet, GeometrySetup* 
   const auto add = [&](int slot, double period) {
     if (period > 0.0) setup->wraps[setup->wrapCount++] = {slot, period};
   };
-  const TextureStages* stages = setup->stages;
+  const TextureStages* stages = setup->context.stages;
   if (stages == nullptr) {
     if (wrapped(texcoordSet, 0)) add(attrU, setup->textureWidth);
     if (wrapped(texcoordSet, 1)) add(attrV, setup->textureHeight);
@@ -222,7 +222,7 @@ std::uint32_t GeometryDrawer::Light(const InputVertex& input) const {
          ToByte(colour[2]);
 }
 
-GeometryDrawer::GeometryDrawer(const GeometrySetup& setup) : setup(setup) {
+GeometryDrawer::GeometryDrawer(const GeometrySetup& geometry) : setup(geometry) {
   const D3DVIEWPORT9& vp = setup.viewport;
   view = {double(vp.X),    double(vp.Y),    double(vp.Width),
           double(vp.Height), double(vp.MinZ), double(vp.MaxZ - vp.MinZ)};
@@ -269,7 +269,7 @@ struct GeometryDrawer::ProcessContext {
   s.attributes[attrAlpha] = double(colour >> 24);
   s.attributes[attrU] = double(u) * setup.textureWidth;
   s.attributes[attrV] = double(v) * setup.textureHeight;
-  if (setup.stages != nullptr) FillStageAttributes(context, index, s);
+  if (setup.context.stages != nullptr) FillStageAttributes(context, index, s);
   if (context.pretransformed) {
     s.x = position[0];
     s.y = position[1];
@@ -295,7 +295,7 @@ struct GeometryDrawer::ProcessContext {
 
 void GeometryDrawer::FillStageAttributes(const ProcessContext& context, std::int64_t index,
                                          RasterVertex& out) const {
-  const TextureStages& stages = *setup.stages;
+  const TextureStages& stages = *setup.context.stages;
   for (int stage = 0; stage < int(stageCount); ++stage) {
     double c[4] = {0.0, 0.0, 0.0, 0.0};
     if (stage < stages.StageCount()) {
@@ -339,7 +339,7 @@ GeometryDrawer::ProcessContext GeometryDrawer::ContextFor(const VertexLayout& la
 }
 
 bool GeometryDrawer::Reserve(std::size_t count) {
-  vertices = setup.memory.Array<Processed>(count);
+  vertices = setup.context.memory.Array<Processed>(count);
   return vertices != nullptr;
 }
 
@@ -413,10 +413,13 @@ void GeometryDrawer::TrianglePair(const Processed* a[3], const Processed* b[3]) 
   const unsigned outside = a[0]->outside | a[1]->outside | a[2]->outside | b[0]->outside |
                            b[1]->outside | b[2]->outside;
   // The rectangle path knows stage 0 alone, and coordinates as they are.
-  if (outside == 0 && setup.stages == nullptr && setup.wrapCount == 0) {
-    const RasterVertex* first[3] = {&a[0]->screen, &a[1]->screen, &a[2]->screen};
-    const RasterVertex* second[3] = {&b[0]->screen, &b[1]->screen, &b[2]->screen};
-    if (DrawRectangle(setup.context, first, second)) return;
+  if (outside == 0 && setup.context.stages == nullptr && setup.wrapCount == 0) {
+    const RasterVertex* one[3] = {&a[0]->screen, &a[1]->screen, &a[2]->screen};
+    const RasterVertex* other[3] = {&b[0]->screen, &b[1]->screen, &b[2]->screen};
+    if (DrawRectangle(setup.context, one, other) == RectangleDecline::None) {
+      ++rectanglesTaken;
+      return;
+    }
   }
   Triangle(*a[0], *a[1], *a[2]);
   Triangle(*b[0], *b[1], *b[2]);

@@ -15,6 +15,8 @@
 
 namespace d3d9 {
 
+// What the geometry steps need beyond the raster context, whose stages (when set, every
+// stage's coordinates and the specular colour are processed) and working memory they share.
 struct GeometrySetup {
   RasterContext context;
   bool pretransformed = false;
@@ -27,10 +29,6 @@ struct GeometrySetup {
   double textureWidth = 0.0;  // level 0, to scale texture coordinates into texels
   double textureHeight = 0.0;
   const DeviceState* state = nullptr;
-  // The stages, when their attributes (every stage's coordinates, the specular colour) are
-  // needed; null otherwise.
-  const TextureStages* stages = nullptr;
-  WorkingMemory memory;
   // Coordinates wrapped round a cylinder (D3DRS_WRAP0..7 of the set a slot comes from): the
   // slot, and its period in the slot's units (the texture's size there).
   struct Wrap {
@@ -49,7 +47,7 @@ void PrepareWrapping(const DeviceState& state, UINT texcoordSet, GeometrySetup* 
 
 class GeometryDrawer {
  public:
-  explicit GeometryDrawer(const GeometrySetup& setup);
+  explicit GeometryDrawer(const GeometrySetup& geometry);
 
   // Processes the vertices first .. first + count - 1 (the caller has checked them readable);
   // false when there is no memory for them.
@@ -63,6 +61,8 @@ class GeometryDrawer {
   // index (already offset), within the processed range.
   template <class VertexOf>
   void Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, VertexOf vertexOf);
+  // Pairs of triangles the rectangle path has drawn.
+  std::uint64_t RectanglesTaken() const { return rectanglesTaken; }
 
  private:
   struct Processed {
@@ -111,6 +111,7 @@ class GeometryDrawer {
   // lies inside the planes, and read only then.
   std::unique_ptr<Processed[]> vertices;
   std::int64_t first = 0;
+  std::uint64_t rectanglesTaken = 0;
 };
 
 template <class VertexOf>

@@ -12,20 +12,6 @@
 namespace d3d9 {
 namespace {
 
-constexpr std::int64_t subPixel = 256;
-constexpr std::int64_t half = subPixel / 2;
-
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-  const std::int64_t q = a / b;
-  return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
-}
-
-std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
-
-// The pixel whose centre is nearest to a snapped coordinate; a coordinate halfway between two
-// centres goes to the lower one.
-std::int64_t NearestPixel(std::int64_t snapped) { return CeilDiv(snapped - half, subPixel); }
-
 bool Inside(const RECT& clip, std::int64_t x, std::int64_t y) {
   return x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
 }
@@ -70,7 +56,7 @@ struct Segment {
     return (px < 0 ? -px : px) + (py < 0 ? -py : py);
   }
   bool InsideAt(std::int64_t cx, std::int64_t cy, __int128 n, __int128 d) const {
-    return Distance(cx, cy, n, d) < __int128(half) * d;
+    return Distance(cx, cy, n, d) < __int128(halfPixel) * d;
   }
   bool Leaves(std::int64_t x, std::int64_t y) const {
     const std::int64_t cx = x * subPixel, cy = y * subPixel;

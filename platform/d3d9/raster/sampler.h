@@ -1,5 +1,6 @@
-// Texture sampling for stage 0: level selection from the level of detail, point and linear
-// filtering, and the addressing modes, on 0xAARRGGBB texels.
+// Sampling of a flat texture with one sampler's states (stage 0's alone, or each stage's in
+// TextureStages): level selection from the level of detail, point and linear filtering, and
+// the addressing modes, on 0xAARRGGBB texels.
 //
 // Texture coordinates come in level-0 texel units (u × width of level 0). Sample positions
 // are quantised to 1/256 of a texel and filter weights to 8 bits, so a pixel whose centre

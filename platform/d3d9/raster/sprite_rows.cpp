@@ -1,7 +1,8 @@
-// Row kernels of the sprite's states: 128-bit (SSE2, four pixels a step) everywhere on x86-64,
-// 256-bit (AVX2, eight pixels a step) and 512-bit (AVX-512BW, sixteen) where the processor has
-// them, and a scalar loop elsewhere. All compute the same values. Each instruction set has its
-// own loop: code built for one cannot be shared with another without a call per step.
+// Row kernels of the sprite's states, each named for its instruction set: Sse2Rows (128-bit,
+// four pixels a step) everywhere on x86-64, Avx2Rows (256-bit, eight) and Avx512Rows (AVX-512BW,
+// sixteen) where the processor has them, and PlainRows elsewhere. All compute the same values.
+// Each instruction set has its own loop: code built for one cannot be shared with another
+// without a call per step.
 //
 // Groups of texels of alpha 0 are skipped when that leaves the target as the arithmetic would,
 // and groups of alpha 255 copied when the texel is the result; the last pixels of a row are
@@ -16,7 +17,7 @@
 #endif
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define MIREFELL_WIDE_ROWS 1
+#define MIREFELL_AVX_ROWS 1
 #endif
 
 namespace d3d9 {
@@ -38,10 +39,10 @@ namespace {
 }
 
 // What the kernel keeps in registers for a whole block of rows.
-struct Lanes {
+struct Sse2Lanes {
   __m128i zero, diffuseWords, below, above, inverted, writeMask, opaqueBits;
 
-  explicit Lanes(const SpriteRow& row)
+  explicit Sse2Lanes(const SpriteRow& row)
       : zero(_mm_setzero_si128()),
         diffuseWords(_mm_unpacklo_epi8(_mm_set1_epi32(int(row.diffuse)), zero)),
         below(_mm_set1_epi32(row.low - 1)),
@@ -54,7 +55,7 @@ struct Lanes {
 // Four pixels. Without `modulate` the diffuse is white, which leaves texels as they are;
 // without `masked` every bit of the target is written or opaque.
 template <bool modulate, bool masked>
-[[gnu::always_inline]] inline __m128i Group(const Lanes& k, __m128i texel, __m128i old) {
+[[gnu::always_inline]] inline __m128i Group(const Sse2Lanes& k, __m128i texel, __m128i old) {
   __m128i colourLow = _mm_unpacklo_epi8(texel, k.zero);
   __m128i colourHigh = _mm_unpackhi_epi8(texel, k.zero);
   __m128i alpha = _mm_srli_epi32(texel, 24);
@@ -93,10 +94,10 @@ template <bool modulate, bool masked>
 }
 
 template <bool modulate, bool masked>
-void NarrowRows(const SpriteRow& row, std::uint32_t* target, std::ptrdiff_t targetPitch,
+void Sse2Rows(const SpriteRow& row, std::uint32_t* target, std::ptrdiff_t targetPitch,
                 const std::uint32_t* texels, std::ptrdiff_t texelPitch, std::uint32_t count,
                 std::uint32_t rows) {
-  const Lanes k(row);
+  const Sse2Lanes k(row);
   const __m128i alphaBits = _mm_set1_epi32(int(0xFF000000u));
   const std::uint32_t whole = count & ~3u;
   const std::uint32_t rest = count & 3u;
@@ -123,27 +124,27 @@ void NarrowRows(const SpriteRow& row, std::uint32_t* target, std::ptrdiff_t targ
 }
 #endif  // __SSE2__
 
-#if MIREFELL_WIDE_ROWS
+#if MIREFELL_AVX_ROWS
 // The same steps eight pixels at a time. Unpacking and packing work within each 128-bit half,
 // so every pixel comes back to its own place.
-#define WIDE [[gnu::target("avx2"), gnu::always_inline]] inline
+#define AVX2_STEP [[gnu::target("avx2"), gnu::always_inline]] inline
 
-WIDE __m256i Mul255Words(__m256i x, __m256i y) {
+AVX2_STEP __m256i Mul255Words(__m256i x, __m256i y) {
   const __m256i t = _mm256_add_epi16(_mm256_mullo_epi16(x, y), _mm256_set1_epi16(128));
   return _mm256_mulhi_epu16(t, _mm256_set1_epi16(257));
 }
 
-WIDE __m256i BlendWords(__m256i source, __m256i target) {
+AVX2_STEP __m256i BlendWords(__m256i source, __m256i target) {
   const __m256i alpha = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(source, 0xFF), 0xFF);
   return _mm256_add_epi16(Mul255Words(source, alpha),
                           Mul255Words(target, _mm256_sub_epi16(_mm256_set1_epi16(255), alpha)));
 }
 
-struct WideLanes {
+struct Avx2Lanes {
   __m256i zero, diffuseWords, below, above, inverted, writeMask, opaqueBits;
 };
 
-WIDE WideLanes MakeWideLanes(const SpriteRow& row) {
+AVX2_STEP Avx2Lanes MakeAvx2Lanes(const SpriteRow& row) {
   const __m256i zero = _mm256_setzero_si256();
   return {zero,
           _mm256_unpacklo_epi8(_mm256_set1_epi32(int(row.diffuse)), zero),
@@ -155,7 +156,7 @@ WIDE WideLanes MakeWideLanes(const SpriteRow& row) {
 }
 
 template <bool modulate, bool masked>
-WIDE __m256i Group(const WideLanes& k, __m256i texel, __m256i old) {
+AVX2_STEP __m256i Group(const Avx2Lanes& k, __m256i texel, __m256i old) {
   __m256i colourLow = _mm256_unpacklo_epi8(texel, k.zero);
   __m256i colourHigh = _mm256_unpackhi_epi8(texel, k.zero);
   __m256i alpha = _mm256_srli_epi32(texel, 24);
@@ -184,11 +185,11 @@ alignas(32) constexpr std::int32_t tailMasks[16] = {-1, -1, -1, -1, -1, -1, -1, 
                                                     0,  0,  0,  0,  0,  0,  0,  0};
 
 template <bool modulate, bool masked>
-[[gnu::target("avx2")]] void WideRows(const SpriteRow& row, std::uint32_t* target,
+[[gnu::target("avx2")]] void Avx2Rows(const SpriteRow& row, std::uint32_t* target,
                                       std::ptrdiff_t targetPitch, const std::uint32_t* texels,
                                       std::ptrdiff_t texelPitch, std::uint32_t count,
                                       std::uint32_t rows) {
-  const WideLanes k = MakeWideLanes(row);
+  const Avx2Lanes k = MakeAvx2Lanes(row);
   const __m256i alphaBits = _mm256_set1_epi32(int(0xFF000000u));
   const std::uint32_t whole = count & ~7u;
   const std::uint32_t rest = count & 7u;
@@ -215,28 +216,28 @@ template <bool modulate, bool masked>
   }
 }
 
-#undef WIDE
+#undef AVX2_STEP
 
 // Sixteen pixels at a time, with the alpha test and the last pixels of a row in mask registers.
-#define BROAD [[gnu::target("avx512f,avx512bw"), gnu::always_inline]] inline
+#define AVX512_STEP [[gnu::target("avx512f,avx512bw"), gnu::always_inline]] inline
 
-BROAD __m512i Mul255Words(__m512i x, __m512i y) {
+AVX512_STEP __m512i Mul255Words(__m512i x, __m512i y) {
   const __m512i t = _mm512_add_epi16(_mm512_mullo_epi16(x, y), _mm512_set1_epi16(128));
   return _mm512_mulhi_epu16(t, _mm512_set1_epi16(257));
 }
 
-BROAD __m512i BlendWords(__m512i source, __m512i target) {
+AVX512_STEP __m512i BlendWords(__m512i source, __m512i target) {
   const __m512i alpha = _mm512_shufflehi_epi16(_mm512_shufflelo_epi16(source, 0xFF), 0xFF);
   return _mm512_add_epi16(Mul255Words(source, alpha),
                           Mul255Words(target, _mm512_sub_epi16(_mm512_set1_epi16(255), alpha)));
 }
 
-struct BroadLanes {
+struct Avx512Lanes {
   __m512i zero, diffuseWords, below, above, writeMask, opaqueBits;
   __mmask16 inverted;
 };
 
-BROAD BroadLanes MakeBroadLanes(const SpriteRow& row) {
+AVX512_STEP Avx512Lanes MakeAvx512Lanes(const SpriteRow& row) {
   const __m512i zero = _mm512_setzero_si512();
   return {zero,
           _mm512_unpacklo_epi8(_mm512_set1_epi32(int(row.diffuse)), zero),
@@ -248,7 +249,7 @@ BROAD BroadLanes MakeBroadLanes(const SpriteRow& row) {
 }
 
 template <bool modulate, bool masked>
-BROAD __m512i Group(const BroadLanes& k, __m512i texel, __m512i old) {
+AVX512_STEP __m512i Group(const Avx512Lanes& k, __m512i texel, __m512i old) {
   __m512i colourLow = _mm512_unpacklo_epi8(texel, k.zero);
   __m512i colourHigh = _mm512_unpackhi_epi8(texel, k.zero);
   // The zero-masked shift: the plain one leaves a compiler warning about undefined lanes.
@@ -273,12 +274,12 @@ BROAD __m512i Group(const BroadLanes& k, __m512i texel, __m512i old) {
 }
 
 template <bool modulate, bool masked>
-[[gnu::target("avx512f,avx512bw")]] void BroadRows(const SpriteRow& row, std::uint32_t* target,
+[[gnu::target("avx512f,avx512bw")]] void Avx512Rows(const SpriteRow& row, std::uint32_t* target,
                                                    std::ptrdiff_t targetPitch,
                                                    const std::uint32_t* texels,
                                                    std::ptrdiff_t texelPitch, std::uint32_t count,
                                                    std::uint32_t rows) {
-  const BroadLanes k = MakeBroadLanes(row);
+  const Avx512Lanes k = MakeAvx512Lanes(row);
   const __m512i alphaBits = _mm512_set1_epi32(int(0xFF000000u));
   const std::uint32_t whole = count & ~15u;
   const __mmask16 tail = __mmask16((1u << (count & 15u)) - 1);
@@ -303,8 +304,8 @@ template <bool modulate, bool masked>
   }
 }
 
-#undef BROAD
-#endif  // MIREFELL_WIDE_ROWS
+#undef AVX512_STEP
+#endif  // MIREFELL_AVX_ROWS
 
 using RowKernel = void (*)(const SpriteRow&, std::uint32_t*, std::ptrdiff_t, const std::uint32_t*,
                            std::ptrdiff_t, std::uint32_t, std::uint32_t);
@@ -318,25 +319,25 @@ RowKernel Choose(bool modulate, bool masked) {
 
 #if defined(__SSE2__)
 template <bool modulate, bool masked>
-struct NarrowFamily {
-  static constexpr RowKernel run = NarrowRows<modulate, masked>;
+struct Sse2Family {
+  static constexpr RowKernel run = Sse2Rows<modulate, masked>;
 };
 #endif
 
-#if MIREFELL_WIDE_ROWS
+#if MIREFELL_AVX_ROWS
 template <bool modulate, bool masked>
-struct WideFamily {
-  static constexpr RowKernel run = WideRows<modulate, masked>;
+struct Avx2Family {
+  static constexpr RowKernel run = Avx2Rows<modulate, masked>;
 };
 
 template <bool modulate, bool masked>
-struct BroadFamily {
-  static constexpr RowKernel run = BroadRows<modulate, masked>;
+struct Avx512Family {
+  static constexpr RowKernel run = Avx512Rows<modulate, masked>;
 };
 #endif
 
-// The portable form, pixel by pixel.
-void ScalarRows(const SpriteRow& row, std::uint32_t* target, std::ptrdiff_t targetPitch,
+// The plain form, pixel by pixel, for processors without those instructions.
+void PlainRows(const SpriteRow& row, std::uint32_t* target, std::ptrdiff_t targetPitch,
                 const std::uint32_t* texels, std::ptrdiff_t texelPitch, std::uint32_t count,
                 std::uint32_t rows) {
   for (std::uint32_t y = 0; y < rows; ++y, target += targetPitch, texels += texelPitch) {
@@ -352,7 +353,7 @@ void ScalarRows(const SpriteRow& row, std::uint32_t* target, std::ptrdiff_t targ
 
 // The widest step the processor offers, in pixels, and the widest that tests allow.
 unsigned WidestSupported() {
-#if MIREFELL_WIDE_ROWS
+#if MIREFELL_AVX_ROWS
   static const unsigned widest =
       __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")
           ? 16
@@ -374,14 +375,14 @@ void WriteSpriteRows(const SpriteRow& row, std::uint32_t* target, std::ptrdiff_t
                      std::uint32_t rows) {
   if (count == 0) return;
   const bool modulate = row.diffuse != 0xFFFFFFFFu;
-  RowKernel kernel = ScalarRows;
+  RowKernel kernel = PlainRows;
   switch (SpriteRowStep()) {
-#if MIREFELL_WIDE_ROWS
-    case 16: kernel = Choose<BroadFamily>(modulate, row.Masked()); break;
-    case 8: kernel = Choose<WideFamily>(modulate, row.Masked()); break;
+#if MIREFELL_AVX_ROWS
+    case 16: kernel = Choose<Avx512Family>(modulate, row.Masked()); break;
+    case 8: kernel = Choose<Avx2Family>(modulate, row.Masked()); break;
 #endif
 #if defined(__SSE2__)
-    case 4: kernel = Choose<NarrowFamily>(modulate, row.Masked()); break;
+    case 4: kernel = Choose<Sse2Family>(modulate, row.Masked()); break;
 #endif
     default: break;
   }

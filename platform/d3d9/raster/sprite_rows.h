@@ -59,8 +59,8 @@ void WriteSpriteRows(const SpriteRow& row, std::uint32_t* target, std::ptrdiff_t
 // The pixels a row kernel takes a step: 16, 8 or 4 with the processor's 512-, 256- or 128-bit
 // integer instructions, 1 without them (or when limited below 4).
 unsigned SpriteRowStep();
-// For tests: no step wider than `pixels` (16 by default), so that the narrower kernels, down
-// to the scalar one, can be checked on processors that have the wider ones.
+// For tests: no step wider than `pixels` (16 by default), so that the kernels of smaller
+// steps, down to the plain one, can be checked on processors that have the larger ones.
 void LimitSpriteRowStep(unsigned pixels);
 
 }  // namespace d3d9

@@ -1,7 +1,7 @@
-// What the sampler derives from a level's texels, rebuilt when the level's generation moves:
-// the texels as 32-bit 0xAARRGGBB values (the level's own memory for D3DFMT_A8R8G8B8), and a
-// run index that splits each row into runs of fully transparent, fully opaque and other
-// texels, so that drawing can skip transparent runs and copy opaque ones.
+// What the sampler derives from a level's texels, and nothing else, rebuilt when the level's
+// generation moves: the texels as 32-bit 0xAARRGGBB values (the level's own memory for
+// D3DFMT_A8R8G8B8), and a run index that splits each row into runs of fully transparent,
+// fully opaque and other texels, so that blits can skip transparent runs and copy opaque ones.
 #pragma once
 
 #include <cstdint>
@@ -48,17 +48,6 @@ struct TexelCache {
   std::unique_ptr<std::uint32_t[]> argb;
   RunIndex runIndex;
   bool decodable = false;
-  // Of a depth buffer: no stored depth of row y is below depthRowLow[y] (in stored units), so
-  // that a row can pass a LESS test untested. Valid while the generation is depthGeneration.
-  std::uint64_t depthGeneration = ~std::uint64_t(0);
-  // One per row of the image, from the draw's working memory; null when it could not be had
-  // (nothing is then known of the rows).
-  std::unique_ptr<std::uint32_t[]> depthRowLow;
-  std::uint32_t depthLow = 0;  // no stored depth of the buffer is below it: the rows' least
-  // Whether every cell's low byte (stencil or padding) of a D24 format is lowByte, known as
-  // the depths are.
-  bool lowByteUniform = false;
-  std::uint32_t lowByte = 0;
 };
 
 enum class TexelAccess : std::uint8_t { Ready, Unreadable, OutOfMemory };

@@ -8,15 +8,6 @@
 namespace d3d9 {
 namespace {
 
-constexpr std::int64_t subPixel = 256;
-
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-  const std::int64_t q = a / b;
-  return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
-}
-
-std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
-
 // lround clamped to 0..255, without the library call: below 0.5 (and NaN) is 0, and in
 // between, value + 0.5 is exact enough that truncating it rounds halves away from zero.
 int ClampChannel(double value) {
@@ -37,7 +28,7 @@ Edge MakeEdge(std::int64_t ax, std::int64_t ay, std::int64_t bx, std::int64_t by
   return {ax, ay, dx, dy, topLeft ? 0 : 1};
 }
 
-// Narrows [left, right] to the pixels of row `py` inside the edge.
+// Limits [left, right] to the pixels of row `py` inside the edge.
 void LimitSpan(const Edge& e, std::int64_t py, std::int64_t& left, std::int64_t& right) {
   const std::int64_t c = e.dx * (py * subPixel - e.ay) + e.dy * e.ax;
   if (e.dy == 0) {
@@ -225,33 +216,33 @@ void RasterizeTriangle(const RasterContext& context, const RasterVertex& a, cons
   for (const RasterVertex* vertex : v) {
     if (!std::isfinite(vertex->x) || !std::isfinite(vertex->y)) return;
   }
-  std::int64_t X[3], Y[3];
+  std::int64_t xs[3], ys[3];
   for (int i = 0; i < 3; ++i) {
-    X[i] = Snap(v[i]->x);
-    Y[i] = Snap(v[i]->y);
+    xs[i] = Snap(v[i]->x);
+    ys[i] = Snap(v[i]->y);
   }
-  std::int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
+  std::int64_t area = (xs[1] - xs[0]) * (ys[2] - ys[0]) - (xs[2] - xs[0]) * (ys[1] - ys[0]);
   if (area == 0 || IsCulled(context.cullMode, area)) return;
   if (area < 0) {
     std::swap(v[1], v[2]);
-    std::swap(X[1], X[2]);
-    std::swap(Y[1], Y[2]);
+    std::swap(xs[1], xs[2]);
+    std::swap(ys[1], ys[2]);
   }
   const std::int64_t top = std::max<std::int64_t>(context.clip.top,
-                                                  CeilDiv(*std::min_element(Y, Y + 3), subPixel));
+                                                  CeilPixel(*std::min_element(ys, ys + 3)));
   const std::int64_t bottom = std::min<std::int64_t>(
-      context.clip.bottom - 1, FloorDiv(*std::max_element(Y, Y + 3), subPixel));
+      context.clip.bottom - 1, FloorPixel(*std::max_element(ys, ys + 3)));
   const std::int64_t leftmost = std::max<std::int64_t>(
-      context.clip.left, CeilDiv(*std::min_element(X, X + 3), subPixel));
+      context.clip.left, CeilPixel(*std::min_element(xs, xs + 3)));
   const std::int64_t rightmost = std::min<std::int64_t>(
-      context.clip.right - 1, FloorDiv(*std::max_element(X, X + 3), subPixel));
+      context.clip.right - 1, FloorPixel(*std::max_element(xs, xs + 3)));
   if (top > bottom || leftmost > rightmost) return;
-  const Edge edges[3] = {MakeEdge(X[0], Y[0], X[1], Y[1]), MakeEdge(X[1], Y[1], X[2], Y[2]),
-                         MakeEdge(X[2], Y[2], X[0], Y[0])};
+  const Edge edges[3] = {MakeEdge(xs[0], ys[0], xs[1], ys[1]), MakeEdge(xs[1], ys[1], xs[2], ys[2]),
+                         MakeEdge(xs[2], ys[2], xs[0], ys[0])};
   double sx[3], sy[3];
   for (int i = 0; i < 3; ++i) {
-    sx[i] = double(X[i]) / double(subPixel);
-    sy[i] = double(Y[i]) / double(subPixel);
+    sx[i] = Unsnap(xs[i]);
+    sy[i] = Unsnap(ys[i]);
   }
   const Setup setup = MakeSetup(context, v, sx, sy);
   for (std::int64_t py = top; py <= bottom; ++py) {

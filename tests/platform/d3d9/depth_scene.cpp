@@ -1,6 +1,5 @@
 #include "tests/platform/d3d9/depth_scene.h"
 
-#include <cstring>
 #include <string>
 
 namespace d3d9_test {
@@ -50,25 +49,7 @@ reference::DepthKind DepthSceneTest::KindOf(D3DFORMAT format) const {
   }
 }
 
-std::vector<std::uint32_t> DepthSceneTest::ReadDepth() {
-  std::vector<std::uint32_t> values(std::size_t(width) * height);
-  D3DSURFACE_DESC desc;
-  EXPECT_EQ(S_OK, depthSurface->GetDesc(&desc));
-  D3DLOCKED_RECT locked;
-  EXPECT_EQ(S_OK, depthSurface->LockRect(&locked, nullptr, D3DLOCK_READONLY));
-  if (locked.pBits == nullptr) return values;
-  const bool narrow = desc.Format == D3DFMT_D16_LOCKABLE;
-  for (UINT y = 0; y < height; ++y) {
-    const BYTE* row = static_cast<const BYTE*>(locked.pBits) + std::size_t(y) * locked.Pitch;
-    for (UINT x = 0; x < width; ++x) {
-      std::uint32_t value = 0;
-      std::memcpy(&value, row + x * (narrow ? 2 : 4), narrow ? 2 : 4);
-      values[std::size_t(y) * width + x] = value;
-    }
-  }
-  depthSurface->UnlockRect();
-  return values;
-}
+std::vector<std::uint32_t> DepthSceneTest::ReadDepth() { return ReadDepthCells(depthSurface); }
 
 std::vector<std::uint32_t> DepthSceneTest::RevealStencil() {
   ClearTo(0xFF000000);

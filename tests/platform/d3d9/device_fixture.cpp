@@ -25,6 +25,24 @@ std::vector<std::uint32_t> ReadRenderTarget(IDirect3DDevice9* device, UINT width
   return pixels;
 }
 
+std::vector<std::uint32_t> ReadDepthCells(IDirect3DSurface9* surface) {
+  D3DSURFACE_DESC desc;
+  EXPECT_EQ(S_OK, surface->GetDesc(&desc));
+  std::vector<std::uint32_t> cells(std::size_t(desc.Width) * desc.Height);
+  D3DLOCKED_RECT locked;
+  EXPECT_EQ(S_OK, surface->LockRect(&locked, nullptr, D3DLOCK_READONLY));
+  if (locked.pBits == nullptr) return cells;
+  const std::size_t cellBytes = desc.Format == D3DFMT_D16_LOCKABLE ? 2 : 4;
+  for (UINT y = 0; y < desc.Height; ++y) {
+    const BYTE* row = static_cast<const BYTE*>(locked.pBits) + std::size_t(y) * locked.Pitch;
+    for (UINT x = 0; x < desc.Width; ++x) {
+      std::memcpy(&cells[std::size_t(y) * desc.Width + x], row + x * cellBytes, cellBytes);
+    }
+  }
+  surface->UnlockRect();
+  return cells;
+}
+
 std::vector<std::uint32_t> DeviceTest::ReadBack() {
   return ReadRenderTarget(device, width, height);
 }

@@ -24,6 +24,9 @@ constexpr DWORD screenVertexFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 
 // The device's render target of width x height as 0x00RRGGBB values (alpha dropped).
 std::vector<std::uint32_t> ReadRenderTarget(IDirect3DDevice9* device, UINT width, UINT height);
+// The cells of a lockable depth-stencil surface, row after row, each as stored (2 bytes for
+// D16_LOCKABLE, 4 otherwise).
+std::vector<std::uint32_t> ReadDepthCells(IDirect3DSurface9* surface);
 
 class DeviceTest : public ::testing::Test {
  protected:

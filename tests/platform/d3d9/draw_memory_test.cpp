@@ -22,13 +22,13 @@ enum class Kind { Flat, Cube, Volume };
 
 // Red in either format.
 void FillRed(void* bits, int pitch, int slicePitch, int size, D3DFORMAT format) {
-  const bool narrow = format == D3DFMT_R5G6B5;
+  const bool twoBytes = format == D3DFMT_R5G6B5;
   for (int z = 0; z < size; ++z) {
     for (int y = 0; y < size; ++y) {
       auto* row = static_cast<BYTE*>(bits) + z * slicePitch + y * pitch;
       for (int x = 0; x < size; ++x) {
-        const std::uint32_t red = narrow ? 0xF800u : 0xFFFF0000u;
-        std::memcpy(row + x * (narrow ? 2 : 4), &red, narrow ? 2 : 4);
+        const std::uint32_t red = twoBytes ? 0xF800u : 0xFFFF0000u;
+        std::memcpy(row + x * (twoBytes ? 2 : 4), &red, twoBytes ? 2 : 4);
       }
     }
   }
@@ -195,7 +195,7 @@ TEST_F(DrawMemoryTest, ABlitWithoutMemoryForItsRunsDrawsTheSamePicture) {
 // and depths.
 TEST_F(DrawMemoryTest, ARefusedNoteOfRowDepthsStillClearsAndDrawsTheSame) {
   const auto scene = [&](bool refuse, std::vector<std::uint32_t>* colours,
-                         std::vector<std::uint16_t>* depths) {
+                         std::vector<std::uint32_t>* depths) {
     IDirect3DSurface9* depth = nullptr;
     ASSERT_EQ(S_OK, device->CreateDepthStencilSurface(width, height, D3DFMT_D16_LOCKABLE,
                                                       D3DMULTISAMPLE_NONE, 0, FALSE, &depth,
@@ -225,19 +225,12 @@ TEST_F(DrawMemoryTest, ARefusedNoteOfRowDepthsStillClearsAndDrawsTheSame) {
     }
     ASSERT_EQ(S_OK, device->EndScene());
     *colours = ReadBack();
-    D3DLOCKED_RECT locked;
-    ASSERT_EQ(S_OK, depth->LockRect(&locked, nullptr, D3DLOCK_READONLY));
-    for (UINT y = 0; y < height; ++y) {
-      const auto* row = reinterpret_cast<const std::uint16_t*>(
-          static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
-      depths->insert(depths->end(), row, row + width);
-    }
-    depth->UnlockRect();
+    *depths = ReadDepthCells(depth);
     ASSERT_EQ(S_OK, device->SetDepthStencilSurface(nullptr));
     depth->Release();
   };
   std::vector<std::uint32_t> colours[2];
-  std::vector<std::uint16_t> depths[2];
+  std::vector<std::uint32_t> depths[2];
   scene(false, &colours[0], &depths[0]);
   scene(true, &colours[1], &depths[1]);
   EXPECT_EQ(colours[0], colours[1]);

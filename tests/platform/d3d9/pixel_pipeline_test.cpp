@@ -67,7 +67,7 @@ TEST(PixelPipeline, SpriteShortcutsEqualTheGeneralOperations) {
 }
 
 // Rows are written by the widest kernel the processor has: each of them runs here, as far as
-// the processor goes, and the scalar one too.
+// the processor goes, and the plain one too.
 class RowKernels : public ::testing::TestWithParam<unsigned> {
  protected:
   void SetUp() override {
@@ -78,7 +78,7 @@ class RowKernels : public ::testing::TestWithParam<unsigned> {
 };
 
 INSTANTIATE_TEST_SUITE_P(PixelPipeline, RowKernels, ::testing::Values(1u, 4u, 8u, 16u),
-                         [](const auto& info) { return std::to_string(info.param) + "Pixels"; });
+                         [](const auto& test) { return std::to_string(test.param) + "Pixels"; });
 
 // A row written at once equals the same pixels combined and written one by one, on the
 // sprite's states, on states that reach the general operations, and under every alpha test.

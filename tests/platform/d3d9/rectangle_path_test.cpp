@@ -26,6 +26,17 @@ std::vector<std::uint32_t> KeyedPicture(UINT w, UINT h) {
 
 class RectanglePathTest : public DeviceTest {
  protected:
+  // Quads the rectangle path has drawn since the last call: a comparison with the triangle
+  // path proves nothing of quads it declined.
+  std::uint64_t Taken() {
+    const std::uint64_t total = d3d9::RectanglesTaken(device);
+    const std::uint64_t since = total - takenBefore;
+    takenBefore = total;
+    return since;
+  }
+
+  // The quad as one fan, which the rectangle path may take (Taken() tells whether it did),
+  // and as two triangles, which it cannot.
   void DrawBoth(float left, float top, float right, float bottom, D3DCOLOR colour, float u0,
                 float v0, float u1, float v1, std::vector<std::uint32_t>* asQuad,
                 std::vector<std::uint32_t>* asTriangles) {
@@ -36,9 +47,11 @@ class RectanglePathTest : public DeviceTest {
     device->SetFVF(screenVertexFvf);
     ClearTo(0xFF405060);
     ASSERT_EQ(S_OK, device->BeginScene());
+    Taken();
     ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex)));
     ASSERT_EQ(S_OK, device->EndScene());
     *asQuad = ReadBack();
+    takenByQuad = Taken();
     const ScreenVertex first[3] = {quad[0], quad[1], quad[2]};
     const ScreenVertex second[3] = {quad[0], quad[2], quad[3]};
     ClearTo(0xFF405060);
@@ -49,6 +62,9 @@ class RectanglePathTest : public DeviceTest {
     *asTriangles = ReadBack();
   }
   void DrawQuadsOverQuads(D3DFORMAT format);
+
+  std::uint64_t takenBefore = 0;
+  std::uint64_t takenByQuad = 0;  // by DrawBoth's fan
 };
 
 // Narrow rectangles are drawn row by row whole, wider ones run by run: both sizes are drawn.
@@ -68,17 +84,19 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathUnderTheSpritesStatesAndOthers) 
                     {"blend only", FALSE, TRUE, D3DTEXF_POINT, 0xFFFFFFFF},
                     {"opaque", FALSE, FALSE, D3DTEXF_LINEAR, 0xFFFFFFFF},
                     {"test only", TRUE, FALSE, D3DTEXF_POINT, 0xC0FFFFFF}};
-    // One texel per pixel at whole positions (also partly off the target), and shapes the
-    // blit cannot take: a half-pixel offset, a magnification, and a part of the texture.
+    // One texel per pixel at whole positions (also partly off the target, and of a part of
+    // the texture), which the blit takes, and shapes it cannot: a half-pixel offset and a
+    // magnification.
     const float n = float(size);
     const struct {
       float left, top, right, bottom, u0, v0, u1, v1;
-    } placements[] = {{-0.5f, -0.5f, n - 0.5f, n - 0.5f, 0, 0, 1, 1},
-                      {20 - 0.5f, 40 - 0.5f, 20 + n - 0.5f, 40 + n - 0.5f, 0, 0, 1, 1},
-                      {-10.5f, 5.5f, n - 10.5f, n + 5.5f, 0, 0, 1, 1},
-                      {3.5f, 3.5f, 3.5f + n / 4, 3.5f + n / 2, 0.25f, 0.125f, 0.5f, 0.625f},
-                      {3, 3, 3 + n, 3 + n, 0, 0, 1, 1},
-                      {0, 0, 2 * n, 2 * n, 0, 0, 1, 1}};
+      bool blit;
+    } placements[] = {{-0.5f, -0.5f, n - 0.5f, n - 0.5f, 0, 0, 1, 1, true},
+                      {20 - 0.5f, 40 - 0.5f, 20 + n - 0.5f, 40 + n - 0.5f, 0, 0, 1, 1, true},
+                      {-10.5f, 5.5f, n - 10.5f, n + 5.5f, 0, 0, 1, 1, true},
+                      {3.5f, 3.5f, 3.5f + n / 4, 3.5f + n / 2, 0.25f, 0.125f, 0.5f, 0.625f, true},
+                      {3, 3, 3 + n, 3 + n, 0, 0, 1, 1, false},
+                      {0, 0, 2 * n, 2 * n, 0, 0, 1, 1, false}};
     for (const auto& v : variants) {
       device->SetRenderState(D3DRS_ALPHATESTENABLE, v.alphaTest);
       device->SetRenderState(D3DRS_ALPHABLENDENABLE, v.blend);
@@ -88,6 +106,9 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathUnderTheSpritesStatesAndOthers) 
         std::vector<std::uint32_t> quad, triangles;
         DrawBoth(p.left, p.top, p.right, p.bottom, v.colour, p.u0, p.v0, p.u1, p.v1, &quad,
                  &triangles);
+        if (p.blit) {
+          EXPECT_EQ(1u, takenByQuad) << v.name << " size " << size << " at " << p.left;
+        }
         for (std::size_t i = 0; i < quad.size(); ++i) {
           ASSERT_EQ(triangles[i], quad[i]) << v.name << " size " << size << " at " << p.left
                                            << "," << p.top << " pixel " << i % width << ","
@@ -100,8 +121,6 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathUnderTheSpritesStatesAndOthers) 
   }
 }
 
-// A level-of-detail bias moves one texel per pixel onto another level: a positive one is no
-// blit of level 0, a negative one still is.
 // With the depth test on, over a depth buffer of random triangles at three depths, the
 // rectangle path draws and writes depth exactly where the triangle path does.
 TEST_F(RectanglePathTest, MatchesTheTrianglePathWithDepthTested) {
@@ -110,18 +129,6 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathWithDepthTested) {
             device->CreateDepthStencilSurface(width, height, D3DFMT_D16_LOCKABLE,
                                               D3DMULTISAMPLE_NONE, 0, FALSE, &depth, nullptr));
   ASSERT_EQ(S_OK, device->SetDepthStencilSurface(depth));
-  const auto readDepth = [&] {
-    std::vector<std::uint16_t> values(std::size_t(width) * height);
-    D3DLOCKED_RECT locked;
-    EXPECT_EQ(S_OK, depth->LockRect(&locked, nullptr, D3DLOCK_READONLY));
-    for (UINT y = 0; y < height; ++y) {
-      std::memcpy(values.data() + std::size_t(y) * width,
-                  static_cast<const BYTE*>(locked.pBits) + std::size_t(y) * locked.Pitch,
-                  width * 2);
-    }
-    depth->UnlockRect();
-    return values;
-  };
   std::vector<ScreenVertex> pattern;
   std::uint32_t seed = 7;
   const auto next = [&](std::uint32_t range) {
@@ -155,14 +162,16 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathWithDepthTested) {
     device->SetTexture(0, texture);
   };
   const float n = float(size);
+  // Blits, and a half-pixel offset that the blit declines.
   const struct {
     float left, top;
     D3DCOLOR colour;
     DWORD alphaTest;
-  } placements[] = {{-0.5f, -0.5f, 0xFFFFFFFF, TRUE},
-                    {20 - 0.5f, 10 - 0.5f, 0xC0FFFFFF, TRUE},
-                    {-10.5f, 30.5f, 0xFFFFFFFF, FALSE},
-                    {3.0f, 7.0f, 0xFFFFFFFF, TRUE}};
+    bool blit;
+  } placements[] = {{-0.5f, -0.5f, 0xFFFFFFFF, TRUE, true},
+                    {20 - 0.5f, 10 - 0.5f, 0xC0FFFFFF, TRUE, true},
+                    {-10.5f, 30.5f, 0xFFFFFFFF, FALSE, true},
+                    {3.0f, 7.0f, 0xFFFFFFFF, TRUE, false}};
   for (const DWORD func : {D3DCMP_LESS, D3DCMP_EQUAL, D3DCMP_LESSEQUAL, D3DCMP_GREATER,
                            D3DCMP_NOTEQUAL, D3DCMP_ALWAYS}) {
     for (const DWORD write : {TRUE, FALSE}) {
@@ -174,7 +183,7 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathWithDepthTested) {
         const ScreenVertex first[3] = {quad[0], quad[1], quad[2]};
         const ScreenVertex second[3] = {quad[0], quad[2], quad[3]};
         std::vector<std::uint32_t> colours[2];
-        std::vector<std::uint16_t> depths[2];
+        std::vector<std::uint32_t> depths[2];
         for (int route = 0; route < 2; ++route) {
           prepare();
           device->SetRenderState(D3DRS_ZFUNC, func);
@@ -182,8 +191,13 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathWithDepthTested) {
           device->SetRenderState(D3DRS_ALPHATESTENABLE, p.alphaTest);
           ASSERT_EQ(S_OK, device->BeginScene());
           if (route == 0) {
+            Taken();
             ASSERT_EQ(S_OK,
                       device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex)));
+            const std::uint64_t taken = Taken();
+            if (p.blit) {
+              EXPECT_EQ(1u, taken) << "func " << func << " write " << write;
+            }
           } else {
             ASSERT_EQ(S_OK,
                       device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, first, sizeof(ScreenVertex)));
@@ -192,7 +206,7 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathWithDepthTested) {
           }
           ASSERT_EQ(S_OK, device->EndScene());
           colours[route] = ReadBack();
-          depths[route] = readDepth();
+          depths[route] = ReadDepthCells(depth);
         }
         EXPECT_EQ(colours[1], colours[0])
             << "func " << func << " write " << write << " at " << p.left;
@@ -210,7 +224,7 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathWithDepthTested) {
 // What the rectangle path knows of the buffer's depths must follow every write: quads drawn
 // one over another (wide and narrow, partly over each other) and part clears, under alpha
 // tests that keep some texels, all of them or none. Each scene is drawn as fans and as
-// separate triangles, and both the colours and the D24S8 cells must agree.
+// separate triangles, and both the colours and the depth cells (D16 and D32F) must agree.
 TEST_F(RectanglePathTest, MatchesTheTrianglePathOverEarlierQuadsAndPartClears) {
   for (const D3DFORMAT format : {D3DFMT_D16_LOCKABLE, D3DFMT_D32F_LOCKABLE}) {
     DrawQuadsOverQuads(format);
@@ -222,7 +236,6 @@ void RectanglePathTest::DrawQuadsOverQuads(D3DFORMAT format) {
   ASSERT_EQ(S_OK, device->CreateDepthStencilSurface(width, height, format, D3DMULTISAMPLE_NONE, 0,
                                                     FALSE, &depth, nullptr));
   ASSERT_EQ(S_OK, device->SetDepthStencilSurface(depth));
-  const UINT cellBytes = format == D3DFMT_D16_LOCKABLE ? 2 : 4;
   const UINT size = 48;
   IDirect3DTexture9* texture = MakeTexture(size, size, KeyedPicture(size, size));
   SpriteLikeDrawer sprite(device);
@@ -269,18 +282,6 @@ void RectanglePathTest::DrawQuadsOverQuads(D3DFORMAT format) {
     }
     ASSERT_EQ(S_OK, device->EndScene());
   };
-  const auto readCells = [&] {
-    std::vector<std::uint8_t> cells(std::size_t(width) * height * cellBytes);
-    D3DLOCKED_RECT locked;
-    EXPECT_EQ(S_OK, depth->LockRect(&locked, nullptr, D3DLOCK_READONLY));
-    for (UINT y = 0; y < height; ++y) {
-      std::memcpy(cells.data() + std::size_t(y) * width * cellBytes,
-                  static_cast<const BYTE*>(locked.pBits) + std::size_t(y) * locked.Pitch,
-                  width * cellBytes);
-    }
-    depth->UnlockRect();
-    return cells;
-  };
   const struct {
     DWORD func, ref;
   } alphaTests[] = {{D3DCMP_GREATER, 0},  {D3DCMP_GREATER, 0x80}, {D3DCMP_LESS, 0},
@@ -292,11 +293,13 @@ void RectanglePathTest::DrawQuadsOverQuads(D3DFORMAT format) {
       device->SetRenderState(D3DRS_ALPHAFUNC, a.func);
       device->SetRenderState(D3DRS_ALPHAREF, a.ref);
       std::vector<std::uint32_t> colours[2];
-      std::vector<std::uint8_t> cells[2];
+      std::vector<std::uint32_t> cells[2];
       for (int route = 0; route < 2; ++route) {
+        Taken();
         drawScene(route == 0);
+        EXPECT_EQ(route == 0 ? std::size(quads) : 0u, Taken());
         colours[route] = ReadBack();
-        cells[route] = readCells();
+        cells[route] = ReadDepthCells(depth);
       }
       EXPECT_EQ(colours[1], colours[0]) << "z func " << zFunc << " alpha func " << a.func
                                         << " ref " << a.ref;
@@ -343,7 +346,7 @@ TEST_F(RectanglePathTest, WideRowsMatchTheTrianglePathOverAVariedDepthBuffer) {
     }
     ASSERT_EQ(S_OK, depth->UnlockRect());
   };
-  const auto read = [&](std::vector<std::uint32_t>* colours, std::vector<std::uint16_t>* depths) {
+  const auto read = [&](std::vector<std::uint32_t>* colours, std::vector<std::uint32_t>* depths) {
     ASSERT_EQ(S_OK, device->GetRenderTargetData(target, copy));
     D3DLOCKED_RECT locked;
     ASSERT_EQ(S_OK, copy->LockRect(&locked, nullptr, D3DLOCK_READONLY));
@@ -352,12 +355,7 @@ TEST_F(RectanglePathTest, WideRowsMatchTheTrianglePathOverAVariedDepthBuffer) {
       colours->insert(colours->end(), row, row + wide);
     }
     copy->UnlockRect();
-    ASSERT_EQ(S_OK, depth->LockRect(&locked, nullptr, D3DLOCK_READONLY));
-    for (UINT y = 0; y < rows; ++y) {
-      const auto* row = reinterpret_cast<const std::uint16_t*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
-      depths->insert(depths->end(), row, row + wide);
-    }
-    depth->UnlockRect();
+    *depths = ReadDepthCells(depth);
   };
   for (const bool textured : {true, false}) {
     device->SetTexture(0, textured ? texture : nullptr);
@@ -370,13 +368,15 @@ TEST_F(RectanglePathTest, WideRowsMatchTheTrianglePathOverAVariedDepthBuffer) {
     const ScreenVertex first[3] = {quad[0], quad[1], quad[2]};
     const ScreenVertex second[3] = {quad[0], quad[2], quad[3]};
     std::vector<std::uint32_t> colours[2];
-    std::vector<std::uint16_t> depths[2];
+    std::vector<std::uint32_t> depths[2];
     for (int route = 0; route < 2; ++route) {
       resetDepth();
       ASSERT_EQ(S_OK, device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF405060, 1.0f, 0));
       ASSERT_EQ(S_OK, device->BeginScene());
       if (route == 0) {
+        Taken();
         ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex)));
+        EXPECT_EQ(1u, Taken()) << (textured ? "blit" : "untextured");
       } else {
         ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, first, sizeof(ScreenVertex)));
         ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, second, sizeof(ScreenVertex)));
@@ -402,6 +402,8 @@ TEST_F(RectanglePathTest, WideRowsMatchTheTrianglePathOverAVariedDepthBuffer) {
   target->Release();
 }
 
+// A level-of-detail bias moves one texel per pixel onto another level: a positive one is no
+// blit of level 0, a negative one still is.
 TEST_F(RectanglePathTest, ALevelOfDetailBiasIsHonoured) {
   IDirect3DTexture9* texture = MakeTexture(16, 16, std::vector<std::uint32_t>(256, 0xFFFF0000), 2);
   FillLevel(texture, 1, std::vector<std::uint32_t>(64, 0xFF0000FF));
@@ -415,6 +417,7 @@ TEST_F(RectanglePathTest, ALevelOfDetailBiasIsHonoured) {
     device->SetTexture(0, texture);
     std::vector<std::uint32_t> quad, triangles;
     DrawBoth(-0.5f, -0.5f, 15.5f, 15.5f, 0xFFFFFFFF, 0, 0, 1, 1, &quad, &triangles);
+    EXPECT_EQ(bias < 0 ? 1u : 0u, takenByQuad) << bias;
     EXPECT_EQ(triangles, quad) << bias;
     EXPECT_EQ(bias > 0 ? 0x0000FFu : 0xFF0000u, quad[std::size_t(5) * width + 5] & 0xFFFFFF) << bias;
   }
@@ -428,6 +431,7 @@ TEST_F(RectanglePathTest, ABlitSeesTexelsWrittenSinceTheLastDraw) {
   SpriteLikeDrawer sprite(device);
   sprite.SetStates();
   ClearTo(0xFF000000);
+  Taken();
   ASSERT_EQ(S_OK, device->BeginScene());
   sprite.Draw(texture, 4, 4, {0, 0, 4, 4}, 0, 0);
   ASSERT_EQ(S_OK, device->EndScene());
@@ -437,6 +441,7 @@ TEST_F(RectanglePathTest, ABlitSeesTexelsWrittenSinceTheLastDraw) {
   sprite.Draw(texture, 4, 4, {0, 0, 4, 4}, 0, 0);
   ASSERT_EQ(S_OK, device->EndScene());
   EXPECT_EQ(0x00FF00u, PixelAt(1, 1));
+  EXPECT_EQ(2u, Taken());
   texture->Release();
 }
 
@@ -446,6 +451,7 @@ TEST_F(RectanglePathTest, UntexturedRectanglesAreFilledWithTheFillRule) {
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
   DrawBoth(2.25f, 3.75f, 40.5f, 9.5f, 0x80FF0000, 0, 0, 0, 0, &quad, &triangles);
+  EXPECT_EQ(1u, takenByQuad);
   EXPECT_EQ(triangles, quad);
   EXPECT_NE(0x405060u, quad[std::size_t(4) * width + 3]);
   EXPECT_EQ(0x405060u, quad[std::size_t(4) * width + 2]);
