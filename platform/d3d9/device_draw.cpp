@@ -233,8 +233,9 @@ HRESULT Device::ValidateDraw(DrawCall& call) const {
   const VertexFormat& format = state.vertexFormat;
   const bool described =
       format.declaration
-          ? LayoutFromDeclaration(static_cast<VertexDeclaration*>(format.declaration.Get())->Elements(),
-                                  call.texcoordSet, &call.layout, extraSets, specular)
+          ? LayoutFromDeclaration(
+                static_cast<VertexDeclaration*>(format.declaration.Get())->Elements(),
+                call.texcoordSet, &call.layout, extraSets, specular)
           : LayoutFromFvf(format.fvf, call.texcoordSet, &call.layout, extraSets, specular);
   if (!described) return D3DERR_INVALIDCALL;
   if (call.indices != nullptr && call.indexCount < call.count) return D3DERR_INVALIDCALL;

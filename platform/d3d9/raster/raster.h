@@ -101,9 +101,9 @@ void RasterizeTriangle(const RasterContext& context, const RasterVertex& a, cons
 
 // Why the rectangle path declines a pair of triangles (the triangle path then draws them).
 enum class RectangleDecline : std::uint8_t {
-  None,                 // taken: drawn, or found to draw nothing (culled, clipped away)
-  Outline,              // point or wireframe fill
-  NotARectangle,        // not two triangles covering an axis-aligned rectangle by a diagonal
+  None,           // taken: drawn, or found to draw nothing (culled, clipped away)
+  Outline,        // point or wireframe fill
+  NotARectangle,  // not two triangles covering an axis-aligned rectangle by a diagonal
   StencilTested,
   DepthVaries,          // depth is tested and the corners' z differ
   Winding,              // the triangles wind differently, or one has no area

@@ -95,8 +95,8 @@ template <bool modulate, bool masked>
 
 template <bool modulate, bool masked>
 void Sse2Rows(const SpriteRow& row, std::uint32_t* target, std::ptrdiff_t targetPitch,
-                const std::uint32_t* texels, std::ptrdiff_t texelPitch, std::uint32_t count,
-                std::uint32_t rows) {
+              const std::uint32_t* texels, std::ptrdiff_t texelPitch, std::uint32_t count,
+              std::uint32_t rows) {
   const Sse2Lanes k(row);
   const __m128i alphaBits = _mm_set1_epi32(int(0xFF000000u));
   const std::uint32_t whole = count & ~3u;
@@ -275,10 +275,10 @@ AVX512_STEP __m512i Group(const Avx512Lanes& k, __m512i texel, __m512i old) {
 
 template <bool modulate, bool masked>
 [[gnu::target("avx512f,avx512bw")]] void Avx512Rows(const SpriteRow& row, std::uint32_t* target,
-                                                   std::ptrdiff_t targetPitch,
-                                                   const std::uint32_t* texels,
-                                                   std::ptrdiff_t texelPitch, std::uint32_t count,
-                                                   std::uint32_t rows) {
+                                                    std::ptrdiff_t targetPitch,
+                                                    const std::uint32_t* texels,
+                                                    std::ptrdiff_t texelPitch, std::uint32_t count,
+                                                    std::uint32_t rows) {
   const Avx512Lanes k = MakeAvx512Lanes(row);
   const __m512i alphaBits = _mm512_set1_epi32(int(0xFF000000u));
   const std::uint32_t whole = count & ~15u;
@@ -338,8 +338,8 @@ struct Avx512Family {
 
 // The plain form, pixel by pixel, for processors without those instructions.
 void PlainRows(const SpriteRow& row, std::uint32_t* target, std::ptrdiff_t targetPitch,
-                const std::uint32_t* texels, std::ptrdiff_t texelPitch, std::uint32_t count,
-                std::uint32_t rows) {
+               const std::uint32_t* texels, std::ptrdiff_t texelPitch, std::uint32_t count,
+               std::uint32_t rows) {
   for (std::uint32_t y = 0; y < rows; ++y, target += targetPitch, texels += texelPitch) {
     for (std::uint32_t i = 0; i < count; ++i) {
       const std::uint32_t colour = ModulateTexel(texels[i], row.diffuse);

@@ -188,8 +188,8 @@ class TestedRows : TestedBlit {
   // in a walk of its own after it.
   template <Fill mode>
   [[gnu::always_inline]] void PassingRow(FillMode<mode> fillMode, const RectangleDepth& tested,
-                                        std::int64_t y, std::uint32_t* target,
-                                        const std::uint32_t* texels) const {
+                                         std::int64_t y, std::uint32_t* target,
+                                         const std::uint32_t* texels) const {
     const std::uint32_t row = std::uint32_t(texelY + y);
     const TexelRun* first = runs.RunAt(row, std::uint32_t(texelX));
     const TexelRun* last = runs.RowEnd(row);

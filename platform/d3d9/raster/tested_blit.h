@@ -61,7 +61,7 @@ struct TestedBlit {
   const DepthStencil& depth;
   const RunIndex& runs;
   RunActions actions;
-  std::uint32_t value;  // the rectangle's depth, quantised
+  std::uint32_t value;              // the rectangle's depth, quantised
   std::uint32_t keepLow, keepHigh;  // the kept texel alphas (KeptTexelAlphas), low <= high
   std::uint32_t diffuse;
   std::int64_t columnBegin, rowBegin;  // the first pixel

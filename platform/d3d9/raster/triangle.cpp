@@ -228,14 +228,14 @@ void RasterizeTriangle(const RasterContext& context, const RasterVertex& a, cons
     std::swap(xs[1], xs[2]);
     std::swap(ys[1], ys[2]);
   }
-  const std::int64_t top = std::max<std::int64_t>(context.clip.top,
-                                                  CeilPixel(*std::min_element(ys, ys + 3)));
-  const std::int64_t bottom = std::min<std::int64_t>(
-      context.clip.bottom - 1, FloorPixel(*std::max_element(ys, ys + 3)));
-  const std::int64_t leftmost = std::max<std::int64_t>(
-      context.clip.left, CeilPixel(*std::min_element(xs, xs + 3)));
-  const std::int64_t rightmost = std::min<std::int64_t>(
-      context.clip.right - 1, FloorPixel(*std::max_element(xs, xs + 3)));
+  const std::int64_t top =
+      std::max<std::int64_t>(context.clip.top, CeilPixel(*std::min_element(ys, ys + 3)));
+  const std::int64_t bottom =
+      std::min<std::int64_t>(context.clip.bottom - 1, FloorPixel(*std::max_element(ys, ys + 3)));
+  const std::int64_t leftmost =
+      std::max<std::int64_t>(context.clip.left, CeilPixel(*std::min_element(xs, xs + 3)));
+  const std::int64_t rightmost =
+      std::min<std::int64_t>(context.clip.right - 1, FloorPixel(*std::max_element(xs, xs + 3)));
   if (top > bottom || leftmost > rightmost) return;
   const Edge edges[3] = {MakeEdge(xs[0], ys[0], xs[1], ys[1]), MakeEdge(xs[1], ys[1], xs[2], ys[2]),
                          MakeEdge(xs[2], ys[2], xs[0], ys[0])};
