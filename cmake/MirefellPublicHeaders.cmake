@@ -3,6 +3,7 @@
 # header outside this list (tests/install checks both).
 set(MIREFELL_PUBLIC_HEADERS
   toolkit/d3dx9.h
+  platform/d3d9/cache_budget.h
   platform/d3d9/caps.h
   platform/d3d9/d3d9.h
   platform/d3d9/enums.h

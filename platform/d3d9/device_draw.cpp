@@ -9,6 +9,7 @@
 #include "platform/d3d9/device.h"
 #include "platform/d3d9/raster/depth_stencil.h"
 #include "platform/d3d9/raster/geometry.h"
+#include "platform/d3d9/raster/texel_cache.h"
 #include "platform/d3d9/raster/texture_stages.h"
 #include "platform/d3d9/texture.h"
 
@@ -207,6 +208,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const VertexSou
   Surface* target = AsSurfaceOf(this, renderTarget.Get());
   if (target == nullptr || !IsDrawable(target->Shape().format)) return S_OK;
   Image& image = target->Pixels();
+  BeginTexelUse();
   DrawState drawState(setup.get());
   const HRESULT prepared = PrepareDraw(call, image, &drawState);
   if (FAILED(prepared)) return prepared;

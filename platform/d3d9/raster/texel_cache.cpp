@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/d3d9/cache_budget.h"
 #include "platform/d3d9/raster/texel_decode.h"
 
 namespace d3d9 {
@@ -61,7 +62,97 @@ bool BuildRuns(const std::uint32_t* texels, UINT width, UINT height, const Worki
   return true;
 }
 
+struct DerivedOrder {
+  TexelCache* oldest = nullptr;
+  TexelCache* newest = nullptr;
+  std::size_t budget = defaultDerivedTexelBudget;
+  std::uint64_t draw = 1;
+  CacheUsage usage;
+};
+
+DerivedOrder& Derived() {
+  static DerivedOrder order;
+  return order;
+}
+
+void Unlink(TexelCache& cache) {
+  DerivedOrder& order = Derived();
+  if (cache.older == nullptr && cache.newer == nullptr && order.oldest != &cache) return;
+  (cache.older != nullptr ? cache.older->newer : order.oldest) = cache.newer;
+  (cache.newer != nullptr ? cache.newer->older : order.newest) = cache.older;
+  cache.older = cache.newer = nullptr;
+}
+
+// Lets go of a level's derived data; it is derived again when next drawn.
+void Forget(TexelCache& cache) {
+  Unlink(cache);
+  DerivedOrder& order = Derived();
+  order.usage.bytes -= cache.bytes;
+  --order.usage.entries;
+  ++order.usage.evictions;
+  cache.bytes = 0;
+  cache.argb.reset();
+  cache.runIndex = RunIndex{};
+  cache.texelGeneration = cache.runGeneration = ~std::uint64_t(0);
+}
+
+void KeepWithinBudget() {
+  DerivedOrder& order = Derived();
+  while (order.usage.bytes > order.budget && order.oldest != nullptr &&
+         order.oldest->lastDraw != order.draw) {
+    Forget(*order.oldest);
+  }
+}
+
+// The level is used by this draw; `bytes` is what it derives now.
+void Touch(TexelCache& cache, std::size_t bytes) {
+  DerivedOrder& order = Derived();
+  cache.lastDraw = order.draw;
+  if (order.newest == &cache && cache.bytes == bytes) return;
+  if (cache.bytes != 0) {
+    Unlink(cache);
+    order.usage.bytes -= cache.bytes;
+    --order.usage.entries;
+    cache.bytes = 0;
+  }
+  if (bytes == 0) return;  // nothing derived: nothing to keep in order
+  cache.older = order.newest;
+  (cache.older != nullptr ? cache.older->newer : order.oldest) = &cache;
+  order.newest = &cache;
+  cache.bytes = bytes;
+  order.usage.bytes += bytes;
+  ++order.usage.entries;
+  KeepWithinBudget();
+}
+
+std::size_t DerivedBytes(const Image& image, const TexelCache& cache) {
+  std::size_t bytes = 0;
+  if (cache.argb) bytes += std::size_t(image.Width()) * image.Height() * image.Depth() * 4;
+  if (cache.runIndex.runs) {
+    bytes += (std::size_t(image.Height()) + 1) * 4 +
+             std::size_t(image.Height()) * cache.runIndex.blocksPerRow * 4 +
+             cache.runIndex.rowStart[image.Height()] * sizeof(TexelRun);
+  }
+  return bytes;
+}
+
 }  // namespace
+
+TexelCache::~TexelCache() {
+  if (bytes == 0) return;
+  Unlink(*this);
+  Derived().usage.bytes -= bytes;
+  --Derived().usage.entries;
+}
+
+void BeginTexelUse() { ++Derived().draw; }
+
+void SetDerivedTexelBudget(std::size_t bytes) {
+  Derived().budget = bytes;
+  KeepWithinBudget();
+}
+
+CacheUsage DerivedTexelUsage() { return Derived().usage; }
 
 TexelAccess ArgbTexels(const Image& image, const WorkingMemory& memory,
                        const std::uint32_t** texels) {
@@ -81,6 +172,9 @@ TexelAccess ArgbTexels(const Image& image, const WorkingMemory& memory,
       cache.decodable = DecodeToArgb(image, cache.argb.get() + slice * sliceTexels, slice);
     }
     cache.texelGeneration = image.Generation();
+    Touch(cache, DerivedBytes(image, cache));
+  } else {
+    Touch(cache, cache.bytes);
   }
   if (!cache.decodable) return TexelAccess::Unreadable;
   *texels = cache.argb.get();
@@ -94,6 +188,9 @@ const RunIndex* TexelRuns(const Image& image, const WorkingMemory& memory) {
     if (ArgbTexels(image, memory, &texels) != TexelAccess::Ready) return nullptr;
     if (!BuildRuns(texels, image.Width(), image.Height(), memory, cache.runIndex)) return nullptr;
     cache.runGeneration = image.Generation();
+    Touch(cache, DerivedBytes(image, cache));
+  } else {
+    Touch(cache, cache.bytes);
   }
   return &cache.runIndex;
 }

@@ -41,14 +41,31 @@ struct RunIndex {
   }
 };
 
+// What one level derives. The derived data of every level together keeps to the budget of
+// cache_budget.h: when a build passes it, the least recently used levels' data goes (to be
+// derived again when next drawn), never that of a level the draw in progress uses.
 struct TexelCache {
+  TexelCache() = default;
+  ~TexelCache();
+  TexelCache(const TexelCache&) = delete;
+  TexelCache& operator=(const TexelCache&) = delete;
+
   std::uint64_t texelGeneration = ~std::uint64_t(0);
   std::uint64_t runGeneration = ~std::uint64_t(0);
   // Null when the level is itself A8R8G8B8; kept across generations, as the size stays.
   std::unique_ptr<std::uint32_t[]> argb;
   RunIndex runIndex;
   bool decodable = false;
+
+  // Its place among the levels that hold derived data, the most recently drawn last.
+  std::size_t bytes = 0;
+  std::uint64_t lastDraw = 0;
+  TexelCache* older = nullptr;
+  TexelCache* newer = nullptr;
 };
+
+// Starts a draw: what it derives or reads stays until the next one starts.
+void BeginTexelUse();
 
 enum class TexelAccess : std::uint8_t { Ready, Unreadable, OutOfMemory };
 

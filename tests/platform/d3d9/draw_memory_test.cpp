@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/d3d9/cache_budget.h"
+#include "platform/win32/com_object.h"
 #include "tests/platform/d3d9/device_fixture.h"
 
 namespace d3d9_test {
@@ -264,6 +266,46 @@ TEST_F(DrawMemoryTest, AStagedDrawPastItsVerticesIsInvalidBeforeAnythingIsAsked)
   ASSERT_EQ(S_OK, device->EndScene());
   device->SetStreamSource(0, nullptr, 0, 0);
   buffer->Release();
+}
+
+// Decoded copies keep to their budget: the least recently drawn go, and a texture whose copy
+// went draws again the same.
+TEST_F(DrawMemoryTest, DecodedCopiesKeepToTheirBudgetAndDrawAgainTheSame) {
+  constexpr int edge = 16;
+  std::vector<win32::ComRef<IDirect3DTexture9>> textures(6);
+  for (std::size_t i = 0; i < textures.size(); ++i) {
+    ASSERT_EQ(S_OK, device->CreateTexture(edge, edge, 1, 0, D3DFMT_R5G6B5, D3DPOOL_MANAGED,
+                                          textures[i].Receive(), nullptr));
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(S_OK, textures[i]->LockRect(0, &locked, nullptr, 0));
+    for (int y = 0; y < edge; ++y) {
+      auto* row = reinterpret_cast<WORD*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
+      for (int x = 0; x < edge; ++x) row[x] = WORD(0x1234 * (i + 1) + x * 33 + y * 7);
+    }
+    textures[i]->UnlockRect(0);
+  }
+  const std::size_t budget = 2 * edge * edge * 4;  // two decoded copies
+  d3d9::SetDerivedTexelBudget(budget);
+  const std::uint64_t evictedBefore = d3d9::DerivedTexelUsage().evictions;
+  std::vector<std::vector<std::uint32_t>> first;
+  for (int pass = 0; pass < 2; ++pass) {
+    for (std::size_t i = 0; i < textures.size(); ++i) {
+      ClearTo(0);
+      ASSERT_EQ(S_OK, device->BeginScene());
+      ASSERT_EQ(S_OK, device->SetTexture(0, textures[i].Get()));
+      DrawQuad(0, 0, edge, edge, 0xFFFFFFFF);
+      ASSERT_EQ(S_OK, device->EndScene());
+      ASSERT_LE(d3d9::DerivedTexelUsage().bytes, budget) << i;
+      if (pass == 0) {
+        first.push_back(ReadBack());
+      } else {
+        EXPECT_EQ(first[i], ReadBack()) << i;
+      }
+    }
+  }
+  EXPECT_GE(d3d9::DerivedTexelUsage().evictions - evictedBefore, 8u);
+  device->SetTexture(0, nullptr);
+  d3d9::SetDerivedTexelBudget(d3d9::defaultDerivedTexelBudget);
 }
 
 }  // namespace
