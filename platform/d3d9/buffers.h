@@ -15,8 +15,9 @@ template <class Interface>
 class BufferObject : public ResourceObject<Interface> {
  public:
   // Throws std::bad_alloc.
-  BufferObject(Device* device, D3DRESOURCETYPE type, UINT length, DWORD usage, D3DPOOL pool)
-      : ResourceObject<Interface>(device, type, usage, pool), bytes(length, 0) {}
+  BufferObject(Device* device, D3DRESOURCETYPE resourceType, UINT length, DWORD usageFlags,
+               D3DPOOL memoryPool)
+      : ResourceObject<Interface>(device, resourceType, usageFlags, memoryPool), bytes(length, 0) {}
 
   HRESULT Unlock() override;
 
@@ -32,8 +33,9 @@ class BufferObject : public ResourceObject<Interface> {
 
 class VertexBuffer final : public BufferObject<IDirect3DVertexBuffer9> {
  public:
-  VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
-      : BufferObject(device, D3DRTYPE_VERTEXBUFFER, length, usage, pool), fvf(fvf) {}
+  VertexBuffer(Device* device, UINT length, DWORD usageFlags, DWORD vertexFvf, D3DPOOL memoryPool)
+      : BufferObject(device, D3DRTYPE_VERTEXBUFFER, length, usageFlags, memoryPool),
+        fvf(vertexFvf) {}
 
   HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags) override {
     return LockBytes("IDirect3DVertexBuffer9::Lock", offset, size, data, flags);
@@ -46,8 +48,10 @@ class VertexBuffer final : public BufferObject<IDirect3DVertexBuffer9> {
 
 class IndexBuffer final : public BufferObject<IDirect3DIndexBuffer9> {
  public:
-  IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
-      : BufferObject(device, D3DRTYPE_INDEXBUFFER, length, usage, pool), format(format) {}
+  IndexBuffer(Device* device, UINT length, DWORD usageFlags, D3DFORMAT indexFormat,
+              D3DPOOL memoryPool)
+      : BufferObject(device, D3DRTYPE_INDEXBUFFER, length, usageFlags, memoryPool),
+        format(indexFormat) {}
 
   HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags) override {
     return LockBytes("IDirect3DIndexBuffer9::Lock", offset, size, data, flags);
@@ -61,8 +65,8 @@ class IndexBuffer final : public BufferObject<IDirect3DIndexBuffer9> {
 
 class VertexDeclaration final : public ComObject<IDirect3DVertexDeclaration9> {
  public:
-  VertexDeclaration(Device* device, std::vector<D3DVERTEXELEMENT9> elements)
-      : link(device), elements(std::move(elements)) {}
+  VertexDeclaration(Device* device, std::vector<D3DVERTEXELEMENT9> declared)
+      : link(device), elements(std::move(declared)) {}
 
   HRESULT GetDevice(IDirect3DDevice9** device) override;
   HRESULT GetDeclaration(D3DVERTEXELEMENT9* out, UINT* count) override;

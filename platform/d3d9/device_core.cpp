@@ -54,15 +54,15 @@ HRESULT SettleParameters(const AdapterProfile& profile, HWND window,
 
 }  // namespace
 
-Device::Device(Direct3D* direct3d, const D3DDEVICE_CREATION_PARAMETERS& creation,
-               const D3DPRESENT_PARAMETERS& parameters)
-    : direct3dReference(direct3d),
-      direct3d(direct3d),
-      setup(direct3d->Setup()),
-      creation(creation),
-      parameters(parameters),
-      state(DeviceState::Defaults(parameters.BackBufferWidth, parameters.BackBufferHeight,
-                                  parameters.EnableAutoDepthStencil != FALSE)),
+Device::Device(Direct3D* parent, const D3DDEVICE_CREATION_PARAMETERS& created,
+               const D3DPRESENT_PARAMETERS& presentation)
+    : direct3dReference(parent),
+      direct3d(parent),
+      setup(parent->Setup()),
+      creation(created),
+      parameters(presentation),
+      state(DeviceState::Defaults(presentation.BackBufferWidth, presentation.BackBufferHeight,
+                                  presentation.EnableAutoDepthStencil != FALSE)),
       palettes(256) {}
 
 Device::~Device() = default;

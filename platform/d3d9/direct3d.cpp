@@ -19,8 +19,8 @@ constexpr DWORD unsupportedQueries = D3DUSAGE_QUERY_LEGACYBUMPMAP | D3DUSAGE_QUE
 
 }  // namespace
 
-Direct3D::Direct3D(std::shared_ptr<TestSetup> setup) : setup(std::move(setup)) {
-  if (!this->setup) standard = AdapterProfile::Standard();
+Direct3D::Direct3D(std::shared_ptr<TestSetup> testSetup) : setup(std::move(testSetup)) {
+  if (!setup) standard = AdapterProfile::Standard();
 }
 
 HRESULT Direct3D::RegisterSoftwareDevice(void*) { return D3DERR_INVALIDCALL; }

@@ -6,7 +6,7 @@
 
 namespace d3d9 {
 
-DeviceLink::DeviceLink(Device* device) : device(device) { device->RetainInternally(); }
+DeviceLink::DeviceLink(Device* owner) : device(owner) { device->RetainInternally(); }
 
 DeviceLink::~DeviceLink() { device->ReleaseInternally(); }
 

@@ -55,8 +55,8 @@ constexpr DWORD D3DSPD_IUNKNOWN = 0x00000001;
 template <class Interface>
 class ResourceObject : public ComObject<Interface> {
  public:
-  ResourceObject(Device* device, D3DRESOURCETYPE type, DWORD usage, D3DPOOL pool)
-      : link(device), type(type), usage(usage), pool(pool) {}
+  ResourceObject(Device* device, D3DRESOURCETYPE resourceType, DWORD usageFlags, D3DPOOL memoryPool)
+      : link(device), type(resourceType), usage(usageFlags), pool(memoryPool) {}
 
   HRESULT GetDevice(IDirect3DDevice9** out) override {
     if (out == nullptr) return D3DERR_INVALIDCALL;

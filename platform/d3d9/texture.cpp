@@ -57,13 +57,13 @@ TextureBase* AsTexture(IDirect3DBaseTexture9* texture) {
 
 // --- Texture ---------------------------------------------------------------------------------
 
-Texture::Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usage,
-                 D3DFORMAT format, D3DPOOL pool)
-    : TextureObject(device, D3DRTYPE_TEXTURE, usage, format, pool, levels) {
+Texture::Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usageFlags,
+                 D3DFORMAT texelFormat, D3DPOOL memoryPool)
+    : TextureObject(device, D3DRTYPE_TEXTURE, usageFlags, texelFormat, memoryPool, levels) {
   try {
     for (UINT level = 0; level < levels; ++level) {
-      const SurfaceShape shape = LevelShape(format, LevelSize(width, level),
-                                            LevelSize(height, level), usage, pool);
+      const SurfaceShape shape = LevelShape(texelFormat, LevelSize(width, level),
+                                            LevelSize(height, level), usageFlags, memoryPool);
       surfaces.push_back(new Surface(device, shape, static_cast<IDirect3DTexture9*>(this)));
     }
   } catch (...) {
@@ -111,14 +111,14 @@ HRESULT Texture::AddDirtyRect(const RECT*) { return S_OK; }
 
 // --- CubeTexture -----------------------------------------------------------------------------
 
-CubeTexture::CubeTexture(Device* device, UINT edge, UINT levels, DWORD usage, D3DFORMAT format,
-                         D3DPOOL pool)
-    : TextureObject(device, D3DRTYPE_CUBETEXTURE, usage, format, pool, levels) {
+CubeTexture::CubeTexture(Device* device, UINT edge, UINT levels, DWORD usageFlags,
+                         D3DFORMAT texelFormat, D3DPOOL memoryPool)
+    : TextureObject(device, D3DRTYPE_CUBETEXTURE, usageFlags, texelFormat, memoryPool, levels) {
   try {
     for (UINT face = 0; face < 6; ++face) {
       for (UINT level = 0; level < levels; ++level) {
         const UINT size = LevelSize(edge, level);
-        const SurfaceShape shape = LevelShape(format, size, size, usage, pool);
+        const SurfaceShape shape = LevelShape(texelFormat, size, size, usageFlags, memoryPool);
         surfaces.push_back(new Surface(device, shape, static_cast<IDirect3DCubeTexture9*>(this)));
       }
     }
@@ -169,13 +169,13 @@ HRESULT CubeTexture::AddDirtyRect(D3DCUBEMAP_FACES face, const RECT*) {
 // --- VolumeTexture ---------------------------------------------------------------------------
 
 VolumeTexture::VolumeTexture(Device* device, UINT width, UINT height, UINT depth, UINT levels,
-                             DWORD usage, D3DFORMAT format, D3DPOOL pool)
-    : TextureObject(device, D3DRTYPE_VOLUMETEXTURE, usage, format, pool, levels) {
+                             DWORD usageFlags, D3DFORMAT texelFormat, D3DPOOL memoryPool)
+    : TextureObject(device, D3DRTYPE_VOLUMETEXTURE, usageFlags, texelFormat, memoryPool, levels) {
   try {
     for (UINT level = 0; level < levels; ++level) {
-      volumes.push_back(new Volume(device, format, LevelSize(width, level),
-                                   LevelSize(height, level), LevelSize(depth, level), usage, pool,
-                                   static_cast<IDirect3DVolumeTexture9*>(this)));
+      volumes.push_back(new Volume(device, texelFormat, LevelSize(width, level),
+                                   LevelSize(height, level), LevelSize(depth, level), usageFlags,
+                                   memoryPool, static_cast<IDirect3DVolumeTexture9*>(this)));
     }
   } catch (...) {
     DestroyLevels();

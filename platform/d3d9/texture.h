@@ -26,8 +26,13 @@ class TextureBase {
   Image* ImageAt(UINT face, UINT level) const;
 
  protected:
-  TextureBase(Device* owner, D3DRESOURCETYPE kind, D3DFORMAT format, D3DPOOL pool, UINT levels)
-      : owner(owner), kind(kind), format(format), texturePool(pool), levelCount(levels) {}
+  TextureBase(Device* device, D3DRESOURCETYPE textureKind, D3DFORMAT texelFormat,
+              D3DPOOL memoryPool, UINT levels)
+      : owner(device),
+        kind(textureKind),
+        format(texelFormat),
+        texturePool(memoryPool),
+        levelCount(levels) {}
   void DestroyLevels();
 
   Device* owner;
@@ -43,10 +48,10 @@ class TextureBase {
 template <class Interface>
 class TextureObject : public ResourceObject<Interface>, public TextureBase {
  public:
-  TextureObject(Device* device, D3DRESOURCETYPE kind, DWORD usage, D3DFORMAT format,
-                D3DPOOL pool, UINT levels)
-      : ResourceObject<Interface>(device, kind, usage, pool),
-        TextureBase(device, kind, format, pool, levels) {}
+  TextureObject(Device* device, D3DRESOURCETYPE textureKind, DWORD usageFlags,
+                D3DFORMAT texelFormat, D3DPOOL memoryPool, UINT levels)
+      : ResourceObject<Interface>(device, textureKind, usageFlags, memoryPool),
+        TextureBase(device, textureKind, texelFormat, memoryPool, levels) {}
 
   DWORD SetLOD(DWORD lod) override {
     const DWORD old = levelOfDetail;

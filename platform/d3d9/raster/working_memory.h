@@ -13,8 +13,8 @@ class TestSetup;
 
 class WorkingMemory {
  public:
-  // `setup` may be null: nothing is refused on purpose.
-  explicit WorkingMemory(TestSetup* setup = nullptr) : setup(setup) {}
+  // `testSetup` may be null: nothing is refused on purpose.
+  explicit WorkingMemory(TestSetup* testSetup = nullptr) : setup(testSetup) {}
 
   template <class T>
   std::unique_ptr<T[]> Array(std::size_t count) const {

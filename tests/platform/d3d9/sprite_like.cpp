@@ -17,7 +17,7 @@ D3DMATRIX ScreenProjection(const D3DVIEWPORT9& viewport) {
   return m;
 }
 
-SpriteLikeDrawer::SpriteLikeDrawer(IDirect3DDevice9* device) : device(device) {
+SpriteLikeDrawer::SpriteLikeDrawer(IDirect3DDevice9* target) : device(target) {
   const D3DVERTEXELEMENT9 elements[] = {
       {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
       {0, 12, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
