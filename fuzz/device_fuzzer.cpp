@@ -66,7 +66,7 @@ UINT ReadLength(FuzzInput& in) {
 
 class Program {
  public:
-  Program(FuzzInput& in, IDirect3DDevice9* device) : in(in), device(device) {}
+  Program(FuzzInput& input, IDirect3DDevice9* target) : in(input), device(target) {}
 
   void Step() {
     switch (in.Below(19)) {

@@ -44,9 +44,9 @@ IDirect3DTexture9* PlainTexture(IDirect3DDevice9* device) {
 
 class Program {
  public:
-  Program(FuzzInput& in, IDirect3DDevice9* device, ID3DXSprite* sprite,
-          std::vector<IDirect3DTexture9*> textures)
-      : in(in), device(device), sprite(sprite), textures(std::move(textures)) {}
+  Program(FuzzInput& input, IDirect3DDevice9* target, ID3DXSprite* batch,
+          std::vector<IDirect3DTexture9*> pictures)
+      : in(input), device(target), sprite(batch), textures(std::move(pictures)) {}
 
   void Step() {
     switch (in.Below(12)) {

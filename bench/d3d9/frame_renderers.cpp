@@ -116,9 +116,10 @@ std::vector<std::uint32_t> ReadRenderTarget(IDirect3DDevice9* device) {
 
 // --- The device, driven as the sprite object drives it ----------------------------------------
 
-DeviceRenderer::DeviceRenderer(const Workload& workload, DepthMode depth)
-    : workload(workload),
-      clearFlags(D3DCLEAR_TARGET | (depth == DepthMode::On ? D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL : 0)) {
+DeviceRenderer::DeviceRenderer(const Workload& toDraw, DepthMode depth)
+    : workload(toDraw),
+      clearFlags(D3DCLEAR_TARGET |
+                 (depth == DepthMode::On ? D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL : 0)) {
   direct3d = Direct3DCreate9(D3D_SDK_VERSION);
   device = MakeScreenDevice(direct3d, depth);
   const D3DVERTEXELEMENT9 elements[] = {

@@ -21,8 +21,8 @@ struct Canvas {
   int height;
   std::vector<std::uint8_t> bytes;
 
-  Canvas(int width, int height, std::uint32_t fill)
-      : width(width), height(height), bytes(std::size_t(width) * height * 4) {
+  Canvas(int columns, int rows, std::uint32_t fill)
+      : width(columns), height(rows), bytes(std::size_t(columns) * rows * 4) {
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) Set(x, y, fill);
     }

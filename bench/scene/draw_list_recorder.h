@@ -10,9 +10,9 @@
 
 class DrawListRecorder final : public ID3DXSprite {
  public:
-  // `pictures` numbers the textures as the peers' workload does.
-  explicit DrawListRecorder(const std::map<IDirect3DTexture9*, int>& pictures)
-      : pictures(pictures) {}
+  // `numbering` numbers the textures as the peers' workload does.
+  explicit DrawListRecorder(const std::map<IDirect3DTexture9*, int>& numbering)
+      : pictures(numbering) {}
 
   const std::vector<map_workload::Draw>& Draws() const { return draws; }
 

@@ -100,10 +100,10 @@ std::string Describe(const FaultPoint& point) {
 // Arms one fault for the coming step, counted from where calls and allocations stand now.
 class ArmedFault {
  public:
-  ArmedFault(d3d9::TestSetup& setup, FaultPoint point)
-      : setup(setup),
-        point(point),
-        callBase(setup.TotalCallCount()),
+  ArmedFault(d3d9::TestSetup& testSetup, FaultPoint faultPoint)
+      : setup(testSetup),
+        point(faultPoint),
+        callBase(testSetup.TotalCallCount()),
         allocationBase(testing_hooks::AllocationsAsked()) {
     const int allowed = static_cast<int>(point.index);
     switch (point.kind) {

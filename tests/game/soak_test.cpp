@@ -79,12 +79,12 @@ class SoakTest : public WorldTest {
 
 TEST_F(SoakTest, HundredThousandFramesOfRandomKeysKeepTheWorldSound) {
   GameDriver driver;
-  RandomKeys keys(20240601);
+  RandomKeys randomKeys(20240601);
   int playing = 0, games = 0, mapsEntered = 0;
   int32_t lastMap = currentMap;
   for (int frame = 0; frame < 100000; ++frame) {
     const GameState before = gameState;
-    driver.Frame(keys.Next());
+    driver.Frame(randomKeys.Next());
     const std::string fault = Check();
     ASSERT_EQ(fault, "") << "after frame " << frame;
     playing += gameState == Playing;
@@ -100,7 +100,7 @@ TEST_F(SoakTest, HundredThousandFramesOfRandomKeysKeepTheWorldSound) {
 
 TEST_F(SoakTest, ForeignMarkersInAPlayedMapIndexNothing) {
   GameDriver driver;
-  RandomKeys keys(7);
+  RandomKeys randomKeys(7);
   for (int frame = 0; frame < 3; ++frame) driver.Frame(kKeyEnter);
   ASSERT_EQ(gameState, Playing);
   driver.Frame(0);  // enters map 11
@@ -110,7 +110,7 @@ TEST_F(SoakTest, ForeignMarkersInAPlayedMapIndexNothing) {
   const int32_t foreign[] = {-200, -500, -2147483647 - 1, -65536, -1000000};
   for (int n = 0; n < 200; ++n) occupancy[random() % 32][random() % 32] = foreign[n % 5];
   for (int frame = 0; frame < 5000 && gameState == Playing; ++frame) {
-    KeySet k = keys.Next();
+    KeySet k = randomKeys.Next();
     driver.Frame(static_cast<KeySet>(k & ~kKeyEnter));
     ASSERT_TRUE(IsFinite(objects[heroIndex])) << "after frame " << frame;
   }

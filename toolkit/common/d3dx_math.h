@@ -29,7 +29,7 @@ struct D3DXFLOAT16 {
 
 struct D3DXVECTOR3 : D3DVECTOR {
   D3DXVECTOR3() = default;
-  constexpr D3DXVECTOR3(FLOAT x, FLOAT y, FLOAT z) : D3DVECTOR{x, y, z} {}
+  constexpr D3DXVECTOR3(FLOAT vx, FLOAT vy, FLOAT vz) : D3DVECTOR{vx, vy, vz} {}
   constexpr D3DXVECTOR3(const D3DVECTOR& v) : D3DVECTOR(v) {}
 
   constexpr D3DXVECTOR3 operator+(const D3DXVECTOR3& v) const {
@@ -46,8 +46,8 @@ struct D3DXVECTOR3 : D3DVECTOR {
 
 struct D3DXVECTOR4 {
   D3DXVECTOR4() = default;
-  constexpr D3DXVECTOR4(FLOAT x, FLOAT y, FLOAT z, FLOAT w) : x(x), y(y), z(z), w(w) {}
-  constexpr D3DXVECTOR4(const D3DVECTOR& xyz, FLOAT w) : x(xyz.x), y(xyz.y), z(xyz.z), w(w) {}
+  constexpr D3DXVECTOR4(FLOAT vx, FLOAT vy, FLOAT vz, FLOAT vw) : x(vx), y(vy), z(vz), w(vw) {}
+  constexpr D3DXVECTOR4(const D3DVECTOR& xyz, FLOAT vw) : x(xyz.x), y(xyz.y), z(xyz.z), w(vw) {}
   constexpr bool operator==(const D3DXVECTOR4& v) const {
     return x == v.x && y == v.y && z == v.z && w == v.w;
   }
@@ -60,7 +60,7 @@ struct D3DXVECTOR4 {
 
 struct D3DXMATRIX : D3DMATRIX {
   D3DXMATRIX() = default;
-  constexpr D3DXMATRIX(const D3DMATRIX& m) : D3DMATRIX(m) {}
+  constexpr D3DXMATRIX(const D3DMATRIX& matrix) : D3DMATRIX(matrix) {}
   // Elements in row order.
   constexpr D3DXMATRIX(FLOAT m11, FLOAT m12, FLOAT m13, FLOAT m14,  //
                        FLOAT m21, FLOAT m22, FLOAT m23, FLOAT m24,  //

@@ -18,7 +18,7 @@ std::array<DWORD, channelCount> ChannelWidths(const PixelFormatInfo& row) {
 // The best row offered so far: smaller distance first, then fewer bits, then the earlier.
 class ClosestFormat {
  public:
-  explicit ClosestFormat(const PixelFormatInfo& wanted) : wanted(wanted) {}
+  explicit ClosestFormat(const PixelFormatInfo& target) : wanted(target) {}
 
   void Offer(const PixelFormatInfo& candidate) {
     const std::optional<DWORD> distance = FormatDistance(wanted, candidate);

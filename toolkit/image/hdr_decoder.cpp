@@ -116,7 +116,7 @@ bool ParseResolution(const BYTE* line, UINT length, HdrOrientation& orientation)
 // Decodes scanlines of RGBE bytes one at a time into a buffer of the decoder's own.
 class ScanlineReader {
  public:
-  ScanlineReader(ByteCursor& in, UINT length) : in(in), length(length) {}
+  ScanlineReader(ByteCursor& source, UINT lineLength) : in(source), length(lineLength) {}
   ~ScanlineReader() { FreeBytes(buffer); }
   ScanlineReader(const ScanlineReader&) = delete;
   ScanlineReader& operator=(const ScanlineReader&) = delete;

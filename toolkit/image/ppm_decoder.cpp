@@ -238,9 +238,9 @@ HRESULT DecodedImage::DecodePpm(const BYTE* bytes, UINT size) {
       fileHeight > UINT32_MAX) {
     return E_FAIL;
   }
-  const auto width = static_cast<UINT>(fileWidth);
-  const auto height = static_cast<UINT>(fileHeight);
-  if (kind == 0) return DecodeBitmap(*this, fields, text, width, height);
-  if (kind == 1) return DecodeGreyMap(*this, fields, text, width, height);
-  return DecodePixmap(*this, fields, text, width, height);
+  const auto columns = static_cast<UINT>(fileWidth);
+  const auto rows = static_cast<UINT>(fileHeight);
+  if (kind == 0) return DecodeBitmap(*this, fields, text, columns, rows);
+  if (kind == 1) return DecodeGreyMap(*this, fields, text, columns, rows);
+  return DecodePixmap(*this, fields, text, columns, rows);
 }

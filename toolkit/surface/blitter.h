@@ -22,8 +22,8 @@ bool IsValidFilter(DWORD filter);
 
 class Blitter {
  public:
-  Blitter(const PixelRegion& destination, const PixelRegion& source, DWORD filter)
-      : destRegion(destination), sourceRegion(source), filter(filter) {}
+  Blitter(const PixelRegion& destination, const PixelRegion& sourcePixels, DWORD filterFlags)
+      : destRegion(destination), sourceRegion(sourcePixels), filter(filterFlags) {}
 
   // D3DERR_INVALIDCALL for a bad filter, E_FAIL for an unsupported format or when every
   // strategy declines, E_OUTOFMEMORY when the converters cannot be paired or a strategy runs

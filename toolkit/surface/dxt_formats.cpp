@@ -71,10 +71,10 @@ void EncodeBlock(DxtKind kind, const FloatPixel* pixels, BYTE* block) {
 
 class DxtConverter final : public RowConverter {
  public:
-  DxtConverter(const PixelRegion& region, DxtKind kind)
+  DxtConverter(const PixelRegion& region, DxtKind blockKind)
       : RowConverter(region, 0),
-        kind(kind),
-        blockBytes(kind == DxtKind::Dxt1 ? 8 : 16),
+        kind(blockKind),
+        blockBytes(blockKind == DxtKind::Dxt1 ? 8 : 16),
         box(region.box),
         surfaceRight(region.fullBox.right),
         surfaceBottom(region.fullBox.bottom),

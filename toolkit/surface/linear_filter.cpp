@@ -43,7 +43,7 @@ class RowCache {
  public:
   static constexpr int maxRows = 4;
 
-  RowCache(RowConverter& source, int count) : source(source), count(count) {}
+  RowCache(RowConverter& rowSource, int rowCount) : source(rowSource), count(rowCount) {}
 
   bool Allocate() {
     for (int i = 0; i < count; ++i) {

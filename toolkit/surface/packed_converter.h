@@ -160,14 +160,14 @@ class PackedConverter final : public RowConverter {
   void EncodeDiffused(const FloatPixel* in, BYTE* p) {
     const UINT count = Width();
     FloatPixel* below = ErrorRow();
-    const float* thresholds = ThresholdsInWalkOrder();
+    const float* walkOrder = ThresholdsInWalkOrder();
     const bool forward = WalkLeftToRight();
     float carry[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     for (UINT i = 0; i < count; ++i) {
       const UINT x = forward ? i : count - 1 - i;
       const UINT behind = forward ? x : x + 2;
       const UINT ahead = forward ? x + 2 : x;
-      const float t = thresholds[i & 3];
+      const float t = walkOrder[i & 3];
       FloatPixel value = in[x];
       if constexpr (Layout::derived == Derived::Luminance) value.r = LuminanceOf(value);
       float* v = &value.r;

@@ -55,8 +55,10 @@ float ChromaV(const FloatPixel& p) {
 
 class PackedPairConverter final : public RowConverter {
  public:
-  PackedPairConverter(const PixelRegion& region, PairLayout layout)
-      : RowConverter(region, 0), layout(layout), box(region.box),
+  PackedPairConverter(const PixelRegion& region, PairLayout pairLayout)
+      : RowConverter(region, 0),
+        layout(pairLayout),
+        box(region.box),
         surfaceRight(region.fullBox.right) {}
 
  protected:

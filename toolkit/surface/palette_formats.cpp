@@ -17,8 +17,8 @@ float SquaredDistance(const FloatPixel& a, const FloatPixel& b, bool withAlpha) 
 // Remembers the last colour looked up: images repeat colours in runs.
 class NearestEntry {
  public:
-  NearestEntry(const FloatPixel* palette, bool withAlpha)
-      : palette(palette), withAlpha(withAlpha) {}
+  NearestEntry(const FloatPixel* entries, bool alphaCounts)
+      : palette(entries), withAlpha(alphaCounts) {}
 
   BYTE Find(const FloatPixel& colour) {
     if (hasLast && Same(colour, last)) return lastIndex;

@@ -33,10 +33,10 @@ FloatPixel KeyAsFloats(D3DCOLOR key) {
 
 }  // namespace
 
-RowConverter::RowConverter(const PixelRegion& region, UINT bytesPerPixel)
+RowConverter::RowConverter(const PixelRegion& region, UINT pixelBytes)
     : format(region.format),
       numericClass(NumericClassOf(region.format)),
-      bytesPerPixel(bytesPerPixel),
+      bytesPerPixel(pixelBytes),
       pixels(static_cast<BYTE*>(region.pixels)),
       rowPitch(region.rowPitch),
       slicePitch(region.slicePitch),

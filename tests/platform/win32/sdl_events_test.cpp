@@ -119,9 +119,9 @@ TEST_F(WindowTest, OnlyCharacterKeysTranslate) {
 
 TEST_F(WindowTest, CloseRequestEndsInDestroy) {
   HWND window = MakeWindow();
-  reply = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+  reply = [](HWND handle, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
     if (message == WM_DESTROY) PostQuitMessage(0);
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcA(handle, message, wParam, lParam);
   };
   received.clear();
   ASSERT_TRUE(win32::SimulateCloseRequest(window));

@@ -106,9 +106,9 @@ class BidiOrderTest : public FontTest {
   bool Inked(int index) const { return HasImage(*records[index]); }
 
   // Draws and reads back which character went where; every queued glyph must be known.
-  DrawnLines Draw(const std::u16string& text, DWORD format, LONG width) {
+  DrawnLines Draw(const std::u16string& text, DWORD format, LONG wrapWidth) {
     RecordingSprite sprite;
-    RECT rect = {0, 0, width, 4000};
+    RECT rect = {0, 0, wrapWidth, 4000};
     EXPECT_NE(0, font->DrawTextW(&sprite, text.data(), static_cast<INT>(text.size()), &rect,
                                  format | DT_NOCLIP, 0xFFFFFFFF));
     std::map<LONG, std::vector<std::pair<LONG, int>>> byLine;
@@ -178,9 +178,9 @@ void BidiOrderTest::CheckText(const std::u16string& text, bool rightToLeft, bool
     }
   }
 
-  for (LONG width = 1; width <= full + 4; ++width) {
-    SCOPED_TRACE(testing::Message() << "width " << width);
-    const DrawnLines lines = Draw(text, direction | DT_WORDBREAK, width);
+  for (LONG wrapWidth = 1; wrapWidth <= full + 4; ++wrapWidth) {
+    SCOPED_TRACE(testing::Message() << "width " << wrapWidth);
+    const DrawnLines lines = Draw(text, direction | DT_WORDBREAK, wrapWidth);
     std::vector<int> lineOf(text.size(), -1);
     for (std::size_t l = 0; l < lines.size(); ++l) {
       for (int index : lines[l]) {
@@ -192,7 +192,7 @@ void BidiOrderTest::CheckText(const std::u16string& text, bool rightToLeft, bool
     for (const auto& [first, end] : rightToLeftWords) {
       int wordWidth = 0;
       for (int i = first; i < end; ++i) wordWidth += advance[i];
-      if (wordWidth > width) continue;
+      if (wordWidth > wrapWidth) continue;
       for (int i = first; i < end; ++i) {
         EXPECT_EQ(lineOf[first], lineOf[i]) << "torn at " << i;
       }

@@ -81,13 +81,13 @@ TEST_F(CacheBudgetTest, WhatWentDrawsAgainTheSameAndTheCacheStaysWithinItsBudget
 TEST_F(CacheBudgetTest, ATextureThatWentStaysWhileAnOpenQueueMayDrawFromIt) {
   const std::u16string run = Ideographs(0);
   const std::vector<std::uint32_t> reference = Drawn(run);
-  ID3DXSprite* sprite = nullptr;
-  ASSERT_EQ(S_OK, D3DXCreateSprite(device, &sprite));
+  win32::ComRef<ID3DXSprite> sprite;
+  ASSERT_EQ(S_OK, D3DXCreateSprite(device, sprite.Receive()));
   ClearTo(0);
   ASSERT_EQ(S_OK, device->BeginScene());
   ASSERT_EQ(S_OK, sprite->Begin(D3DXSPRITE_ALPHABLEND));
   RECT rect = {0, 0, 64, 64};
-  EXPECT_NE(0, font->DrawTextW(sprite, run.c_str(), 3, &rect, 0, 0xFFFFFFFF));
+  EXPECT_NE(0, font->DrawTextW(sprite.Get(), run.c_str(), 3, &rect, 0, 0xFFFFFFFF));
   // Enough other text to push the queued run's texture out of the cache.
   for (int i = 1; i < 60; ++i) {
     const std::u16string other = Ideographs(i);
@@ -99,7 +99,7 @@ TEST_F(CacheBudgetTest, ATextureThatWentStaysWhileAnOpenQueueMayDrawFromIt) {
   EXPECT_EQ(reference, ReadBack());
   ASSERT_EQ(S_OK, font->PreloadTextW(u"", 0));  // the next use lets go of it
   EXPECT_EQ(0u, Usage().retiredCount);
-  EXPECT_EQ(0u, sprite->Release());
+  EXPECT_EQ(0u, sprite.Detach()->Release());
 }
 
 TEST_F(CacheBudgetTest, PreloadingMoreThanTheBudgetKeepsToIt) {

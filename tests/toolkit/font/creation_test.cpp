@@ -99,13 +99,14 @@ TEST_F(FontTest, LongFaceNamesKeepTheirFirst31Characters) {
   ASSERT_EQ(S_OK, font->GetDescA(&a));
   EXPECT_EQ(std::string(31, 'x'), std::string(a.FaceName));
 
-  ID3DXFont* wide = nullptr;
+  win32::ComRef<ID3DXFont> wide;
   const std::u16string longWide(40, u'y');
-  ASSERT_EQ(S_OK, D3DXCreateFontW(device, 18, 0, 0, 0, FALSE, 0, 0, 0, 0, longWide.c_str(), &wide));
+  ASSERT_EQ(S_OK, D3DXCreateFontW(device, 18, 0, 0, 0, FALSE, 0, 0, 0, 0, longWide.c_str(),
+                                  wide.Receive()));
   D3DXFONT_DESCW w{};
   ASSERT_EQ(S_OK, wide->GetDescW(&w));
   EXPECT_EQ(std::u16string(31, u'y'), std::u16string(w.FaceName));
-  EXPECT_EQ(0u, wide->Release());
+  EXPECT_EQ(0u, wide.Detach()->Release());
 }
 
 TEST_F(FontTest, IdentityDeviceAndDeviceLoss) {

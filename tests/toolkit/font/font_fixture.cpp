@@ -24,10 +24,10 @@ void FontTest::UseShapingModule(bool shown) {
   testing_hooks::ForgetTextServicesProbe();
 }
 
-CachedFont* FontTest::MakeFont(const char* face, INT height, UINT mipLevels, DWORD quality) {
+CachedFont* FontTest::MakeFont(const char* face, INT fontHeight, UINT mipLevels, DWORD quality) {
   ID3DXFont* font = nullptr;
   const HRESULT result =
-      D3DXCreateFontA(device, height, 0, 0, mipLevels, FALSE, 0, 0, quality, 0, face, &font);
+      D3DXCreateFontA(device, fontHeight, 0, 0, mipLevels, FALSE, 0, 0, quality, 0, face, &font);
   EXPECT_EQ(S_OK, result);
   if (font == nullptr) return nullptr;
   fonts.push_back(static_cast<CachedFont*>(font));

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/com_object.h"
 #include "tests/platform/d3d9/device_fixture.h"
 #include "toolkit/font/cached_font.h"
 

@@ -203,23 +203,23 @@ TEST_F(ScriptSheetTest, EveryLineIsShapedAndDrawnAsTheLibrariesSay) {
       EXPECT_EQ(sheet_test::WithoutEmptyBlanks(reference, blank),
                 sheet_test::WithoutEmptyBlanks(laidOut[l], blank))
           << "line " << l;
-      long long width = 0;
-      for (const PlacedGlyph& g : reference) width += g.advance;
-      const long long left = rtl ? rect.right - width : rect.left;
+      long long lineWidth = 0;
+      for (const PlacedGlyph& g : reference) lineWidth += g.advance;
+      const long long left = rtl ? rect.right - lineWidth : rect.left;
       PaintGlyphs(face, reference, left, baseline, top, bottom, expected);
     }
     ++checkedLines;
   };
   std::vector<std::uint32_t> pixels;
-  UINT height = 0;
-  ASSERT_EQ(S_OK, script_sheet::RenderSheet(&pixels, &height, check));
+  UINT sheetHeight = 0;
+  ASSERT_EQ(S_OK, script_sheet::RenderSheet(&pixels, &sheetHeight, check));
   EXPECT_GE(checkedLines, 9);
   // Text column only: captions are not held here.
   int inked = 0;
   for (const auto& [top, bottom] : bands) {
     int differing = 0;
     std::string first;
-    for (int y = top; y < bottom && y < int(height); ++y) {
+    for (int y = top; y < bottom && y < int(sheetHeight); ++y) {
       for (int x = script_sheet::textLeft; x < script_sheet::sheetWidth; ++x) {
         const int drawn = (pixels[std::size_t(y) * script_sheet::sheetWidth + x] >> 8) & 0xFF;
         const int want =
@@ -321,10 +321,10 @@ TEST_F(ScriptSheetTest, WrappedWordsStayWholeWhereTheyFitAtEveryWidth) {
                                                       (levels[first] & 1) != 0));
         widestToken = std::max(widestToken, tokenWidths.back());
       }
-      for (INT width = 30; width <= 480; width += 10) {
+      for (INT wrapWidth = 30; wrapWidth <= 480; wrapWidth += 10) {
         SCOPED_TRACE(std::string(c.face) + (rtl ? ", right to left" : "") + ", width " +
-                     std::to_string(width));
-        LayOut(font, c.text, DT_WORDBREAK | (rtl ? DT_RTLREADING : 0), width);
+                     std::to_string(wrapWidth));
+        LayOut(font, c.text, DT_WORDBREAK | (rtl ? DT_RTLREADING : 0), wrapWidth);
         const std::vector<int> lineOf = LineOfGlyph(font);
         std::vector<std::set<int>> tokensOfLine(font->lineCount);
         for (std::size_t t = 0; t < tokens.size(); ++t) {
@@ -333,17 +333,17 @@ TEST_F(ScriptSheetTest, WrappedWordsStayWholeWhereTheyFitAtEveryWidth) {
             lines.insert(lineOf[g]);
             tokensOfLine[lineOf[g]].insert(int(t));
           }
-          if (tokenWidths[t] <= width) {
+          if (tokenWidths[t] <= wrapWidth) {
             EXPECT_EQ(1u, lines.size()) << "token " << t << " torn";
           }
         }
         for (UINT l = 0; l < font->lineCount; ++l) {
-          if (font->lines[l].width <= width) continue;
+          if (font->lines[l].width <= wrapWidth) continue;
           // Only a word wider than the rectangle may overflow it, alone on its line.
           ASSERT_EQ(1u, tokensOfLine[l].size()) << "line " << l;
-          EXPECT_GT(tokenWidths[*tokensOfLine[l].begin()], width) << "line " << l;
+          EXPECT_GT(tokenWidths[*tokensOfLine[l].begin()], wrapWidth) << "line " << l;
         }
-        if (widestToken > width) continue;
+        if (widestToken > wrapWidth) continue;
         const auto laidOut = LaidOutLines(font);
         const auto ranges = LineCharacters(font);
         for (std::size_t l = 0; l < laidOut.size(); ++l) {
@@ -374,17 +374,17 @@ TEST_F(ScriptSheetTest, ThaiBreaksBetweenWordsWhereIcuFindsThem) {
   }
   ubrk_close(words);
   ASSERT_GT(boundaries.size(), 4u);  // the text has no spaces: only a dictionary finds these
-  for (INT width = 100; width <= 400; width += 20) {
-    SCOPED_TRACE("width " + std::to_string(width));
-    LayOut(font, line.text, DT_WORDBREAK, width);
-    if (width <= 200) {
+  for (INT wrapWidth = 100; wrapWidth <= 400; wrapWidth += 20) {
+    SCOPED_TRACE("width " + std::to_string(wrapWidth));
+    LayOut(font, line.text, DT_WORDBREAK, wrapWidth);
+    if (wrapWidth <= 200) {
       EXPECT_GE(font->lineCount, 2u);
     }
     const auto ranges = LineCharacters(font);
     const auto laidOut = LaidOutLines(font);
     for (std::size_t l = 0; l < ranges.size(); ++l) {
       EXPECT_EQ(1u, boundaries.count(ranges[l].first)) << "line " << l << " starts inside a word";
-      EXPECT_LE(font->lines[l].width, width);
+      EXPECT_LE(font->lines[l].width, wrapWidth);
       EXPECT_EQ(
           sheet_test::ReferenceLine(face, line.text, false, ranges[l].first, ranges[l].second),
           laidOut[l]);
@@ -444,13 +444,13 @@ TEST_F(ScriptSheetTest, WordsTheFaceLacksAreDrawnWholeWithFallbackFaces) {
     const int first = font->words[w].firstChar, end = font->words[w + 1].firstChar;
     bool lacks = false;
     for (int i = first; i < end; ++i) lacks = lacks || face.GlyphOf(line.text[i]) == 0;
-    long long width = 0, inked = 0;
+    long long wordWidth = 0, inked = 0;
     for (INT g = font->words[w].firstGlyph; g < font->words[w + 1].firstGlyph; ++g) {
       EXPECT_EQ(lacks, font->glyphs[g] == runPieceGlyph) << "word " << w;
       if (lacks) {
         EXPECT_LE(UINT(font->advances[g]), font->runPool.cellSize);
       }
-      width += font->advances[g];
+      wordWidth += font->advances[g];
       inked += HasImage(*font->glyphRecords[g]);
     }
     if (!lacks) continue;
@@ -460,7 +460,7 @@ TEST_F(ScriptSheetTest, WordsTheFaceLacksAreDrawnWholeWithFallbackFaces) {
     for (const FaceRun& run : FaceRuns(line, first, end)) {
       expected += sheet_test::ShapedWidth(*run.face, run.text, false);
     }
-    EXPECT_EQ(expected, width) << "word " << w;
+    EXPECT_EQ(expected, wordWidth) << "word " << w;
   }
   EXPECT_EQ(2, wholeWords);  // the Han characters and the private-use one
 }

@@ -172,11 +172,11 @@ TEST_F(ShapedAnalysisTest, AWordWhoseShapingFailsIsDrawnWhole) {
   const std::vector<WORD> whole = GlyphsOfWord(1);
   ASSERT_FALSE(whole.empty());
   for (WORD glyph : whole) EXPECT_EQ(runPieceGlyph, glyph);
-  INT width = 0;
+  INT wordWidth = 0;
   for (INT g = font->words[1].firstGlyph; g < font->words[2].firstGlyph; ++g) {
-    width += font->advances[g];
+    wordWidth += font->advances[g];
   }
-  EXPECT_EQ(width, INT(font->wordExtents[1].abcB));
+  EXPECT_EQ(wordWidth, INT(font->wordExtents[1].abcB));
   EXPECT_EQ(0, font->wordExtents[1].abcA);
 }
 
@@ -206,10 +206,10 @@ TEST_F(ShapedAnalysisTest, EveryRefusedAllocationFailsCleanly) {
     ASSERT_NE(nullptr, fresh);
     testing_hooks::FailAllocationAfter(allowed);
     RECT rect = {0, 0, 300, 100};
-    const INT height =
+    const INT drawnHeight =
         fresh->DrawTextW(nullptr, text.c_str(), INT(text.size()), &rect, DT_WORDBREAK, ~0u);
     testing_hooks::FailAllocationAfter(-1);
-    succeeded = height != 0;
+    succeeded = drawnHeight != 0;
     // What a failure left behind serves the next call.
     EXPECT_NE(0, fresh->DrawTextW(nullptr, text.c_str(), INT(text.size()), &rect, 0, ~0u));
   }

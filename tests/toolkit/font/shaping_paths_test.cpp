@@ -80,16 +80,16 @@ TEST_F(ShapingPathsTest, TheGameLinesOnBothPaths) {
     // The path is the process's: each font lives and lays its line out while its path is in
     // force.
     UseShapingModule(true);
-    ID3DXFont* made = nullptr;
-    ASSERT_EQ(S_OK,
-              D3DXCreateFontA(device, line.height, 0, 0, 0, FALSE, 0, 0, 0, 0, line.face, &made));
-    auto* shaping = static_cast<CachedFont*>(made);
+    win32::ComRef<ID3DXFont> made;
+    ASSERT_EQ(S_OK, D3DXCreateFontA(device, line.height, 0, 0, 0, FALSE, 0, 0, 0, 0, line.face,
+                                    made.Receive()));
+    auto* shaping = static_cast<CachedFont*>(made.Get());
     ASSERT_TRUE(SharedTextServices().uniscribeAvailable);
     const auto shaped = LaidOut(shaping, line.text);
     const double em = gdi::FaceOfDc(shaping->GetDC())->EmSize().emY;
     const usp_test::ReferenceFace face(usp_test::ReferenceFace::File{line.file}, em);
     EXPECT_TRUE(usp_test::SameFace(shaping->GetDC(), face));
-    EXPECT_EQ(0u, made->Release());
+    EXPECT_EQ(0u, made.Detach()->Release());
     UseShapingModule(false);
     CachedFont* placing = MakeFont(line.face, line.height);
     ASSERT_FALSE(SharedTextServices().uniscribeAvailable);
@@ -120,10 +120,10 @@ TEST_F(ShapingPathsTest, HidingTheModuleGivesTheGdiPath) {
   const std::u16string ki = u"\u0915\u093F";
   for (bool shown : {true, false}) {
     UseShapingModule(shown);
-    ID3DXFont* made = nullptr;
+    win32::ComRef<ID3DXFont> made;
     ASSERT_EQ(S_OK, D3DXCreateFontA(device, -24, 0, 0, 0, FALSE, 0, 0, 0, 0, "Noto Sans Devanagari",
-                                    &made));
-    auto* font = static_cast<CachedFont*>(made);
+                                    made.Receive()));
+    auto* font = static_cast<CachedFont*>(made.Get());
     EXPECT_EQ(shown, bool(SharedTextServices().uniscribeAvailable));
     ASSERT_EQ(S_OK, font->PreloadTextW(ki.c_str(), 2));
     const usp_test::ReferenceFace face("Noto Sans Devanagari", 24);
@@ -136,7 +136,7 @@ TEST_F(ShapingPathsTest, HidingTheModuleGivesTheGdiPath) {
       EXPECT_EQ(ka, font->glyphs[0]);
       EXPECT_EQ(face.GlyphOf(U'\u093F'), font->glyphs[1]);
     }
-    EXPECT_EQ(0u, made->Release());
+    EXPECT_EQ(0u, made.Detach()->Release());
   }
 }
 

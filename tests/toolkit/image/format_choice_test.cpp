@@ -114,7 +114,7 @@ TEST_F(DeviceFormatTest, AsksTheAdapterForEveryRowWithTheDisplayFormatAndKind) {
 }
 
 TEST_F(DeviceFormatTest, VertexTexturesOfSoftwareProcessingDevicesAreAskedForSoftware) {
-  IDirect3D9* direct3d = d3d9::CreateTestDirect3D(setup);
+  auto direct3d = win32::ComRef<IDirect3D9>::Adopt(d3d9::CreateTestDirect3D(setup));
   D3DPRESENT_PARAMETERS parameters{};
   parameters.BackBufferWidth = 16;
   parameters.BackBufferHeight = 16;
@@ -122,18 +122,18 @@ TEST_F(DeviceFormatTest, VertexTexturesOfSoftwareProcessingDevicesAreAskedForSof
   parameters.BackBufferCount = 1;
   parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
   parameters.Windowed = TRUE;
-  IDirect3DDevice9* software = nullptr;
-  ASSERT_EQ(S_OK, direct3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr,
-                                         D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
-                                         &software));
-  direct3d->Release();
+  win32::ComRef<IDirect3DDevice9> software;
+  ASSERT_EQ(S_OK,
+            direct3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                   &parameters, software.Receive()));
+  direct3d.Reset();
   setup->ClearLog();
-  FindClosestDeviceFormat(software, D3DUSAGE_QUERY_VERTEXTEXTURE, D3DRTYPE_TEXTURE,
+  FindClosestDeviceFormat(software.Get(), D3DUSAGE_QUERY_VERTEXTEXTURE, D3DRTYPE_TEXTURE,
                           Row(D3DFMT_A8R8G8B8));
   std::vector<d3d9::CallRecord> checks = setup->CallsNamed("IDirect3D9::CheckDeviceFormat");
   ASSERT_FALSE(checks.empty());
   EXPECT_EQ(D3DUSAGE_QUERY_VERTEXTEXTURE | D3DUSAGE_SOFTWAREPROCESSING, checks[0].arguments[3]);
-  software->Release();
+  software.Reset();
 
   // A hardware-processing device asks as it was asked.
   setup->ClearLog();

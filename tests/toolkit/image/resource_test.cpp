@@ -82,43 +82,42 @@ class ResourceTextureTest : public TextureDeviceTest {
 
 TEST_F(ResourceTextureTest, TexturesAndSurfacesFromResourcesEqualThoseFromTheFiles) {
   const std::string png = pngSuite + "/basn6a08.png";
-  IDirect3DTexture9* fromFile = nullptr;
-  IDirect3DTexture9* fromResource = nullptr;
+  win32::ComRef<IDirect3DTexture9> fromFile;
+  win32::ComRef<IDirect3DTexture9> fromResource;
   D3DXIMAGE_INFO info{};
   ASSERT_EQ(S_OK, D3DXCreateTextureFromFileExA(device, png.c_str(), 0, 0, 1, 0, D3DFMT_A8R8G8B8,
-                                               D3DPOOL_MANAGED, D3DX_FILTER_NONE,
-                                               D3DX_FILTER_NONE, 0xFF000000, nullptr, nullptr,
-                                               &fromFile));
+                                               D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_FILTER_NONE,
+                                               0xFF000000, nullptr, nullptr, fromFile.Receive()));
   ASSERT_EQ(S_OK, D3DXCreateTextureFromResourceExW(device, nullptr, u"Picture", 0, 0, 1, 0,
                                                    D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                                   D3DX_FILTER_NONE, D3DX_FILTER_NONE,
-                                                   0xFF000000, &info, nullptr, &fromResource));
+                                                   D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0xFF000000,
+                                                   &info, nullptr, fromResource.Receive()));
   EXPECT_EQ(D3DXIFF_PNG, info.ImageFileFormat);
-  EXPECT_EQ(Level0(fromFile), Level0(fromResource));
-  fromResource->Release();
+  EXPECT_EQ(Level0(fromFile.Get()), Level0(fromResource.Get()));
+  fromResource.Reset();
 
   ASSERT_EQ(S_OK, D3DXCreateTextureFromResourceA(device, nullptr, MAKEINTRESOURCEA(101),
-                                                 &fromResource));
+                                                 fromResource.Receive()));
   D3DSURFACE_DESC desc{};
   fromResource->GetLevelDesc(0, &desc);
   EXPECT_EQ(32u, desc.Width);
   EXPECT_EQ(6u, fromResource->GetLevelCount());  // the short form's full chain
-  fromResource->Release();
+  fromResource.Reset();
 
-  IDirect3DSurface9* surface = nullptr;
-  ASSERT_EQ(S_OK, fromFile->GetSurfaceLevel(0, &surface));
-  EXPECT_EQ(S_OK, D3DXLoadSurfaceFromResourceA(surface, nullptr, nullptr, nullptr, "SAMPLE_DIB",
-                                               nullptr, D3DX_FILTER_POINT, 0, &info));
+  win32::ComRef<IDirect3DSurface9> surface;
+  ASSERT_EQ(S_OK, fromFile->GetSurfaceLevel(0, surface.Receive()));
+  EXPECT_EQ(S_OK, D3DXLoadSurfaceFromResourceA(surface.Get(), nullptr, nullptr, nullptr,
+                                               "SAMPLE_DIB", nullptr, D3DX_FILTER_POINT, 0, &info));
   EXPECT_EQ(D3DXIFF_DIB, info.ImageFileFormat);
   EXPECT_EQ(D3DXERR_INVALIDDATA,
-            D3DXLoadSurfaceFromResourceW(surface, nullptr, nullptr, nullptr, u"Empty", nullptr,
-                                         D3DX_FILTER_POINT, 0, nullptr));
-  surface->Release();
-  fromFile->Release();
+            D3DXLoadSurfaceFromResourceW(surface.Get(), nullptr, nullptr, nullptr, u"Empty",
+                                         nullptr, D3DX_FILTER_POINT, 0, nullptr));
+  surface.Reset();
+  fromFile.Reset();
 
-  IDirect3DCubeTexture9* cube = nullptr;
-  ASSERT_EQ(S_OK, D3DXCreateCubeTextureFromResourceA(device, nullptr, "CubeMap", &cube));
-  cube->Release();
+  win32::ComRef<IDirect3DCubeTexture9> cube;
+  ASSERT_EQ(S_OK, D3DXCreateCubeTextureFromResourceA(device, nullptr, "CubeMap", cube.Receive()));
+  cube.Reset();
   IDirect3DTexture9* untouched = reinterpret_cast<IDirect3DTexture9*>(0x1);
   EXPECT_EQ(D3DXERR_INVALIDDATA, D3DXCreateTextureFromResourceA(device, nullptr, "nothing",
                                                                 &untouched));

@@ -26,12 +26,12 @@ class SurfaceFromFileTest : public TextureDeviceTest {
   void SetUp() override {
     TextureDeviceTest::SetUp();
     ASSERT_EQ(S_OK, device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                          &texture, nullptr));
-    ASSERT_EQ(S_OK, texture->GetSurfaceLevel(0, &surface));
+                                          texture.Receive(), nullptr));
+    ASSERT_EQ(S_OK, texture->GetSurfaceLevel(0, surface.Receive()));
   }
   void TearDown() override {
-    surface->Release();
-    texture->Release();
+    surface.Reset();
+    texture.Reset();
     TextureDeviceTest::TearDown();
   }
 
@@ -47,15 +47,15 @@ class SurfaceFromFileTest : public TextureDeviceTest {
     return texels;
   }
 
-  IDirect3DTexture9* texture = nullptr;
-  IDirect3DSurface9* surface = nullptr;
+  win32::ComRef<IDirect3DTexture9> texture;
+  win32::ComRef<IDirect3DSurface9> surface;
 };
 
 TEST_F(SurfaceFromFileTest, LoadsTheWholeImageOrAPartOfIt) {
   const std::vector<std::uint32_t> ramp = Ramp();
   TemporaryFile file("ramp.png", EncodeRgbPng(4, 3, ramp));
   D3DXIMAGE_INFO info{};
-  ASSERT_EQ(S_OK, D3DXLoadSurfaceFromFileA(surface, nullptr, nullptr, file.Path(), nullptr,
+  ASSERT_EQ(S_OK, D3DXLoadSurfaceFromFileA(surface.Get(), nullptr, nullptr, file.Path(), nullptr,
                                            D3DX_FILTER_NONE, 0, &info));
   EXPECT_EQ(4u, info.Width);
   EXPECT_EQ(3u, info.Height);
@@ -67,7 +67,7 @@ TEST_F(SurfaceFromFileTest, LoadsTheWholeImageOrAPartOfIt) {
   // Columns 1 to 2 of rows 1 to 2 land at the top left of the destination rectangle.
   const RECT part = {1, 1, 3, 3};
   const RECT target = {2, 2, 4, 4};
-  ASSERT_EQ(S_OK, D3DXLoadSurfaceFromFileA(surface, nullptr, &target, file.Path(), &part,
+  ASSERT_EQ(S_OK, D3DXLoadSurfaceFromFileA(surface.Get(), nullptr, &target, file.Path(), &part,
                                            D3DX_FILTER_NONE, 0, nullptr));
   texels = Texels();
   EXPECT_EQ(ramp[1 * 4 + 1], texels[2 * 4 + 2]);
@@ -79,7 +79,7 @@ TEST_F(SurfaceFromFileTest, TheKeyIsAppliedAlsoToPalettisedImages) {
   const std::vector<std::uint8_t> indices = {0, 1, 2, 1, 1, 0, 2, 2, 0, 0, 1, 2};
   const std::vector<std::uint32_t> palette = {0xFF102030, 0xFF6A4C30, 0xFFFFFFFF};
   const std::vector<std::uint8_t> bytes = EncodePalettePng(4, 3, indices, palette);
-  ASSERT_EQ(S_OK, D3DXLoadSurfaceFromFileInMemory(surface, nullptr, nullptr, bytes.data(),
+  ASSERT_EQ(S_OK, D3DXLoadSurfaceFromFileInMemory(surface.Get(), nullptr, nullptr, bytes.data(),
                                                   UINT(bytes.size()), nullptr, D3DX_FILTER_NONE,
                                                   0xFF6A4C30, nullptr));
   const std::vector<std::uint32_t> texels = Texels();
@@ -94,39 +94,39 @@ TEST_F(SurfaceFromFileTest, RectanglesOutsideTheImageAndBadArgumentsAreRefused) 
   for (const RECT& outside : {RECT{0, 0, 5, 3}, RECT{0, 0, 4, 4}, RECT{-1, 0, 2, 2},
                               RECT{3, 0, 2, 2}, RECT{0, 2, 2, 1}}) {
     EXPECT_EQ(D3DERR_INVALIDCALL,
-              D3DXLoadSurfaceFromFileInMemory(surface, nullptr, nullptr, bytes.data(), size,
+              D3DXLoadSurfaceFromFileInMemory(surface.Get(), nullptr, nullptr, bytes.data(), size,
                                               &outside, D3DX_FILTER_NONE, 0, nullptr));
   }
   EXPECT_EQ(D3DERR_INVALIDCALL, D3DXLoadSurfaceFromFileInMemory(nullptr, nullptr, nullptr,
                                                                 bytes.data(), size, nullptr,
                                                                 D3DX_FILTER_NONE, 0, nullptr));
   EXPECT_EQ(D3DERR_INVALIDCALL,
-            D3DXLoadSurfaceFromFileInMemory(surface, nullptr, nullptr, nullptr, size, nullptr,
+            D3DXLoadSurfaceFromFileInMemory(surface.Get(), nullptr, nullptr, nullptr, size, nullptr,
                                             D3DX_FILTER_NONE, 0, nullptr));
   EXPECT_EQ(D3DERR_INVALIDCALL,
-            D3DXLoadSurfaceFromFileInMemory(surface, nullptr, nullptr, bytes.data(), 0, nullptr,
-                                            D3DX_FILTER_NONE, 0, nullptr));
+            D3DXLoadSurfaceFromFileInMemory(surface.Get(), nullptr, nullptr, bytes.data(), 0,
+                                            nullptr, D3DX_FILTER_NONE, 0, nullptr));
   const std::uint8_t text[] = "no picture here";
   EXPECT_EQ(D3DXERR_INVALIDDATA,
-            D3DXLoadSurfaceFromFileInMemory(surface, nullptr, nullptr, text, sizeof(text),
+            D3DXLoadSurfaceFromFileInMemory(surface.Get(), nullptr, nullptr, text, sizeof(text),
                                             nullptr, D3DX_FILTER_NONE, 0, nullptr));
-  EXPECT_EQ(D3DXERR_INVALIDDATA, D3DXLoadSurfaceFromFileA(surface, nullptr, nullptr,
-                                                          "no/such/file.png", nullptr,
-                                                          D3DX_FILTER_NONE, 0, nullptr));
-  EXPECT_EQ(D3DERR_INVALIDCALL, D3DXLoadSurfaceFromFileW(surface, nullptr, nullptr, nullptr,
+  EXPECT_EQ(D3DXERR_INVALIDDATA,
+            D3DXLoadSurfaceFromFileA(surface.Get(), nullptr, nullptr, "no/such/file.png", nullptr,
+                                     D3DX_FILTER_NONE, 0, nullptr));
+  EXPECT_EQ(D3DERR_INVALIDCALL, D3DXLoadSurfaceFromFileW(surface.Get(), nullptr, nullptr, nullptr,
                                                          nullptr, D3DX_FILTER_NONE, 0, nullptr));
 }
 
 TEST_F(SurfaceFromFileTest, VolumesTakeABoxWithinTheImage) {
-  IDirect3DVolumeTexture9* volumeTexture = nullptr;
+  win32::ComRef<IDirect3DVolumeTexture9> volumeTexture;
   ASSERT_EQ(S_OK, device->CreateVolumeTexture(4, 4, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                              &volumeTexture, nullptr));
-  IDirect3DVolume9* volume = nullptr;
-  ASSERT_EQ(S_OK, volumeTexture->GetVolumeLevel(0, &volume));
+                                              volumeTexture.Receive(), nullptr));
+  win32::ComRef<IDirect3DVolume9> volume;
+  ASSERT_EQ(S_OK, volumeTexture->GetVolumeLevel(0, volume.Receive()));
   const std::vector<std::uint32_t> ramp = Ramp();
   TemporaryFile file("volume.png", EncodeRgbPng(4, 3, ramp));
   D3DXIMAGE_INFO info{};
-  ASSERT_EQ(S_OK, D3DXLoadVolumeFromFileA(volume, nullptr, nullptr, file.Path(), nullptr,
+  ASSERT_EQ(S_OK, D3DXLoadVolumeFromFileA(volume.Get(), nullptr, nullptr, file.Path(), nullptr,
                                           D3DX_FILTER_NONE, 0, &info));
   EXPECT_EQ(1u, info.Depth);
   D3DLOCKED_BOX locked{};
@@ -140,14 +140,12 @@ TEST_F(SurfaceFromFileTest, VolumesTakeABoxWithinTheImage) {
   for (const D3DBOX& outside : {D3DBOX{0, 0, 4, 3, 0, 2}, D3DBOX{0, 0, 5, 3, 0, 1},
                                 D3DBOX{2, 0, 1, 3, 0, 1}, D3DBOX{0, 0, 4, 3, 1, 0}}) {
     EXPECT_EQ(D3DERR_INVALIDCALL,
-              D3DXLoadVolumeFromFileA(volume, nullptr, nullptr, file.Path(), &outside,
+              D3DXLoadVolumeFromFileA(volume.Get(), nullptr, nullptr, file.Path(), &outside,
                                       D3DX_FILTER_NONE, 0, nullptr));
   }
-  EXPECT_EQ(D3DERR_INVALIDCALL, D3DXLoadVolumeFromFileInMemory(nullptr, nullptr, nullptr, "x", 1,
-                                                               nullptr, D3DX_FILTER_NONE, 0,
-                                                               nullptr));
-  volume->Release();
-  volumeTexture->Release();
+  EXPECT_EQ(D3DERR_INVALIDCALL,
+            D3DXLoadVolumeFromFileInMemory(nullptr, nullptr, nullptr, "x", 1, nullptr,
+                                           D3DX_FILTER_NONE, 0, nullptr));
 }
 
 }  // namespace

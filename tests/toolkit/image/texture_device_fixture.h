@@ -9,6 +9,7 @@
 
 #include "platform/d3d9/d3d9.h"
 #include "platform/d3d9/test_device.h"
+#include "platform/win32/com_object.h"
 
 namespace image_test {
 

@@ -43,13 +43,12 @@ std::uint32_t TexelAt(const void* bits, INT pitch, UINT x, UINT y) {
 class TextureFromEachFormatTest : public TextureDeviceTest {
  protected:
   // Size and levels from the file, A8R8G8B8, no filtering and no key.
-  IDirect3DTexture9* Load(const char* name, UINT levels, D3DXIMAGE_INFO* info) {
-    IDirect3DTexture9* texture = nullptr;
+  win32::ComRef<IDirect3DTexture9> Load(const char* name, UINT levels, D3DXIMAGE_INFO* info) {
+    win32::ComRef<IDirect3DTexture9> texture;
     const std::string path = SamplePath(name);
-    EXPECT_EQ(S_OK, D3DXCreateTextureFromFileExA(device, path.c_str(), 0, 0, levels, 0,
-                                                 D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                                 D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, info,
-                                                 nullptr, &texture))
+    EXPECT_EQ(S_OK, D3DXCreateTextureFromFileExA(
+                        device, path.c_str(), 0, 0, levels, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                        D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, info, nullptr, texture.Receive()))
         << name;
     return texture;
   }
@@ -83,25 +82,25 @@ TEST_F(TextureFromEachFormatTest, FlatFormatsFillTheirTextureWithTheirColours) {
   for (const auto& sample : samples) {
     SCOPED_TRACE(sample.name);
     D3DXIMAGE_INFO info{};
-    IDirect3DTexture9* texture = Load(sample.name, 1, &info);
-    ASSERT_NE(nullptr, texture);
+    auto texture = Load(sample.name, 1, &info);
+    ASSERT_NE(nullptr, texture.Get());
     EXPECT_EQ(sample.fileFormat, info.ImageFileFormat);
     D3DSURFACE_DESC desc{};
     ASSERT_EQ(S_OK, texture->GetLevelDesc(0, &desc));
     EXPECT_EQ(D3DFMT_A8R8G8B8, desc.Format);
     EXPECT_EQ(sample.width, desc.Width);
     EXPECT_EQ(sample.height, desc.Height);
-    EXPECT_TRUE(ChannelsNear(Texel(texture, 0, 0, 0), sample.topLeft, sample.tolerance));
-    EXPECT_TRUE(ChannelsNear(Texel(texture, 0, sample.width - 1, sample.height - 1),
+    EXPECT_TRUE(ChannelsNear(Texel(texture.Get(), 0, 0, 0), sample.topLeft, sample.tolerance));
+    EXPECT_TRUE(ChannelsNear(Texel(texture.Get(), 0, sample.width - 1, sample.height - 1),
                              sample.bottomRight, sample.tolerance));
-    EXPECT_EQ(0u, texture->Release());
+    EXPECT_EQ(0u, texture.Detach()->Release());
   }
 }
 
 TEST_F(TextureFromEachFormatTest, DdsMipChainsGiveOneTextureLevelEach) {
   D3DXIMAGE_INFO info{};
-  IDirect3DTexture9* texture = Load("sample.dds", D3DX_FROM_FILE, &info);
-  ASSERT_NE(nullptr, texture);
+  auto texture = Load("sample.dds", D3DX_FROM_FILE, &info);
+  ASSERT_NE(nullptr, texture.Get());
   EXPECT_EQ(4u, info.MipLevels);
   EXPECT_EQ(D3DFMT_DXT1, info.Format);
   ASSERT_EQ(4u, texture->GetLevelCount());
@@ -110,9 +109,9 @@ TEST_F(TextureFromEachFormatTest, DdsMipChainsGiveOneTextureLevelEach) {
   EXPECT_EQ(1u, desc.Width);
   // Every level's block starts with colours 0x0100 and 0x0302 and index 0: green 8 of 63.
   for (UINT level = 0; level < 4; ++level) {
-    EXPECT_TRUE(ChannelsNear(Texel(texture, level, 0, 0), 0xFF002000, 1)) << level;
+    EXPECT_TRUE(ChannelsNear(Texel(texture.Get(), level, 0, 0), 0xFF002000, 1)) << level;
   }
-  EXPECT_EQ(0u, texture->Release());
+  EXPECT_EQ(0u, texture.Detach()->Release());
 }
 
 void PutLe32(std::vector<BYTE>& out, std::uint32_t value) {
@@ -148,34 +147,33 @@ TEST_F(TextureFromEachFormatTest, LevelsPastTheFilesAreResampledFromItsLastLevel
   const std::vector<BYTE> file = A8R8G8B8Dds(8, 8, {top, last});
   // Point sampling for the levels the file lacks; a triangle mip filter keeps them from the
   // mip filler.
-  IDirect3DTexture9* texture = nullptr;
+  win32::ComRef<IDirect3DTexture9> texture;
   ASSERT_EQ(S_OK, D3DXCreateTextureFromFileInMemoryEx(
                       device, file.data(), static_cast<UINT>(file.size()), 0, 0, 4, 0,
-                      D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_FILTER_POINT,
-                      D3DX_FILTER_TRIANGLE, 0, nullptr, nullptr, &texture));
+                      D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_FILTER_POINT, D3DX_FILTER_TRIANGLE, 0,
+                      nullptr, nullptr, texture.Receive()));
   ASSERT_EQ(4u, texture->GetLevelCount());
-  EXPECT_EQ(top[63], Texel(texture, 0, 7, 7));
-  EXPECT_EQ(last[13], Texel(texture, 1, 1, 3));
+  EXPECT_EQ(top[63], Texel(texture.Get(), 0, 7, 7));
+  EXPECT_EQ(last[13], Texel(texture.Get(), 1, 1, 3));
   // A texel of a level of size n is the last level's texel at 4 / n times its position.
   for (UINT level = 2, size = 2; level < 4; ++level, size /= 2) {
     for (UINT y = 0; y < size; ++y) {
       for (UINT x = 0; x < size; ++x) {
-        EXPECT_EQ(last[(y * 4 / size) * 4 + x * 4 / size], Texel(texture, level, x, y))
+        EXPECT_EQ(last[(y * 4 / size) * 4 + x * 4 / size], Texel(texture.Get(), level, x, y))
             << "level " << level << " at " << x << ", " << y;
       }
     }
   }
-  EXPECT_EQ(0u, texture->Release());
+  EXPECT_EQ(0u, texture.Detach()->Release());
 }
 
 TEST_F(TextureFromEachFormatTest, DdsCubesAndVolumesMakeTheirOwnKindsOfTexture) {
   const std::string cubePath = SamplePath("sample_cube.dds");
-  IDirect3DCubeTexture9* cube = nullptr;
+  win32::ComRef<IDirect3DCubeTexture9> cube;
   D3DXIMAGE_INFO info{};
-  ASSERT_EQ(S_OK, D3DXCreateCubeTextureFromFileExA(device, cubePath.c_str(), 0, 1, 0,
-                                                   D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                                   D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, &info,
-                                                   nullptr, &cube));
+  ASSERT_EQ(S_OK, D3DXCreateCubeTextureFromFileExA(
+                      device, cubePath.c_str(), 0, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                      D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, &info, nullptr, cube.Receive()));
   EXPECT_EQ(D3DRTYPE_CUBETEXTURE, info.ResourceType);
   for (int face = 0; face < 6; ++face) {
     D3DLOCKED_RECT locked{};
@@ -186,14 +184,13 @@ TEST_F(TextureFromEachFormatTest, DdsCubesAndVolumesMakeTheirOwnKindsOfTexture) 
     EXPECT_EQ(0x0F0E0D0Cu, TexelAt(locked.pBits, locked.Pitch, 1, 1)) << face;
     cube->UnlockRect(static_cast<D3DCUBEMAP_FACES>(face), 0);
   }
-  EXPECT_EQ(0u, cube->Release());
+  EXPECT_EQ(0u, cube.Detach()->Release());
 
   const std::string volumePath = SamplePath("sample_volume.dds");
-  IDirect3DVolumeTexture9* volume = nullptr;
-  ASSERT_EQ(S_OK, D3DXCreateVolumeTextureFromFileExA(device, volumePath.c_str(), 0, 0, 0, 2, 0,
-                                                     D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                                     D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0,
-                                                     &info, nullptr, &volume));
+  win32::ComRef<IDirect3DVolumeTexture9> volume;
+  ASSERT_EQ(S_OK, D3DXCreateVolumeTextureFromFileExA(
+                      device, volumePath.c_str(), 0, 0, 0, 2, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                      D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, &info, nullptr, volume.Receive()));
   EXPECT_EQ(D3DRTYPE_VOLUMETEXTURE, info.ResourceType);
   ASSERT_EQ(2u, volume->GetLevelCount());
   D3DVOLUME_DESC desc{};
@@ -205,7 +202,7 @@ TEST_F(TextureFromEachFormatTest, DdsCubesAndVolumesMakeTheirOwnKindsOfTexture) 
   const BYTE* slice = static_cast<const BYTE*>(locked.pBits) + locked.SlicePitch;
   EXPECT_EQ(0xFF101010u, TexelAt(slice, locked.RowPitch, 0, 0));
   volume->UnlockBox(0);
-  EXPECT_EQ(0u, volume->Release());
+  EXPECT_EQ(0u, volume.Detach()->Release());
 }
 
 }  // namespace

@@ -335,8 +335,8 @@ TEST_F(TextureFromFileTest, PalettesThatOnlyNearlySpellARampStayPalettised) {
 TEST_F(TextureFromFileTest, TheDefaultPoolIsWrittenThroughASystemMemoryCopy) {
   const std::vector<std::uint8_t> bytes = EncodeRgbPng(4, 4, KeyedPicture(4, 4));
   setup->ClearLog();
-  IDirect3DTexture9* texture = nullptr;
-  ASSERT_EQ(S_OK, LoadBytes(bytes, D3DFMT_A8R8G8B8, 0, nullptr, &texture, D3DPOOL_DEFAULT,
+  win32::ComRef<IDirect3DTexture9> texture;
+  ASSERT_EQ(S_OK, LoadBytes(bytes, D3DFMT_A8R8G8B8, 0, nullptr, texture.Receive(), D3DPOOL_DEFAULT,
                             D3DUSAGE_QUERY_FILTER));
   const std::vector<d3d9::CallRecord> creations = setup->CallsNamed("CreateTexture");
   ASSERT_EQ(2u, creations.size());
@@ -347,19 +347,18 @@ TEST_F(TextureFromFileTest, TheDefaultPoolIsWrittenThroughASystemMemoryCopy) {
             creations[1].arguments);
   const std::vector<d3d9::CallRecord> updates = setup->CallsNamed("UpdateTexture");
   ASSERT_EQ(1u, updates.size());
-  EXPECT_EQ(d3d9::Arg(static_cast<IDirect3DBaseTexture9*>(texture)), updates[0].arguments[1]);
-  EXPECT_EQ(D3DPOOL_DEFAULT, Desc(texture).Pool);
-  EXPECT_EQ(1u, ReferencesOf(texture));
-  texture->Release();
+  EXPECT_EQ(d3d9::Arg(static_cast<IDirect3DBaseTexture9*>(texture.Get())), updates[0].arguments[1]);
+  EXPECT_EQ(D3DPOOL_DEFAULT, Desc(texture.Get()).Pool);
+  EXPECT_EQ(1u, ReferencesOf(texture.Get()));
+  texture.Reset();
 
   // Dynamic textures are written directly.
   setup->ClearLog();
-  ASSERT_EQ(S_OK, LoadBytes(bytes, D3DFMT_A8R8G8B8, 0, nullptr, &texture, D3DPOOL_DEFAULT,
+  ASSERT_EQ(S_OK, LoadBytes(bytes, D3DFMT_A8R8G8B8, 0, nullptr, texture.Receive(), D3DPOOL_DEFAULT,
                             D3DUSAGE_DYNAMIC));
   EXPECT_EQ(1u, setup->CallsNamed("CreateTexture").size());
   EXPECT_TRUE(setup->CallsNamed("UpdateTexture").empty());
-  ExpectPictureAtTopLeft(texture, KeyedPicture(4, 4), 4, 4, 0);
-  texture->Release();
+  ExpectPictureAtTopLeft(texture.Get(), KeyedPicture(4, 4), 4, 4, 0);
 }
 
 TEST_F(TextureFromFileTest, UnreadableFilesLeaveTheOutPointersAlone) {
@@ -442,11 +441,11 @@ TEST_F(TextureFromFileTest, CubesNeedSixFacesAndVolumesTakeFlatPictures) {
                                                           UINT(bytes.size()), &cube));
   EXPECT_EQ(reinterpret_cast<IDirect3DCubeTexture9*>(0x1), cube);
 
-  IDirect3DVolumeTexture9* volume = nullptr;
+  win32::ComRef<IDirect3DVolumeTexture9> volume;
   ASSERT_EQ(S_OK, D3DXCreateVolumeTextureFromFileInMemoryEx(
                       device, bytes.data(), UINT(bytes.size()), 0, 0, 0, 1, 0, D3DFMT_A8R8G8B8,
                       D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, nullptr, nullptr,
-                      &volume));
+                      volume.Receive()));
   D3DVOLUME_DESC desc{};
   ASSERT_EQ(S_OK, volume->GetLevelDesc(0, &desc));
   EXPECT_EQ(4u, desc.Width);
@@ -458,7 +457,6 @@ TEST_F(TextureFromFileTest, CubesNeedSixFacesAndVolumesTakeFlatPictures) {
   std::memcpy(&texel, static_cast<const std::uint8_t*>(locked.pBits) + locked.RowPitch + 4, 4);
   EXPECT_EQ(picture[5], texel);
   volume->UnlockBox(0);
-  volume->Release();
 }
 
 TEST_F(TextureFromFileTest, TheShortFormsLeaveEveryChoiceToTheToolkit) {

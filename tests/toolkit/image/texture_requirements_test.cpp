@@ -254,9 +254,9 @@ TEST_F(TextureRequirementsTest, DeviceFailuresArePassedOnWithoutLeaks) {
 using TextureCreationTest = TextureDeviceTest;
 
 TEST_F(TextureCreationTest, CreatesTheFittedTextureWithoutTheQueryBits) {
-  IDirect3DTexture9* texture = nullptr;
+  win32::ComRef<IDirect3DTexture9> texture;
   ASSERT_EQ(S_OK, D3DXCreateTexture(device, 100, 60, 0, D3DUSAGE_QUERY_FILTER, D3DFMT_R8G8B8,
-                                    D3DPOOL_MANAGED, &texture));
+                                    D3DPOOL_MANAGED, texture.Receive()));
   D3DSURFACE_DESC desc{};
   ASSERT_EQ(S_OK, texture->GetLevelDesc(0, &desc));
   EXPECT_EQ(128u, desc.Width);
@@ -264,25 +264,24 @@ TEST_F(TextureCreationTest, CreatesTheFittedTextureWithoutTheQueryBits) {
   EXPECT_EQ(D3DFMT_X8R8G8B8, desc.Format);
   EXPECT_EQ(0u, desc.Usage);
   EXPECT_EQ(8u, texture->GetLevelCount());
-  EXPECT_EQ(1u, ReferencesOf(texture));
-  texture->Release();
+  EXPECT_EQ(1u, ReferencesOf(texture.Get()));
+  texture.Reset();
 
-  IDirect3DCubeTexture9* cube = nullptr;
+  win32::ComRef<IDirect3DCubeTexture9> cube;
   ASSERT_EQ(S_OK, D3DXCreateCubeTexture(device, 20, 2, D3DX_DEFAULT, D3DFMT_A8R8G8B8,
-                                        D3DPOOL_MANAGED, &cube));
+                                        D3DPOOL_MANAGED, cube.Receive()));
   ASSERT_EQ(S_OK, cube->GetLevelDesc(0, &desc));
   EXPECT_EQ(32u, desc.Width);
   EXPECT_EQ(2u, cube->GetLevelCount());
-  cube->Release();
+  cube.Reset();
 
-  IDirect3DVolumeTexture9* volume = nullptr;
-  ASSERT_EQ(S_OK, D3DXCreateVolumeTexture(device, 8, 4, 3, 0, 0, D3DFMT_A8R8G8B8,
-                                          D3DPOOL_MANAGED, &volume));
+  win32::ComRef<IDirect3DVolumeTexture9> volume;
+  ASSERT_EQ(S_OK, D3DXCreateVolumeTexture(device, 8, 4, 3, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                          volume.Receive()));
   D3DVOLUME_DESC volumeDesc{};
   ASSERT_EQ(S_OK, volume->GetLevelDesc(0, &volumeDesc));
   EXPECT_EQ(4u, volumeDesc.Depth);
   EXPECT_EQ(4u, volume->GetLevelCount());
-  volume->Release();
 }
 
 TEST_F(TextureCreationTest, FailuresLeaveTheOutPointerAlone) {

@@ -58,11 +58,11 @@ TEST_F(BillboardSceneTest, DepthSortedBillboardsOverADepthTestedGround) {
 }
 
 void BillboardSceneTest::DrawScene(DWORD write) {
-  IDirect3DSurface9* depth = nullptr;
-  ASSERT_EQ(S_OK,
-            device->CreateDepthStencilSurface(width, height, D3DFMT_D16_LOCKABLE,
-                                              D3DMULTISAMPLE_NONE, 0, FALSE, &depth, nullptr));
-  ASSERT_EQ(S_OK, device->SetDepthStencilSurface(depth));
+  win32::ComRef<IDirect3DSurface9> depth;
+  ASSERT_EQ(S_OK, device->CreateDepthStencilSurface(width, height, D3DFMT_D16_LOCKABLE,
+                                                    D3DMULTISAMPLE_NONE, 0, FALSE, depth.Receive(),
+                                                    nullptr));
+  ASSERT_EQ(S_OK, device->SetDepthStencilSurface(depth.Get()));
   ASSERT_EQ(S_OK, device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE));
   ASSERT_EQ(S_OK, device->SetRenderState(D3DRS_LIGHTING, FALSE));
   ASSERT_EQ(S_OK, device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE));
@@ -165,7 +165,6 @@ void BillboardSceneTest::DrawScene(DWORD write) {
   EXPECT_EQ(0, depthDiffering) << "depth writes " << write;
   ASSERT_EQ(S_OK, device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE));
   ASSERT_EQ(S_OK, device->SetDepthStencilSurface(nullptr));
-  depth->Release();
 }
 
 }  // namespace

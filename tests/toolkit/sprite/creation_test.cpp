@@ -20,18 +20,17 @@ TEST_F(SpriteCreation, RefusesNullArguments) {
 }
 
 TEST_F(SpriteCreation, HoldsTheDeviceAndItsDirect3DUntilReleased) {
-  IDirect3D9* direct3d = nullptr;
-  ASSERT_EQ(S_OK, device->GetDirect3D(&direct3d));
+  win32::ComRef<IDirect3D9> direct3d;
+  ASSERT_EQ(S_OK, device->GetDirect3D(direct3d.Receive()));
   const ULONG deviceCount = CountOf(device);
-  const ULONG direct3dCount = CountOf(direct3d);
-  ID3DXSprite* second = nullptr;
-  ASSERT_EQ(S_OK, D3DXCreateSprite(device, &second));
+  const ULONG direct3dCount = CountOf(direct3d.Get());
+  win32::ComRef<ID3DXSprite> second;
+  ASSERT_EQ(S_OK, D3DXCreateSprite(device, second.Receive()));
   EXPECT_EQ(deviceCount + 1, CountOf(device));
-  EXPECT_EQ(direct3dCount + 1, CountOf(direct3d));
-  EXPECT_EQ(0u, second->Release());
+  EXPECT_EQ(direct3dCount + 1, CountOf(direct3d.Get()));
+  EXPECT_EQ(0u, second.Detach()->Release());
   EXPECT_EQ(deviceCount, CountOf(device));
-  EXPECT_EQ(direct3dCount, CountOf(direct3d));
-  direct3d->Release();
+  EXPECT_EQ(direct3dCount, CountOf(direct3d.Get()));
 }
 
 TEST_F(SpriteCreation, DeviceFailuresAreReturnedAndLeaveNothingHeld) {
@@ -70,8 +69,8 @@ TEST_F(SpriteCreation, CapabilitiesChooseFiltersAndAlphaTest) {
                                           D3DPTFILTERCAPS_MINFANISOTROPIC;
   setup->profile.caps.MaxAnisotropy = 8;
   setup->profile.caps.AlphaCmpCaps = D3DPCMPCAPS_ALWAYS;
-  ID3DXSprite* tuned = nullptr;
-  ASSERT_EQ(S_OK, D3DXCreateSprite(device, &tuned));
+  win32::ComRef<ID3DXSprite> tuned;
+  ASSERT_EQ(S_OK, D3DXCreateSprite(device, tuned.Receive()));
   ASSERT_EQ(S_OK, tuned->Begin(D3DXSPRITE_ALPHABLEND));
   DWORD value = 0;
   device->GetSamplerState(0, D3DSAMP_MAGFILTER, &value);
@@ -85,7 +84,7 @@ TEST_F(SpriteCreation, CapabilitiesChooseFiltersAndAlphaTest) {
   device->GetRenderState(D3DRS_ALPHATESTENABLE, &value);
   EXPECT_EQ(DWORD(FALSE), value);
   ASSERT_EQ(S_OK, tuned->End());
-  EXPECT_EQ(0u, tuned->Release());
+  EXPECT_EQ(0u, tuned.Detach()->Release());
 }
 
 TEST_F(SpriteCreation, StandardDeviceGetsLinearFilteringAndDefaultPoolBuffers) {
@@ -113,27 +112,27 @@ TEST_F(SpriteCreation, StandardDeviceGetsLinearFilteringAndDefaultPoolBuffers) {
 TEST_F(SpriteCreation, SoftwareVertexProcessingPutsBuffersInSystemMemory) {
   for (DWORD behaviour : {D3DCREATE_SOFTWARE_VERTEXPROCESSING, D3DCREATE_MIXED_VERTEXPROCESSING}) {
     SCOPED_TRACE(behaviour);
-    IDirect3D9* direct3d = d3d9::CreateTestDirect3D(setup);
+    auto direct3d = win32::ComRef<IDirect3D9>::Adopt(d3d9::CreateTestDirect3D(setup));
     D3DPRESENT_PARAMETERS parameters{};
     parameters.BackBufferWidth = 16;
     parameters.BackBufferHeight = 16;
     parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
     parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
     parameters.Windowed = TRUE;
-    IDirect3DDevice9* other = nullptr;
+    win32::ComRef<IDirect3DDevice9> other;
     ASSERT_EQ(S_OK, direct3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, behaviour, &parameters,
-                                           &other));
-    direct3d->Release();
-    ID3DXSprite* software = nullptr;
-    ASSERT_EQ(S_OK, D3DXCreateSprite(other, &software));
+                                           other.Receive()));
+    direct3d.Reset();
+    win32::ComRef<ID3DXSprite> software;
+    ASSERT_EQ(S_OK, D3DXCreateSprite(other.Get(), software.Receive()));
     setup->ClearLog();
     ASSERT_EQ(S_OK, software->Begin(0));
     ASSERT_EQ(S_OK, software->End());
     ASSERT_EQ(1u, setup->CallsNamed("CreateVertexBuffer").size());
     EXPECT_EQ(D3DPOOL_SYSTEMMEM, setup->CallsNamed("CreateVertexBuffer")[0].arguments[3]);
     EXPECT_EQ(D3DPOOL_SYSTEMMEM, setup->CallsNamed("CreateIndexBuffer")[0].arguments[3]);
-    EXPECT_EQ(0u, software->Release());
-    EXPECT_EQ(0u, other->Release());
+    EXPECT_EQ(0u, software.Detach()->Release());
+    EXPECT_EQ(0u, other.Detach()->Release());
   }
 }
 
@@ -167,20 +166,19 @@ TEST_F(SpriteCreation, GetDeviceAddsADeviceReference) {
 TEST_F(SpriteCreation, ReleaseGivesBackWhatTheObjectHolds) {
   IDirect3DTexture9* bound = Texture(4, 4);
   ASSERT_EQ(S_OK, device->SetTexture(0, bound));
-  IDirect3DIndexBuffer9* indices = nullptr;
-  ASSERT_EQ(S_OK, device->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &indices,
-                                            nullptr));
-  ASSERT_EQ(S_OK, device->SetIndices(indices));
+  win32::ComRef<IDirect3DIndexBuffer9> indices;
+  ASSERT_EQ(S_OK, device->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
+                                            indices.Receive(), nullptr));
+  ASSERT_EQ(S_OK, device->SetIndices(indices.Get()));
   const ULONG textureCount = CountOf(bound);
-  const ULONG indexCount = CountOf(indices);
+  const ULONG indexCount = CountOf(indices.Get());
   DrawBatch(D3DXSPRITE_ALPHABLEND, Texture(2, 2), 3);
   EXPECT_GT(CountOf(bound), textureCount);
-  EXPECT_GT(CountOf(indices), indexCount);
+  EXPECT_GT(CountOf(indices.Get()), indexCount);
   EXPECT_EQ(0u, sprite->Release());
   sprite = nullptr;
   EXPECT_EQ(textureCount, CountOf(bound));
-  EXPECT_EQ(indexCount, CountOf(indices));
-  indices->Release();
+  EXPECT_EQ(indexCount, CountOf(indices.Get()));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/win32/com_object.h"
 #include "tests/platform/d3d9/device_fixture.h"
 #include "toolkit/sprite/sprite_batcher.h"
 

@@ -11,6 +11,7 @@
 #include "blit_helpers.h"
 #include "platform/d3d9/d3d9.h"
 #include "platform/d3d9/test_device.h"
+#include "platform/win32/com_object.h"
 
 class SurfaceDeviceTest : public testing::Test {
  protected:
@@ -24,19 +25,20 @@ class SurfaceDeviceTest : public testing::Test {
     }
   }
 
-  IDirect3DTexture9* MakeTexture(UINT w, UINT h, UINT levels = 1,
-                                 D3DFORMAT format = D3DFMT_A8R8G8B8, D3DPOOL pool = D3DPOOL_MANAGED,
-                                 DWORD usage = 0) {
-    IDirect3DTexture9* texture = nullptr;
-    EXPECT_EQ(S_OK, device->CreateTexture(w, h, levels, usage, format, pool, &texture, nullptr));
+  win32::ComRef<IDirect3DTexture9> MakeTexture(UINT w, UINT h, UINT levels = 1,
+                                               D3DFORMAT format = D3DFMT_A8R8G8B8,
+                                               D3DPOOL pool = D3DPOOL_MANAGED, DWORD usage = 0) {
+    win32::ComRef<IDirect3DTexture9> texture;
+    EXPECT_EQ(S_OK,
+              device->CreateTexture(w, h, levels, usage, format, pool, texture.Receive(), nullptr));
     return texture;
   }
 
-  // Level `level` of `texture`; the caller releases it.
+  // Level `level` of `texture`.
  public:
-  static IDirect3DSurface9* Level(IDirect3DTexture9* texture, UINT level = 0) {
-    IDirect3DSurface9* surface = nullptr;
-    EXPECT_EQ(S_OK, texture->GetSurfaceLevel(level, &surface));
+  static win32::ComRef<IDirect3DSurface9> Level(IDirect3DTexture9* texture, UINT level = 0) {
+    win32::ComRef<IDirect3DSurface9> surface;
+    EXPECT_EQ(S_OK, texture->GetSurfaceLevel(level, surface.Receive()));
     return surface;
   }
 

@@ -78,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
                     LosslessCase{D3DFMT_A8L8, 2, 0xFFFF, "A8L8"},
                     LosslessCase{D3DFMT_L16, 2, 0xFFFF, "L16"},
                     LosslessCase{D3DFMT_D16_LOCKABLE, 2, 0xFFFF, "D16_LOCKABLE"}),
-    [](const testing::TestParamInfo<LosslessCase>& info) { return info.param.name; });
+    [](const testing::TestParamInfo<LosslessCase>& tested) { return tested.param.name; });
 
 // Signed fields are quantised as trunc(v x m + 0.5) toward zero, so a negative value comes
 // back one step nearer zero; and the most negative pattern decodes as -1 like the one above.

@@ -11,16 +11,11 @@ namespace {
 using FilterTexture = SurfaceDeviceTest;
 
 Image32 ReadLevel(IDirect3DTexture9* texture, UINT level) {
-  IDirect3DSurface9* surface = SurfaceDeviceTest::Level(texture, level);
-  Image32 image = SurfaceDeviceTest::Read(surface);
-  surface->Release();
-  return image;
+  return SurfaceDeviceTest::Read(SurfaceDeviceTest::Level(texture, level).Get());
 }
 
 void FillLevel(IDirect3DTexture9* texture, UINT level, const Image32& image) {
-  IDirect3DSurface9* surface = SurfaceDeviceTest::Level(texture, level);
-  SurfaceDeviceTest::Fill(surface, image);
-  surface->Release();
+  SurfaceDeviceTest::Fill(SurfaceDeviceTest::Level(texture, level).Get(), image);
 }
 
 // What a direct load of level `level` from level `from` with `filter` gives.
@@ -28,40 +23,35 @@ Image32 LoadedFrom(IDirect3DDevice9* device, IDirect3DTexture9* texture, UINT fr
                    DWORD filter) {
   D3DSURFACE_DESC desc;
   texture->GetLevelDesc(level, &desc);
-  IDirect3DTexture9* scratch = nullptr;
+  win32::ComRef<IDirect3DTexture9> scratch;
   EXPECT_EQ(S_OK, device->CreateTexture(desc.Width, desc.Height, 1, 0, desc.Format, D3DPOOL_MANAGED,
-                                        &scratch, nullptr));
-  IDirect3DSurface9* to = SurfaceDeviceTest::Level(scratch, 0);
-  IDirect3DSurface9* source = SurfaceDeviceTest::Level(texture, from);
-  EXPECT_EQ(S_OK,
-            D3DXLoadSurfaceFromSurface(to, nullptr, nullptr, source, nullptr, nullptr, filter, 0));
-  Image32 image = SurfaceDeviceTest::Read(to);
-  source->Release();
-  to->Release();
-  scratch->Release();
-  return image;
+                                        scratch.Receive(), nullptr));
+  const auto to = SurfaceDeviceTest::Level(scratch.Get(), 0);
+  const auto source = SurfaceDeviceTest::Level(texture, from);
+  EXPECT_EQ(S_OK, D3DXLoadSurfaceFromSurface(to.Get(), nullptr, nullptr, source.Get(), nullptr,
+                                             nullptr, filter, 0));
+  return SurfaceDeviceTest::Read(to.Get());
 }
 
 TEST_F(FilterTexture, ResultCodes) {
   EXPECT_EQ(D3DERR_INVALIDCALL, D3DXFilterTexture(nullptr, nullptr, 0, D3DX_FILTER_BOX));
-  IDirect3DTexture9* single = MakeTexture(8, 8, 1);
-  FillLevel(single, 0, NoiseImage(8, 8, 31));
-  EXPECT_EQ(S_OK, D3DXFilterTexture(single, nullptr, 0, D3DX_FILTER_BOX));
-  EXPECT_EQ(S_OK, D3DXFilterTexture(single, nullptr, D3DX_DEFAULT, D3DX_FILTER_BOX));
-  EXPECT_EQ(D3DERR_INVALIDCALL, D3DXFilterTexture(single, nullptr, 1, D3DX_FILTER_BOX));
-  IDirect3DTexture9* chain = MakeTexture(8, 8, 0);
-  EXPECT_EQ(D3DERR_INVALIDCALL, D3DXFilterTexture(chain, nullptr, 4, D3DX_FILTER_BOX));
-  EXPECT_EQ(D3DERR_INVALIDCALL, D3DXFilterTexture(chain, nullptr, 0, 7));
-  chain->Release();
-  single->Release();
+  auto single = MakeTexture(8, 8, 1);
+  FillLevel(single.Get(), 0, NoiseImage(8, 8, 31));
+  EXPECT_EQ(S_OK, D3DXFilterTexture(single.Get(), nullptr, 0, D3DX_FILTER_BOX));
+  EXPECT_EQ(S_OK, D3DXFilterTexture(single.Get(), nullptr, D3DX_DEFAULT, D3DX_FILTER_BOX));
+  EXPECT_EQ(D3DERR_INVALIDCALL, D3DXFilterTexture(single.Get(), nullptr, 1, D3DX_FILTER_BOX));
+  auto chain = MakeTexture(8, 8, 0);
+  EXPECT_EQ(D3DERR_INVALIDCALL, D3DXFilterTexture(chain.Get(), nullptr, 4, D3DX_FILTER_BOX));
+  EXPECT_EQ(D3DERR_INVALIDCALL, D3DXFilterTexture(chain.Get(), nullptr, 0, 7));
 }
 
 TEST_F(FilterTexture, PowerOfTwoDefaultsToChainedBox) {
-  IDirect3DTexture9* texture = MakeTexture(16, 16, 0);
-  FillLevel(texture, 0, NoiseImage(16, 16, 32));
-  ASSERT_EQ(S_OK, D3DXFilterTexture(texture, nullptr, 0, D3DX_DEFAULT));
+  auto texture = MakeTexture(16, 16, 0);
+  FillLevel(texture.Get(), 0, NoiseImage(16, 16, 32));
+  ASSERT_EQ(S_OK, D3DXFilterTexture(texture.Get(), nullptr, 0, D3DX_DEFAULT));
   for (UINT level = 1; level < 5; ++level) {
-    const Image32 above = ReadLevel(texture, level - 1), image = ReadLevel(texture, level);
+    const Image32 above = ReadLevel(texture.Get(), level - 1),
+                  image = ReadLevel(texture.Get(), level);
     for (UINT y = 0; y < image.height; ++y) {
       for (UINT x = 0; x < image.width; ++x) {
         ASSERT_EQ(image.At(x, y),
@@ -71,20 +61,18 @@ TEST_F(FilterTexture, PowerOfTwoDefaultsToChainedBox) {
       }
     }
   }
-  texture->Release();
 }
 
 TEST_F(FilterTexture, OtherSizesDefaultToDitheredTriangleFromTheSourceLevel) {
-  IDirect3DTexture9* texture = MakeTexture(12, 10, 0);
-  FillLevel(texture, 0, NoiseImage(12, 10, 33));
-  ASSERT_EQ(S_OK, D3DXFilterTexture(texture, nullptr, 0, D3DX_DEFAULT));
+  auto texture = MakeTexture(12, 10, 0);
+  FillLevel(texture.Get(), 0, NoiseImage(12, 10, 33));
+  ASSERT_EQ(S_OK, D3DXFilterTexture(texture.Get(), nullptr, 0, D3DX_DEFAULT));
   for (UINT level = 1; level < texture->GetLevelCount(); ++level) {
-    EXPECT_EQ(
-        ReadLevel(texture, level).pixels,
-        LoadedFrom(device, texture, 0, level, D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER).pixels)
+    EXPECT_EQ(ReadLevel(texture.Get(), level).pixels,
+              LoadedFrom(device, texture.Get(), 0, level, D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER)
+                  .pixels)
         << "level " << level;
   }
-  texture->Release();
 }
 
 TEST_F(FilterTexture, OnlyPointAndBoxChain) {
@@ -94,40 +82,37 @@ TEST_F(FilterTexture, OnlyPointAndBoxChain) {
   };
   for (Case c : {Case{D3DX_FILTER_POINT, true}, Case{D3DX_FILTER_LINEAR, false},
                  Case{D3DX_FILTER_TRIANGLE, false}}) {
-    IDirect3DTexture9* texture = MakeTexture(16, 16, 0);
-    FillLevel(texture, 0, NoiseImage(16, 16, 34));
-    ASSERT_EQ(S_OK, D3DXFilterTexture(texture, nullptr, 0, c.filter));
+    auto texture = MakeTexture(16, 16, 0);
+    FillLevel(texture.Get(), 0, NoiseImage(16, 16, 34));
+    ASSERT_EQ(S_OK, D3DXFilterTexture(texture.Get(), nullptr, 0, c.filter));
     for (UINT level = 2; level < 5; ++level) {
       const UINT from = c.chained ? level - 1 : 0;
-      EXPECT_EQ(ReadLevel(texture, level).pixels,
-                LoadedFrom(device, texture, from, level, c.filter).pixels)
+      EXPECT_EQ(ReadLevel(texture.Get(), level).pixels,
+                LoadedFrom(device, texture.Get(), from, level, c.filter).pixels)
           << "filter " << c.filter << " level " << level;
     }
-    texture->Release();
   }
 }
 
 TEST_F(FilterTexture, NoneCopiesTheTopLeftCornerIntoEveryLevel) {
-  IDirect3DTexture9* texture = MakeTexture(8, 8, 0);
+  auto texture = MakeTexture(8, 8, 0);
   const Image32 top = NoiseImage(8, 8, 35);
-  FillLevel(texture, 0, top);
-  ASSERT_EQ(S_OK, D3DXFilterTexture(texture, nullptr, 0, D3DX_FILTER_NONE));
+  FillLevel(texture.Get(), 0, top);
+  ASSERT_EQ(S_OK, D3DXFilterTexture(texture.Get(), nullptr, 0, D3DX_FILTER_NONE));
   for (UINT level = 1; level < 4; ++level) {
-    const Image32 image = ReadLevel(texture, level);
+    const Image32 image = ReadLevel(texture.Get(), level);
     for (UINT y = 0; y < image.height; ++y) {
       for (UINT x = 0; x < image.width; ++x) ASSERT_EQ(image.At(x, y), top.At(x, y));
     }
   }
-  texture->Release();
 }
 
 TEST_F(FilterTexture, GammaFlagsFollowTheOutputSide) {
   const auto filtered = [&](DWORD filter) {
-    IDirect3DTexture9* texture = MakeTexture(8, 8, 2);
-    FillLevel(texture, 0, NoiseImage(8, 8, 36));
-    EXPECT_EQ(S_OK, D3DXFilterTexture(texture, nullptr, 0, filter));
-    Image32 image = ReadLevel(texture, 1);
-    texture->Release();
+    auto texture = MakeTexture(8, 8, 2);
+    FillLevel(texture.Get(), 0, NoiseImage(8, 8, 36));
+    EXPECT_EQ(S_OK, D3DXFilterTexture(texture.Get(), nullptr, 0, filter));
+    Image32 image = ReadLevel(texture.Get(), 1);
     return image.pixels;
   };
   const auto plain = filtered(D3DX_FILTER_TRIANGLE);
@@ -138,47 +123,45 @@ TEST_F(FilterTexture, GammaFlagsFollowTheOutputSide) {
 }
 
 TEST_F(FilterTexture, CubeFacesClampAtTheirEdges) {
-  IDirect3DCubeTexture9* cube = nullptr;
-  ASSERT_EQ(S_OK,
-            device->CreateCubeTexture(4, 2, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &cube, nullptr));
-  IDirect3DTexture9* flat = MakeTexture(4, 4, 2);
+  win32::ComRef<IDirect3DCubeTexture9> cube;
+  ASSERT_EQ(S_OK, device->CreateCubeTexture(4, 2, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                            cube.Receive(), nullptr));
+  auto flat = MakeTexture(4, 4, 2);
   const Image32 face = NoiseImage(4, 4, 37);
   for (UINT f = 0; f < 6; ++f) {
-    IDirect3DSurface9* surface = nullptr;
-    ASSERT_EQ(S_OK, cube->GetCubeMapSurface(static_cast<D3DCUBEMAP_FACES>(f), 0, &surface));
-    Fill(surface, face);
-    surface->Release();
+    win32::ComRef<IDirect3DSurface9> surface;
+    ASSERT_EQ(S_OK,
+              cube->GetCubeMapSurface(static_cast<D3DCUBEMAP_FACES>(f), 0, surface.Receive()));
+    Fill(surface.Get(), face);
   }
-  FillLevel(flat, 0, face);
-  ASSERT_EQ(S_OK, D3DXFilterTexture(cube, nullptr, 0, D3DX_FILTER_TRIANGLE));
+  FillLevel(flat.Get(), 0, face);
+  ASSERT_EQ(S_OK, D3DXFilterTexture(cube.Get(), nullptr, 0, D3DX_FILTER_TRIANGLE));
   const Image32 mirrored =
-      LoadedFrom(device, flat, 0, 1, D3DX_FILTER_TRIANGLE | D3DX_FILTER_MIRROR);
-  const Image32 wrapped = LoadedFrom(device, flat, 0, 1, D3DX_FILTER_TRIANGLE);
+      LoadedFrom(device, flat.Get(), 0, 1, D3DX_FILTER_TRIANGLE | D3DX_FILTER_MIRROR);
+  const Image32 wrapped = LoadedFrom(device, flat.Get(), 0, 1, D3DX_FILTER_TRIANGLE);
   ASSERT_NE(mirrored.pixels, wrapped.pixels);
   for (UINT f = 0; f < 6; ++f) {
-    IDirect3DSurface9* surface = nullptr;
-    ASSERT_EQ(S_OK, cube->GetCubeMapSurface(static_cast<D3DCUBEMAP_FACES>(f), 1, &surface));
-    EXPECT_EQ(Read(surface).pixels, mirrored.pixels) << "face " << f;
-    surface->Release();
+    win32::ComRef<IDirect3DSurface9> surface;
+    ASSERT_EQ(S_OK,
+              cube->GetCubeMapSurface(static_cast<D3DCUBEMAP_FACES>(f), 1, surface.Receive()));
+    EXPECT_EQ(Read(surface.Get()).pixels, mirrored.pixels) << "face " << f;
   }
-  flat->Release();
-  cube->Release();
 }
 
 TEST_F(FilterTexture, VolumeTexturesHalveOnThreeAxes) {
-  IDirect3DVolumeTexture9* volume = nullptr;
+  win32::ComRef<IDirect3DVolumeTexture9> volume;
   ASSERT_EQ(S_OK, device->CreateVolumeTexture(2, 2, 2, 2, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                              &volume, nullptr));
-  IDirect3DVolume9* top = nullptr;
-  ASSERT_EQ(S_OK, volume->GetVolumeLevel(0, &top));
+                                              volume.Receive(), nullptr));
+  win32::ComRef<IDirect3DVolume9> top;
+  ASSERT_EQ(S_OK, volume->GetVolumeLevel(0, top.Receive()));
   const std::uint32_t texels[8] = {0xFF000000, 0xFF000008, 0xFF000010, 0xFF000018,
                                    0xFF000020, 0xFF000028, 0xFF000030, 0xFF000038};
   const D3DBOX whole = {0, 0, 2, 2, 0, 2};
-  ASSERT_EQ(S_OK, D3DXLoadVolumeFromMemory(top, nullptr, nullptr, texels, D3DFMT_A8R8G8B8, 8, 16,
-                                           nullptr, &whole, D3DX_FILTER_NONE, 0));
-  ASSERT_EQ(S_OK, D3DXFilterTexture(volume, nullptr, 0, D3DX_DEFAULT));
-  IDirect3DVolume9* bottom = nullptr;
-  ASSERT_EQ(S_OK, volume->GetVolumeLevel(1, &bottom));
+  ASSERT_EQ(S_OK, D3DXLoadVolumeFromMemory(top.Get(), nullptr, nullptr, texels, D3DFMT_A8R8G8B8, 8,
+                                           16, nullptr, &whole, D3DX_FILTER_NONE, 0));
+  ASSERT_EQ(S_OK, D3DXFilterTexture(volume.Get(), nullptr, 0, D3DX_DEFAULT));
+  win32::ComRef<IDirect3DVolume9> bottom;
+  ASSERT_EQ(S_OK, volume->GetVolumeLevel(1, bottom.Receive()));
   D3DLOCKED_BOX bits;
   ASSERT_EQ(S_OK, bottom->LockBox(&bits, nullptr, D3DLOCK_READONLY));
   std::uint32_t texel;
@@ -188,22 +171,18 @@ TEST_F(FilterTexture, VolumeTexturesHalveOnThreeAxes) {
   // A box outside the volume, and a volume loaded into itself.
   const D3DBOX outside = {0, 0, 3, 2, 0, 2};
   EXPECT_EQ(D3DERR_INVALIDCALL,
-            D3DXLoadVolumeFromMemory(top, nullptr, &outside, texels, D3DFMT_A8R8G8B8, 8, 16,
+            D3DXLoadVolumeFromMemory(top.Get(), nullptr, &outside, texels, D3DFMT_A8R8G8B8, 8, 16,
                                      nullptr, &whole, D3DX_FILTER_NONE, 0));
-  EXPECT_EQ(D3DERR_INVALIDCALL, D3DXLoadVolumeFromVolume(top, nullptr, nullptr, top, nullptr,
-                                                         nullptr, D3DX_FILTER_NONE, 0));
-  bottom->Release();
-  top->Release();
-  volume->Release();
+  EXPECT_EQ(D3DERR_INVALIDCALL, D3DXLoadVolumeFromVolume(top.Get(), nullptr, nullptr, top.Get(),
+                                                         nullptr, nullptr, D3DX_FILTER_NONE, 0));
 }
 
 TEST_F(FilterTexture, FailuresStopAndReleaseTheLevels) {
-  IDirect3DTexture9* texture = MakeTexture(8, 8, 0);
-  FillLevel(texture, 0, NoiseImage(8, 8, 38));
+  auto texture = MakeTexture(8, 8, 0);
+  FillLevel(texture.Get(), 0, NoiseImage(8, 8, 38));
   const std::string name = "IDirect3DTexture9::GetSurfaceLevel";
   setup->FailCall(name, setup->CallCount(name) + 3, D3DERR_OUTOFVIDEOMEMORY);
-  EXPECT_EQ(D3DERR_OUTOFVIDEOMEMORY, D3DXFilterTexture(texture, nullptr, 0, D3DX_FILTER_BOX));
-  texture->Release();
+  EXPECT_EQ(D3DERR_OUTOFVIDEOMEMORY, D3DXFilterTexture(texture.Get(), nullptr, 0, D3DX_FILTER_BOX));
 }
 
 }  // namespace

@@ -34,14 +34,15 @@ void ExpectRectFilled(const Image32& image, const RECT& rect, std::uint32_t insi
 }
 
 TEST_F(LoadSurface, GamePictureLandsTopLeftWithTransparentMargins) {
-  IDirect3DTexture9* texture = MakeTexture(32, 16);
-  IDirect3DSurface9* surface = Level(texture);
+  auto texture = MakeTexture(32, 16);
+  auto surface = Level(texture.Get());
   Image32 picture = NoiseImage(20, 10, 21);
   picture.At(4, 4) = 0x00000000;  // black, X byte 0
   picture.At(5, 4) = 0x7F000000;  // black, X byte 0x7F
   for (D3DCOLOR key : {0u, 0xFF000000u}) {
-    ASSERT_EQ(S_OK, LoadImage(surface, nullptr, picture, D3DFMT_X8R8G8B8, D3DX_FILTER_NONE, key));
-    const Image32 level = Read(surface);
+    ASSERT_EQ(S_OK,
+              LoadImage(surface.Get(), nullptr, picture, D3DFMT_X8R8G8B8, D3DX_FILTER_NONE, key));
+    const Image32 level = Read(surface.Get());
     for (UINT y = 0; y < 16; ++y) {
       for (UINT x = 0; x < 32; ++x) {
         std::uint32_t expected = 0;
@@ -51,36 +52,33 @@ TEST_F(LoadSurface, GamePictureLandsTopLeftWithTransparentMargins) {
       }
     }
   }
-  surface->Release();
-  texture->Release();
 }
 
 TEST_F(LoadSurface, DefaultFilterIsDitheredTriangle) {
-  IDirect3DTexture9* texture = MakeTexture(5, 3);
-  IDirect3DSurface9* surface = Level(texture);
+  auto texture = MakeTexture(5, 3);
+  auto surface = Level(texture.Get());
   Image32 picture = NoiseImage(9, 7, 22);
-  ASSERT_EQ(S_OK, LoadImage(surface, nullptr, picture, D3DFMT_A8R8G8B8, D3DX_DEFAULT));
-  const Image32 byDefault = Read(surface);
-  ASSERT_EQ(S_OK, LoadImage(surface, nullptr, picture, D3DFMT_A8R8G8B8,
+  ASSERT_EQ(S_OK, LoadImage(surface.Get(), nullptr, picture, D3DFMT_A8R8G8B8, D3DX_DEFAULT));
+  const Image32 byDefault = Read(surface.Get());
+  ASSERT_EQ(S_OK, LoadImage(surface.Get(), nullptr, picture, D3DFMT_A8R8G8B8,
                             D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER));
-  EXPECT_EQ(Read(surface).pixels, byDefault.pixels);
-  ASSERT_EQ(S_OK, LoadImage(surface, nullptr, picture, D3DFMT_A8R8G8B8, D3DX_FILTER_BOX));
-  EXPECT_NE(Read(surface).pixels, byDefault.pixels);
-  surface->Release();
-  texture->Release();
+  EXPECT_EQ(Read(surface.Get()).pixels, byDefault.pixels);
+  ASSERT_EQ(S_OK, LoadImage(surface.Get(), nullptr, picture, D3DFMT_A8R8G8B8, D3DX_FILTER_BOX));
+  EXPECT_NE(Read(surface.Get()).pixels, byDefault.pixels);
 }
 
 TEST_F(LoadSurface, RectanglesLimitTheWrittenPixels) {
-  IDirect3DTexture9* texture = MakeTexture(16, 16);
-  IDirect3DSurface9* surface = Level(texture);
-  Fill(surface, Image32(16, 16, 0x11223344));
+  auto texture = MakeTexture(16, 16);
+  auto surface = Level(texture.Get());
+  Fill(surface.Get(), Image32(16, 16, 0x11223344));
   Image32 picture = NoiseImage(10, 10, 23);
   // The source rectangle is located in memory by the pitch: (2, 3) ... (6, 7) of the picture.
   const RECT from = {2, 3, 6, 7};
   const RECT to = {8, 4, 12, 8};
-  ASSERT_EQ(S_OK, D3DXLoadSurfaceFromMemory(surface, nullptr, &to, picture.Data(), D3DFMT_A8R8G8B8,
-                                            40, nullptr, &from, D3DX_FILTER_NONE, 0));
-  const Image32 level = Read(surface);
+  ASSERT_EQ(S_OK,
+            D3DXLoadSurfaceFromMemory(surface.Get(), nullptr, &to, picture.Data(), D3DFMT_A8R8G8B8,
+                                      40, nullptr, &from, D3DX_FILTER_NONE, 0));
+  const Image32 level = Read(surface.Get());
   for (UINT y = 0; y < 16; ++y) {
     for (UINT x = 0; x < 16; ++x) {
       const bool inside = x >= 8 && x < 12 && y >= 4 && y < 8;
@@ -88,18 +86,16 @@ TEST_F(LoadSurface, RectanglesLimitTheWrittenPixels) {
       ASSERT_EQ(level.At(x, y), expected) << x << ", " << y;
     }
   }
-  surface->Release();
-  texture->Release();
 }
 
 TEST_F(LoadSurface, ResultCodesOfBadArguments) {
-  IDirect3DTexture9* texture = MakeTexture(8, 8);
-  IDirect3DSurface9* surface = Level(texture);
+  auto texture = MakeTexture(8, 8);
+  auto surface = Level(texture.Get());
   Image32 picture(4, 4, 0xFF00FF00);
   const RECT whole = {0, 0, 4, 4};
   const auto load = [&](const RECT* destRect, const RECT* srcRect, DWORD filter,
                         D3DFORMAT format = D3DFMT_A8R8G8B8) {
-    return D3DXLoadSurfaceFromMemory(surface, nullptr, destRect, picture.Data(), format, 16,
+    return D3DXLoadSurfaceFromMemory(surface.Get(), nullptr, destRect, picture.Data(), format, 16,
                                      nullptr, srcRect, filter, 0);
   };
   EXPECT_EQ(D3DERR_INVALIDCALL, load(nullptr, nullptr, D3DX_FILTER_NONE));
@@ -107,7 +103,7 @@ TEST_F(LoadSurface, ResultCodesOfBadArguments) {
             D3DXLoadSurfaceFromMemory(nullptr, nullptr, nullptr, picture.Data(), D3DFMT_A8R8G8B8,
                                       16, nullptr, &whole, 1, 0));
   EXPECT_EQ(D3DERR_INVALIDCALL,
-            D3DXLoadSurfaceFromMemory(surface, nullptr, nullptr, nullptr, D3DFMT_A8R8G8B8, 16,
+            D3DXLoadSurfaceFromMemory(surface.Get(), nullptr, nullptr, nullptr, D3DFMT_A8R8G8B8, 16,
                                       nullptr, &whole, 1, 0));
   EXPECT_EQ(D3DERR_INVALIDCALL, load(nullptr, &whole, 6));
   EXPECT_EQ(D3DERR_INVALIDCALL, load(nullptr, &whole, D3DX_FILTER_NONE | (1u << 23)));
@@ -121,70 +117,60 @@ TEST_F(LoadSurface, ResultCodesOfBadArguments) {
   // An empty destination rectangle is valid and writes nothing.
   const RECT empty = {3, 3, 3, 5};
   EXPECT_EQ(S_OK, load(&empty, &whole, D3DX_FILTER_POINT));
-  surface->Release();
-  texture->Release();
 }
 
 TEST_F(LoadSurface, DefaultPoolGoesThroughASystemMemoryTemporary) {
-  IDirect3DTexture9* texture = MakeTexture(8, 8, 1, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
-  IDirect3DSurface9* surface = Level(texture);
+  auto texture = MakeTexture(8, 8, 1, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+  auto surface = Level(texture.Get());
   Image32 picture = NoiseImage(8, 8, 24);
   setup->ClearLog();
-  ASSERT_EQ(S_OK, LoadImage(surface, nullptr, picture, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE));
+  ASSERT_EQ(S_OK, LoadImage(surface.Get(), nullptr, picture, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE));
   const auto created = setup->CallsNamed("CreateTexture");
   ASSERT_EQ(created.size(), 1u);
   EXPECT_EQ(created[0].arguments[5], D3DPOOL_SYSTEMMEM);
   ASSERT_EQ(setup->CallsNamed("UpdateSurface").size(), 1u);
-  EXPECT_EQ(setup->CallsNamed("UpdateSurface")[0].arguments[2], d3d9::Arg(surface));
+  EXPECT_EQ(setup->CallsNamed("UpdateSurface")[0].arguments[2], d3d9::Arg(surface.Get()));
   // A whole writable lock needs no copy of the old contents.
   EXPECT_TRUE(setup->CallsNamed("StretchRect").empty());
-  EXPECT_EQ(ReadDefault(surface).pixels, picture.pixels);
-  surface->Release();
-  texture->Release();
+  EXPECT_EQ(ReadDefault(surface.Get()).pixels, picture.pixels);
 }
 
 TEST_F(LoadSurface, PartialLoadIntoTheDefaultPoolKeepsTheRestThroughARenderTarget) {
-  IDirect3DTexture9* texture = MakeTexture(8, 8, 1, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
-  IDirect3DSurface9* surface = Level(texture);
-  FillDefault(surface, Image32(8, 8, 0xFF102030));
+  auto texture = MakeTexture(8, 8, 1, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+  auto surface = Level(texture.Get());
+  FillDefault(surface.Get(), Image32(8, 8, 0xFF102030));
   Image32 picture(2, 2, 0xFFABCDEF);
   const RECT to = {3, 3, 5, 5};
   setup->ClearLog();
-  ASSERT_EQ(S_OK, LoadImage(surface, &to, picture, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE));
+  ASSERT_EQ(S_OK, LoadImage(surface.Get(), &to, picture, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE));
   EXPECT_EQ(setup->CallsNamed("CreateRenderTarget").size(), 1u);
   EXPECT_EQ(setup->CallsNamed("StretchRect").size(), 1u);
-  ExpectRectFilled(ReadDefault(surface), to, 0xFFABCDEF, 0xFF102030);
-  surface->Release();
-  texture->Release();
+  ExpectRectFilled(ReadDefault(surface.Get()), to, 0xFFABCDEF, 0xFF102030);
 }
 
 TEST_F(LoadSurface, FailedWriteBackIsReportedAndReleasesEverything) {
-  IDirect3DTexture9* texture = MakeTexture(4, 4, 1, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
-  IDirect3DSurface9* surface = Level(texture);
+  auto texture = MakeTexture(4, 4, 1, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+  auto surface = Level(texture.Get());
   Image32 picture(4, 4, 0xFF00FF00);
   // The device refuses the write-back, and the CPU cannot lock the surface either.
   setup->FailCall("UpdateSurface", setup->CallCount("UpdateSurface") + 1, E_FAIL);
   EXPECT_EQ(D3DERR_INVALIDCALL,
-            LoadImage(surface, nullptr, picture, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE));
-  surface->Release();
-  texture->Release();
+            LoadImage(surface.Get(), nullptr, picture, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE));
 }
 
 TEST_F(LoadSurface, RefusedLockOfAManagedSurfaceIsWrittenBackByTheCpu) {
-  IDirect3DTexture9* texture = MakeTexture(4, 4);
-  IDirect3DSurface9* surface = Level(texture);
+  auto texture = MakeTexture(4, 4);
+  auto surface = Level(texture.Get());
   Image32 picture = NoiseImage(4, 4, 25);
   setup->FailCall("IDirect3DSurface9::LockRect",
                   setup->CallCount("IDirect3DSurface9::LockRect") + 1, D3DERR_INVALIDCALL);
-  ASSERT_EQ(S_OK, LoadImage(surface, nullptr, picture, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE));
-  EXPECT_EQ(Read(surface).pixels, picture.pixels);
-  surface->Release();
-  texture->Release();
+  ASSERT_EQ(S_OK, LoadImage(surface.Get(), nullptr, picture, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE));
+  EXPECT_EQ(Read(surface.Get()).pixels, picture.pixels);
 }
 
 TEST_F(LoadSurface, DeviceFaultsOnTheTemporaryPathArePassedOn) {
-  IDirect3DTexture9* texture = MakeTexture(4, 4, 1, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
-  IDirect3DSurface9* surface = Level(texture);
+  auto texture = MakeTexture(4, 4, 1, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+  auto surface = Level(texture.Get());
   Image32 picture(4, 4, 0xFF00FF00);
   const RECT part = {0, 0, 2, 2};
   struct Fault {
@@ -198,37 +184,30 @@ TEST_F(LoadSurface, DeviceFaultsOnTheTemporaryPathArePassedOn) {
                                  : fault.operation;
     setup->FailCall(name, setup->CallCount(name) + 1, D3DERR_OUTOFVIDEOMEMORY);
     EXPECT_EQ(D3DERR_OUTOFVIDEOMEMORY,
-              LoadImage(surface, fault.rect, picture, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE))
+              LoadImage(surface.Get(), fault.rect, picture, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE))
         << name;
   }
-  surface->Release();
-  texture->Release();
 }
 
 TEST_F(LoadSurface, FailedLoadLeavesTheDefaultPoolSurfaceAlone) {
-  IDirect3DTexture9* texture = MakeTexture(4, 4, 1, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
-  IDirect3DSurface9* surface = Level(texture);
-  FillDefault(surface, Image32(4, 4, 0xFF445566));
+  auto texture = MakeTexture(4, 4, 1, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+  auto surface = Level(texture.Get());
+  FillDefault(surface.Get(), Image32(4, 4, 0xFF445566));
   Image32 picture(4, 4);
   setup->ClearLog();
-  EXPECT_EQ(E_FAIL, LoadImage(surface, nullptr, picture, D3DFMT_D32, D3DX_FILTER_NONE));
+  EXPECT_EQ(E_FAIL, LoadImage(surface.Get(), nullptr, picture, D3DFMT_D32, D3DX_FILTER_NONE));
   EXPECT_TRUE(setup->CallsNamed("UpdateSurface").empty());
-  EXPECT_EQ(ReadDefault(surface).pixels, Image32(4, 4, 0xFF445566).pixels);
-  surface->Release();
-  texture->Release();
+  EXPECT_EQ(ReadDefault(surface.Get()).pixels, Image32(4, 4, 0xFF445566).pixels);
 }
 
 TEST_F(LoadSurface, WholeLoadsOfSingleLevelDynamicTexturesDiscard) {
   const auto lockFlags = [&](UINT levels, const RECT* rect) {
-    IDirect3DTexture9* texture =
-        MakeTexture(4, 4, levels, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, D3DUSAGE_DYNAMIC);
-    IDirect3DSurface9* surface = Level(texture);
+    auto texture = MakeTexture(4, 4, levels, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, D3DUSAGE_DYNAMIC);
+    auto surface = Level(texture.Get());
     Image32 picture(2, 2, 0xFF00FF00);
     setup->ClearLog();
-    EXPECT_EQ(S_OK, LoadImage(surface, rect, picture, D3DFMT_A8R8G8B8, D3DX_FILTER_POINT));
+    EXPECT_EQ(S_OK, LoadImage(surface.Get(), rect, picture, D3DFMT_A8R8G8B8, D3DX_FILTER_POINT));
     const auto locks = setup->CallsNamed("IDirect3DSurface9::LockRect");
-    surface->Release();
-    texture->Release();
     return locks.empty() ? -1 : locks[0].arguments[2];
   };
   const RECT part = {0, 0, 2, 2};
@@ -239,47 +218,41 @@ TEST_F(LoadSurface, WholeLoadsOfSingleLevelDynamicTexturesDiscard) {
 
 TEST_F(LoadSurface, BlockFormatRectanglesLockWholeBlocksAndKeepTheirOtherPixels) {
   // An 8 x 8 DXT1 texture of blue; red goes into (5, 5) ... (7, 7), inside the last block.
-  IDirect3DTexture9* texture = MakeTexture(8, 8, 1, D3DFMT_DXT1);
-  IDirect3DSurface9* surface = Level(texture);
+  auto texture = MakeTexture(8, 8, 1, D3DFMT_DXT1);
+  auto surface = Level(texture.Get());
   Image32 blue(8, 8, 0xFF0000FF), red(2, 2, 0xFFFF0000);
-  ASSERT_EQ(S_OK, LoadImage(surface, nullptr, blue, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE));
+  ASSERT_EQ(S_OK, LoadImage(surface.Get(), nullptr, blue, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE));
   const RECT to = {5, 5, 7, 7};
   setup->ClearLog();
-  ASSERT_EQ(S_OK, LoadImage(surface, &to, red, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE));
+  ASSERT_EQ(S_OK, LoadImage(surface.Get(), &to, red, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE));
   const auto locks = setup->CallsNamed("IDirect3DSurface9::LockRect");
   ASSERT_FALSE(locks.empty());
   EXPECT_NE(locks[0].arguments[1], 0) << "a partial lock";
 
   // Read back through a conversion into A8R8G8B8.
-  IDirect3DTexture9* check = MakeTexture(8, 8);
-  IDirect3DSurface9* decoded = Level(check);
-  ASSERT_EQ(S_OK, D3DXLoadSurfaceFromSurface(decoded, nullptr, nullptr, surface, nullptr, nullptr,
-                                             D3DX_FILTER_NONE, 0));
-  ExpectRectFilled(Read(decoded), to, 0xFFFF0000, 0xFF0000FF);
-  decoded->Release();
-  check->Release();
-  surface->Release();
-  texture->Release();
+  auto check = MakeTexture(8, 8);
+  auto decoded = Level(check.Get());
+  ASSERT_EQ(S_OK, D3DXLoadSurfaceFromSurface(decoded.Get(), nullptr, nullptr, surface.Get(),
+                                             nullptr, nullptr, D3DX_FILTER_NONE, 0));
+  ExpectRectFilled(Read(decoded.Get()), to, 0xFFFF0000, 0xFF0000FF);
 }
 
 TEST_F(LoadSurface, RefusedMemoryFailsCleanly) {
-  IDirect3DTexture9* texture = MakeTexture(8, 8, 1, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
-  IDirect3DSurface9* surface = Level(texture);
+  auto texture = MakeTexture(8, 8, 1, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+  auto surface = Level(texture.Get());
   Image32 picture = NoiseImage(13, 11, 27);
   const RECT part = {1, 1, 7, 6};
   HRESULT hr = E_FAIL;
   const long long refusedBefore = testing_hooks::AllocationsRefused();
   for (int allowed = 0; allowed < 40 && hr != S_OK; ++allowed) {
     testing_hooks::FailAllocationAfter(allowed);
-    hr = LoadImage(surface, &part, picture, D3DFMT_A8R8G8B8,
+    hr = LoadImage(surface.Get(), &part, picture, D3DFMT_A8R8G8B8,
                    D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER_DIFFUSION, 0xFF6A4C30);
     testing_hooks::FailAllocationAfter(-1);
     EXPECT_TRUE(hr == S_OK || hr == E_FAIL || hr == E_OUTOFMEMORY) << std::hex << hr;
   }
   EXPECT_EQ(S_OK, hr);
   EXPECT_GE(testing_hooks::AllocationsRefused() - refusedBefore, 1);
-  surface->Release();
-  texture->Release();
 }
 
 std::vector<BOOL> muteCalls;
@@ -293,19 +266,19 @@ TEST_F(LoadSurface, DebugLayerIsMutedAroundTheWriteBackOnly) {
   win32::RegisterModule("d3d9d.dll", {{"DebugSetMute", reinterpret_cast<FARPROC>(RecordMute)}},
                         true);
   muteCalls.clear();
-  IDirect3DTexture9* managed = MakeTexture(4, 4);
-  IDirect3DTexture9* unlockable = MakeTexture(4, 4, 1, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
-  IDirect3DSurface9* plain = Level(managed);
-  IDirect3DSurface9* surface = Level(unlockable);
+  auto managed = MakeTexture(4, 4);
+  auto unlockable = MakeTexture(4, 4, 1, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+  auto plain = Level(managed.Get());
+  auto surface = Level(unlockable.Get());
   Image32 picture(4, 4, 0xFF00FF00);
-  ASSERT_EQ(S_OK, LoadImage(plain, nullptr, picture, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE));
+  ASSERT_EQ(S_OK, LoadImage(plain.Get(), nullptr, picture, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE));
   EXPECT_TRUE(muteCalls.empty());
-  ASSERT_EQ(S_OK, LoadImage(surface, nullptr, picture, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE));
+  ASSERT_EQ(S_OK, LoadImage(surface.Get(), nullptr, picture, D3DFMT_A8R8G8B8, D3DX_FILTER_NONE));
   EXPECT_EQ(muteCalls, (std::vector<BOOL>{TRUE, FALSE}));
-  surface->Release();
-  plain->Release();
-  unlockable->Release();
-  managed->Release();
+  surface.Reset();
+  plain.Reset();
+  unlockable.Reset();
+  managed.Reset();
   win32::UnregisterModule("d3d9d.dll");
   testing_hooks::ResetDebugMute();
 }
@@ -313,27 +286,26 @@ TEST_F(LoadSurface, DebugLayerIsMutedAroundTheWriteBackOnly) {
 // --- From a surface -------------------------------------------------------------------------
 
 TEST_F(LoadSurface, DeviceCopiesBetweenPools) {
-  IDirect3DSurface9* target = nullptr;
+  win32::ComRef<IDirect3DSurface9> target;
   ASSERT_EQ(S_OK, device->CreateRenderTarget(4, 4, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, TRUE,
-                                             &target, nullptr));
-  IDirect3DSurface9* system = nullptr;
+                                             target.Receive(), nullptr));
+  win32::ComRef<IDirect3DSurface9> system;
   ASSERT_EQ(S_OK, device->CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM,
-                                                      &system, nullptr));
-  IDirect3DTexture9* texture =
-      MakeTexture(4, 4, 1, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, D3DUSAGE_RENDERTARGET);
-  IDirect3DSurface9* other = Level(texture);
+                                                      system.Receive(), nullptr));
+  auto texture = MakeTexture(4, 4, 1, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, D3DUSAGE_RENDERTARGET);
+  auto other = Level(texture.Get());
   const Image32 picture = NoiseImage(4, 4, 26);
-  Fill(system, picture);
+  Fill(system.Get(), picture);
 
   setup->ClearLog();
-  ASSERT_EQ(S_OK, D3DXLoadSurfaceFromSurface(target, nullptr, nullptr, system, nullptr, nullptr,
-                                             D3DX_FILTER_NONE, 0));
+  ASSERT_EQ(S_OK, D3DXLoadSurfaceFromSurface(target.Get(), nullptr, nullptr, system.Get(), nullptr,
+                                             nullptr, D3DX_FILTER_NONE, 0));
   EXPECT_EQ(setup->CallsNamed("UpdateSurface").size(), 1u);
-  EXPECT_EQ(Read(target).pixels, picture.pixels);
+  EXPECT_EQ(Read(target.Get()).pixels, picture.pixels);
 
   setup->ClearLog();
-  ASSERT_EQ(S_OK, D3DXLoadSurfaceFromSurface(other, nullptr, nullptr, target, nullptr, nullptr,
-                                             D3DX_FILTER_TRIANGLE, 0));
+  ASSERT_EQ(S_OK, D3DXLoadSurfaceFromSurface(other.Get(), nullptr, nullptr, target.Get(), nullptr,
+                                             nullptr, D3DX_FILTER_TRIANGLE, 0));
   EXPECT_EQ(setup->CallsNamed("StretchRect").size(), 1u);
 
   // Box filtering and differing sizes are left to the loader (the target is lockable).
@@ -341,51 +313,43 @@ TEST_F(LoadSurface, DeviceCopiesBetweenPools) {
     setup->ClearLog();
     const RECT part = {0, 0, 2, 4};
     const RECT* rect = filter == D3DX_FILTER_POINT ? &part : nullptr;
-    ASSERT_EQ(S_OK, D3DXLoadSurfaceFromSurface(target, nullptr, rect, system, nullptr, nullptr,
-                                               filter, 0));
+    ASSERT_EQ(S_OK, D3DXLoadSurfaceFromSurface(target.Get(), nullptr, rect, system.Get(), nullptr,
+                                               nullptr, filter, 0));
     EXPECT_TRUE(setup->CallsNamed("UpdateSurface").empty() &&
                 setup->CallsNamed("StretchRect").empty())
         << "filter " << filter;
   }
-  other->Release();
-  texture->Release();
-  system->Release();
-  target->Release();
 }
 
 TEST_F(LoadSurface, SurfaceLoadedIntoItselfReadsACopy) {
-  IDirect3DTexture9* texture = MakeTexture(4, 1);
-  IDirect3DSurface9* surface = Level(texture);
+  auto texture = MakeTexture(4, 1);
+  auto surface = Level(texture.Get());
   Image32 row(4, 1);
   row.pixels = {0xFF000001, 0xFF000002, 0xFF000003, 0xFF000004};
-  Fill(surface, row);
+  Fill(surface.Get(), row);
   // Shift right by one: reading the surface while writing it would smear pixel 0.
   const RECT from = {0, 0, 3, 1}, to = {1, 0, 4, 1};
-  ASSERT_EQ(S_OK, D3DXLoadSurfaceFromSurface(surface, nullptr, &to, surface, nullptr, &from,
-                                             D3DX_FILTER_POINT, 0));
+  ASSERT_EQ(S_OK, D3DXLoadSurfaceFromSurface(surface.Get(), nullptr, &to, surface.Get(), nullptr,
+                                             &from, D3DX_FILTER_POINT, 0));
   const std::vector<std::uint32_t> expected = {0xFF000001, 0xFF000001, 0xFF000002, 0xFF000003};
-  EXPECT_EQ(Read(surface).pixels, expected);
-  surface->Release();
-  texture->Release();
+  EXPECT_EQ(Read(surface.Get()).pixels, expected);
 }
 
 TEST_F(LoadSurface, LostDeviceIsReportedAfterReadingADefaultSurface) {
-  IDirect3DSurface9* target = nullptr;
+  win32::ComRef<IDirect3DSurface9> target;
   ASSERT_EQ(S_OK, device->CreateRenderTarget(4, 4, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, TRUE,
-                                             &target, nullptr));
-  IDirect3DTexture9* texture = MakeTexture(4, 4);
-  IDirect3DSurface9* surface = Level(texture);
+                                             target.Receive(), nullptr));
+  auto texture = MakeTexture(4, 4);
+  auto surface = Level(texture.Get());
   setup->FailCall("TestCooperativeLevel", setup->CallCount("TestCooperativeLevel") + 1,
                   D3DERR_DEVICENOTRESET);
-  EXPECT_EQ(D3DERR_DEVICELOST, D3DXLoadSurfaceFromSurface(surface, nullptr, nullptr, target,
-                                                          nullptr, nullptr, D3DX_FILTER_NONE, 0));
-  EXPECT_EQ(S_OK, D3DXLoadSurfaceFromSurface(surface, nullptr, nullptr, target, nullptr, nullptr,
-                                             D3DX_FILTER_NONE, 0));
-  EXPECT_EQ(D3DERR_INVALIDCALL,
-            D3DXLoadSurfaceFromSurface(surface, nullptr, nullptr, nullptr, nullptr, nullptr, 1, 0));
-  surface->Release();
-  texture->Release();
-  target->Release();
+  EXPECT_EQ(D3DERR_DEVICELOST,
+            D3DXLoadSurfaceFromSurface(surface.Get(), nullptr, nullptr, target.Get(), nullptr,
+                                       nullptr, D3DX_FILTER_NONE, 0));
+  EXPECT_EQ(S_OK, D3DXLoadSurfaceFromSurface(surface.Get(), nullptr, nullptr, target.Get(), nullptr,
+                                             nullptr, D3DX_FILTER_NONE, 0));
+  EXPECT_EQ(D3DERR_INVALIDCALL, D3DXLoadSurfaceFromSurface(surface.Get(), nullptr, nullptr, nullptr,
+                                                           nullptr, nullptr, 1, 0));
 }
 
 }  // namespace

@@ -86,6 +86,6 @@ INSTANTIATE_TEST_SUITE_P(
         WideCase{D3DFMT_G16R16, 4, {{0, 16}, {16, 16}}, "G16R16"},
         WideCase{D3DFMT_A16B16G16R16, 8, {{0, 16}, {16, 16}, {32, 16}, {48, 16}}, "A16B16G16R16"},
         WideCase{FMT_R16G16B16, 6, {{0, 16}, {16, 16}, {32, 16}}, "R16G16B16"}),
-    [](const testing::TestParamInfo<WideCase>& info) { return info.param.name; });
+    [](const testing::TestParamInfo<WideCase>& tested) { return tested.param.name; });
 
 }  // namespace
