@@ -1,9 +1,9 @@
 // CreateTextureFromMemoryCore: decode, plan, create, fill the levels, hand the texture out.
 
+#include "platform/win32/com_object.h"
 #include "toolkit/common/defaults.h"
 #include "toolkit/image/decoded_image.h"
 #include "toolkit/image/format_choice.h"
-#include "toolkit/image/held_interface.h"
 #include "toolkit/image/source_palette.h"
 #include "toolkit/image/texture_load.h"
 #include "toolkit/image/texture_requirements.h"
@@ -131,8 +131,8 @@ HRESULT PlanTexture(const TextureLoadRequest& request, DecodedImage& head, Textu
                            &plan.mipLevels, plan.usage, &plan.format, plan.pool, plan.kind);
 }
 
-HRESULT CreateOfKind(IDirect3DDevice9* device, const TexturePlan& plan, DWORD usage,
-                     D3DPOOL pool, Held<IDirect3DBaseTexture9>& out) {
+HRESULT CreateOfKind(IDirect3DDevice9* device, const TexturePlan& plan, DWORD usage, D3DPOOL pool,
+                     win32::ComRef<IDirect3DBaseTexture9>& out) {
   HRESULT result = S_OK;
   if (plan.kind == D3DRTYPE_CUBETEXTURE) {
     IDirect3DCubeTexture9* cube = nullptr;
@@ -165,7 +165,7 @@ HRESULT LoadSurfaceLevel(IDirect3DSurface9* surface, const TexturePlan& plan,
 HRESULT LoadLevel(IDirect3DBaseTexture9* texture, const TexturePlan& plan, UINT face, UINT level,
                   const DecodedImage& image) {
   if (plan.kind == D3DRTYPE_VOLUMETEXTURE) {
-    Held<IDirect3DVolume9> volume;
+    win32::ComRef<IDirect3DVolume9> volume;
     const HRESULT got =
         static_cast<IDirect3DVolumeTexture9*>(texture)->GetVolumeLevel(level, volume.Receive());
     if (FAILED(got)) return got;
@@ -174,7 +174,7 @@ HRESULT LoadLevel(IDirect3DBaseTexture9* texture, const TexturePlan& plan, UINT 
                                     plan.sourcePalette, &image.sourceBox, plan.filter,
                                     plan.colorKey);
   }
-  Held<IDirect3DSurface9> surface;
+  win32::ComRef<IDirect3DSurface9> surface;
   const HRESULT got =
       plan.kind == D3DRTYPE_CUBETEXTURE
           ? static_cast<IDirect3DCubeTexture9*>(texture)->GetCubeMapSurface(
@@ -232,11 +232,11 @@ HRESULT CreateTextureFromMemoryCore(const TextureLoadRequest& request) {
   result = PlanTexture(request, head, plan);
   if (FAILED(result)) return result;
 
-  Held<IDirect3DBaseTexture9> created;
+  win32::ComRef<IDirect3DBaseTexture9> created;
   result = CreateOfKind(request.device, plan, plan.usage & textureUsageWithoutQueries, plan.pool,
                         created);
   if (FAILED(result)) return result;
-  Held<IDirect3DBaseTexture9> staging;
+  win32::ComRef<IDirect3DBaseTexture9> staging;
   if (plan.useStaging) {
     result = CreateOfKind(request.device, plan, 0, D3DPOOL_SYSTEMMEM, staging);
     if (FAILED(result)) return result;

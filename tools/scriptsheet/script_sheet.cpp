@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/d3d9/test_device.h"
+#include "platform/win32/com_object.h"
 
 namespace script_sheet {
 namespace {
@@ -107,23 +108,14 @@ HRESULT DrawSheet(IDirect3DDevice9* device, SheetFonts& fonts, bool measureOnly,
 
 namespace {
 
-// Releases a COM pointer when it goes out of scope.
-template <typename T>
-struct Held {
-  T* p = nullptr;
-  ~Held() {
-    if (p != nullptr) p->Release();
-  }
-};
-
 HRESULT ReadBack(IDirect3DDevice9* device, IDirect3DSurface9* target, UINT height,
                  std::vector<std::uint32_t>* pixels) {
-  Held<IDirect3DSurface9> copy;
+  win32::ComRef<IDirect3DSurface9> copy;
   HRESULT result = device->CreateOffscreenPlainSurface(sheetWidth, height, D3DFMT_A8R8G8B8,
-                                                       D3DPOOL_SYSTEMMEM, &copy.p, nullptr);
-  if (SUCCEEDED(result)) result = device->GetRenderTargetData(target, copy.p);
+                                                       D3DPOOL_SYSTEMMEM, copy.Receive(), nullptr);
+  if (SUCCEEDED(result)) result = device->GetRenderTargetData(target, copy.Get());
   D3DLOCKED_RECT locked{};
-  if (SUCCEEDED(result)) result = copy.p->LockRect(&locked, nullptr, D3DLOCK_READONLY);
+  if (SUCCEEDED(result)) result = copy->LockRect(&locked, nullptr, D3DLOCK_READONLY);
   if (FAILED(result)) return result;
   pixels->assign(std::size_t(sheetWidth) * height, 0);
   for (UINT row = 0; row < height; ++row) {
@@ -131,39 +123,39 @@ HRESULT ReadBack(IDirect3DDevice9* device, IDirect3DSurface9* target, UINT heigh
         static_cast<const BYTE*>(locked.pBits) + std::size_t(row) * locked.Pitch);
     std::copy(source, source + sheetWidth, pixels->begin() + std::size_t(row) * sheetWidth);
   }
-  copy.p->UnlockRect();
+  copy->UnlockRect();
   return S_OK;
 }
 
 }  // namespace
 
 HRESULT RenderSheet(std::vector<std::uint32_t>* pixels, UINT* height, const AfterLine& afterLine) {
-  Held<IDirect3DDevice9> device;
+  win32::ComRef<IDirect3DDevice9> device;
   HRESULT result =
-      d3d9::CreateTestDevice(std::make_shared<d3d9::TestSetup>(), sheetWidth, 64, &device.p);
+      d3d9::CreateTestDevice(std::make_shared<d3d9::TestSetup>(), sheetWidth, 64, device.Receive());
   if (FAILED(result)) return result;
   INT measured = 0;
-  Held<IDirect3DTexture9> texture;
-  Held<IDirect3DSurface9> target;
+  win32::ComRef<IDirect3DTexture9> texture;
+  win32::ComRef<IDirect3DSurface9> target;
   {
-    SheetFonts fonts(device.p);
-    result = DrawSheet(device.p, fonts, true, nullptr, &measured);
+    SheetFonts fonts(device.Get());
+    result = DrawSheet(device.Get(), fonts, true, nullptr, &measured);
     if (FAILED(result)) return result;
     result =
-        device.p->CreateTexture(sheetWidth, static_cast<UINT>(measured), 1, D3DUSAGE_RENDERTARGET,
-                                D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture.p, nullptr);
-    if (SUCCEEDED(result)) result = texture.p->GetSurfaceLevel(0, &target.p);
-    if (SUCCEEDED(result)) result = device.p->SetRenderTarget(0, target.p);
-    if (SUCCEEDED(result)) result = device.p->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1, 0);
-    if (SUCCEEDED(result)) result = device.p->BeginScene();
+        device->CreateTexture(sheetWidth, static_cast<UINT>(measured), 1, D3DUSAGE_RENDERTARGET,
+                              D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, texture.Receive(), nullptr);
+    if (SUCCEEDED(result)) result = texture->GetSurfaceLevel(0, target.Receive());
+    if (SUCCEEDED(result)) result = device->SetRenderTarget(0, target.Get());
+    if (SUCCEEDED(result)) result = device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1, 0);
+    if (SUCCEEDED(result)) result = device->BeginScene();
     if (FAILED(result)) return result;
     INT drawn = 0;
-    result = DrawSheet(device.p, fonts, false, afterLine, &drawn);
-    device.p->EndScene();
+    result = DrawSheet(device.Get(), fonts, false, afterLine, &drawn);
+    device->EndScene();
     if (FAILED(result)) return result;
   }
   *height = static_cast<UINT>(measured);
-  return ReadBack(device.p, target.p, *height, pixels);
+  return ReadBack(device.Get(), target.Get(), *height, pixels);
 }
 
 }  // namespace script_sheet
