@@ -14,8 +14,8 @@ Placement PlaceFrame(int width, int height, int targetWidth, int targetHeight) {
   return {scale, (targetWidth - width * scale) / 2, (targetHeight - height * scale) / 2};
 }
 
-Presenter::Presenter(HWND window, bool fullScreen) : window(window) {
-  SDL_Window* sdlWindow = win32::SdlWindowOf(window);
+Presenter::Presenter(HWND deviceWindow, bool fullScreen) : window(deviceWindow) {
+  SDL_Window* sdlWindow = win32::SdlWindowOf(deviceWindow);
   if (sdlWindow != nullptr && fullScreen && win32::FullScreenCanBeGranted(sdlWindow)) {
     SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
   }

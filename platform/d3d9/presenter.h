@@ -13,9 +13,9 @@ namespace d3d9 {
 class Presenter {
  public:
   // A full-screen device makes its window cover the desktop.
-  Presenter(HWND window, bool fullScreen);
+  Presenter(HWND deviceWindow, bool fullScreen);
 
-  void Show(HWND window, const std::uint32_t* pixels, UINT width, UINT height, UINT pitch);
+  void Show(HWND target, const std::uint32_t* pixels, UINT width, UINT height, UINT pitch);
   HWND Window() const { return window; }
 
  private:

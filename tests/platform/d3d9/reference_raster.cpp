@@ -167,11 +167,11 @@ bool CutSegment(const std::vector<ClipPlane>& planes, Homogeneous* a, Homogeneou
 
 }  // namespace
 
-Frame::Frame(int width, int height, DepthKind depth)
-    : width(width),
-      height(height),
-      kind(depth),
-      colour(std::size_t(width) * std::size_t(height)),
+Frame::Frame(int frameWidth, int frameHeight, DepthKind depthKind)
+    : width(frameWidth),
+      height(frameHeight),
+      kind(depthKind),
+      colour(std::size_t(frameWidth) * std::size_t(frameHeight)),
       depth(colour.size()),
       stencil(colour.size()) {}
 
@@ -408,14 +408,14 @@ void Frame::Outline(const States& s, const std::vector<Vertex>& corners,
   }
   if (area == 0) return;
   if ((s.cull == D3DCULL_CCW && area < 0) || (s.cull == D3DCULL_CW && area > 0)) return;
-  const std::uint32_t colour = corners[0].colour;
+  const std::uint32_t outlineColour = corners[0].colour;
   for (std::size_t k = 0; k < n; ++k) {
     const Vertex& a = corners[k];
     const Vertex& b = corners[(k + 1) % n];
     if (s.fill == D3DFILL_POINT) {
-      if (original[k]) Point(s, {a.x, a.y, a.z, colour});
+      if (original[k]) Point(s, {a.x, a.y, a.z, outlineColour});
     } else {
-      Line(s, {a.x, a.y, a.z, colour}, {b.x, b.y, b.z, colour}, false);
+      Line(s, {a.x, a.y, a.z, outlineColour}, {b.x, b.y, b.z, outlineColour}, false);
     }
   }
 }
