@@ -27,9 +27,10 @@ class CapsTest : public StagedTest {
 
 TEST_F(CapsTest, EveryClaimedTextureOperationDrawsAsDocumented) {
   const reference::Level levels[2] = {NoiseLevel(8, 8, 1, 21), NoiseLevel(8, 8, 1, 22)};
-  IDirect3DTexture9* textures[2] = {MakeFlat({levels[0]}), MakeFlat({levels[1]})};
-  ASSERT_EQ(S_OK, device->SetTexture(0, textures[0]));
-  ASSERT_EQ(S_OK, device->SetTexture(1, textures[1]));
+  const win32::ComRef<IDirect3DTexture9> textures[2] = {MakeFlat({levels[0]}),
+                                                        MakeFlat({levels[1]})};
+  ASSERT_EQ(S_OK, device->SetTexture(0, textures[0].Get()));
+  ASSERT_EQ(S_OK, device->SetTexture(1, textures[1].Get()));
   int claimed = 0;
   for (DWORD op = D3DTOP_DISABLE; op <= 32; ++op) {
     if ((caps.TextureOpCaps & (DWORD(1) << (op - 1))) == 0) continue;
@@ -60,7 +61,6 @@ TEST_F(CapsTest, EveryClaimedTextureOperationDrawsAsDocumented) {
     }
   }
   EXPECT_GE(claimed, 16);  // at least what the fixed-function pipeline is known by
-  for (IDirect3DTexture9* t : textures) t->Release();
 }
 
 TEST_F(CapsTest, AsManyStagesAndTexturesAsClaimed) {
@@ -68,26 +68,28 @@ TEST_F(CapsTest, AsManyStagesAndTexturesAsClaimed) {
   ASSERT_LE(caps.MaxSimultaneousTextures, caps.MaxTextureBlendStages);
   const int stages = int(caps.MaxTextureBlendStages);
   std::vector<reference::Level> levels;
-  std::vector<IDirect3DTexture9*> textures;
+  std::vector<win32::ComRef<IDirect3DTexture9>> textures;
   std::vector<StageSetup> setups;
   for (int i = 0; i < stages; ++i) {
     levels.push_back(NoiseLevel(8, 8, 1, std::uint32_t(40 + i)));
     for (std::uint32_t& texel : levels.back().texels) texel &= 0x1F1F1F1F;  // sums of 8 fit
     textures.push_back(MakeFlat({levels.back()}));
-    ASSERT_EQ(S_OK, device->SetTexture(DWORD(i), textures.back()));
+    ASSERT_EQ(S_OK, device->SetTexture(DWORD(i), textures.back().Get()));
     const DWORD op = i == 0 ? D3DTOP_SELECTARG1 : D3DTOP_ADD;
     setups.push_back(Stage(op, D3DTA_TEXTURE, D3DTA_CURRENT, op, D3DTA_TEXTURE, D3DTA_CURRENT));
     SetStage(DWORD(i), setups.back());
   }
-  ExpectFrame({Quad(4, 4, 8, origin, alongX, alongY)}, [&](const StageQuad& q, int px, int py) {
-    reference::PixelInputs in;
-    for (int i = 0; i < stages; ++i) {
-      in.textured[i] = i < int(caps.MaxSimultaneousTextures);
-      in.texels[i] = levels[std::size_t(i)].At(px - q.x, py - q.y);
-    }
-    return reference::ShadeStages(setups.data(), stages, in);
-  }, 0);
-  for (IDirect3DTexture9* t : textures) t->Release();
+  ExpectFrame(
+      {Quad(4, 4, 8, origin, alongX, alongY)},
+      [&](const StageQuad& q, int px, int py) {
+        reference::PixelInputs in;
+        for (int i = 0; i < stages; ++i) {
+          in.textured[i] = i < int(caps.MaxSimultaneousTextures);
+          in.texels[i] = levels[std::size_t(i)].At(px - q.x, py - q.y);
+        }
+        return reference::ShadeStages(setups.data(), stages, in);
+      },
+      0);
 }
 
 TEST_F(CapsTest, WhatIsNotBuiltIsNotClaimed) {

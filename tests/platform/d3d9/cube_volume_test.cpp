@@ -56,8 +56,8 @@ TEST_F(CubeVolumeTest, CubeMapAtEveryFaceAndAcrossItsEdges) {
   for (int f = 0; f < 6; ++f) {
     for (int edge = 16; edge >= 4; edge /= 2) faces[f].push_back(NoiseLevel(edge, edge, 1, 100 * f + edge));
   }
-  IDirect3DCubeTexture9* cube = MakeCube(faces);
-  ASSERT_EQ(S_OK, device->SetTexture(0, cube));
+  const auto cube = MakeCube(faces);
+  ASSERT_EQ(S_OK, device->SetTexture(0, cube.Get()));
   for (const FilterCase& c : Claimed(caps.CubeTextureFilterCaps,
                                      (caps.TextureCaps & D3DPTEXTURECAPS_MIPCUBEMAP) != 0)) {
     SCOPED_TRACE(testing::Message() << "filter bit 0x" << std::hex << c.bit);
@@ -103,7 +103,6 @@ TEST_F(CubeVolumeTest, CubeMapAtEveryFaceAndAcrossItsEdges) {
                 filter == D3DTEXF_LINEAR);
   }
   ASSERT_EQ(S_OK, device->SetTexture(0, nullptr));
-  cube->Release();
 }
 
 // The same scenes for a flat texture (which ignores w) and a volume, each with the filters
@@ -114,9 +113,10 @@ TEST_F(CubeVolumeTest, FlatAndVolumeTexturesAtSeveralDepthsAndMipLevels) {
     const int depth = flat ? 1 : 4;
     const std::vector<reference::Level> levels = {
         NoiseLevel(8, 8, depth, 7), NoiseLevel(4, 4, (depth + 1) / 2, 8), NoiseLevel(2, 2, 1, 9)};
-    IDirect3DBaseTexture9* texture = flat ? static_cast<IDirect3DBaseTexture9*>(MakeFlat(levels))
-                                          : MakeVolume(levels);
-    ASSERT_EQ(S_OK, device->SetTexture(0, texture));
+    const win32::ComRef<IDirect3DBaseTexture9> texture(
+        flat ? static_cast<IDirect3DBaseTexture9*>(MakeFlat(levels).Get())
+             : MakeVolume(levels).Get());
+    ASSERT_EQ(S_OK, device->SetTexture(0, texture.Get()));
     const std::pair<DWORD, DWORD> modes[] = {{D3DTADDRESS_WRAP, D3DPTADDRESSCAPS_WRAP},
                                              {D3DTADDRESS_CLAMP, D3DPTADDRESSCAPS_CLAMP},
                                              {D3DTADDRESS_MIRROR, D3DPTADDRESSCAPS_MIRROR}};
@@ -157,7 +157,6 @@ TEST_F(CubeVolumeTest, FlatAndVolumeTexturesAtSeveralDepthsAndMipLevels) {
       }
     }
     ASSERT_EQ(S_OK, device->SetTexture(0, nullptr));
-    texture->Release();
   }
 }
 

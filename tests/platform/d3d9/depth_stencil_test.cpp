@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/win32/com_object.h"
 #include "tests/platform/d3d9/depth_scene.h"
 
 namespace d3d9_test {
@@ -130,8 +131,8 @@ TEST_F(DepthStencilTest, ClearsFollowTheRectanglesViewportAndFormat) {
 // clear of part of the buffer.
 TEST_F(DepthStencilTest, BlitsSeeDepthFromLocksAndPartialClears) {
   UseDepth(D3DFMT_D16_LOCKABLE);
-  IDirect3DTexture9* texture = MakeTexture(64, 32, std::vector<std::uint32_t>(64 * 32, 0xFFFF0000));
-  ASSERT_EQ(S_OK, device->SetTexture(0, texture));
+  const auto texture = MakeTexture(64, 32, std::vector<std::uint32_t>(64 * 32, 0xFFFF0000));
+  ASSERT_EQ(S_OK, device->SetTexture(0, texture.Get()));
   ASSERT_EQ(S_OK, device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE));
   ASSERT_EQ(S_OK, device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0));
   const auto blit = [&](float top) {
@@ -165,7 +166,6 @@ TEST_F(DepthStencilTest, BlitsSeeDepthFromLocksAndPartialClears) {
   EXPECT_EQ(0x8000u, depth[5 * width + 11]);
   EXPECT_EQ(0x4000u, depth[44 * width + 30]);
   device->SetTexture(0, nullptr);
-  texture->Release();
 }
 
 // Every operation as the stencil-fail, depth-fail and pass operation of a quad over regions
@@ -224,7 +224,7 @@ TEST_F(DepthStencilTest, BlitDepthWritesKeepTheStencil) {
     const std::uint32_t colour = std::uint32_t(i * 2654435761u >> 8) & 0xFFFFFF;
     texels[i] = (i % width) % 7 == 0 ? 0x00102030u : 0xFF000000u | colour;
   }
-  IDirect3DTexture9* texture = MakeTexture(width, height, texels);
+  const auto texture = MakeTexture(width, height, texels);
   // 0: a clear alone; 1: then a part clear of the stencil; 2: then a band drawn with it.
   for (const int marks : {0, 1, 2}) {
     ASSERT_EQ(S_OK, device->Clear(0, nullptr, D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0, 1.0f, 0x5A));
@@ -247,7 +247,7 @@ TEST_F(DepthStencilTest, BlitDepthWritesKeepTheStencil) {
       device->SetRenderState(D3DRS_STENCILENABLE, FALSE);
     }
     device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-    device->SetTexture(0, texture);
+    device->SetTexture(0, texture.Get());
     device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
     device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
     device->SetRenderState(D3DRS_ALPHAREF, 0);
@@ -266,11 +266,11 @@ TEST_F(DepthStencilTest, BlitDepthWritesKeepTheStencil) {
       }
     }
   }
-  texture->Release();
 }
 
 TEST(DepthStencilSurfaces, AutomaticSurfaceFormatsAndMatches) {
-  IDirect3D9* direct3d = d3d9::CreateTestDirect3D(std::make_shared<d3d9::TestSetup>());
+  const auto direct3d = win32::ComRef<IDirect3D9>::Adopt(
+      d3d9::CreateTestDirect3D(std::make_shared<d3d9::TestSetup>()));
   D3DPRESENT_PARAMETERS parameters{};
   parameters.BackBufferWidth = 40;
   parameters.BackBufferHeight = 30;
@@ -279,12 +279,12 @@ TEST(DepthStencilSurfaces, AutomaticSurfaceFormatsAndMatches) {
   parameters.Windowed = TRUE;
   parameters.EnableAutoDepthStencil = TRUE;
   parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
-  IDirect3DDevice9* device = nullptr;
+  win32::ComRef<IDirect3DDevice9> device;
   ASSERT_EQ(S_OK,
             direct3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                   &parameters, &device));
-  IDirect3DSurface9* surface = nullptr;
-  ASSERT_EQ(S_OK, device->GetDepthStencilSurface(&surface));
+                                   &parameters, device.Receive()));
+  win32::ComRef<IDirect3DSurface9> surface;
+  ASSERT_EQ(S_OK, device->GetDepthStencilSurface(surface.Receive()));
   D3DSURFACE_DESC desc;
   ASSERT_EQ(S_OK, surface->GetDesc(&desc));
   EXPECT_EQ(D3DFMT_D24S8, desc.Format);
@@ -293,7 +293,7 @@ TEST(DepthStencilSurfaces, AutomaticSurfaceFormatsAndMatches) {
   EXPECT_EQ(DWORD(D3DUSAGE_DEPTHSTENCIL), desc.Usage);
   D3DLOCKED_RECT locked;
   EXPECT_EQ(D3DERR_INVALIDCALL, surface->LockRect(&locked, nullptr, 0));
-  surface->Release();
+  surface.Reset();
   DWORD zEnable = 0;
   ASSERT_EQ(S_OK, device->GetRenderState(D3DRS_ZENABLE, &zEnable));
   EXPECT_EQ(DWORD(D3DZB_TRUE), zEnable);
@@ -309,7 +309,7 @@ TEST(DepthStencilSurfaces, AutomaticSurfaceFormatsAndMatches) {
     ASSERT_EQ(S_OK, device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex)));
   }
   ASSERT_EQ(S_OK, device->EndScene());
-  EXPECT_EQ(0xFF0000u, ReadRenderTarget(device, 40, 30)[5 * 40 + 5]);
+  EXPECT_EQ(0xFF0000u, ReadRenderTarget(device.Get(), 40, 30)[5 * 40 + 5]);
 
   // Formats: the six depth formats as surfaces only; lockable ones lock.
   for (const D3DFORMAT format : {D3DFMT_D16, D3DFMT_D24X8, D3DFMT_D24S8, D3DFMT_D32,
@@ -322,12 +322,12 @@ TEST(DepthStencilSurfaces, AutomaticSurfaceFormatsAndMatches) {
     EXPECT_EQ(S_OK, direct3d->CheckDepthStencilMatch(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8,
                                                      D3DFMT_A8R8G8B8, format));
     ASSERT_EQ(S_OK, device->CreateDepthStencilSurface(8, 8, format, D3DMULTISAMPLE_NONE, 0, FALSE,
-                                                      &surface, nullptr));
+                                                      surface.Receive(), nullptr));
     const bool lockable = format == D3DFMT_D16_LOCKABLE || format == D3DFMT_D32F_LOCKABLE;
     const HRESULT lock = surface->LockRect(&locked, nullptr, 0);
     EXPECT_EQ(lockable ? S_OK : D3DERR_INVALIDCALL, lock) << format;
     if (SUCCEEDED(lock)) surface->UnlockRect();
-    surface->Release();
+    surface.Reset();
   }
   for (const D3DFORMAT format : {D3DFMT_D15S1, D3DFMT_D24X4S4, D3DFMT_D24FS8, D3DFMT_A8R8G8B8}) {
     EXPECT_EQ(D3DERR_NOTAVAILABLE,
@@ -335,19 +335,19 @@ TEST(DepthStencilSurfaces, AutomaticSurfaceFormatsAndMatches) {
                                           D3DRTYPE_SURFACE, format));
     EXPECT_EQ(D3DERR_NOTAVAILABLE,
               device->CreateDepthStencilSurface(8, 8, format, D3DMULTISAMPLE_NONE, 0, FALSE,
-                                                &surface, nullptr));
+                                                surface.Receive(), nullptr));
   }
   EXPECT_EQ(D3DERR_INVALIDCALL,
             device->CreateDepthStencilSurface(0, 8, D3DFMT_D16, D3DMULTISAMPLE_NONE, 0, FALSE,
-                                              &surface, nullptr));
-  IDirect3DTexture9* texture = nullptr;
+                                              surface.Receive(), nullptr));
+  win32::ComRef<IDirect3DTexture9> texture;
   EXPECT_EQ(D3DERR_INVALIDCALL, device->CreateTexture(8, 8, 1, D3DUSAGE_DEPTHSTENCIL, D3DFMT_D16,
-                                                      D3DPOOL_DEFAULT, &texture, nullptr));
+                                                      D3DPOOL_DEFAULT, texture.Receive(), nullptr));
   // A render target is no depth surface.
-  IDirect3DSurface9* target = nullptr;
-  ASSERT_EQ(S_OK, device->GetRenderTarget(0, &target));
-  EXPECT_EQ(D3DERR_INVALIDCALL, device->SetDepthStencilSurface(target));
-  target->Release();
+  win32::ComRef<IDirect3DSurface9> target;
+  ASSERT_EQ(S_OK, device->GetRenderTarget(0, target.Receive()));
+  EXPECT_EQ(D3DERR_INVALIDCALL, device->SetDepthStencilSurface(target.Get()));
+  target.Reset();
 
   D3DCAPS9 caps;
   ASSERT_EQ(S_OK, device->GetDeviceCaps(&caps));
@@ -355,8 +355,7 @@ TEST(DepthStencilSurfaces, AutomaticSurfaceFormatsAndMatches) {
   EXPECT_EQ(DWORD(0xFF), caps.StencilCaps);  // every operation, one-sided
   EXPECT_NE(0u, caps.RasterCaps & D3DPRASTERCAPS_ZTEST);
   EXPECT_NE(0u, caps.PrimitiveMiscCaps & D3DPMISCCAPS_MASKZ);
-  EXPECT_EQ(0u, device->Release());
-  direct3d->Release();
+  EXPECT_EQ(0u, device.Detach()->Release());
 }
 
 }  // namespace

@@ -65,12 +65,13 @@ void DeviceTest::FillLevel(IDirect3DTexture9* texture, UINT level,
   ASSERT_EQ(S_OK, texture->UnlockRect(level));
 }
 
-IDirect3DTexture9* DeviceTest::MakeTexture(UINT w, UINT h, const std::vector<std::uint32_t>& texels,
-                                           UINT levels) {
-  IDirect3DTexture9* texture = nullptr;
+win32::ComRef<IDirect3DTexture9> DeviceTest::MakeTexture(UINT w, UINT h,
+                                                         const std::vector<std::uint32_t>& texels,
+                                                         UINT levels) {
+  win32::ComRef<IDirect3DTexture9> texture;
   EXPECT_EQ(S_OK, device->CreateTexture(w, h, levels, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                        &texture, nullptr));
-  if (texture != nullptr) FillLevel(texture, 0, texels);
+                                        texture.Receive(), nullptr));
+  if (texture) FillLevel(texture.Get(), 0, texels);
   return texture;
 }
 

@@ -11,6 +11,7 @@
 
 #include "platform/d3d9/d3d9.h"
 #include "platform/d3d9/test_device.h"
+#include "platform/win32/com_object.h"
 
 namespace d3d9_test {
 
@@ -49,8 +50,9 @@ class DeviceTest : public ::testing::Test {
   void ClearTo(D3DCOLOR colour);
 
   // A managed A8R8G8B8 texture with `texels` (row after row) in level 0.
-  IDirect3DTexture9* MakeTexture(UINT w, UINT h, const std::vector<std::uint32_t>& texels,
-                                 UINT levels = 1);
+  win32::ComRef<IDirect3DTexture9> MakeTexture(UINT w, UINT h,
+                                               const std::vector<std::uint32_t>& texels,
+                                               UINT levels = 1);
   void FillLevel(IDirect3DTexture9* texture, UINT level, const std::vector<std::uint32_t>& texels);
 
   // Draws an axis-aligned quad of pre-transformed vertices as a two-triangle fan.

@@ -132,16 +132,17 @@ TEST_F(DrawMemoryTest, RefusedDecodedCopiesFailTheDrawInsteadOfDrawingUntextured
 // After a refusal the copy is made by the next draw, and a changed texture is decoded anew
 // into it.
 TEST_F(DrawMemoryTest, ARefusedCopyIsMadeByTheNextDrawAndFollowsChanges) {
-  IDirect3DBaseTexture9* texture = MakeRed(Kind::Flat, D3DFMT_R5G6B5);
-  ASSERT_NE(nullptr, texture);
-  ASSERT_EQ(S_OK, device->SetTexture(0, texture));
+  const auto texture =
+      win32::ComRef<IDirect3DBaseTexture9>::Adopt(MakeRed(Kind::Flat, D3DFMT_R5G6B5));
+  ASSERT_NE(nullptr, texture.Get());
+  ASSERT_EQ(S_OK, device->SetTexture(0, texture.Get()));
   ClearTo(0xFF000000);
   setup->RefuseDrawMemory(setup->DrawMemoryRequests() + 1);
   EXPECT_EQ(E_OUTOFMEMORY, DrawTextured());
   EXPECT_EQ(0u, PixelAt(32, 32));
   EXPECT_EQ(S_OK, DrawTextured());
   EXPECT_EQ(0xFF0000u, PixelAt(32, 32));
-  auto* flat = static_cast<IDirect3DTexture9*>(texture);
+  auto* flat = static_cast<IDirect3DTexture9*>(texture.Get());
   D3DLOCKED_RECT locked;
   ASSERT_EQ(S_OK, flat->LockRect(0, &locked, nullptr, 0));
   for (int y = 0; y < size; ++y) {
@@ -154,7 +155,6 @@ TEST_F(DrawMemoryTest, ARefusedCopyIsMadeByTheNextDrawAndFollowsChanges) {
   EXPECT_EQ(S_OK, DrawTextured());
   EXPECT_EQ(0x0000FFu, PixelAt(32, 32));
   device->SetTexture(0, nullptr);
-  texture->Release();
 }
 
 // A blit walks the runs of its texture's transparent, opaque and other texels; refused the
@@ -165,8 +165,8 @@ TEST_F(DrawMemoryTest, ABlitWithoutMemoryForItsRunsDrawsTheSamePicture) {
     const std::uint32_t alpha = i % 7 < 2 ? 0x00 : i % 7 < 5 ? 0xFF : 0x80;
     texels[i] = alpha << 24 | (0x10203u * (i % 11));
   }
-  IDirect3DTexture9* texture = MakeTexture(48, 48, texels);
-  ASSERT_EQ(S_OK, device->SetTexture(0, texture));
+  const auto texture = MakeTexture(48, 48, texels);
+  ASSERT_EQ(S_OK, device->SetTexture(0, texture.Get()));
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
@@ -181,7 +181,7 @@ TEST_F(DrawMemoryTest, ABlitWithoutMemoryForItsRunsDrawsTheSamePicture) {
   const std::vector<std::uint32_t> whole = ReadBack();
   // The vertices are asked for first; new texels make the runs be built again.
   for (unsigned k = 2; k <= 4; ++k) {
-    FillLevel(texture, 0, texels);
+    FillLevel(texture.Get(), 0, texels);
     const unsigned before = setup->DrawMemoryRequests();
     setup->RefuseDrawMemory(before + k);
     draw();
@@ -189,7 +189,6 @@ TEST_F(DrawMemoryTest, ABlitWithoutMemoryForItsRunsDrawsTheSamePicture) {
     EXPECT_EQ(whole, ReadBack()) << "refusing request " << k;
   }
   device->SetTexture(0, nullptr);
-  texture->Release();
 }
 
 // A depth clear asks for room to note the lowest depth of each row; refused it, the clear
@@ -198,11 +197,11 @@ TEST_F(DrawMemoryTest, ABlitWithoutMemoryForItsRunsDrawsTheSamePicture) {
 TEST_F(DrawMemoryTest, ARefusedNoteOfRowDepthsStillClearsAndDrawsTheSame) {
   const auto scene = [&](bool refuse, std::vector<std::uint32_t>* colours,
                          std::vector<std::uint32_t>* depths) {
-    IDirect3DSurface9* depth = nullptr;
+    win32::ComRef<IDirect3DSurface9> depth;
     ASSERT_EQ(S_OK, device->CreateDepthStencilSurface(width, height, D3DFMT_D16_LOCKABLE,
-                                                      D3DMULTISAMPLE_NONE, 0, FALSE, &depth,
-                                                      nullptr));
-    ASSERT_EQ(S_OK, device->SetDepthStencilSurface(depth));
+                                                      D3DMULTISAMPLE_NONE, 0, FALSE,
+                                                      depth.Receive(), nullptr));
+    ASSERT_EQ(S_OK, device->SetDepthStencilSurface(depth.Get()));
     device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
     ClearTo(0xFF000000);
     const unsigned before = setup->DrawMemoryRequests();
@@ -227,9 +226,8 @@ TEST_F(DrawMemoryTest, ARefusedNoteOfRowDepthsStillClearsAndDrawsTheSame) {
     }
     ASSERT_EQ(S_OK, device->EndScene());
     *colours = ReadBack();
-    *depths = ReadDepthCells(depth);
+    *depths = ReadDepthCells(depth.Get());
     ASSERT_EQ(S_OK, device->SetDepthStencilSurface(nullptr));
-    depth->Release();
   };
   std::vector<std::uint32_t> colours[2];
   std::vector<std::uint32_t> depths[2];
@@ -249,10 +247,10 @@ TEST_F(DrawMemoryTest, AStagedDrawPastItsVerticesIsInvalidBeforeAnythingIsAsked)
   device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_ADD);
   device->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_CURRENT);
   device->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_TFACTOR);
-  IDirect3DVertexBuffer9* buffer = nullptr;
+  win32::ComRef<IDirect3DVertexBuffer9> buffer;
   ASSERT_EQ(S_OK, device->CreateVertexBuffer(3 * sizeof(ScreenVertex), 0, screenVertexFvf,
-                                             D3DPOOL_MANAGED, &buffer, nullptr));
-  ASSERT_EQ(S_OK, device->SetStreamSource(0, buffer, 0, sizeof(ScreenVertex)));
+                                             D3DPOOL_MANAGED, buffer.Receive(), nullptr));
+  ASSERT_EQ(S_OK, device->SetStreamSource(0, buffer.Get(), 0, sizeof(ScreenVertex)));
   ASSERT_EQ(S_OK, device->SetFVF(screenVertexFvf));
   ASSERT_EQ(S_OK, device->BeginScene());
   const unsigned before = setup->DrawMemoryRequests();
@@ -265,7 +263,6 @@ TEST_F(DrawMemoryTest, AStagedDrawPastItsVerticesIsInvalidBeforeAnythingIsAsked)
   EXPECT_EQ(S_OK, device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1));
   ASSERT_EQ(S_OK, device->EndScene());
   device->SetStreamSource(0, nullptr, 0, 0);
-  buffer->Release();
 }
 
 // Decoded copies keep to their budget: the least recently drawn go, and a texture whose copy

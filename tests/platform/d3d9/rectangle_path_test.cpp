@@ -2,10 +2,11 @@
 // must draw exactly what the triangle path draws. The same quads are drawn once as a
 // two-triangle fan, which the rectangle path takes, and once as two separate triangles, which
 // it cannot.
-#include "tests/platform/d3d9/sprite_like.h"
-
 #include <algorithm>
 #include <cstring>
+
+#include "platform/win32/com_object.h"
+#include "tests/platform/d3d9/sprite_like.h"
 
 namespace d3d9_test {
 namespace {
@@ -70,11 +71,11 @@ class RectanglePathTest : public DeviceTest {
 // Narrow rectangles are drawn row by row whole, wider ones run by run: both sizes are drawn.
 TEST_F(RectanglePathTest, MatchesTheTrianglePathUnderTheSpritesStatesAndOthers) {
   for (const UINT size : {24u, 48u}) {
-    IDirect3DTexture9* texture = MakeTexture(size, size, KeyedPicture(size, size));
+    const auto texture = MakeTexture(size, size, KeyedPicture(size, size));
     SpriteLikeDrawer sprite(device);
     sprite.SetStates();
     device->SetFVF(screenVertexFvf);
-    device->SetTexture(0, texture);
+    device->SetTexture(0, texture.Get());
     const struct {
       const char* name;
       DWORD alphaTest, blend, filter;
@@ -117,18 +118,17 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathUnderTheSpritesStatesAndOthers) 
       }
     }
     device->SetTexture(0, nullptr);
-    texture->Release();
   }
 }
 
 // With the depth test on, over a depth buffer of random triangles at three depths, the
 // rectangle path draws and writes depth exactly where the triangle path does.
 TEST_F(RectanglePathTest, MatchesTheTrianglePathWithDepthTested) {
-  IDirect3DSurface9* depth = nullptr;
-  ASSERT_EQ(S_OK,
-            device->CreateDepthStencilSurface(width, height, D3DFMT_D16_LOCKABLE,
-                                              D3DMULTISAMPLE_NONE, 0, FALSE, &depth, nullptr));
-  ASSERT_EQ(S_OK, device->SetDepthStencilSurface(depth));
+  win32::ComRef<IDirect3DSurface9> depth;
+  ASSERT_EQ(S_OK, device->CreateDepthStencilSurface(width, height, D3DFMT_D16_LOCKABLE,
+                                                    D3DMULTISAMPLE_NONE, 0, FALSE, depth.Receive(),
+                                                    nullptr));
+  ASSERT_EQ(S_OK, device->SetDepthStencilSurface(depth.Get()));
   std::vector<ScreenVertex> pattern;
   std::uint32_t seed = 7;
   const auto next = [&](std::uint32_t range) {
@@ -142,7 +142,7 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathWithDepthTested) {
     }
   }
   const UINT size = 48;
-  IDirect3DTexture9* texture = MakeTexture(size, size, KeyedPicture(size, size));
+  auto texture = MakeTexture(size, size, KeyedPicture(size, size));
   SpriteLikeDrawer sprite(device);
   sprite.SetStates();
   device->SetFVF(screenVertexFvf);
@@ -159,7 +159,7 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathWithDepthTested) {
                                             pattern.data(), sizeof(ScreenVertex)));
     ASSERT_EQ(S_OK, device->EndScene());
     device->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
-    device->SetTexture(0, texture);
+    device->SetTexture(0, texture.Get());
   };
   const float n = float(size);
   // Blits, and a half-pixel offset that the blit declines.
@@ -206,7 +206,7 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathWithDepthTested) {
           }
           ASSERT_EQ(S_OK, device->EndScene());
           colours[route] = ReadBack();
-          depths[route] = ReadDepthCells(depth);
+          depths[route] = ReadDepthCells(depth.Get());
         }
         EXPECT_EQ(colours[1], colours[0])
             << "func " << func << " write " << write << " at " << p.left;
@@ -216,9 +216,8 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathWithDepthTested) {
     }
   }
   device->SetTexture(0, nullptr);
-  texture->Release();
+  texture.Reset();
   ASSERT_EQ(S_OK, device->SetDepthStencilSurface(nullptr));
-  depth->Release();
 }
 
 // What the rectangle path knows of the buffer's depths must follow every write: quads drawn
@@ -232,16 +231,16 @@ TEST_F(RectanglePathTest, MatchesTheTrianglePathOverEarlierQuadsAndPartClears) {
 }
 
 void RectanglePathTest::DrawQuadsOverQuads(D3DFORMAT format) {
-  IDirect3DSurface9* depth = nullptr;
+  win32::ComRef<IDirect3DSurface9> depth;
   ASSERT_EQ(S_OK, device->CreateDepthStencilSurface(width, height, format, D3DMULTISAMPLE_NONE, 0,
-                                                    FALSE, &depth, nullptr));
-  ASSERT_EQ(S_OK, device->SetDepthStencilSurface(depth));
+                                                    FALSE, depth.Receive(), nullptr));
+  ASSERT_EQ(S_OK, device->SetDepthStencilSurface(depth.Get()));
   const UINT size = 48;
-  IDirect3DTexture9* texture = MakeTexture(size, size, KeyedPicture(size, size));
+  auto texture = MakeTexture(size, size, KeyedPicture(size, size));
   SpriteLikeDrawer sprite(device);
   sprite.SetStates();
   device->SetFVF(screenVertexFvf);
-  device->SetTexture(0, texture);
+  device->SetTexture(0, texture.Get());
   device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
   device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
   struct Quad {
@@ -299,7 +298,7 @@ void RectanglePathTest::DrawQuadsOverQuads(D3DFORMAT format) {
         drawScene(route == 0);
         EXPECT_EQ(route == 0 ? std::size(quads) : 0u, Taken());
         colours[route] = ReadBack();
-        cells[route] = ReadDepthCells(depth);
+        cells[route] = ReadDepthCells(depth.Get());
       }
       EXPECT_EQ(colours[1], colours[0]) << "z func " << zFunc << " alpha func " << a.func
                                         << " ref " << a.ref;
@@ -309,9 +308,8 @@ void RectanglePathTest::DrawQuadsOverQuads(D3DFORMAT format) {
     }
   }
   device->SetTexture(0, nullptr);
-  texture->Release();
+  texture.Reset();
   ASSERT_EQ(S_OK, device->SetDepthStencilSurface(nullptr));
-  depth->Release();
 }
 
 // Rows far wider than the depth test takes at a time, over a depth buffer whose passing and
@@ -319,18 +317,19 @@ void RectanglePathTest::DrawQuadsOverQuads(D3DFORMAT format) {
 // triangles must agree in colour and depth.
 TEST_F(RectanglePathTest, WideRowsMatchTheTrianglePathOverAVariedDepthBuffer) {
   constexpr UINT wide = 1300, rows = 3;
-  IDirect3DSurface9* target = nullptr;
-  IDirect3DSurface9* depth = nullptr;
-  IDirect3DSurface9* copy = nullptr;
+  win32::ComRef<IDirect3DSurface9> target;
+  win32::ComRef<IDirect3DSurface9> depth;
+  win32::ComRef<IDirect3DSurface9> copy;
   ASSERT_EQ(S_OK, device->CreateRenderTarget(wide, rows, D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE, 0,
-                                             FALSE, &target, nullptr));
-  ASSERT_EQ(S_OK, device->CreateDepthStencilSurface(wide, rows, D3DFMT_D16_LOCKABLE,
-                                                    D3DMULTISAMPLE_NONE, 0, FALSE, &depth, nullptr));
+                                             FALSE, target.Receive(), nullptr));
+  ASSERT_EQ(S_OK,
+            device->CreateDepthStencilSurface(wide, rows, D3DFMT_D16_LOCKABLE, D3DMULTISAMPLE_NONE,
+                                              0, FALSE, depth.Receive(), nullptr));
   ASSERT_EQ(S_OK, device->CreateOffscreenPlainSurface(wide, rows, D3DFMT_X8R8G8B8,
-                                                      D3DPOOL_SYSTEMMEM, &copy, nullptr));
-  ASSERT_EQ(S_OK, device->SetRenderTarget(0, target));
-  ASSERT_EQ(S_OK, device->SetDepthStencilSurface(depth));
-  IDirect3DTexture9* texture = MakeTexture(wide, rows, KeyedPicture(wide, rows));
+                                                      D3DPOOL_SYSTEMMEM, copy.Receive(), nullptr));
+  ASSERT_EQ(S_OK, device->SetRenderTarget(0, target.Get()));
+  ASSERT_EQ(S_OK, device->SetDepthStencilSurface(depth.Get()));
+  auto texture = MakeTexture(wide, rows, KeyedPicture(wide, rows));
   SpriteLikeDrawer sprite(device);
   sprite.SetStates();
   device->SetFVF(screenVertexFvf);
@@ -347,7 +346,7 @@ TEST_F(RectanglePathTest, WideRowsMatchTheTrianglePathOverAVariedDepthBuffer) {
     ASSERT_EQ(S_OK, depth->UnlockRect());
   };
   const auto read = [&](std::vector<std::uint32_t>* colours, std::vector<std::uint32_t>* depths) {
-    ASSERT_EQ(S_OK, device->GetRenderTargetData(target, copy));
+    ASSERT_EQ(S_OK, device->GetRenderTargetData(target.Get(), copy.Get()));
     D3DLOCKED_RECT locked;
     ASSERT_EQ(S_OK, copy->LockRect(&locked, nullptr, D3DLOCK_READONLY));
     for (UINT y = 0; y < rows; ++y) {
@@ -355,10 +354,10 @@ TEST_F(RectanglePathTest, WideRowsMatchTheTrianglePathOverAVariedDepthBuffer) {
       colours->insert(colours->end(), row, row + wide);
     }
     copy->UnlockRect();
-    *depths = ReadDepthCells(depth);
+    *depths = ReadDepthCells(depth.Get());
   };
   for (const bool textured : {true, false}) {
-    device->SetTexture(0, textured ? texture : nullptr);
+    device->SetTexture(0, textured ? texture.Get() : nullptr);
     const D3DCOLOR colour = textured ? 0xFFFFFFFF : 0xFF30C060;
     const float right = float(wide) - 0.5f, bottom = float(rows) - 0.5f;
     const ScreenVertex quad[4] = {{-0.5f, -0.5f, 0.5f, 1, colour, 0, 0},
@@ -395,18 +394,16 @@ TEST_F(RectanglePathTest, WideRowsMatchTheTrianglePathOverAVariedDepthBuffer) {
     }
   }
   device->SetTexture(0, nullptr);
-  texture->Release();
-  copy->Release();
+  texture.Reset();
+  copy.Reset();
   ASSERT_EQ(S_OK, device->SetDepthStencilSurface(nullptr));
-  depth->Release();
-  target->Release();
 }
 
 // A level-of-detail bias moves one texel per pixel onto another level: a positive one is no
 // blit of level 0, a negative one still is.
 TEST_F(RectanglePathTest, ALevelOfDetailBiasIsHonoured) {
-  IDirect3DTexture9* texture = MakeTexture(16, 16, std::vector<std::uint32_t>(256, 0xFFFF0000), 2);
-  FillLevel(texture, 1, std::vector<std::uint32_t>(64, 0xFF0000FF));
+  const auto texture = MakeTexture(16, 16, std::vector<std::uint32_t>(256, 0xFFFF0000), 2);
+  FillLevel(texture.Get(), 1, std::vector<std::uint32_t>(64, 0xFF0000FF));
   SpriteLikeDrawer sprite(device);
   sprite.SetStates();
   device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
@@ -414,7 +411,7 @@ TEST_F(RectanglePathTest, ALevelOfDetailBiasIsHonoured) {
     DWORD bits;
     std::memcpy(&bits, &bias, sizeof bits);
     device->SetSamplerState(0, D3DSAMP_MIPMAPLODBIAS, bits);
-    device->SetTexture(0, texture);
+    device->SetTexture(0, texture.Get());
     std::vector<std::uint32_t> quad, triangles;
     DrawBoth(-0.5f, -0.5f, 15.5f, 15.5f, 0xFFFFFFFF, 0, 0, 1, 1, &quad, &triangles);
     EXPECT_EQ(bias < 0 ? 1u : 0u, takenByQuad) << bias;
@@ -422,27 +419,25 @@ TEST_F(RectanglePathTest, ALevelOfDetailBiasIsHonoured) {
     EXPECT_EQ(bias > 0 ? 0x0000FFu : 0xFF0000u, quad[std::size_t(5) * width + 5] & 0xFFFFFF) << bias;
   }
   device->SetTexture(0, nullptr);
-  texture->Release();
 }
 
 TEST_F(RectanglePathTest, ABlitSeesTexelsWrittenSinceTheLastDraw) {
   std::vector<std::uint32_t> texels(16, 0x00000000);
-  IDirect3DTexture9* texture = MakeTexture(4, 4, texels);
+  const auto texture = MakeTexture(4, 4, texels);
   SpriteLikeDrawer sprite(device);
   sprite.SetStates();
   ClearTo(0xFF000000);
   Taken();
   ASSERT_EQ(S_OK, device->BeginScene());
-  sprite.Draw(texture, 4, 4, {0, 0, 4, 4}, 0, 0);
+  sprite.Draw(texture.Get(), 4, 4, {0, 0, 4, 4}, 0, 0);
   ASSERT_EQ(S_OK, device->EndScene());
   EXPECT_EQ(0u, PixelAt(1, 1));
-  FillLevel(texture, 0, std::vector<std::uint32_t>(16, 0xFF00FF00));
+  FillLevel(texture.Get(), 0, std::vector<std::uint32_t>(16, 0xFF00FF00));
   ASSERT_EQ(S_OK, device->BeginScene());
-  sprite.Draw(texture, 4, 4, {0, 0, 4, 4}, 0, 0);
+  sprite.Draw(texture.Get(), 4, 4, {0, 0, 4, 4}, 0, 0);
   ASSERT_EQ(S_OK, device->EndScene());
   EXPECT_EQ(0x00FF00u, PixelAt(1, 1));
   EXPECT_EQ(2u, Taken());
-  texture->Release();
 }
 
 TEST_F(RectanglePathTest, UntexturedRectanglesAreFilledWithTheFillRule) {

@@ -142,11 +142,12 @@ void StagedTest::SetFiltering(DWORD mag, DWORD min, DWORD mip, DWORD addressW) {
   ASSERT_EQ(S_OK, device->SetSamplerState(0, D3DSAMP_ADDRESSW, addressW));
 }
 
-IDirect3DTexture9* StagedTest::MakeFlat(const std::vector<reference::Level>& levels) {
-  IDirect3DTexture9* texture = nullptr;
-  EXPECT_EQ(S_OK, device->CreateTexture(levels[0].width, levels[0].height, UINT(levels.size()), 0,
-                                        D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr));
-  for (UINT i = 0; texture != nullptr && i < levels.size(); ++i) {
+win32::ComRef<IDirect3DTexture9> StagedTest::MakeFlat(const std::vector<reference::Level>& levels) {
+  win32::ComRef<IDirect3DTexture9> texture;
+  EXPECT_EQ(S_OK,
+            device->CreateTexture(levels[0].width, levels[0].height, UINT(levels.size()), 0,
+                                  D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.Receive(), nullptr));
+  for (UINT i = 0; texture && i < levels.size(); ++i) {
     D3DLOCKED_RECT locked;
     EXPECT_EQ(S_OK, texture->LockRect(i, &locked, nullptr, 0));
     CopyIn(locked.pBits, locked.Pitch, 0, levels[i]);
@@ -155,11 +156,13 @@ IDirect3DTexture9* StagedTest::MakeFlat(const std::vector<reference::Level>& lev
   return texture;
 }
 
-IDirect3DCubeTexture9* StagedTest::MakeCube(const std::vector<reference::Level> faces[6]) {
-  IDirect3DCubeTexture9* texture = nullptr;
-  EXPECT_EQ(S_OK, device->CreateCubeTexture(faces[0][0].width, UINT(faces[0].size()), 0,
-                                            D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr));
-  for (int f = 0; texture != nullptr && f < 6; ++f) {
+win32::ComRef<IDirect3DCubeTexture9> StagedTest::MakeCube(
+    const std::vector<reference::Level> faces[6]) {
+  win32::ComRef<IDirect3DCubeTexture9> texture;
+  EXPECT_EQ(S_OK,
+            device->CreateCubeTexture(faces[0][0].width, UINT(faces[0].size()), 0, D3DFMT_A8R8G8B8,
+                                      D3DPOOL_MANAGED, texture.Receive(), nullptr));
+  for (int f = 0; texture && f < 6; ++f) {
     for (UINT i = 0; i < faces[f].size(); ++i) {
       D3DLOCKED_RECT locked;
       EXPECT_EQ(S_OK, texture->LockRect(D3DCUBEMAP_FACES(f), i, &locked, nullptr, 0));
@@ -170,12 +173,13 @@ IDirect3DCubeTexture9* StagedTest::MakeCube(const std::vector<reference::Level> 
   return texture;
 }
 
-IDirect3DVolumeTexture9* StagedTest::MakeVolume(const std::vector<reference::Level>& levels) {
-  IDirect3DVolumeTexture9* texture = nullptr;
+win32::ComRef<IDirect3DVolumeTexture9> StagedTest::MakeVolume(
+    const std::vector<reference::Level>& levels) {
+  win32::ComRef<IDirect3DVolumeTexture9> texture;
   EXPECT_EQ(S_OK, device->CreateVolumeTexture(levels[0].width, levels[0].height, levels[0].depth,
                                               UINT(levels.size()), 0, D3DFMT_A8R8G8B8,
-                                              D3DPOOL_MANAGED, &texture, nullptr));
-  for (UINT i = 0; texture != nullptr && i < levels.size(); ++i) {
+                                              D3DPOOL_MANAGED, texture.Receive(), nullptr));
+  for (UINT i = 0; texture && i < levels.size(); ++i) {
     D3DLOCKED_BOX locked;
     EXPECT_EQ(S_OK, texture->LockBox(i, &locked, nullptr, 0));
     CopyIn(locked.pBits, locked.RowPitch, locked.SlicePitch, levels[i]);

@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/win32/com_object.h"
 #include "tests/platform/d3d9/device_fixture.h"
 #include "tests/platform/d3d9/reference_shading.h"
 
@@ -56,10 +57,10 @@ class StagedTest : public DeviceTest {
   void SetStage(DWORD stage, const reference::StageSetup& setup);
   void SetFiltering(DWORD mag, DWORD min, DWORD mip, DWORD addressW = D3DTADDRESS_WRAP);
 
-  // Managed A8R8G8B8 textures from reference levels; the caller releases them.
-  IDirect3DTexture9* MakeFlat(const std::vector<reference::Level>& levels);
-  IDirect3DCubeTexture9* MakeCube(const std::vector<reference::Level> faces[6]);
-  IDirect3DVolumeTexture9* MakeVolume(const std::vector<reference::Level>& levels);
+  // Managed A8R8G8B8 textures from reference levels.
+  win32::ComRef<IDirect3DTexture9> MakeFlat(const std::vector<reference::Level>& levels);
+  win32::ComRef<IDirect3DCubeTexture9> MakeCube(const std::vector<reference::Level> faces[6]);
+  win32::ComRef<IDirect3DVolumeTexture9> MakeVolume(const std::vector<reference::Level>& levels);
 
   static constexpr D3DCOLOR background = 0x20406080;
   IDirect3DSurface9* target = nullptr;

@@ -1,5 +1,6 @@
 // The configurable test device: capabilities, formats, back-buffer format, injected faults
 // and the call log.
+#include "platform/win32/com_object.h"
 #include "tests/platform/d3d9/sprite_like.h"
 
 namespace d3d9_test {
@@ -39,14 +40,14 @@ TEST_F(TestSetupTest, TheNthCallOfAnyOperationFailsUntilFaultsAreCleared) {
 TEST_F(TestSetupTest, DeviceObjectsAliveAreCountedWhoeverHoldsThem) {
   const unsigned own = d3d9::LiveObjectCount(device);
   EXPECT_GE(own, 1u) << "the back buffer";
-  IDirect3DTexture9* texture = MakeTexture(4, 4, std::vector<std::uint32_t>(16, 0));
-  IDirect3DSurface9* level = nullptr;
-  ASSERT_EQ(S_OK, texture->GetSurfaceLevel(0, &level));
-  ASSERT_EQ(S_OK, device->SetTexture(0, texture));
-  texture->Release();
+  auto texture = MakeTexture(4, 4, std::vector<std::uint32_t>(16, 0));
+  win32::ComRef<IDirect3DSurface9> level;
+  ASSERT_EQ(S_OK, texture->GetSurfaceLevel(0, level.Receive()));
+  ASSERT_EQ(S_OK, device->SetTexture(0, texture.Get()));
+  texture.Reset();
   EXPECT_GT(d3d9::LiveObjectCount(device), own) << "bound and its level held";
   device->SetTexture(0, nullptr);
-  level->Release();
+  level.Reset();
   EXPECT_EQ(own, d3d9::LiveObjectCount(device));
   EXPECT_EQ(0u, d3d9::LiveObjectCount(nullptr));
 }
@@ -63,24 +64,24 @@ TEST_F(TestSetupTest, FaultsReachObjectsOtherThanTheDevice) {
 }
 
 TEST_F(TestSetupTest, TheLogRecordsTexturesDrawsLocksAndStateBlocksWithArguments) {
-  IDirect3DTexture9* texture = MakeTexture(4, 4, std::vector<std::uint32_t>(16, 0xFFFFFFFF));
+  const auto texture = MakeTexture(4, 4, std::vector<std::uint32_t>(16, 0xFFFFFFFF));
   SpriteLikeDrawer sprite(device);
   sprite.SetStates();
   setup->ClearLog();
   ASSERT_EQ(S_OK, device->BeginStateBlock());
   device->SetRenderState(D3DRS_ALPHAREF, 0);
-  IDirect3DStateBlock9* block = nullptr;
-  ASSERT_EQ(S_OK, device->EndStateBlock(&block));
+  win32::ComRef<IDirect3DStateBlock9> block;
+  ASSERT_EQ(S_OK, device->EndStateBlock(block.Receive()));
   block->Capture();
   ASSERT_EQ(S_OK, device->BeginScene());
-  sprite.Draw(texture, 4, 4, {0, 0, 4, 4}, 0, 0);
-  sprite.Draw(texture, 4, 4, {0, 0, 2, 2}, 8, 8);
+  sprite.Draw(texture.Get(), 4, 4, {0, 0, 4, 4}, 0, 0);
+  sprite.Draw(texture.Get(), 4, 4, {0, 0, 2, 2}, 8, 8);
   ASSERT_EQ(S_OK, device->EndScene());
   block->Apply();
 
   const auto textures = setup->CallsNamed("SetTexture");
   ASSERT_EQ(2u, textures.size());
-  EXPECT_EQ((std::vector<std::int64_t>{0, Arg(texture)}), textures[0].arguments);
+  EXPECT_EQ((std::vector<std::int64_t>{0, Arg(texture.Get())}), textures[0].arguments);
   const auto draws = setup->CallsNamed("DrawIndexedPrimitive");
   ASSERT_EQ(2u, draws.size());
   EXPECT_EQ((std::vector<std::int64_t>{D3DPT_TRIANGLELIST, 0, 4, 4, 6, 2}), draws[1].arguments);
@@ -91,9 +92,7 @@ TEST_F(TestSetupTest, TheLogRecordsTexturesDrawsLocksAndStateBlocksWithArguments
   EXPECT_EQ(1u, setup->CallsNamed("BeginStateBlock").size());
   EXPECT_EQ(1u, setup->CallsNamed("EndStateBlock").size());
   ASSERT_EQ(1u, setup->CallsNamed("IDirect3DStateBlock9::Capture").size());
-  EXPECT_EQ(Arg(block), setup->CallsNamed("IDirect3DStateBlock9::Apply")[0].arguments[0]);
-  block->Release();
-  texture->Release();
+  EXPECT_EQ(Arg(block.Get()), setup->CallsNamed("IDirect3DStateBlock9::Apply")[0].arguments[0]);
 }
 
 TEST(TestSetupProfileTest, CapabilitiesFormatsAndBackBufferFormatCanBeSet) {
@@ -103,14 +102,14 @@ TEST(TestSetupProfileTest, CapabilitiesFormatsAndBackBufferFormatCanBeSet) {
   setup->profile.textureFormats = {D3DFMT_X8R8G8B8, D3DFMT_R8G8B8};
   setup->profile.postPixelShaderBlending = false;
   setup->profile.backBufferFormat = D3DFMT_A8R8G8B8;
-  IDirect3DDevice9* device = nullptr;
-  ASSERT_EQ(S_OK, d3d9::CreateTestDevice(setup, 32, 32, &device));
+  win32::ComRef<IDirect3DDevice9> device;
+  ASSERT_EQ(S_OK, d3d9::CreateTestDevice(setup, 32, 32, device.Receive()));
   D3DCAPS9 caps;
   ASSERT_EQ(S_OK, device->GetDeviceCaps(&caps));
   EXPECT_EQ(256u, caps.MaxTextureWidth);
   EXPECT_EQ(0u, caps.TextureCaps & D3DPTEXTURECAPS_MIPMAP);
-  IDirect3D9* direct3d = nullptr;
-  ASSERT_EQ(S_OK, device->GetDirect3D(&direct3d));
+  win32::ComRef<IDirect3D9> direct3d;
+  ASSERT_EQ(S_OK, device->GetDirect3D(direct3d.Receive()));
   EXPECT_EQ(S_OK, direct3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0,
                                               D3DRTYPE_TEXTURE, D3DFMT_R8G8B8));
   EXPECT_EQ(D3DERR_NOTAVAILABLE, direct3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8,
@@ -119,24 +118,24 @@ TEST(TestSetupProfileTest, CapabilitiesFormatsAndBackBufferFormatCanBeSet) {
             direct3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8,
                                         D3DUSAGE_RENDERTARGET | D3DUSAGE_QUERY_POSTPIXELSHADER_BLENDING,
                                         D3DRTYPE_SURFACE, D3DFMT_X8R8G8B8));
-  IDirect3DTexture9* texture = nullptr;
-  EXPECT_EQ(D3DERR_INVALIDCALL, device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8,
-                                                      D3DPOOL_MANAGED, &texture, nullptr));
+  win32::ComRef<IDirect3DTexture9> texture;
+  EXPECT_EQ(D3DERR_INVALIDCALL, device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                                      texture.Receive(), nullptr));
   EXPECT_EQ(D3DERR_INVALIDCALL, device->CreateTexture(512, 4, 1, 0, D3DFMT_X8R8G8B8,
-                                                      D3DPOOL_MANAGED, &texture, nullptr));
-  IDirect3DSurface9* backBuffer = nullptr;
-  ASSERT_EQ(S_OK, device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer));
+                                                      D3DPOOL_MANAGED, texture.Receive(), nullptr));
+  win32::ComRef<IDirect3DSurface9> backBuffer;
+  ASSERT_EQ(S_OK, device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, backBuffer.Receive()));
   D3DSURFACE_DESC desc;
   backBuffer->GetDesc(&desc);
   EXPECT_EQ(D3DFMT_A8R8G8B8, desc.Format);
-  backBuffer->Release();
-  direct3d->Release();
-  EXPECT_EQ(0u, device->Release());
+  backBuffer.Reset();
+  direct3d.Reset();
+  EXPECT_EQ(0u, device.Detach()->Release());
 }
 
 TEST(StandardAdapterTest, AcceptsTheSamplerFormatsAndBlendingRenderTargets) {
-  IDirect3D9* direct3d = Direct3DCreate9(D3D_SDK_VERSION);
-  ASSERT_NE(nullptr, direct3d);
+  auto direct3d = win32::ComRef<IDirect3D9>::Adopt(Direct3DCreate9(D3D_SDK_VERSION));
+  ASSERT_NE(nullptr, direct3d.Get());
   D3DDISPLAYMODE mode;
   ASSERT_EQ(S_OK, direct3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode));
   EXPECT_EQ(640u, mode.Width);  // no display in tests
@@ -167,7 +166,7 @@ TEST(StandardAdapterTest, AcceptsTheSamplerFormatsAndBlendingRenderTargets) {
   EXPECT_EQ(0xFFu, caps.AlphaCmpCaps);
   EXPECT_EQ(0u, caps.TextureFilterCaps & D3DPTFILTERCAPS_MINFANISOTROPIC);
   EXPECT_NE(0u, caps.TextureFilterCaps & D3DPTFILTERCAPS_MIPFLINEAR);
-  EXPECT_EQ(0u, direct3d->Release());
+  EXPECT_EQ(0u, direct3d.Detach()->Release());
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ class TextureStagesTest : public StagedTest {
     ASSERT_EQ(S_OK, device->SetTextureStageState(2, D3DTSS_TEXCOORDINDEX, 1));  // two sets
   }
   void TearDown() override {
-    for (IDirect3DTexture9* t : textures) t->Release();
+    for (win32::ComRef<IDirect3DTexture9>& t : textures) t.Reset();
     StagedTest::TearDown();
   }
 
@@ -40,7 +40,7 @@ class TextureStagesTest : public StagedTest {
                                                    D3DTOP_DISABLE));
     }
     for (int i = 0; i < 3; ++i) {
-      ASSERT_EQ(S_OK, device->SetTexture(DWORD(i), i < bound ? textures[i] : nullptr));
+      ASSERT_EQ(S_OK, device->SetTexture(DWORD(i), i < bound ? textures[i].Get() : nullptr));
     }
     const double origin[3] = {}, alongX[3] = {1, 0, 0}, alongY[3] = {0, 1, 0};
     StageQuad quad = Quad(4, 4, 8, origin, alongX, alongY);
@@ -56,7 +56,7 @@ class TextureStagesTest : public StagedTest {
   }
 
   reference::Level levels[3];
-  IDirect3DTexture9* textures[3] = {};
+  win32::ComRef<IDirect3DTexture9> textures[3];
 };
 
 TEST_F(TextureStagesTest, EachArgumentWithEachModifierInALaterStage) {
@@ -129,16 +129,16 @@ TEST_F(TextureStagesTest, StagesReadTheSetsTheirCoordinateIndexNames) {
                                         {0, 24, D3DDECLTYPE_FLOAT2, 0, D3DDECLUSAGE_TEXCOORD, 0},
                                         {0, 32, D3DDECLTYPE_FLOAT1, 0, D3DDECLUSAGE_TEXCOORD, 1},
                                         {0xFF, 0, D3DDECLTYPE_UNUSED, 0, 0, 0}};
-  IDirect3DVertexDeclaration9* declaration = nullptr;
-  ASSERT_EQ(S_OK, device->CreateVertexDeclaration(elements, &declaration));
-  ASSERT_EQ(S_OK, device->SetVertexDeclaration(declaration));
+  win32::ComRef<IDirect3DVertexDeclaration9> declaration;
+  ASSERT_EQ(S_OK, device->CreateVertexDeclaration(elements, declaration.Receive()));
+  ASSERT_EQ(S_OK, device->SetVertexDeclaration(declaration.Get()));
   std::vector<StageSetup> stages = {Stage(D3DTOP_SELECTARG1, tex, dif, D3DTOP_SELECTARG1, tex, dif),
                                     Stage(D3DTOP_LERP, tex, D3DTA_SPECULAR, D3DTOP_ADD, tex, cur)};
   stages[1].colorArgs[0] = cur;
   for (DWORD i = 0; i < 2; ++i) {
     SetStage(i, stages[i]);
     ASSERT_EQ(S_OK, device->SetTextureStageState(i, D3DTSS_TEXCOORDINDEX, 1 - i));
-    ASSERT_EQ(S_OK, device->SetTexture(i, textures[i]));
+    ASSERT_EQ(S_OK, device->SetTexture(i, textures[i].Get()));
   }
   const Vertex quad[4] = {{3.5f, 3.5f, 0, 1, diffuse, specular, {0, 0}, 0},
                           {11.5f, 3.5f, 0, 1, diffuse, specular, {1, 0}, 1},
@@ -160,7 +160,6 @@ TEST_F(TextureStagesTest, StagesReadTheSetsTheirCoordinateIndexNames) {
     }
   }
   ASSERT_EQ(S_OK, device->SetVertexDeclaration(nullptr));
-  declaration->Release();
 }
 
 // (u, v) goes in as (u, v, 1, 0): the third row of the matrix translates. Pre-transformed
@@ -172,7 +171,7 @@ TEST_F(TextureStagesTest, TextureTransformsOfUntransformedVertices) {
   ASSERT_EQ(S_OK, device->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2));
   ASSERT_EQ(S_OK, device->SetRenderState(D3DRS_LIGHTING, FALSE));
   SetStage(0, Stage(D3DTOP_SELECTARG1, tex, dif, D3DTOP_SELECTARG1, tex, dif));
-  ASSERT_EQ(S_OK, device->SetTexture(0, textures[0]));
+  ASSERT_EQ(S_OK, device->SetTexture(0, textures[0].Get()));
   ExpectStages({Stage(D3DTOP_SELECTARG1, tex, dif, D3DTOP_SELECTARG1, tex, dif)}, 1);
   struct Vertex {
     float x, y, z, u, v;
@@ -216,8 +215,8 @@ TEST_F(TextureStagesTest, APassingStageKeepsPerspectiveClippingAndMipsAsTheyWere
   ASSERT_EQ(S_OK, device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1));
   std::vector<reference::Level> mips;
   for (int size = 32; size >= 1; size /= 2) mips.push_back(NoiseLevel(size, size, 1, size));
-  IDirect3DTexture9* texture = MakeFlat(mips);
-  ASSERT_EQ(S_OK, device->SetTexture(0, texture));
+  const auto texture = MakeFlat(mips);
+  ASSERT_EQ(S_OK, device->SetTexture(0, texture.Get()));
   SetFiltering(D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_LINEAR);
   const auto frame = [&]() {
     EXPECT_EQ(S_OK, device->Clear(0, nullptr, D3DCLEAR_TARGET, background, 1.0f, 0));
@@ -237,7 +236,6 @@ TEST_F(TextureStagesTest, APassingStageKeepsPerspectiveClippingAndMipsAsTheyWere
     ASSERT_EQ(alone[i], staged[i]) << "pixel " << i % width << ", " << i / width;
   }
   EXPECT_GT(drawn, int(width * height / 4));
-  texture->Release();
 }
 
 }  // namespace

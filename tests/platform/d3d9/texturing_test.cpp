@@ -1,6 +1,7 @@
 // Texture stage 0, sampling, alpha test and blending, through pixel-exact frames.
 #include <cstring>
 
+#include "platform/win32/com_object.h"
 #include "tests/platform/d3d9/sprite_like.h"
 
 namespace d3d9_test {
@@ -20,12 +21,12 @@ using TexturingTest = DeviceTest;
 
 TEST_F(TexturingTest, OneTexelPerPixelThroughTheSpriteProjectionReproducesTexelsWithLinearFilter) {
   const std::vector<std::uint32_t> texels = Pattern(32, 16);
-  IDirect3DTexture9* texture = MakeTexture(32, 16, texels, 0);
+  const auto texture = MakeTexture(32, 16, texels, 0);
   for (UINT level = 1; level < texture->GetLevelCount(); ++level) {
     D3DSURFACE_DESC desc;
     texture->GetLevelDesc(level, &desc);
-    FillLevel(texture, level, std::vector<std::uint32_t>(std::size_t(desc.Width) * desc.Height,
-                                                         0xFFFF00FF));
+    FillLevel(texture.Get(), level,
+              std::vector<std::uint32_t>(std::size_t(desc.Width) * desc.Height, 0xFFFF00FF));
   }
   // Also with a viewport whose origin is not the target's.
   for (const D3DVIEWPORT9 viewport : {D3DVIEWPORT9{0, 0, 64, 64, 0, 1}, D3DVIEWPORT9{8, 4, 50, 56, 0, 1}}) {
@@ -34,7 +35,7 @@ TEST_F(TexturingTest, OneTexelPerPixelThroughTheSpriteProjectionReproducesTexels
     SpriteLikeDrawer sprite(device);
     sprite.SetStates();
     ASSERT_EQ(S_OK, device->BeginScene());
-    sprite.Draw(texture, 32, 16, {4, 2, 24, 14}, 10, 20);
+    sprite.Draw(texture.Get(), 32, 16, {4, 2, 24, 14}, 10, 20);
     ASSERT_EQ(S_OK, device->EndScene());
     const std::vector<std::uint32_t> frame = ReadBack();
     for (int y = 0; y < 12; ++y) {
@@ -48,25 +49,23 @@ TEST_F(TexturingTest, OneTexelPerPixelThroughTheSpriteProjectionReproducesTexels
     EXPECT_EQ(0u, frame[std::size_t(20) * width + 30]);
     EXPECT_EQ(0u, frame[std::size_t(32) * width + 10]);
   }
-  texture->Release();
 }
 
 TEST_F(TexturingTest, AlphaTestGreaterZeroDiscardsZeroAlphaTexels) {
   std::vector<std::uint32_t> texels(16, 0xFF00FF00);
   texels[5] = 0x00FF0000;   // transparent red: never shows
   texels[6] = 0x01FF0000;   // barely visible red: blended in
-  IDirect3DTexture9* texture = MakeTexture(4, 4, texels);
+  const auto texture = MakeTexture(4, 4, texels);
   ClearTo(0xFF0000FF);
   SpriteLikeDrawer sprite(device);
   sprite.SetStates();
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
   ASSERT_EQ(S_OK, device->BeginScene());
-  sprite.Draw(texture, 4, 4, {0, 0, 4, 4}, 0, 0);
+  sprite.Draw(texture.Get(), 4, 4, {0, 0, 4, 4}, 0, 0);
   ASSERT_EQ(S_OK, device->EndScene());
   EXPECT_EQ(0x00FF00u, PixelAt(0, 0));
   EXPECT_EQ(0x0000FFu, PixelAt(1, 1));
   EXPECT_EQ(0xFF0000u, PixelAt(2, 1));
-  texture->Release();
 }
 
 TEST_F(TexturingTest, SourceAlphaBlendingIsWithinOneUnitOfTheExactValue) {
@@ -74,11 +73,11 @@ TEST_F(TexturingTest, SourceAlphaBlendingIsWithinOneUnitOfTheExactValue) {
   for (std::uint32_t alpha : {1u, 64u, 127u, 128u, 200u, 254u}) {
     for (std::uint32_t colour : {0x00FFFFFFu, 0x00102030u, 0x00C08040u}) {
       ClearTo(background);
-      IDirect3DTexture9* texture = MakeTexture(2, 2, std::vector<std::uint32_t>(4, (alpha << 24) | colour));
+      const auto texture = MakeTexture(2, 2, std::vector<std::uint32_t>(4, (alpha << 24) | colour));
       SpriteLikeDrawer sprite(device);
       sprite.SetStates();
       ASSERT_EQ(S_OK, device->BeginScene());
-      sprite.Draw(texture, 2, 2, {0, 0, 2, 2}, 5, 5);
+      sprite.Draw(texture.Get(), 2, 2, {0, 0, 2, 2}, 5, 5);
       ASSERT_EQ(S_OK, device->EndScene());
       const std::uint32_t got = PixelAt(5, 5);
       for (int shift = 0; shift < 24; shift += 8) {
@@ -88,14 +87,13 @@ TEST_F(TexturingTest, SourceAlphaBlendingIsWithinOneUnitOfTheExactValue) {
         EXPECT_NEAR(exact, double((got >> shift) & 0xFF), 1.0)
             << "alpha " << alpha << " colour " << std::hex << colour << " channel " << shift;
       }
-      texture->Release();
     }
   }
 }
 
 TEST_F(TexturingTest, ModulateSelectAndDisableCombineTextureAndDiffuse) {
-  IDirect3DTexture9* texture = MakeTexture(2, 2, std::vector<std::uint32_t>(4, 0xFF8040C0));
-  device->SetTexture(0, texture);
+  const auto texture = MakeTexture(2, 2, std::vector<std::uint32_t>(4, 0xFF8040C0));
+  device->SetTexture(0, texture.Get());
   device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   const struct {
     DWORD op;
@@ -112,13 +110,12 @@ TEST_F(TexturingTest, ModulateSelectAndDisableCombineTextureAndDiffuse) {
     EXPECT_EQ(c.expected, PixelAt(3, 3)) << "operation " << c.op;
   }
   device->SetTexture(0, nullptr);
-  texture->Release();
 }
 
 TEST_F(TexturingTest, PointAndLinearFilteringWithWrapAndClamp) {
   // Two texels: black and white, magnified to 8 pixels each.
-  IDirect3DTexture9* texture = MakeTexture(2, 1, {0xFF000000, 0xFFFFFFFF});
-  device->SetTexture(0, texture);
+  const auto texture = MakeTexture(2, 1, {0xFF000000, 0xFFFFFFFF});
+  device->SetTexture(0, texture.Get());
   device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   ASSERT_EQ(S_OK, device->BeginScene());
   DrawQuad(0, 0, 16, 4, 0xFFFFFFFF);  // point, wrap: texel per half
@@ -144,19 +141,19 @@ TEST_F(TexturingTest, PointAndLinearFilteringWithWrapAndClamp) {
   EXPECT_EQ(0xFFFFFFu, PixelAt(4, 25));
   EXPECT_EQ(0u, PixelAt(8, 25));
   device->SetTexture(0, nullptr);
-  texture->Release();
 }
 
 TEST_F(TexturingTest, MipLevelsAreChosenByTheLevelOfDetail) {
-  IDirect3DTexture9* texture = nullptr;
-  ASSERT_EQ(S_OK, device->CreateTexture(16, 16, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture,
-                                        nullptr));
+  win32::ComRef<IDirect3DTexture9> texture;
+  ASSERT_EQ(S_OK, device->CreateTexture(16, 16, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                        texture.Receive(), nullptr));
   const std::uint32_t colours[5] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00, 0xFF00FFFF};
   for (UINT level = 0; level < 5; ++level) {
     const UINT size = 16 >> level;
-    FillLevel(texture, level, std::vector<std::uint32_t>(std::size_t(size) * size, colours[level]));
+    FillLevel(texture.Get(), level,
+              std::vector<std::uint32_t>(std::size_t(size) * size, colours[level]));
   }
-  device->SetTexture(0, texture);
+  device->SetTexture(0, texture.Get());
   device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
   ASSERT_EQ(S_OK, device->BeginScene());
@@ -175,19 +172,19 @@ TEST_F(TexturingTest, MipLevelsAreChosenByTheLevelOfDetail) {
   EXPECT_EQ(0xFF0000u, PixelAt(49, 1));
   EXPECT_EQ(0xFFFF00u, PixelAt(12, 36));
   device->SetTexture(0, nullptr);
-  texture->Release();
 }
 
 TEST_F(TexturingTest, EveryAcceptedFormatCanBeSampled) {
   device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  IDirect3D9* direct3d = nullptr;
-  ASSERT_EQ(S_OK, device->GetDirect3D(&direct3d));
+  win32::ComRef<IDirect3D9> direct3d;
+  ASSERT_EQ(S_OK, device->GetDirect3D(direct3d.Receive()));
   int accepted = 0;
   for (D3DFORMAT format : setup->profile.textureFormats) {
     ASSERT_EQ(S_OK, direct3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0,
                                                 D3DRTYPE_TEXTURE, format));
-    IDirect3DTexture9* texture = nullptr;
-    ASSERT_EQ(S_OK, device->CreateTexture(4, 4, 1, 0, format, D3DPOOL_MANAGED, &texture, nullptr))
+    win32::ComRef<IDirect3DTexture9> texture;
+    ASSERT_EQ(S_OK, device->CreateTexture(4, 4, 1, 0, format, D3DPOOL_MANAGED, texture.Receive(),
+                                          nullptr))
         << format;
     // Zero texels.
     D3DLOCKED_RECT locked;
@@ -203,7 +200,7 @@ TEST_F(TexturingTest, EveryAcceptedFormatCanBeSampled) {
     }
     texture->UnlockRect(0);
     ClearTo(0xFF123456);
-    device->SetTexture(0, texture);
+    device->SetTexture(0, texture.Get());
     ASSERT_EQ(S_OK, device->BeginScene());
     DrawQuad(0, 0, 4, 4, 0xFFFFFFFF);
     ASSERT_EQ(S_OK, device->EndScene());
@@ -222,10 +219,8 @@ TEST_F(TexturingTest, EveryAcceptedFormatCanBeSampled) {
     }
     ++accepted;
     device->SetTexture(0, nullptr);
-    texture->Release();
   }
   EXPECT_GE(accepted, 17);
-  direct3d->Release();
 }
 
 }  // namespace

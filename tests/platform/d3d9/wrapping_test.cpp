@@ -4,6 +4,7 @@
 // coordinates written out the way wrapping must take them.
 #include <vector>
 
+#include "platform/win32/com_object.h"
 #include "tests/platform/d3d9/device_fixture.h"
 
 namespace d3d9_test {
@@ -29,7 +30,7 @@ class WrappingTest : public DeviceTest {
   void SetUp() override {
     DeviceTest::SetUp();
     texture = MakeTexture(8, 8, DistinctTexels());
-    device->SetTexture(0, texture);
+    device->SetTexture(0, texture.Get());
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
@@ -39,7 +40,7 @@ class WrappingTest : public DeviceTest {
   }
   void TearDown() override {
     device->SetTexture(0, nullptr);
-    texture->Release();
+    texture.Reset();
     DeviceTest::TearDown();
   }
 
@@ -53,7 +54,7 @@ class WrappingTest : public DeviceTest {
     return ReadBack();
   }
 
-  IDirect3DTexture9* texture = nullptr;
+  win32::ComRef<IDirect3DTexture9> texture;
 };
 
 TEST_F(WrappingTest, TrianglesTakeTheShorterWayRoundInUAndV) {
@@ -99,8 +100,8 @@ TEST_F(WrappingTest, LinesTakeTheShorterWayRound) {
 // WRAPn belongs to coordinate set n, whichever stage reads it: stage 0 reads set 1, which is
 // wrapped, and stage 1 reads set 0, which is not, both crossing the same seam.
 TEST_F(WrappingTest, EachSetFollowsItsOwnState) {
-  IDirect3DTexture9* second = MakeTexture(8, 8, DistinctTexels(0x0B3D5Au));
-  device->SetTexture(1, second);
+  const auto second = MakeTexture(8, 8, DistinctTexels(0x0B3D5Au));
+  device->SetTexture(1, second.Get());
   device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 1);
   device->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
   device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_ADDSIGNED);
@@ -125,7 +126,6 @@ TEST_F(WrappingTest, EachSetFollowsItsOwnState) {
   EXPECT_EQ(quad(0, 1.125f), quad(D3DWRAPCOORD_0, 0.125f));
   EXPECT_NE(quad(0, 0.125f), quad(D3DWRAPCOORD_0, 0.125f));
   device->SetTexture(1, nullptr);
-  second->Release();
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ IDirect3DTexture9* SpriteTest::Texture(UINT w, UINT h, D3DCOLOR colour) {
 }
 
 IDirect3DTexture9* SpriteTest::Texture(UINT w, UINT h, const std::vector<std::uint32_t>& texels) {
-  IDirect3DTexture9* texture = MakeTexture(w, h, texels);
+  IDirect3DTexture9* texture = MakeTexture(w, h, texels).Detach();
   if (texture != nullptr) textures.push_back(texture);
   return texture;
 }
