@@ -2,6 +2,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/win32/com_object.h"
 #include "tests/platform/d3d9/device_fixture.h"
 
 namespace d3d9_test {
@@ -10,9 +11,9 @@ namespace {
 using BuffersTest = DeviceTest;
 
 TEST_F(BuffersTest, ANoOverwriteLockLeavesEarlierContentsIntact) {
-  IDirect3DVertexBuffer9* buffer = nullptr;
+  win32::ComRef<IDirect3DVertexBuffer9> buffer;
   ASSERT_EQ(S_OK, device->CreateVertexBuffer(96, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, 0,
-                                             D3DPOOL_DEFAULT, &buffer, nullptr));
+                                             D3DPOOL_DEFAULT, buffer.Receive(), nullptr));
   void* data = nullptr;
   ASSERT_EQ(S_OK, buffer->Lock(0, 0, &data, D3DLOCK_DISCARD));
   std::memset(data, 0xAB, 48);
@@ -25,13 +26,12 @@ TEST_F(BuffersTest, ANoOverwriteLockLeavesEarlierContentsIntact) {
   EXPECT_EQ(0xAB, static_cast<BYTE*>(data)[0]);
   EXPECT_EQ(0xCD, static_cast<BYTE*>(data)[95]);
   ASSERT_EQ(S_OK, buffer->Unlock());
-  buffer->Release();
 }
 
 TEST_F(BuffersTest, LocksStayWithinTheBuffer) {
-  IDirect3DIndexBuffer9* buffer = nullptr;
-  ASSERT_EQ(S_OK, device->CreateIndexBuffer(64, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &buffer,
-                                            nullptr));
+  win32::ComRef<IDirect3DIndexBuffer9> buffer;
+  ASSERT_EQ(S_OK, device->CreateIndexBuffer(64, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED,
+                                            buffer.Receive(), nullptr));
   void* whole = nullptr;
   void* part = nullptr;
   ASSERT_EQ(S_OK, buffer->Lock(0, 0, &whole, 0));
@@ -48,7 +48,6 @@ TEST_F(BuffersTest, LocksStayWithinTheBuffer) {
   EXPECT_EQ(D3DFMT_INDEX16, desc.Format);
   EXPECT_EQ(64u, desc.Size);
   EXPECT_EQ(D3DPOOL_MANAGED, desc.Pool);
-  buffer->Release();
 }
 
 TEST_F(BuffersTest, BuffersAreRefusedForBadShapes) {
@@ -62,11 +61,12 @@ TEST_F(BuffersTest, BuffersAreRefusedForBadShapes) {
 }
 
 TEST_F(BuffersTest, IndexedDrawsReadTheirVerticesAndRefuseIndicesBeyondThem) {
-  IDirect3DVertexBuffer9* vertices = nullptr;
-  IDirect3DIndexBuffer9* indices = nullptr;
+  win32::ComRef<IDirect3DVertexBuffer9> vertices;
+  win32::ComRef<IDirect3DIndexBuffer9> indices;
   ASSERT_EQ(S_OK, device->CreateVertexBuffer(4 * sizeof(ScreenVertex), 0, 0, D3DPOOL_MANAGED,
-                                             &vertices, nullptr));
-  ASSERT_EQ(S_OK, device->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices, nullptr));
+                                             vertices.Receive(), nullptr));
+  ASSERT_EQ(S_OK, device->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED,
+                                            indices.Receive(), nullptr));
   const ScreenVertex quad[4] = {{2, 2, 0, 1, 0xFFFF0000, 0, 0}, {10, 2, 0, 1, 0xFFFF0000, 0, 0},
                                 {10, 10, 0, 1, 0xFFFF0000, 0, 0}, {2, 10, 0, 1, 0xFFFF0000, 0, 0}};
   const WORD order[6] = {0, 1, 2, 0, 2, 7};
@@ -78,8 +78,8 @@ TEST_F(BuffersTest, IndexedDrawsReadTheirVerticesAndRefuseIndicesBeyondThem) {
   std::memcpy(data, order, sizeof(order));
   indices->Unlock();
   device->SetFVF(screenVertexFvf);
-  device->SetStreamSource(0, vertices, 0, sizeof(ScreenVertex));
-  device->SetIndices(indices);
+  device->SetStreamSource(0, vertices.Get(), 0, sizeof(ScreenVertex));
+  device->SetIndices(indices.Get());
   ClearTo(0xFF000000);
   ASSERT_EQ(S_OK, device->BeginScene());
   EXPECT_EQ(S_OK, device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 3, 0, 1));
@@ -92,8 +92,6 @@ TEST_F(BuffersTest, IndexedDrawsReadTheirVerticesAndRefuseIndicesBeyondThem) {
   EXPECT_EQ(0u, PixelAt(3, 8));
   device->SetStreamSource(0, nullptr, 0, 0);
   device->SetIndices(nullptr);
-  vertices->Release();
-  indices->Release();
 }
 
 // Counts whose index total passes 32 bits must not wrap to a few indices that pass the range
@@ -102,8 +100,9 @@ TEST_F(BuffersTest, DrawCountsAreCheckedInSixtyFourBitsAndAgainstTheCaps) {
   const ScreenVertex quad[4] = {{2, 2, 0, 1, 0xFFFF0000, 0, 0}, {10, 2, 0, 1, 0xFFFF0000, 0, 0},
                                 {10, 10, 0, 1, 0xFFFF0000, 0, 0}, {2, 10, 0, 1, 0xFFFF0000, 0, 0}};
   const WORD order[6] = {0, 1, 2, 0, 2, 3};
-  IDirect3DVertexBuffer9* vertices = nullptr;
-  ASSERT_EQ(S_OK, device->CreateVertexBuffer(sizeof(quad), 0, 0, D3DPOOL_MANAGED, &vertices, nullptr));
+  win32::ComRef<IDirect3DVertexBuffer9> vertices;
+  ASSERT_EQ(S_OK, device->CreateVertexBuffer(sizeof(quad), 0, 0, D3DPOOL_MANAGED,
+                                             vertices.Receive(), nullptr));
   void* data = nullptr;
   vertices->Lock(0, 0, &data, 0);
   std::memcpy(data, quad, sizeof(quad));
@@ -118,7 +117,7 @@ TEST_F(BuffersTest, DrawCountsAreCheckedInSixtyFourBitsAndAgainstTheCaps) {
   EXPECT_EQ(D3DERR_INVALIDCALL,
             device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 0x55555556, order,
                                            D3DFMT_INDEX16, quad, stride));
-  device->SetStreamSource(0, vertices, 0, stride);
+  device->SetStreamSource(0, vertices.Get(), 0, stride);
   EXPECT_EQ(D3DERR_INVALIDCALL, device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 0xFFFFFFFF));
   EXPECT_EQ(D3DERR_INVALIDCALL, device->DrawPrimitive(D3DPT_LINESTRIP, 0, 0xFFFFFFFF));
 
@@ -134,7 +133,6 @@ TEST_F(BuffersTest, DrawCountsAreCheckedInSixtyFourBitsAndAgainstTheCaps) {
                                                  D3DFMT_INDEX16, quad, stride));
   ASSERT_EQ(S_OK, device->EndScene());
   device->SetStreamSource(0, nullptr, 0, 0);
-  vertices->Release();
 }
 
 // Indices far apart draw as the same indices close together: only the vertices named are

@@ -1,6 +1,7 @@
 // Present without a display, the placement of frames on the window, device status and the
 // runtime's module.
 #include "platform/d3d9/presenter.h"
+#include "platform/win32/com_object.h"
 #include "platform/win32/modules.h"
 #include "tests/platform/d3d9/device_fixture.h"
 
@@ -40,16 +41,15 @@ TEST(FramePlacementTest, LargestWholeScaleCentredOnBlack) {
 }
 
 TEST(RuntimeModuleTest, Direct3DCreate9RegistersTheModuleWithItsExport) {
-  IDirect3D9* direct3d = Direct3DCreate9(D3D_SDK_VERSION);
+  const auto direct3d = win32::ComRef<IDirect3D9>::Adopt(Direct3DCreate9(D3D_SDK_VERSION));
   HMODULE module = GetModuleHandleA("d3d9.dll");
   ASSERT_NE(nullptr, module);
   EXPECT_EQ(reinterpret_cast<FARPROC>(&Direct3DCreate9), GetProcAddress(module, "Direct3DCreate9"));
   EXPECT_EQ(nullptr, GetProcAddress(module, "DebugSetMute"));
-  direct3d->Release();
 }
 
 TEST(DeviceCreationTest, TheGamesFullScreenParametersMakeADevice) {
-  IDirect3D9* direct3d = Direct3DCreate9(31);
+  auto direct3d = win32::ComRef<IDirect3D9>::Adopt(Direct3DCreate9(31));
   D3DDISPLAYMODE mode;
   ASSERT_EQ(S_OK, direct3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode));
   D3DPRESENT_PARAMETERS parameters{};
@@ -58,9 +58,10 @@ TEST(DeviceCreationTest, TheGamesFullScreenParametersMakeADevice) {
   parameters.BackBufferFormat = mode.Format;
   parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
   parameters.Windowed = FALSE;
-  IDirect3DDevice9* device = nullptr;
+  win32::ComRef<IDirect3DDevice9> device;
   ASSERT_EQ(S_OK, direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                                         D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device));
+                                         D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters,
+                                         device.Receive()));
   D3DDEVICE_CREATION_PARAMETERS creation;
   ASSERT_EQ(S_OK, device->GetCreationParameters(&creation));
   EXPECT_EQ(DWORD(D3DCREATE_HARDWARE_VERTEXPROCESSING), creation.BehaviorFlags);
@@ -69,21 +70,19 @@ TEST(DeviceCreationTest, TheGamesFullScreenParametersMakeADevice) {
   EXPECT_EQ(640u, deviceMode.Width);
   EXPECT_EQ(D3DFMT_X8R8G8B8, deviceMode.Format);
   EXPECT_EQ(S_OK, device->Present(nullptr, nullptr, nullptr, nullptr));
-  EXPECT_EQ(0u, device->Release());
-  EXPECT_EQ(0u, direct3d->Release());
+  EXPECT_EQ(0u, device.Detach()->Release());
+  EXPECT_EQ(0u, direct3d.Detach()->Release());
   // Full screen needs a size; two processing kinds at once are refused.
   parameters.BackBufferWidth = 0;
-  direct3d = Direct3DCreate9(31);
+  direct3d = win32::ComRef<IDirect3D9>::Adopt(Direct3DCreate9(31));
   EXPECT_EQ(D3DERR_INVALIDCALL,
-            direct3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr,
-                                   D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device));
+            direct3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                   &parameters, device.Receive()));
   parameters.BackBufferWidth = 640;
-  EXPECT_EQ(D3DERR_INVALIDCALL,
-            direct3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr,
-                                   D3DCREATE_HARDWARE_VERTEXPROCESSING |
-                                       D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                   &parameters, &device));
-  direct3d->Release();
+  EXPECT_EQ(D3DERR_INVALIDCALL, direct3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr,
+                                                       D3DCREATE_HARDWARE_VERTEXPROCESSING |
+                                                           D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                                       &parameters, device.Receive()));
 }
 
 }  // namespace

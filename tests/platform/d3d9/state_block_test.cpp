@@ -1,5 +1,6 @@
 // Device state: Direct3D 9's defaults, recording between BeginStateBlock and EndStateBlock,
 // Capture and Apply, and the device-made blocks.
+#include "platform/win32/com_object.h"
 #include "tests/platform/d3d9/device_fixture.h"
 
 namespace d3d9_test {
@@ -55,9 +56,9 @@ TEST_F(StateBlockTest, RecordingSetsNothingAndRecordsExactlyWhatIsSet) {
   ASSERT_EQ(S_OK, device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW));  // the last value counts
   ASSERT_EQ(S_OK, device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR));
   ASSERT_EQ(S_OK, device->SetNPatchMode(0.0f));
-  IDirect3DStateBlock9* block = nullptr;
-  ASSERT_EQ(S_OK, device->EndStateBlock(&block));
-  EXPECT_EQ(D3DERR_INVALIDCALL, device->EndStateBlock(&block));
+  win32::ComRef<IDirect3DStateBlock9> block, second;
+  ASSERT_EQ(S_OK, device->EndStateBlock(block.Receive()));
+  EXPECT_EQ(D3DERR_INVALIDCALL, device->EndStateBlock(second.Receive()));
   // The device is as it was.
   EXPECT_EQ(DWORD(D3DCULL_CCW), RenderState(device, D3DRS_CULLMODE));
   // Apply sets the recorded states and nothing else.
@@ -68,13 +69,12 @@ TEST_F(StateBlockTest, RecordingSetsNothingAndRecordsExactlyWhatIsSet) {
   DWORD filter = 0;
   device->GetSamplerState(0, D3DSAMP_MAGFILTER, &filter);
   EXPECT_EQ(DWORD(D3DTEXF_LINEAR), filter);
-  block->Release();
 }
 
 TEST_F(StateBlockTest, CaptureRereadsTheRecordedStatesAndApplyRestoresThem) {
-  IDirect3DTexture9* texture = nullptr;
-  ASSERT_EQ(S_OK, device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture,
-                                        nullptr));
+  win32::ComRef<IDirect3DTexture9> texture;
+  ASSERT_EQ(S_OK, device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                        texture.Receive(), nullptr));
   ASSERT_EQ(S_OK, device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE));
   ASSERT_EQ(S_OK, device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE));
   // Record as the sprite does: the states it will change.
@@ -85,18 +85,18 @@ TEST_F(StateBlockTest, CaptureRereadsTheRecordedStatesAndApplyRestoresThem) {
   D3DMATRIX identity{};
   identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;
   device->SetTransform(D3DTS_PROJECTION, &identity);
-  IDirect3DStateBlock9* saved = nullptr;
-  ASSERT_EQ(S_OK, device->EndStateBlock(&saved));
+  win32::ComRef<IDirect3DStateBlock9> saved;
+  ASSERT_EQ(S_OK, device->EndStateBlock(saved.Receive()));
 
   ASSERT_EQ(S_OK, saved->Capture());
   // Change everything it holds, and something it does not.
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-  device->SetTexture(0, texture);
-  IDirect3DVertexDeclaration9* declaration = nullptr;
+  device->SetTexture(0, texture.Get());
+  win32::ComRef<IDirect3DVertexDeclaration9> declaration;
   const D3DVERTEXELEMENT9 elements[] = {
       {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0}, D3DDECL_END};
-  ASSERT_EQ(S_OK, device->CreateVertexDeclaration(elements, &declaration));
-  device->SetVertexDeclaration(declaration);
+  ASSERT_EQ(S_OK, device->CreateVertexDeclaration(elements, declaration.Receive()));
+  device->SetVertexDeclaration(declaration.Get());
   D3DMATRIX scaled = identity;
   scaled._11 = 3.0f;
   device->SetTransform(D3DTS_PROJECTION, &scaled);
@@ -111,25 +111,22 @@ TEST_F(StateBlockTest, CaptureRereadsTheRecordedStatesAndApplyRestoresThem) {
   DWORD fvf = 0;
   device->GetFVF(&fvf);
   EXPECT_EQ(DWORD(D3DFVF_XYZRHW | D3DFVF_DIFFUSE), fvf);
-  IDirect3DVertexDeclaration9* current = declaration;
+  IDirect3DVertexDeclaration9* current = declaration.Get();
   device->GetVertexDeclaration(&current);
   EXPECT_EQ(nullptr, current);
   D3DMATRIX projection;
   device->GetTransform(D3DTS_PROJECTION, &projection);
   EXPECT_EQ(1.0f, projection._11);
   EXPECT_EQ(DWORD(D3DCMP_NEVER), RenderState(device, D3DRS_ZFUNC));
-  saved->Release();
-  declaration->Release();
-  texture->Release();
 }
 
 TEST_F(StateBlockTest, CreatedBlocksHoldEveryStateOfTheirKind) {
   device->SetRenderState(D3DRS_ALPHAREF, 9);
   device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 1);
-  IDirect3DStateBlock9* pixel = nullptr;
-  IDirect3DStateBlock9* all = nullptr;
-  ASSERT_EQ(S_OK, device->CreateStateBlock(D3DSBT_PIXELSTATE, &pixel));
-  ASSERT_EQ(S_OK, device->CreateStateBlock(D3DSBT_ALL, &all));
+  win32::ComRef<IDirect3DStateBlock9> pixel;
+  win32::ComRef<IDirect3DStateBlock9> all;
+  ASSERT_EQ(S_OK, device->CreateStateBlock(D3DSBT_PIXELSTATE, pixel.Receive()));
+  ASSERT_EQ(S_OK, device->CreateStateBlock(D3DSBT_ALL, all.Receive()));
   device->SetRenderState(D3DRS_ALPHAREF, 10);
   device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 2);
   D3DVIEWPORT9 small = {0, 0, 8, 8, 0, 1};
@@ -145,8 +142,6 @@ TEST_F(StateBlockTest, CreatedBlocksHoldEveryStateOfTheirKind) {
   D3DVIEWPORT9 viewport;
   device->GetViewport(&viewport);
   EXPECT_EQ(width, viewport.Width);
-  pixel->Release();
-  all->Release();
 }
 
 TEST_F(StateBlockTest, OnlyNullShadersAreAccepted) {
