@@ -30,10 +30,10 @@ foreach(header IN LISTS MIREFELL_PUBLIC_HEADERS)
           DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/mirefell/${folder} COMPONENT toolkit)
 endforeach()
 # The names programs written for the API include.
-install(FILES ${PROJECT_SOURCE_DIR}/toolkit/d3dx9.h
-        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/mirefell COMPONENT toolkit)
-install(FILES ${PROJECT_SOURCE_DIR}/platform/d3d9/d3d9.h
-        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/mirefell COMPONENT toolkit)
+foreach(header IN LISTS MIREFELL_PROGRAM_HEADERS)
+  install(FILES ${PROJECT_SOURCE_DIR}/${header}
+          DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/mirefell COMPONENT toolkit)
+endforeach()
 
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/MirefellConfig.cmake.in
                               ${CMAKE_BINARY_DIR}/MirefellConfig.cmake

@@ -37,3 +37,10 @@ set(MIREFELL_PUBLIC_HEADERS
   toolkit/image/image_info.h
   toolkit/sprite/d3dx_sprite.h
   toolkit/surface/d3dx_surface.h)
+
+# The headers a program written for the published API includes by name (<d3dx9.h>, <d3d9.h>,
+# ...): each is also installed at the top of the include folder under its own file name, and
+# each is one of the public headers above.
+set(MIREFELL_PROGRAM_HEADERS
+  toolkit/d3dx9.h
+  platform/d3d9/d3d9.h)

@@ -15,6 +15,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libpixman-1-dev  # benchmark only: a peer of the software Direct3D 9 device
   libsdl2-ttf-dev  # benchmark only: a peer of the font object
+  libglm-dev libeigen3-dev  # benchmark only: peers of the mathematics
   clang libclang-rt-dev  # fuzzing only: clang with libFuzzer and the sanitizer run-times
   clang-format  # checks only: the style of changed lines
 )
